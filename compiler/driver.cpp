@@ -1,0 +1,220 @@
+#include <cmath>
+
+#include "common/random.h"
+#include "compiler/builtin_table.h"
+#include "compiler/tables.h"
+#include "compiler/tsmf.h"
+
+namespace vlm {
+
+TSmf::TSmf(MessageSink sink) : Sink(std::move(sink)) { Reset(); }
+
+void TSmf::Reset() {
+  Lines.clear();
+  Macros.Clear();
+  Seed = ClockSeed();
+  SkipMode = 0;
+  SelDepth = 0;
+  NoOutput = 0;
+  IfDepth = 0;
+  for (const auto& row : BuiltinCommands) {
+    if (row.Name == "*") break;
+    Macros.Add(std::string(row.Name), std::string(row.Replacement));
+  }
+  CurTrack = 0;
+  Timebase = 96;
+  for (int t = 0; t < TrackCount; ++t) {
+    TrackState& s = Tracks[t];
+    const std::int32_t keptBend = s.Bend;
+    s = TrackState{};
+    s.Length = Timebase;
+    s.Bend = keptBend;
+    TrackEvents[t].Clear();
+    CurveStep[t] = 8;
+    Transpose[t] = 0;
+    RandVel[t] = 0;
+    RandTime[t] = 0;
+    RandBend[t] = 0;
+    ptr[t] = 0;
+  }
+  LoopDepth = 0;
+  ChordCount = 0;
+  NextVelMode = -1;
+  LastRpnPtr = -1;
+  LastRpnTrack = -1;
+  LastRpnTime = -1;
+  TrackStackDepth = 0;
+  OctaveSwap = 0;
+  ErrorCount = 0;
+  CompileSteps = 0;
+}
+
+void TSmf::Compile(const std::string& FileName) {
+  AddMessage("Compile Start");
+  CompileLines();
+  WriteSmf(FileName);
+}
+
+void TSmf::CompileLines() {
+  LineNo = 0;
+  while (LineNo < static_cast<std::int32_t>(Lines.size())) {
+    NextVelMode = -1;
+    Line = Lines[static_cast<std::size_t>(LineNo)];
+    CompileLine();
+    Lines[static_cast<std::size_t>(LineNo)] = Line;
+    ++LineNo;
+  }
+  if (LoopDepth > 0)
+    ReportError(5, "] が" + std::to_string(LoopDepth) + "つ足りません。");
+}
+
+void TSmf::CompileLine() {
+  Col = 1;
+  while (CharAt(Line, Col) >= 0) {
+    ExpandMacro();
+    if (CharAt(Line, Col) < 0) break;
+    if (++CompileSteps > MaxCompileSteps) {
+      // A source whose macros or selections rewrite it for ever ends here.
+      CompileSteps = 0;
+      AbortCompile("処理が多すぎるので、コンパイルを中止します。");
+      return;
+    }
+    DoCommand();
+  }
+}
+
+void TSmf::DoCommand() {
+  const int c = CharAt(Line, Col);
+  if (SkipMode == 1 && c != '_' && c != ';' && c != '{' && c != '}' && c != '#') {
+    ++Col;
+    return;
+  }
+  switch (c) {
+    case '\t': case ' ': case '"': case '|':  // separators
+      ++Col;
+      break;
+    case 'a': case 'b': case 'c': case 'd': case 'e': case 'f': case 'g': case 'n':
+      NoteCommand();  // note letter or n number
+      break;
+    case 'r':  // rest
+      RestCommand();
+      break;
+    case 'l': case 'o': case 'q':  // default length, octave, gate
+      LengthCommand();
+      break;
+    case 'v':  // velocity
+      VelocityCommand();
+      break;
+    case '<': case '>':  // octave up and down
+      OctaveShift();
+      break;
+    case '!':  // one-note velocity override
+      AccentCommand();
+      break;
+    case 'y':  // controller
+      ControlCommand();
+      break;
+    case '@':  // program change
+      ProgramCommand();
+      break;
+    case 'p':  // pitch bend
+      BendCommand(0);
+      break;
+    case 't':  // tempo
+      TempoCommand();
+      break;
+    case ':': case '[': case ']':  // loops
+      LoopCommand();
+      break;
+    case '/':  // slash chord
+      SlashChord();
+      break;
+    case '~':  // variables
+      VariableCommand();
+      break;
+    case ';': case '{':  // comments
+      SkipComment();
+      break;
+    case '_':  // underscore commands
+      UnderscoreCommand();
+      break;
+    case '#':  // directives
+      Directive();
+      break;
+    case '\\':  // system commands
+      SystemCommand();
+      break;
+    default:  // no handler: upper-case letters, digits, "}", "=", "$", bytes above 0x7E
+      Unhandled();
+      break;
+  }
+}
+
+void TSmf::Unhandled() {
+  const int c = CharAt(Line, Col);
+  ReportError(2, c < 0 ? std::string() : std::string(1, static_cast<char>(c)));
+  ++Col;
+}
+
+void TSmf::ReportError(std::int32_t ErrNo, const std::string& Detail) {
+  const std::int32_t here = ptr[static_cast<std::size_t>(CurTrack)];
+  const std::int32_t position = Timebase == 0 ? 0 : here / Timebase;
+  const std::string_view text =
+      (ErrNo >= 0 && ErrNo < static_cast<std::int32_t>(ErrorTexts.size())) ? ErrorTexts[ErrNo] : "";
+  std::string line = "err(";
+  line += std::to_string(LineNo);
+  line += ")\"";
+  line += Detail;
+  line += "\":";
+  line += text;
+  line += "\"> _tr<";
+  line += std::to_string(CurTrack);
+  line += "> ptr=";
+  line += std::to_string(here);
+  line += "<";
+  line += std::to_string(position);
+  line += ">小節目";
+  AddMessage(line);
+  if (++ErrorCount >= 10) {
+    AddMessage("エラー数が１０個を超えたので、コンパイルを中止します。");
+    StopCompile();
+    ErrorCount = 0;
+  }
+}
+
+void TSmf::StopCompile() {
+  Line = " ";
+  Col = 1;
+  Lines.emplace_back();
+  LineNo = static_cast<std::int32_t>(Lines.size()) - 1;
+}
+
+void TSmf::AbortCompile(const std::string& Detail) {
+  const auto linesBefore = Lines.size();
+  ReportError(5, Detail);
+  if (Lines.size() == linesBefore) StopCompile();  // the tenth error has stopped it already
+}
+
+void TSmf::AddMessage(const std::string& Text) {
+  if (Sink) Sink(Text);
+}
+
+void TSmf::AddEvent(std::int32_t Time, std::initializer_list<std::uint8_t> Bytes) {
+  TrackEvents[static_cast<std::size_t>(CurTrack)].Add(
+      Time, Bytes.begin(), static_cast<std::int32_t>(Bytes.size()));
+}
+
+bool TSmf::LineTooLong() {
+  if (Line.size() <= MaxLineLength) return false;
+  AbortCompile("行が長すぎるので、コンパイルを中止します。");
+  return true;
+}
+
+std::int32_t RoundTicks(double value) {
+  const double r = std::nearbyint(value);  // default rounding mode: half to even
+  if (!(r >= -2147483648.0)) return INT32_MIN;
+  if (r > 2147483647.0) return INT32_MAX;
+  return static_cast<std::int32_t>(r);
+}
+
+}  // namespace vlm

@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/support/compile_harness.h"
+
+namespace {
+
+class SmfWriter : public ::testing::Test {
+ protected:
+  std::vector<std::string> messages;
+  vlm::TSmf smf{[this](const std::string& t) { messages.push_back(t); }};
+  std::string dir = vlmtest::ScratchDir();
+  std::string file = dir + "/out.mid";
+
+  ~SmfWriter() override { std::filesystem::remove_all(dir); }
+
+  std::vector<std::uint8_t> Bytes(std::int32_t n) { return {smf.NumBuf.begin(), smf.NumBuf.begin() + n}; }
+  void Event(int track, std::int32_t time, std::vector<std::uint8_t> bytes) {
+    smf.TrackEvents[track].Add(time, bytes.data(), static_cast<std::int32_t>(bytes.size()));
+  }
+  std::vector<std::uint8_t> Write() {
+    smf.WriteSmf(file);
+    return vlmtest::ReadFileBytes(file);
+  }
+};
+
+TEST_F(SmfWriter, VariableLengthQuantities) {
+  using V = std::vector<std::uint8_t>;
+  EXPECT_EQ(Bytes(smf.PutVarLen(0)), V{0x00});
+  EXPECT_EQ(Bytes(smf.PutVarLen(127)), V{0x7F});
+  EXPECT_EQ(Bytes(smf.PutVarLen(128)), (V{0x81, 0x00}));
+  EXPECT_EQ(Bytes(smf.PutVarLen(200)), (V{0x81, 0x48}));
+  EXPECT_EQ(Bytes(smf.PutVarLen(16383)), (V{0xFF, 0x7F}));
+  EXPECT_EQ(Bytes(smf.PutVarLen(16384)), (V{0x81, 0x80, 0x00}));
+  EXPECT_EQ(smf.PutVarLen(0xFFFFFFFF), 5);
+}
+
+TEST_F(SmfWriter, BigEndianNumbers) {
+  using V = std::vector<std::uint8_t>;
+  EXPECT_EQ(Bytes(smf.PutBigEndian(0)), V{0x00});
+  EXPECT_EQ(Bytes(smf.PutBigEndian(255)), V{0xFF});
+  EXPECT_EQ(Bytes(smf.PutBigEndian(256)), (V{0x01, 0x00}));
+  EXPECT_EQ(Bytes(smf.PutBigEndian(65535)), (V{0xFF, 0xFF}));
+  EXPECT_EQ(Bytes(smf.PutBigEndian(0x01020304)), (V{1, 2, 3, 4}));
+}
+
+TEST_F(SmfWriter, OneTrackWithTwoEvents) {
+  Event(5, 200, {0x80, 60, 100});
+  Event(5, 0, {0x90, 60, 100});
+  const auto bytes = Write();
+  const std::vector<std::uint8_t> expected = {
+      0x4D, 0x54, 0x68, 0x64, 0, 0, 0, 6, 0, 1, 0, 1, 0, 0x60,
+      0x4D, 0x54, 0x72, 0x6B, 0, 0, 0, 0x0D,
+      0x00, 0x90, 60, 100, 0x81, 0x48, 0x80, 60, 100, 0x00, 0xFF, 0x2F, 0x00};
+  EXPECT_EQ(bytes, expected);
+  EXPECT_EQ(messages.back(), "ok");
+}
+
+TEST_F(SmfWriter, NegativeTimesAreWrittenAtZero) {
+  Event(0, -3, {0xFF, 0x51, 3, 7, 0xA1, 0x20});
+  Event(0, -1, {0xC0, 5});
+  Event(0, 10, {0x90, 60, 1});
+  const auto f = vlmtest::ParseSmf(Write());
+  ASSERT_TRUE(f.valid) << f.error;
+  EXPECT_EQ(vlmtest::EventLines(f, 0),
+            (std::vector<std::string>{"0: FF 51 03 07 A1 20", "0: C0 05", "10: 90 3C 01"}));
+}
+
+TEST_F(SmfWriter, ChunksOnlyForTracksWithEventsAndTheTimebase) {
+  smf.Timebase = 480;
+  Event(3, 0, {0x90, 1, 1});
+  Event(100, 0, {0x91, 2, 2});
+  const auto bytes = Write();
+  EXPECT_EQ(bytes[10], 0);
+  EXPECT_EQ(bytes[11], 2);
+  EXPECT_EQ(bytes[12], 0x01);
+  EXPECT_EQ(bytes[13], 0xE0);
+  const auto f = vlmtest::ParseSmf(bytes);
+  ASSERT_TRUE(f.valid) << f.error;
+  EXPECT_EQ(vlmtest::EventLines(f, 1), (std::vector<std::string>{"0: 91 02 02"}));
+}
+
+TEST_F(SmfWriter, HugeTimesStayAValidFile) {
+  Event(0, INT32_MAX, {0x90, 1, 1});
+  Event(0, -INT32_MAX, {0x80, 1, 1});
+  const auto f = vlmtest::ParseSmf(Write());
+  EXPECT_TRUE(f.valid) << f.error;
+}
+
+TEST_F(SmfWriter, RewritingReplacesTheFileAndLeavesNoTemporary) {
+  Event(0, 0, {0x90, 1, 1});
+  Write();
+  smf.Reset();
+  const auto bytes = Write();
+  EXPECT_EQ(bytes.size(), 14u);
+  for (const auto& entry : std::filesystem::directory_iterator(dir))
+    EXPECT_EQ(entry.path().filename(), "out.mid");
+}
+
+}  // namespace
