@@ -1,0 +1,30 @@
+#pragma once
+// The media player the play commands drive: open a MIDI file and play it
+// without waiting. The desktop program and the command-line tools use the
+// FluidSynth implementation in audio/; tests use a fake.
+
+#include <stdexcept>
+#include <string>
+
+namespace vlm {
+
+// A failed open, carrying the player's own text (what is missing and how to get it).
+class MediaError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class MediaPlayer {
+ public:
+  enum class Mode { NotOpen, Stopped, Playing };
+
+  virtual ~MediaPlayer() = default;
+  virtual void Close() = 0;                                   // stops and closes any open file
+  virtual void SetFileName(const std::string& fileName) = 0;  // file the next Open opens
+  virtual void Open() = 0;                                    // throws MediaError
+  virtual void Play() = 0;                                    // from the current position; returns at once
+  virtual Mode GetMode() const = 0;                           // only Playing is tested by callers
+  virtual void Stop() = 0;                                    // stops; the file stays open
+};
+
+}  // namespace vlm

@@ -1,0 +1,36 @@
+#pragma once
+// The platform services toolkit-free models use to talk to the user, besides
+// warnings (warning.h). The desktop program implements them with Qt widgets;
+// tests install fakes.
+
+#include <optional>
+#include <string>
+
+namespace vlm {
+
+struct FileFilter {
+  std::string DefaultExt;  // without the dot, e.g. "vr3"
+  std::string Filter;      // e.g. "Vorlumi3 settings (*.vr3)|*.vr3|All files (*.*)|*.*"
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+  // Plain message box with the application title.
+  virtual void ShowMessage(const std::string& text) = 0;
+  // Message box with the given caption and one OK button.
+  virtual void ShowMessageCaption(const std::string& caption, const std::string& text) = 0;
+  // An error of the platform layer (invalid number, file, media device, clipboard).
+  virtual void ShowError(const std::string& text) = 0;
+  // OK returns the edited text, Cancel the proposal; at most 255 characters.
+  virtual std::string InputBox(const std::string& caption, const std::string& prompt,
+                               const std::string& proposal) = 0;
+  // The chosen file name, or nothing on cancel.
+  virtual std::optional<std::string> SaveFileName(const FileFilter& filter) = 0;
+  virtual std::optional<std::string> OpenFileName(const FileFilter& filter) = 0;
+  virtual void SetClipboardText(const std::string& text) = 0;
+  // Shows the contents page of a help file.
+  virtual void ShowHelp(const std::string& helpFile) = 0;
+};
+
+}  // namespace vlm
