@@ -2,47 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
-
-#include "common/warning.h"
+#include "tests/support/scripted_platform.h"
 
 namespace {
-
-// Answers input boxes from a queue (an empty queue acts as Cancel) and
-// records the clipboard.
-class ScriptedPlatform : public vlm::Platform {
- public:
-  std::deque<std::string> answers;
-  std::vector<std::string> prompts;  // caption and prompt of each input box
-  std::string clipboard;
-  int clipboardWrites = 0;
-
-  void ShowMessage(const std::string&) override {}
-  void ShowMessageCaption(const std::string&, const std::string&) override {}
-  void ShowError(const std::string&) override {}
-  std::string InputBox(const std::string& caption, const std::string& prompt,
-                       const std::string& proposal) override {
-    prompts.push_back(caption + "|" + prompt);
-    if (answers.empty()) return proposal;
-    std::string answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  std::optional<std::string> SaveFileName(const vlm::FileFilter&) override { return std::nullopt; }
-  std::optional<std::string> OpenFileName(const vlm::FileFilter&) override { return std::nullopt; }
-  void SetClipboardText(const std::string& text) override {
-    clipboard = text;
-    ++clipboardWrites;
-  }
-  void ShowHelp(const std::string&) override {}
-};
-
-class RecordingWarnings : public vlm::WarningSink {
- public:
-  std::vector<std::string> shown;
-  void ShowWarning(const std::string& text) override { shown.push_back(text); }
-  void Beep() override {}
-};
 
 // Logs the window calls as short words so that tests can check their order.
 class LoggingWindow : public vlm::MsgViewWindow {
@@ -59,8 +21,8 @@ class LoggingWindow : public vlm::MsgViewWindow {
 
 class MsgViewTest : public ::testing::Test {
  protected:
-  ScriptedPlatform platform;
-  RecordingWarnings warnings;
+  vlm::test::ScriptedPlatform platform;
+  vlm::test::RecordingWarnings warnings;
   LoggingWindow window;
   vlm::TfrmMsg view{platform};
 
@@ -200,9 +162,9 @@ TEST_F(MsgViewTest, FindNextComparesCaseExactlyAndWarnsWhenAbsent) {
 
 TEST_F(MsgViewTest, FindAsksWithTheCurrentStringAndCancelKeepsIt) {
   view.SetDebugLines({"ab ab"});
-  platform.answers = {"ab"};
+  platform.inputAnswers = {"ab"};
   view.Find1Click();
-  EXPECT_EQ(platform.prompts, (std::vector<std::string>{"検索文字列を入力してください。|検索"}));
+  EXPECT_EQ(platform.inputPrompts, (std::vector<std::string>{"検索文字列を入力してください。|検索"}));
   EXPECT_EQ(view.SearchText, "ab");
   EXPECT_EQ(view.reDebug.SelStart, 3);
   view.Find1Click();  // Cancel: the proposal "ab" comes back and the search goes on
@@ -212,9 +174,9 @@ TEST_F(MsgViewTest, FindAsksWithTheCurrentStringAndCancelKeepsIt) {
 
 TEST_F(MsgViewTest, AnEmptySearchStringAsksAndAnEmptyAnswerSearchesNothing) {
   view.SetDebugLines({"ab"});
-  platform.answers = {""};
+  platform.inputAnswers = {""};
   view.FindNext1Click();
-  EXPECT_EQ(platform.prompts.size(), 1u);
+  EXPECT_EQ(platform.inputPrompts.size(), 1u);
   EXPECT_EQ(view.SearchText, "");
   EXPECT_TRUE(warnings.shown.empty());
   EXPECT_EQ(view.reDebug.SelLength, 0);
