@@ -7,7 +7,6 @@
 #include <QTextBlock>
 
 #include "tests/support/scripted_platform.h"
-#include "tests/ui/qt_app.h"
 #include "ui/text_pane_widget.h"
 
 namespace {
@@ -20,7 +19,6 @@ class MsgViewWindowTest : public ::testing::Test {
   std::unique_ptr<vlm::ui::MsgViewWindowQt> window;
 
   void SetUp() override {
-    vlm::test::App();
     vlm::SetWarningSink(&warnings);
     window = std::make_unique<vlm::ui::MsgViewWindowQt>(model);
   }

@@ -14,7 +14,6 @@
 
 #include <functional>
 
-#include "tests/ui/qt_app.h"
 
 namespace {
 
@@ -41,7 +40,6 @@ TEST(DisplayText, AcceptsEveryLineBreakForm) {
 }
 
 TEST(QtPlatform, WarningBoxHasItsCaptionIconAndOneButton) {
-  vlm::test::App();
   vlm::ui::QtPlatform platform;
   bool seen = false;
   WhenModalOpens([&seen](QWidget* modal) {
@@ -59,7 +57,6 @@ TEST(QtPlatform, WarningBoxHasItsCaptionIconAndOneButton) {
 }
 
 TEST(QtPlatform, CaptionedBoxShowsCarriageReturnsAsLineBreaks) {
-  vlm::test::App();
   vlm::ui::QtPlatform platform;
   WhenModalOpens([](QWidget* modal) {
     auto* box = qobject_cast<QMessageBox*>(modal);
@@ -72,7 +69,6 @@ TEST(QtPlatform, CaptionedBoxShowsCarriageReturnsAsLineBreaks) {
 }
 
 TEST(QtPlatform, InputBoxReturnsTheTextOnOkAndTheProposalOnCancel) {
-  vlm::test::App();
   vlm::ui::QtPlatform platform;
   WhenModalOpens([](QWidget* modal) {
     auto* dialog = qobject_cast<QInputDialog*>(modal);
@@ -97,7 +93,6 @@ TEST(QtPlatform, InputBoxReturnsTheTextOnOkAndTheProposalOnCancel) {
 }
 
 TEST(QtPlatform, SaveDialogAddsTheDefaultExtensionAndRemembersTheFolder) {
-  vlm::test::App();
   vlm::ui::QtPlatform platform;
   const QString folder = QDir::tempPath();
   WhenModalOpens([&folder](QWidget* modal) {
@@ -122,7 +117,6 @@ TEST(QtPlatform, SaveDialogAddsTheDefaultExtensionAndRemembersTheFolder) {
 }
 
 TEST(QtPlatform, ClipboardTakesTheText) {
-  vlm::test::App();
   vlm::ui::QtPlatform platform;
   platform.SetClipboardText("M(20) @0");
   EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("M(20) @0"));
