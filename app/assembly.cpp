@@ -14,7 +14,7 @@ std::string FirstLine(const std::string& text) { return text.substr(0, text.find
 
 // The numeric fields go in as the user sees their text; the three random
 // amounts as their values.
-std::vector<std::string> MainForm::AssembleSource() {
+std::vector<std::string> TForm1::AssembleSource() {
   std::vector<std::string> lines;
   if (Voice.chk11 || Voice.chk12) {
     std::string reset;
@@ -42,7 +42,7 @@ std::vector<std::string> MainForm::AssembleSource() {
   return lines;
 }
 
-void MainForm::Compile1Click() {
+void TForm1::Compile1Click() {
   platform_.ProcessEvents();
   if (!EnterAppPath() || !Smf) return;
   const std::vector<std::string> lines = AssembleSource();

@@ -18,7 +18,7 @@ constexpr const char* ToramiDefinitions =
 }  // namespace
 
 // Copies the file of the last compile; nothing is compiled.
-void MainForm::SaveSMF1Click() {
+void TForm1::SaveSMF1Click() {
   const auto fileName = platform_.SaveFileName(SmfFilter);
   if (!fileName) return;
   std::error_code ec;
@@ -29,7 +29,7 @@ void MainForm::SaveSMF1Click() {
 
 // The assembly writes the file before it compiles, so the file holds exactly
 // the source that is compiled.
-void MainForm::SaveAsMML1Click() {
+void TForm1::SaveAsMML1Click() {
   const auto fileName = platform_.SaveFileName(MmlFilter);
   if (!fileName) return;
   MmlFileName = *fileName;
@@ -38,7 +38,7 @@ void MainForm::SaveAsMML1Click() {
 
 // Header and pattern only: tempo, program, options, voice and the loop are
 // not part of the foreign export. The phrase is compiled as for "Compile".
-void MainForm::SaveAsMMLTORAMI1Click() {
+void TForm1::SaveAsMMLTORAMI1Click() {
   if (memPatten.empty()) {
     platform_.ShowMessage("一度は演奏をさせてください。");
     return;

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/message_port.h"
+#include "msgview/msg_view.h"
 #include "common/controls.h"
 #include "common/media_player.h"
 #include "common/platform.h"
@@ -27,14 +27,14 @@ constexpr int NoteNameCount = 13;      // Notes entries 0..12: the rest and the 
 constexpr const char* PhraseFileBaseName = "vorlumi3.mid";  // the one spelling of the phrase file
 constexpr const char* ScaleFileBaseName = "Scale.dat";
 
-class MainForm {
+class TForm1 {
  public:
   // platform and messages must outlive the form; player may be null (the play
   // commands then compile and sound nothing) and may be set later.
-  MainForm(Platform& platform, MessagePort& messages, MediaPlayer* player = nullptr);
-  MainForm(const MainForm&) = delete;
-  MainForm& operator=(const MainForm&) = delete;
-  ~MainForm();
+  TForm1(Platform& platform, TfrmMsg& messages, MediaPlayer* player = nullptr);
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
+  ~TForm1();
 
   // ---- scale page ("ScaleTab") ----
   ChoiceList cbScale;               // preset names; choosing one applies it
@@ -95,7 +95,7 @@ class MainForm {
   std::string Title;           // application title, set at start-up
   std::string PhraseFileName;  // where every compile writes; AppPath + "vorlumi3.mid"
   std::string ScaleFileName;   // the preset file; AppPath + "Scale.dat"
-  VoiceEditor Voice;           // the voice editor window's model
+  TfrmVEdit Voice;           // the voice editor window's model
 
   // Weights by control name ("scl1".."sclC", "ryt1".."ryt7"); nullptr for any other name.
   ScrollBar* FindWeight(const std::string& name);
@@ -170,7 +170,7 @@ class MainForm {
   bool EnterAppPath();
 
   Platform& platform_;
-  MessagePort& messages_;
+  TfrmMsg& messages_;
   MediaPlayer* player_;
 };
 

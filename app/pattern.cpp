@@ -13,7 +13,7 @@ constexpr int MaxPitchTries = 5000;
 constexpr const char* BendUpWord = "ACB(0,64,,0,,0)";  // bend-up curve before a "B" note
 }  // namespace
 
-void MainForm::MakePattern1Click() {
+void TForm1::MakePattern1Click() {
   if (memRythm.empty()) MakeRythm1Click();
   LastOctave = -1;
   LastGate = -1;
@@ -61,7 +61,7 @@ void MainForm::MakePattern1Click() {
 }
 
 // Each try picks one of the twelve classes and keeps it with chance W/100.
-std::int32_t MainForm::RetNoteNo() {
+std::int32_t TForm1::RetNoteNo() {
   for (int tries = 0; tries < MaxPitchTries; ++tries) {
     const std::int32_t k = Random(12) + 1;
     const std::int32_t w = Scl(k).Position();
@@ -74,7 +74,7 @@ std::int32_t MainForm::RetNoteNo() {
 
 // The octave is drawn first, for every note. A lowest octave above the
 // highest draws from the range as if the two were swapped.
-std::string MainForm::MakeNoteWithGate(std::int32_t gate) {
+std::string TForm1::MakeNoteWithGate(std::int32_t gate) {
   std::int32_t low = speOlow.ClampedValue();
   std::int32_t high = speOhigh.ClampedValue();
   if (low > high) std::swap(low, high);
@@ -88,12 +88,12 @@ std::string MainForm::MakeNoteWithGate(std::int32_t gate) {
   return text;
 }
 
-std::string MainForm::MakeNote() { return MakeNoteWithGate(GateNormal.Position()); }
+std::string TForm1::MakeNote() { return MakeNoteWithGate(GateNormal.Position()); }
 
-std::string MainForm::MakeMuteNote() { return MakeNoteWithGate(GateMute.Position()); }
+std::string TForm1::MakeMuteNote() { return MakeNoteWithGate(GateMute.Position()); }
 
 // Two notes of twice the basic value, or (31 times in 100) a triplet of three.
-std::string MainForm::MakeDivNote() {
+std::string TForm1::MakeDivNote() {
   const std::int64_t n = Random(100) <= 30 ? 3 : 2;
   std::string text;
   for (std::int64_t i = 0; i < n; ++i) {

@@ -7,7 +7,7 @@ namespace vlm {
 
 // Closing first releases the file played before, so the freshly compiled
 // file is read anew; a new play interrupts the phrase that is sounding.
-void MainForm::Play2Click() {
+void TForm1::Play2Click() {
   std::error_code ec;
   if (!player_ || !std::filesystem::exists(PhraseFileName, ec)) return;
   player_->Close();
@@ -22,25 +22,25 @@ void MainForm::Play2Click() {
   player_->Play();
 }
 
-void MainForm::Stop1Click() {
+void TForm1::Stop1Click() {
   if (player_ && player_->GetMode() == MediaPlayer::Mode::Playing) player_->Stop();
 }
 
-void MainForm::MakePlay1Click() {
+void TForm1::MakePlay1Click() {
   MakeRythm1Click();
   MakePattern1Click();
   Compile1Click();
   Play2Click();
 }
 
-void MainForm::PlayMakeP1Click() {
+void TForm1::PlayMakeP1Click() {
   MakePattern1Click();
   Compile1Click();
   Play2Click();
 }
 
 // A pattern edited by hand is compiled unchanged; only an empty one is made anew.
-void MainForm::CompilePlay1Click() {
+void TForm1::CompilePlay1Click() {
   if (memPatten.empty()) MakePattern1Click();
   Compile1Click();
   Play2Click();

@@ -14,7 +14,7 @@ constexpr int TieSymbol = 3;
 // Each try draws a symbol, then an acceptance number, in that order, so a
 // generator state always yields the same rhythm. The tries end because ryt1
 // (the weight of "N") is at least 2; a phrase never starts with a tie.
-void MainForm::MakeRythm1Click() {
+void TForm1::MakeRythm1Click() {
   const std::int32_t steps = std::clamp(speLength.Value(), 0, speLength.Max());
   std::string result;
   for (std::int32_t s = 0; s < steps; ++s) {
@@ -30,7 +30,7 @@ void MainForm::MakeRythm1Click() {
   memRythm = result;
 }
 
-void MainForm::btnRythmRndClick() {
+void TForm1::btnRythmRndClick() {
   for (int j = 1; j <= 7; ++j) Ryt(j).SetPosition(Random(100));
 }
 

@@ -10,7 +10,7 @@
 namespace vlm {
 
 // Lines 2i and 2i+1 of ScaleList are the name and the digits of preset i.
-void MainForm::LoadScaleFile() {
+void TForm1::LoadScaleFile() {
   std::error_code ec;
   if (!std::filesystem::exists(ScaleFileName, ec)) {
     ShowWarning("Scale.dat がありません。");
@@ -30,7 +30,7 @@ void MainForm::LoadScaleFile() {
 
 // Digit p of the preset weights the pitch class p-1 semitones above the key;
 // the weights themselves stay absolute (scl1 is always C).
-void MainForm::btnScaleSetClick() {
+void TForm1::btnScaleSetClick() {
   const std::int32_t i = cbScale.ItemIndex();
   if (i < 0) return;
   if (ScaleList.size() < 2 * static_cast<std::size_t>(i) + 2) return;
@@ -50,25 +50,25 @@ void MainForm::btnScaleSetClick() {
   }
 }
 
-void MainForm::btnShiftClick() {
+void TForm1::btnShiftClick() {
   const std::int32_t top = Scl(12).Position();
   for (int j = 11; j >= 1; --j) Scl(j + 1).SetPosition(Scl(j).Position());
   Scl(1).SetPosition(top);
 }
 
-void MainForm::btnShiftFlatClick() {
+void TForm1::btnShiftFlatClick() {
   const std::int32_t bottom = Scl(1).Position();
   for (int j = 2; j <= 12; ++j) Scl(j - 1).SetPosition(Scl(j).Position());
   Scl(12).SetPosition(bottom);
 }
 
-void MainForm::btnRndScaleClick() {
+void TForm1::btnRndScaleClick() {
   if (cbScale.Items.empty()) return;
   cbScale.SetItemIndex(Random(static_cast<std::int32_t>(cbScale.Items.size())));
   btnScaleSetClick();
 }
 
-void MainForm::btnSaveScaleClick() {
+void TForm1::btnSaveScaleClick() {
   std::string name = platform_.InputBox("スケールの名前を入力してください。", "Save Scale", "USER");
   if (name.empty()) return;
   // A line break in the name would shift every later name/digits pair.

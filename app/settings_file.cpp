@@ -29,7 +29,7 @@ struct SettingsKey {
 };
 
 // Every key in the order it is written and read.  ORDER SETTINGS KEYS
-std::vector<SettingsKey> SettingsKeys(MainForm& f) {
+std::vector<SettingsKey> SettingsKeys(TForm1& f) {
   std::vector<SettingsKey> keys = {
       {"BasicTab", "基本音符", &f.speOnpu, 16},
       {"BasicTab", "音符数", &f.speLength, 16},
@@ -95,7 +95,7 @@ void ReadKey(const IniFile& ini, const SettingsKey& k) {
 
 }  // namespace
 
-std::optional<std::string> MainForm::SaveSettings(const std::string& fileName) {
+std::optional<std::string> TForm1::SaveSettings(const std::string& fileName) {
   // Keep what the file holds besides our keys; a file that exists but cannot
   // be read is not overwritten.
   std::error_code ec;
@@ -110,7 +110,7 @@ std::optional<std::string> MainForm::SaveSettings(const std::string& fileName) {
   return WriteFileAtomically(fileName, ini.Text());
 }
 
-bool MainForm::LoadSettings(const std::string& fileName) {
+bool TForm1::LoadSettings(const std::string& fileName) {
   std::error_code ec;
   std::string text;
   if (std::filesystem::exists(fileName, ec)) {
@@ -127,13 +127,13 @@ bool MainForm::LoadSettings(const std::string& fileName) {
 }
 
 // The file is written whole or not at all: a failed save leaves the old file as it was.
-void MainForm::Save1Click() {
+void TForm1::Save1Click() {
   const auto fileName = platform_.SaveFileName(SettingsFilter);
   if (!fileName) return;
   if (SaveSettings(*fileName)) platform_.ShowError("Unable to write to " + *fileName);
 }
 
-void MainForm::Open1Click() {
+void TForm1::Open1Click() {
   const auto fileName = platform_.OpenFileName(SettingsFilter);
   if (!fileName) return;
   LoadSettings(*fileName);

@@ -16,12 +16,12 @@ std::optional<int> SlotNumber(const std::string& entry) {
 }
 }  // namespace
 
-void MainForm::Button1Click() {
+void TForm1::Button1Click() {
   Slot(seCopyTo.ClampedValue()) = memPatten;
   Beep();
 }
 
-void MainForm::SongPBtnClick() {
+void TForm1::SongPBtnClick() {
   if (!StrToInt(editSong)) {
     platform_.ShowError("'" + editSong + "' is not a valid integer value");
     return;
@@ -33,11 +33,11 @@ void MainForm::SongPBtnClick() {
   editSong.clear();
 }
 
-void MainForm::SongClearBtnClick() { lstSong.clear(); }
+void TForm1::SongClearBtnClick() { lstSong.clear(); }
 
 // Entries that name no slot (possible in a hand-edited settings file) are
 // skipped. Song mode lasts for the one compile.
-void MainForm::PlaySong1Click() {
+void TForm1::PlaySong1Click() {
   if (lstSong.empty()) {
     ShowWarning("No Song !");
     return;

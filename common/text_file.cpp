@@ -7,8 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 
 #include "common/text_encoding.h"
 
@@ -35,10 +34,15 @@ int WriteAll(int fd, const std::string& data) {
 }  // namespace
 
 std::optional<std::string> ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) return std::nullopt;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return std::nullopt;
+  std::string bytes;
+  char buffer[65536];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
+  const bool failed = std::ferror(file) != 0;  // a directory, an I/O error
+  std::fclose(file);
+  if (failed) return std::nullopt;
   return bytes;
 }
 

@@ -26,13 +26,13 @@ enum VoiceDialect : std::int32_t {
   DialectTorami = 1,  // the foreign dialect; written, never compiled here
 };
 
-class VoiceEditor {
+class TfrmVEdit {
  public:
   static constexpr int RowCount = 10;  // parameter rows 1..10; row 1 is the program number
 
-  explicit VoiceEditor(Platform& platform);
-  VoiceEditor(const VoiceEditor&) = delete;
-  VoiceEditor& operator=(const VoiceEditor&) = delete;
+  explicit TfrmVEdit(Platform& platform);
+  TfrmVEdit(const TfrmVEdit&) = delete;
+  TfrmVEdit& operator=(const TfrmVEdit&) = delete;
 
   VoiceHost Host;
   std::string Caption = "Voice Editer";  // window title

@@ -17,7 +17,7 @@ constexpr const char* ToramiHeader =
     "Function ACB(L,H,Len){ If(Len==0){ Len = MML(l); } p.onTime(L,H,Len); }";
 }  // namespace
 
-std::string VoiceEditor::MakeVoiceMML(std::int32_t dialect) {
+std::string TfrmVEdit::MakeVoiceMML(std::int32_t dialect) {
   const auto& names = dialect == DialectTorami ? ToramiCommands : VlmCommands;
   if (chk1 && Host.SetVoiceText) Host.SetVoiceText(e1);
   std::string text;
@@ -31,23 +31,23 @@ std::string VoiceEditor::MakeVoiceMML(std::int32_t dialect) {
 }
 
 // Both copies end with the program number of bar s1, whether row 1 is on or not.
-std::string VoiceEditor::CopyTextVlm() {
+std::string TfrmVEdit::CopyTextVlm() {
   return MakeVoiceMML(DialectVlm) + "@" + std::to_string(s1.Position());
 }
 
-std::string VoiceEditor::CopyTextTorami() {
+std::string TfrmVEdit::CopyTextTorami() {
   const std::string pattern = Host.PatternText ? Host.PatternText() : std::string();
   return std::string(ToramiHeader) + "\r\n" + MakeVoiceMML(DialectTorami) + "@" +
          std::to_string(s1.Position()) + "\r\n" + pattern;
 }
 
-void VoiceEditor::CopyAndTell(const std::string& text) {
+void TfrmVEdit::CopyAndTell(const std::string& text) {
   platform_.SetClipboardText(text);
   platform_.ShowMessage("以下の文字列をコピーしました。\r" + text);
 }
 
-void VoiceEditor::CopyToClipbrd1Click() { CopyAndTell(CopyTextVlm()); }
+void TfrmVEdit::CopyToClipbrd1Click() { CopyAndTell(CopyTextVlm()); }
 
-void VoiceEditor::CopyMMLforTORAMI1Click() { CopyAndTell(CopyTextTorami()); }
+void TfrmVEdit::CopyMMLforTORAMI1Click() { CopyAndTell(CopyTextTorami()); }
 
 }  // namespace vlm
