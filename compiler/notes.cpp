@@ -259,6 +259,7 @@ void TSmf::NoteCommand() {
     ++Col;
   }
   // Ties after blanks and bar lines; without a "^" the look-ahead is undone.
+  // A tied part that fails drops the note, as a failing length does.
   for (;;) {
     std::int32_t at = Col;
     while (CharAt(Line, at) == ' ' || CharAt(Line, at) == '|') ++at;
