@@ -45,12 +45,6 @@ TEST_F(Loops, BodiesAcrossLines) {
   EXPECT_TRUE(Errors().empty());
 }
 
-TEST_F(Loops, ReplayUsesTheLineAsCompiled) {
-  Compile("[2 PTR+96 c ]");
-  EXPECT_EQ(smf.Lines[0], "[2 {PTR}\\6+96 c ]");
-  EXPECT_EQ(Ptr(), 384);
-}
-
 TEST_F(Loops, ExitBeforeTheFirstCloseSearchesAhead) {
   // With a count of 0 or 1 the ":" comes before the loop's "]" was ever
   // reached: the "]" is looked for ahead, past nested loops and comments.
