@@ -7,6 +7,7 @@
 
 #include "audio/midi_sequence.h"
 #include "audio/synth_options.h"
+#include "common/media_player.h"
 
 namespace vlm {
 

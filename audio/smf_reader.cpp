@@ -176,7 +176,8 @@ MidiSequence ParseMidiFile(const std::vector<std::uint8_t>& bytes) {
   const auto division = static_cast<std::uint16_t>(Big(bytes, 12, 2));
   if (format == 2) throw SmfError("header: format 2 (independent sequences) cannot be played");
   if (format > 2) throw SmfError("header: unknown format " + std::to_string(format));
-  if (declaredTracks == 0) throw SmfError("header: no tracks");
+  // A format 1 file without tracks is what the compiler writes for a source
+  // without events: it plays as silence.
   if (format == 0 && declaredTracks != 1)
     throw SmfError("header: format 0 with " + std::to_string(declaredTracks) + " tracks instead of 1");
   CheckDivision(division);

@@ -52,6 +52,13 @@ TEST(SmfReader, FormatZeroAtTheDefaultTempo) {
   EXPECT_DOUBLE_EQ(seq.lengthSeconds, 1.0);
 }
 
+TEST(SmfReader, FileWithoutTracksIsSilence) {
+  const auto seq = vlm::ParseMidiFile({0x4D, 0x54, 0x68, 0x64, 0, 0, 0, 6, 0, 1, 0, 0, 0, 0x60});
+  EXPECT_EQ(seq.trackCount, 0);
+  EXPECT_TRUE(seq.messages.empty());
+  EXPECT_EQ(seq.lengthSeconds, 0);
+}
+
 TEST(SmfReader, TracksMergeInTimeOrderKeepingTrackOrderAtEqualTimes) {
   TrackBytes a, b, c;
   a.Event(10, {0x90, 60, 1}).Event(10, {0x80, 60, 0}).End();
@@ -150,7 +157,7 @@ TEST(SmfReader, MalformedFilesAreRejectedWithTheReason) {
       {formatTwo, "format 2 (independent sequences) cannot be played"},
       {BuildSmf(3, 96, {good}), "unknown format 3"},
       {BuildSmf(0, 96, {good, good}), "format 0 with 2 tracks"},
-      {BuildSmf(1, 96, {}, 0), "no tracks"},
+      {BuildSmf(0, 96, {}, 0), "format 0 with 0 tracks"},
       {BuildSmf(1, 0, {good}), "0 ticks per quarter note"},
       {BuildSmf(1, 0xE500, {good}), "27 SMPTE frames per second"},
       {BuildSmf(1, 0xE700, {good}), "0 ticks per SMPTE frame"},
