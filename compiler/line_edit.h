@@ -1,0 +1,35 @@
+#pragma once
+// Small text edits shared by the handlers that rewrite the line being
+// compiled (macros, loops, conditionals, selections).
+
+#include <cstdint>
+#include <string>
+
+#include "compiler/tsmf.h"
+
+namespace vlm {
+
+// Deletes the characters From..To-1 (1-based) of S. A range that a jump or
+// an earlier edit has made stale is clamped to S instead of being trusted.
+inline void EraseColumns(std::string& S, std::int32_t From, std::int32_t To) {
+  if (From < 1) From = 1;
+  const auto size = static_cast<std::int32_t>(S.size());
+  if (To > size + 1) To = size + 1;
+  if (To <= From) return;
+  S.erase(static_cast<std::size_t>(From - 1), static_cast<std::size_t>(To - From));
+}
+
+// Inserts Text into S before the 1-based position At (At past the end appends).
+inline void InsertAt(std::string& S, std::int32_t At, const std::string& Text) {
+  const auto size = static_cast<std::int32_t>(S.size());
+  if (At < 1) At = 1;
+  if (At > size + 1) At = size + 1;
+  S.insert(static_cast<std::size_t>(At - 1), Text);
+}
+
+// Blanks (spaces only) from At on are stepped over.
+inline void SkipBlanks(const std::string& S, std::int32_t& At) {
+  while (CharAt(S, At) == ' ') ++At;
+}
+
+}  // namespace vlm

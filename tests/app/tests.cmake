@@ -1,0 +1,1 @@
+vlm_test_folder(app_tests app vlm_app)
