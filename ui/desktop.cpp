@@ -7,7 +7,7 @@
 namespace vlm::ui {
 
 Desktop::Desktop(Platform& platform, MediaPlayer* player)
-    : Messages(platform), port_(Messages), Form(platform, port_, player) {
+    : Messages(platform), Form(platform, Messages, player) {
   const auto refresh = [this] { RefreshAll(); };
   // The main window first, then the voice editor, then the message view.
   main_ = std::make_unique<MainWindow>(Form, Messages, platform, refresh);

@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "app/main_form.h"
-#include "app/message_port.h"
 #include "common/media_player.h"
 #include "common/platform.h"
 #include "msgview/msg_view.h"
@@ -16,20 +15,6 @@ namespace vlm::ui {
 class MainWindow;
 class VoiceEditorWindow;
 class MsgViewWindowQt;
-
-// The message view as the main window's model sees it.
-class MessagePortOf : public MessagePort {
- public:
-  explicit MessagePortOf(TfrmMsg& view) : view_(view) {}
-  void AddMessage(const std::string& text) override { view_.AddMessage(text); }
-  void ClearMessages() override { view_.ClearMessages(); }
-  std::string MessageText() const override { return view_.MessageText(); }
-  void ShowMessagePage() override { view_.ShowMessagePage(); }
-  void SetDebugLines(const std::vector<std::string>& lines) override { view_.SetDebugLines(lines); }
-
- private:
-  TfrmMsg& view_;
-};
 
 class Desktop {
  public:
@@ -44,13 +29,8 @@ class Desktop {
   // Shows the models again in every window.
   void RefreshAll();
 
-  TfrmMsg Messages;  // the message view's model
-
- private:
-  MessagePortOf port_;  // made before Form, which keeps it
-
- public:
-  MainForm Form;  // the main window's model, with the voice editor's
+  TfrmMsg Messages;  // the message view's model; made before Form, which keeps it
+  TForm1 Form;       // the main window's model, with the voice editor's
 
   MainWindow& Main() const { return *main_; }
   VoiceEditorWindow& VoiceEditor() const { return *voice_; }

@@ -64,7 +64,7 @@ QPlainTextEdit* Memo(const char* name, int lines, bool wrap) {
 }  // namespace
 
 QWidget* MainWindow::ScalePage() {
-  MainForm& f = form_;
+  TForm1& f = form_;
   auto* page = new QWidget;
   auto* top = new QHBoxLayout;
   top->addWidget(Label("Preset Scale"));
@@ -115,7 +115,7 @@ QWidget* MainWindow::ScalePage() {
 }
 
 QWidget* MainWindow::RythmPage() {
-  MainForm& f = form_;
+  TForm1& f = form_;
   auto* page = new QWidget;
   auto* memRythm = Memo("memRythm", 2, true);
   binder_.Bind(memRythm, f.memRythm);
@@ -161,7 +161,7 @@ QWidget* MainWindow::RythmPage() {
 }
 
 QWidget* MainWindow::BasicPage() {
-  MainForm& f = form_;
+  TForm1& f = form_;
   auto* page = new QWidget;
   auto* grid = new QGridLayout;
   const auto numeric = [this](NumericSetting& field, const char* name) {
@@ -220,7 +220,7 @@ QWidget* MainWindow::BasicPage() {
 }
 
 QWidget* MainWindow::SongPage() {
-  MainForm& f = form_;
+  TForm1& f = form_;
   auto* page = new QWidget;
 
   auto* copyRow = new QHBoxLayout;

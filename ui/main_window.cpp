@@ -29,7 +29,7 @@ std::string VersionText() {
   return "Vorlumi3\r\r1999/12/14 ... ver.1.520\r\rVorlumi3 for Linux (Qt 6, FluidSynth)\rby the Vorlumi3 developers";
 }
 
-MainWindow::MainWindow(MainForm& form, TfrmMsg& messages, Platform& platform, std::function<void()> changed,
+MainWindow::MainWindow(TForm1& form, TfrmMsg& messages, Platform& platform, std::function<void()> changed,
                        QWidget* parent)
     : QMainWindow(parent),
       form_(form),
@@ -81,7 +81,7 @@ QAction* MainWindow::Entry(QMenu* menu, const QString& caption, const QString& n
 }
 
 void MainWindow::BuildMenus() {
-  MainForm& f = form_;
+  TForm1& f = form_;
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
   Entry(file, QStringLiteral("&Open"), QStringLiteral("Open1"), {}, [&f] { f.Open1Click(); });
   Entry(file, QStringLiteral("&Save"), QStringLiteral("Save1"), {}, [&f] { f.Save1Click(); });
@@ -130,7 +130,7 @@ void MainWindow::BuildToolBar() {
   bar->setObjectName(QStringLiteral("ToolBar1"));
   bar->setMovable(false);
   bar->setFloatable(false);
-  MainForm& f = form_;
+  TForm1& f = form_;
   const auto button = [this, bar](const QString& name, QStyle::StandardPixmap icon, const QString& hint,
                                   std::function<void()> handler) {
     QAction* action = bar->addAction(style()->standardIcon(icon), hint);

@@ -1,5 +1,5 @@
 #pragma once
-// The main window "Vorlumi3" over the model MainForm: the menus, the tool bar
+// The main window "Vorlumi3" over the model TForm1: the menus, the tool bar
 // with its hints, and the pages "ScaleTab", "RythmTab", "BasicTab" and
 // "SongTab". Handlers live in the model; the window commands that only move
 // windows (voice editor, message view, help, version box, close) live here.
@@ -22,7 +22,7 @@ class MainWindow : public QMainWindow {
  public:
   // The models and the platform must outlive the window. `changed` runs after
   // every user action so that all windows show the models again.
-  MainWindow(MainForm& form, TfrmMsg& messages, Platform& platform, std::function<void()> changed,
+  MainWindow(TForm1& form, TfrmMsg& messages, Platform& platform, std::function<void()> changed,
              QWidget* parent = nullptr);
 
   void Refresh();
@@ -43,7 +43,7 @@ class MainWindow : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  MainForm& form_;
+  TForm1& form_;
   TfrmMsg& messages_;
   Platform& platform_;
   Binder binder_;

@@ -24,14 +24,14 @@ QString Number(const char* prefix, int n) { return QString::fromLatin1(prefix) +
 
 }  // namespace
 
-VoiceEditorWindow::VoiceEditorWindow(VoiceEditor& model, std::function<void()> changed, QWidget* parent)
+VoiceEditorWindow::VoiceEditorWindow(TfrmVEdit& model, std::function<void()> changed, QWidget* parent)
     : QWidget(parent, Qt::Window), model_(model), binder_(std::move(changed)), menu_(new QMenuBar(this)) {
   setObjectName(QStringLiteral("frmVEdit"));
   setWindowTitle(QString::fromStdString(model_.Caption));
 
   auto* rows = new QGridLayout;
   rows->setColumnStretch(2, 1);
-  for (int row = 1; row <= VoiceEditor::RowCount; ++row) {
+  for (int row = 1; row <= TfrmVEdit::RowCount; ++row) {
     auto* chk = new QCheckBox(QString::fromUtf8(kSwitchCaptions[row - 1]));
     auto* box = new QLineEdit;
     auto* bar = new QScrollBar(Qt::Horizontal);
@@ -69,26 +69,26 @@ VoiceEditorWindow::VoiceEditorWindow(VoiceEditor& model, std::function<void()> c
   resets->addStretch();
 
   auto* groups = new QHBoxLayout;
-  groups->addWidget(Button(QStringLiteral("All"), QStringLiteral("btnAllRnd"), &VoiceEditor::btnAllRndClick));
-  groups->addWidget(Button(QStringLiteral("Vib"), QStringLiteral("btnVibRnd"), &VoiceEditor::btnVibRndClick));
-  groups->addWidget(Button(QStringLiteral("Filtr"), QStringLiteral("btnFilterRnd"), &VoiceEditor::btnFilterRndClick));
-  groups->addWidget(Button(QStringLiteral("EG"), QStringLiteral("btnEGRnd"), &VoiceEditor::btnEGRndClick));
+  groups->addWidget(Button(QStringLiteral("All"), QStringLiteral("btnAllRnd"), &TfrmVEdit::btnAllRndClick));
+  groups->addWidget(Button(QStringLiteral("Vib"), QStringLiteral("btnVibRnd"), &TfrmVEdit::btnVibRndClick));
+  groups->addWidget(Button(QStringLiteral("Filtr"), QStringLiteral("btnFilterRnd"), &TfrmVEdit::btnFilterRndClick));
+  groups->addWidget(Button(QStringLiteral("EG"), QStringLiteral("btnEGRnd"), &TfrmVEdit::btnEGRndClick));
   groups->addStretch();
 
   auto* commands = new QHBoxLayout;
   commands->addStretch();
-  commands->addWidget(Button(QStringLiteral("&Play"), QStringLiteral("btnPlay"), &VoiceEditor::btnPlayClick));
-  commands->addWidget(Button(QStringLiteral("&Stop"), QStringLiteral("btnStop"), &VoiceEditor::btnStopClick));
-  commands->addWidget(Button(QStringLiteral("&Ok"), QStringLiteral("btnOK"), &VoiceEditor::btnOKClick));
+  commands->addWidget(Button(QStringLiteral("&Play"), QStringLiteral("btnPlay"), &TfrmVEdit::btnPlayClick));
+  commands->addWidget(Button(QStringLiteral("&Stop"), QStringLiteral("btnStop"), &TfrmVEdit::btnStopClick));
+  commands->addWidget(Button(QStringLiteral("&Ok"), QStringLiteral("btnOK"), &TfrmVEdit::btnOKClick));
 
   QMenu* check = menu_->addMenu(QStringLiteral("&Check"));
-  MenuEntry(check, QStringLiteral("全てのチェックをつける(&A)"), QStringLiteral("AllCHeck1"), {}, &VoiceEditor::AllCHeck1Click);
-  MenuEntry(check, QStringLiteral("全てのチェックをはずす(&N)"), QStringLiteral("N1"), {}, &VoiceEditor::N1Click);
+  MenuEntry(check, QStringLiteral("全てのチェックをつける(&A)"), QStringLiteral("AllCHeck1"), {}, &TfrmVEdit::AllCHeck1Click);
+  MenuEntry(check, QStringLiteral("全てのチェックをはずす(&N)"), QStringLiteral("N1"), {}, &TfrmVEdit::N1Click);
   QMenu* copy = menu_->addMenu(QStringLiteral("C&opy"));
   MenuEntry(copy, QStringLiteral("&Copy(MML for vlm)"), QStringLiteral("CopyToClipbrd1"),
-            QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C), &VoiceEditor::CopyToClipbrd1Click);
+            QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C), &TfrmVEdit::CopyToClipbrd1Click);
   MenuEntry(copy, QStringLiteral("Copy(MML for &TORAMI)"), QStringLiteral("CopyMMLforTORAMI1"),
-            QKeySequence(Qt::CTRL | Qt::Key_C), &VoiceEditor::CopyMMLforTORAMI1Click);
+            QKeySequence(Qt::CTRL | Qt::Key_C), &TfrmVEdit::CopyMMLforTORAMI1Click);
 
   auto* layout = new QVBoxLayout(this);
   layout->setMenuBar(menu_);
@@ -100,7 +100,7 @@ VoiceEditorWindow::VoiceEditorWindow(VoiceEditor& model, std::function<void()> c
   Refresh();
 }
 
-QPushButton* VoiceEditorWindow::Button(const QString& caption, const QString& name, void (VoiceEditor::*handler)()) {
+QPushButton* VoiceEditorWindow::Button(const QString& caption, const QString& name, void (TfrmVEdit::*handler)()) {
   auto* button = new QPushButton(caption);
   button->setObjectName(name);
   button->setAutoDefault(false);
@@ -109,7 +109,7 @@ QPushButton* VoiceEditorWindow::Button(const QString& caption, const QString& na
 }
 
 void VoiceEditorWindow::MenuEntry(QMenu* menu, const QString& caption, const QString& name, const QKeySequence& key,
-                                  void (VoiceEditor::*handler)()) {
+                                  void (TfrmVEdit::*handler)()) {
   QAction* action = menu->addAction(caption);
   action->setObjectName(name);
   action->setShortcut(key);

@@ -1,5 +1,5 @@
 #pragma once
-// The voice editor window "Voice Editer" over the model VoiceEditor: ten rows
+// The voice editor window "Voice Editer" over the model TfrmVEdit: ten rows
 // of switch, value box, bar and "Rnd", the group random buttons, the reset
 // switches, Play, Stop and Ok, and the Check and Copy menus.
 
@@ -26,7 +26,7 @@ class VoiceEditorWindow : public QWidget {
  public:
   // `changed` runs after every user action, so that all windows show the
   // models again (a row may change the main window's program number).
-  VoiceEditorWindow(VoiceEditor& model, std::function<void()> changed, QWidget* parent = nullptr);
+  VoiceEditorWindow(TfrmVEdit& model, std::function<void()> changed, QWidget* parent = nullptr);
 
   // Shows the model: every control, and the window's visibility.
   void Refresh();
@@ -41,17 +41,17 @@ class VoiceEditorWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  VoiceEditor& model_;
+  TfrmVEdit& model_;
   Binder binder_;
   std::array<QCheckBox*, 12> switches_{};
-  std::array<QLineEdit*, VoiceEditor::RowCount> boxes_{};
-  std::array<QScrollBar*, VoiceEditor::RowCount> bars_{};
-  std::array<QPushButton*, VoiceEditor::RowCount> randoms_{};
+  std::array<QLineEdit*, TfrmVEdit::RowCount> boxes_{};
+  std::array<QScrollBar*, TfrmVEdit::RowCount> bars_{};
+  std::array<QPushButton*, TfrmVEdit::RowCount> randoms_{};
   QMenuBar* menu_;
 
-  QPushButton* Button(const QString& caption, const QString& name, void (VoiceEditor::*handler)());
+  QPushButton* Button(const QString& caption, const QString& name, void (TfrmVEdit::*handler)());
   void MenuEntry(QMenu* menu, const QString& caption, const QString& name, const QKeySequence& key,
-                 void (VoiceEditor::*handler)());
+                 void (TfrmVEdit::*handler)());
 };
 
 }  // namespace vlm::ui

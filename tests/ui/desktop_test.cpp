@@ -115,15 +115,15 @@ TEST_F(DesktopTest, ACompileErrorShowsTheMessageViewAndAClickLeadsToTheSourceLin
   ASSERT_TRUE(view.isVisible());
   EXPECT_EQ(view.Pages()->currentIndex(), 0);
 
-  // The error line that names the pattern's line, the last of the source.
-  const int sourceLine = view.DebugPane()->blockCount() - 1;
-  EXPECT_TRUE(view.DebugPane()->document()->findBlockByNumber(sourceLine).text().startsWith(QStringLiteral("[4 l16c d e }")));
+  // The error line of the stray "}" and the compiled line it names.
   const QStringList messages = view.MessagePane()->toPlainText().split(QLatin1Char('\n'));
-  const QString prefix = QStringLiteral("err(%1)").arg(sourceLine);
   int errorLine = -1;
   for (int i = 0; i < messages.size() && errorLine < 0; ++i)
-    if (messages[i].startsWith(prefix)) errorLine = i;
+    if (messages[i].startsWith(QStringLiteral("err(")) && messages[i].contains(QStringLiteral("\"}\""))) errorLine = i;
   ASSERT_GE(errorLine, 0) << view.MessagePane()->toPlainText().toStdString();
+  const int sourceLine = messages[errorLine].mid(4, messages[errorLine].indexOf(QLatin1Char(')')) - 4).toInt();
+  EXPECT_TRUE(view.DebugPane()->document()->findBlockByNumber(sourceLine).text().contains(QLatin1Char('}')));
+  EXPECT_GT(sourceLine, 0);
 
   QTextCursor cursor(view.MessagePane()->document()->findBlockByNumber(errorLine));
   cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::MoveAnchor, 2);
@@ -139,7 +139,10 @@ TEST_F(DesktopTest, MessageViewEntryShowsTheLastCompiledSource) {
   EXPECT_TRUE(desktop->MessageView().DebugPane()->toPlainText().isEmpty());  // nothing compiled yet
   Action(Main(), "Compile1")->trigger();
   QTest::keyClick(&Main(), Qt::Key_F10);
-  EXPECT_TRUE(desktop->MessageView().DebugPane()->toPlainText().startsWith(QStringLiteral("RESET_GS|RESET_XG|r4\nt120")));
+  QStringList compiled;
+  for (const std::string& line : desktop->Form.Smf->Lines) compiled << QString::fromStdString(line);
+  ASSERT_FALSE(compiled.isEmpty());
+  EXPECT_EQ(desktop->MessageView().DebugPane()->toPlainText(), compiled.join(QLatin1Char('\n')));
 }
 
 TEST_F(DesktopTest, SaveThenOpenRestoresThePages) {
