@@ -46,6 +46,7 @@ void TForm1::Compile1Click() {
   platform_.ProcessEvents();
   if (!EnterAppPath() || !Smf) return;
   const std::vector<std::string> lines = AssembleSource();
+  LastSource = lines;
   try {
     if (!MmlFileName.empty()) {
       // The request is taken before the write: a write that fails is

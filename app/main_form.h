@@ -95,6 +95,7 @@ class TForm1 {
   std::string Title;           // application title, set at start-up
   std::string PhraseFileName;  // where every compile writes; AppPath + "vorlumi3.mid"
   std::string ScaleFileName;   // the preset file; AppPath + "Scale.dat"
+  std::vector<std::string> LastSource;  // the line list of the last assembly, for display
   TfrmVEdit Voice;           // the voice editor window's model
 
   // Weights by control name ("scl1".."sclC", "ryt1".."ryt7"); nullptr for any other name.
