@@ -18,10 +18,6 @@ bool KeywordAt(const std::string& Line, std::int32_t At, std::string_view Keywor
          std::string_view(Line).substr(static_cast<std::size_t>(At - 1)).starts_with(Keyword);
 }
 
-void SkipBlanks(const std::string& Line, std::int32_t& At) {
-  while (CharAt(Line, At) == ' ') ++At;
-}
-
 // The file's text lines (LF or CR LF); a final line break adds no empty line.
 std::vector<std::string> ReadTextLines(const std::string& Name) {
   std::ifstream in(Name, std::ios::binary);
@@ -227,7 +223,8 @@ void TSmf::IncludeFile() {
   const std::string directive =
       Line.substr(static_cast<std::size_t>(directiveCol - 1), static_cast<std::size_t>(Col - directiveCol));
   const std::string done = directive.find('}') == std::string::npos ? "{" + directive + "}" : "{#include}";
-  ReplaceCols(Line, directiveCol, Col, done);
+  EraseColumns(Line, directiveCol, Col);
+  InsertAt(Line, directiveCol, done);
   Col = directiveCol + static_cast<std::int32_t>(done.size());
 }
 

@@ -1,25 +1,35 @@
 #pragma once
-// Rewriting the line being compiled: the commands that replace themselves by
-// generated MML. Positions are 1-based columns and are clamped to the line,
-// so a column left stale by a stopped compile never reads outside it.
+// Small text edits shared by the handlers that rewrite the line being
+// compiled (macros, loops, conditionals, selections).
 
-#include <algorithm>
 #include <cstdint>
 #include <string>
 
+#include "compiler/tsmf.h"
+
 namespace vlm {
 
-// Replaces the characters at columns From..To-1 of S by Text.
-inline void ReplaceCols(std::string& S, std::int32_t From, std::int32_t To, const std::string& Text) {
-  const auto size = static_cast<std::int64_t>(S.size());
-  const auto from = std::clamp<std::int64_t>(From - 1, 0, size);
-  const auto to = std::clamp<std::int64_t>(To - 1, from, size);
-  S.replace(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from), Text);
+// Deletes the characters From..To-1 (1-based) of S. A range that a jump or
+// an earlier edit has made stale is clamped to S instead of being trusted.
+inline void EraseColumns(std::string& S, std::int32_t From, std::int32_t To) {
+  if (From < 1) From = 1;
+  const auto size = static_cast<std::int32_t>(S.size());
+  if (To > size + 1) To = size + 1;
+  if (To <= From) return;
+  S.erase(static_cast<std::size_t>(From - 1), static_cast<std::size_t>(To - From));
 }
 
-// Inserts Text before column At of S (at the end when At lies past it).
-inline void InsertAtCol(std::string& S, std::int32_t At, const std::string& Text) {
-  ReplaceCols(S, At, At, Text);
+// Inserts Text into S before the 1-based position At (At past the end appends).
+inline void InsertAt(std::string& S, std::int32_t At, const std::string& Text) {
+  const auto size = static_cast<std::int32_t>(S.size());
+  if (At < 1) At = 1;
+  if (At > size + 1) At = size + 1;
+  S.insert(static_cast<std::size_t>(At - 1), Text);
+}
+
+// Blanks (spaces only) from At on are stepped over.
+inline void SkipBlanks(const std::string& S, std::int32_t& At) {
+  while (CharAt(S, At) == ' ') ++At;
 }
 
 }  // namespace vlm

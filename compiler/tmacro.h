@@ -3,6 +3,7 @@
 // per name. Names compare byte for byte.
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace vlm {
@@ -19,11 +20,12 @@ class Tmacro {
   void Add(const std::string& Name, const std::string& Value);
   // The value, or "" when absent; an empty value therefore never expands.
   const std::string& Find(const std::string& Name) const;
-  void Clear() { Entries.clear(); }
+  void Clear();
   const std::vector<MacroEntry>& Items() const { return Entries; }
 
  private:
-  std::vector<MacroEntry> Entries;
+  std::vector<MacroEntry> Entries;                    // in insertion order
+  std::unordered_map<std::string, std::size_t> Index; // name -> position in Entries
 };
 
 }  // namespace vlm

@@ -113,7 +113,8 @@ void TSmf::TrackListCommand(bool Align) {
     text += (Align ? "{TRL}_tr(" : "_tr(") + std::to_string(i) + ")" + part + "|";
   }
   if (Align) text += "|\\8|";
-  ReplaceCols(Line, start, Col, text);
+  EraseColumns(Line, start, Col);
+  InsertAt(Line, start, text);
   Col = start;
 }
 
@@ -144,7 +145,8 @@ void TSmf::TrackFromCommand(bool Align) {
     text += "{" + word + "}_tr(" + std::to_string(track) + ")" + part + "|";
   }
   text += Align ? "|\\8|" : "|";
-  ReplaceCols(Line, start, Col, text);
+  EraseColumns(Line, start, Col);
+  InsertAt(Line, start, text);
   Col = start;
 }
 
@@ -164,7 +166,7 @@ void TSmf::LastPtrCommand() {
 // that length. ~509..~511 are scratch.
 void TSmf::StrumChordCommand() {
   const std::int32_t start = CommandStart(Line, Col);
-  ReplaceCols(Line, start, Col, "");
+  EraseColumns(Line, start, Col);
   Col = start;
   const auto linesBefore = Lines.size();
   ReadArgs(Line, Col);
@@ -173,7 +175,7 @@ void TSmf::StrumChordCommand() {
     ReportError(4, "CD_");
     return;
   }
-  ReplaceCols(Line, start, Col, "");
+  EraseColumns(Line, start, Col);
   Col = start;
   const std::int32_t defaultLength = Track().Length;
   std::int32_t at = 1;
@@ -189,7 +191,7 @@ void TSmf::StrumChordCommand() {
   for (std::int32_t i = 1; i < ArgCount; ++i)
     text += "PTR=~511" + StripQuotes(Args[static_cast<std::size_t>(i)]) + " ~511+~510 ";
   text += " l%" + std::to_string(defaultLength) + "~509+" + length + "PTR=~509|";
-  InsertAtCol(Line, Col, text);
+  InsertAt(Line, Col, text);
 }
 
 }  // namespace vlm

@@ -107,8 +107,8 @@ void TSmf::VariableCommand() {
       return;
     }
     const auto cut = static_cast<std::size_t>(p - 1);
-    ReplaceCols(Line, start, Col,
-                note.substr(0, cut) + "|~" + std::to_string(n) + "=nno(" + note.substr(cut) + ")");
+    EraseColumns(Line, start, Col);
+    InsertAt(Line, start, note.substr(0, cut) + "|~" + std::to_string(n) + "=nno(" + note.substr(cut) + ")");
     Col = start;
     return;
   }
@@ -133,9 +133,9 @@ void TSmf::VariableCommand() {
     }
     // Measure the text with output off, between two ptr readings, then put
     // ptr back; ~508 and ~509 are scratch.
-    ReplaceCols(Line, start, Col,
-                "\\37 ~508=ptr|" + Args[0] + " ~509=ptr\\38 ~" + std::to_string(n) +
-                    "=~509-~508PTR=~508|");
+    EraseColumns(Line, start, Col);
+    InsertAt(Line, start,
+             "\\37 ~508=ptr|" + Args[0] + " ~509=ptr\\38 ~" + std::to_string(n) + "=~509-~508PTR=~508|");
     Col = start;
     return;
   }

@@ -1,0 +1,145 @@
+#include "msgview/msg_view.h"
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+#include "common/instr.h"
+#include "common/warning.h"
+
+namespace vlm {
+
+namespace {
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Reads a whole text as an int32: leading blanks, an optional sign, then
+// decimal digits or "$" and hexadecimal digits, and nothing after them.
+// Anything else, and values outside int32, are not a number.
+std::optional<std::int32_t> ToInt32(const std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  int base = 10;
+  if (i < text.size() && text[i] == '$') {
+    base = 16;
+    ++i;
+  }
+  if (i == text.size()) return std::nullopt;
+  std::int64_t value = 0;
+  for (; i < text.size(); ++i) {
+    const int digit = HexDigit(text[i]);
+    if (digit < 0 || digit >= base) return std::nullopt;
+    value = value * base + digit;
+    if (value > std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1) return std::nullopt;
+  }
+  if (negative) value = -value;
+  if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
+    return std::nullopt;
+  return static_cast<std::int32_t>(value);
+}
+
+}  // namespace
+
+TfrmMsg::TfrmMsg(Platform& platform) : platform_(platform) {}
+
+void TfrmMsg::SetWindow(MsgViewWindow* window) { window_ = window; }
+
+void TfrmMsg::ClearMessages() {
+  RichEdit1.Clear();
+  if (window_) window_->PaneReplaced(MsgPage::Message);
+}
+
+void TfrmMsg::AddMessage(const std::string& text) {
+  RichEdit1.Lines.push_back(text);
+  if (window_) window_->MessageAppended(text);
+}
+
+std::string TfrmMsg::MessageText() const { return RichEdit1.Text(); }
+
+void TfrmMsg::SetDebugLines(const std::vector<std::string>& lines) {
+  reDebug.Lines = lines;
+  reDebug.Select(0, 0);
+  if (window_) window_->PaneReplaced(MsgPage::Debug);
+}
+
+void TfrmMsg::ShowView() {
+  Visible = true;
+  if (window_) window_->ShowWindow();
+}
+
+void TfrmMsg::ShowMessagePage() {
+  ShowView();
+  SelectPage(MsgPage::Message);
+  Focus(MsgPage::Message);
+}
+
+void TfrmMsg::Hide() { Visible = false; }
+
+void TfrmMsg::SelectPage(MsgPage page) {
+  ActivePage = page;
+  if (window_) window_->PageSelected(page);
+}
+
+void TfrmMsg::Focus(MsgPage pane) {
+  if (window_) window_->PaneFocused(pane);
+}
+
+void TfrmMsg::RichEdit1MouseDown() {
+  if (RichEdit1.Lines.empty()) return;
+  const std::string& line = RichEdit1.Lines[static_cast<std::size_t>(RichEdit1.LineAt(RichEdit1.SelStart))];
+  const auto open = line.find('(');
+  if (open == std::string::npos) return;
+  const auto close = line.find(')');
+  // A ")" missing or before the "(" leaves an empty piece, which is no number.
+  std::string piece;
+  if (close != std::string::npos && close > open + 1) piece = line.substr(open + 1, close - open - 1);
+  const auto n = ToInt32(piece);
+  if (!n) return;
+  SelectPage(MsgPage::Debug);
+  // A line number outside the pane puts the caret at the start of the first
+  // line (negative) or at the end of the text (past the last line).
+  reDebug.Select(reDebug.LineStart(*n), 0);
+  if (window_) window_->SelectionMoved(MsgPage::Debug);
+  Focus(MsgPage::Debug);
+}
+
+void TfrmMsg::Copy1Click() {
+  const std::string selected = reDebug.SelectedText();
+  if (!selected.empty()) platform_.SetClipboardText(selected);
+}
+
+void TfrmMsg::Find1Click() {
+  SearchText = platform_.InputBox("検索文字列を入力してください。", "検索", SearchText);
+  if (!SearchText.empty()) FindNext1Click();
+}
+
+void TfrmMsg::FindNext1Click() {
+  if (SearchText.empty()) {
+    Find1Click();
+    return;
+  }
+  const std::string text = reDebug.Text();
+  const std::int32_t first = InStr(text, SearchText, 1);
+  if (first == 0) {
+    ShowWarning("検索文字列\"" + SearchText + "\"はありません。");
+    return;
+  }
+  // Search from one byte after the start of the selection, so that the
+  // occurrence under the selection is skipped; wrap to the first one.
+  const std::int32_t from = reDebug.SelStart < INT32_MAX - 1 ? reDebug.SelStart + 2 : INT32_MAX;
+  const std::int32_t next = InStr(text, SearchText, from);
+  const std::int32_t found = next > 0 ? next : first;
+  SelectPage(MsgPage::Debug);
+  Focus(MsgPage::Debug);
+  reDebug.Select(found - 1, static_cast<std::int32_t>(SearchText.size()));
+  if (window_) window_->SelectionMoved(MsgPage::Debug);
+}
+
+}  // namespace vlm

@@ -1,0 +1,307 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "compiler/builtin_table.h"
+#include "compiler/tmacro.h"
+#include "tests/compiler/core_fixture.h"
+
+namespace {
+
+using vlmtest::CoreTest;
+
+// ---- the macro table ----
+
+TEST(Tmacro, AddReplacesInPlaceAndKeepsOrder) {
+  vlm::Tmacro table;
+  table.Add("A", "1");
+  table.Add("\"B\"", "\"2\"");  // one pair of quotes is stripped from each
+  table.Add("C", "3");
+  table.Add("A", "4");
+  ASSERT_EQ(table.Items().size(), 3u);
+  EXPECT_EQ(table.Items()[0].Name, "A");
+  EXPECT_EQ(table.Items()[0].Value, "4");
+  EXPECT_EQ(table.Items()[1].Name, "B");
+  EXPECT_EQ(table.Find("B"), "2");
+  EXPECT_EQ(table.Find("b"), "");  // names compare byte for byte
+  EXPECT_EQ(table.Find("D"), "");
+  table.Clear();
+  EXPECT_TRUE(table.Items().empty());
+  EXPECT_EQ(table.Find("A"), "");
+  table.Add("A", "5");  // the name index starts afresh after Clear
+  EXPECT_EQ(table.Find("A"), "5");
+}
+
+TEST_F(CoreTest, ResetRegistersTheBuiltinWordsInTableOrder) {
+  smf.Macros.Add("PTR", "c");
+  smf.Macros.Add("MINE", "c");
+  smf.Reset();
+  const auto& items = smf.Macros.Items();
+  ASSERT_EQ(items.size(), 83u);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    EXPECT_EQ(items[i].Name, vlm::BuiltinCommands[i].Name);
+    EXPECT_EQ(items[i].Value, vlm::BuiltinCommands[i].Replacement);
+  }
+  EXPECT_EQ(vlm::BuiltinCommands[83].Name, "*");
+  EXPECT_EQ(smf.Macros.Find("T"), "\\3");
+  EXPECT_EQ(smf.Macros.Find("*"), "");
+  EXPECT_EQ(smf.Macros.Find("MINE"), "");
+}
+
+// ---- expansion in the line being compiled ----
+
+TEST_F(CoreTest, ExpansionWritesTheBracedNameIntoTheCompiledLine) {
+  Compile("PTR=96");
+  EXPECT_EQ(smf.Lines[0], "{PTR}\\6=96");
+  EXPECT_EQ(Ptr(), 96);
+  EXPECT_EQ(smf.LastMacro, "PTR");
+
+  OnLine("BR=12");
+  smf.ExpandMacro();
+  EXPECT_EQ(smf.Line, "{BR}\\2=0,0,12");
+  EXPECT_EQ(smf.Col, 5);  // on the first character of the value
+
+  OnLine("ACV(0,127,1,0,1,0)");  // a curve word: its missing seventh point is dropped silently
+  smf.ExpandMacro();
+  EXPECT_EQ(smf.Line, "{ACV}\\10(7,0,127,1,0,1,0,)");
+  EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(CoreTest, ValuesThatBeginWithAMacroExpandAtOnce) {
+  Compile("GO", {{"GO", "AHEAD"}, {"AHEAD", "PTR+5"}});
+  EXPECT_EQ(smf.Lines[0], "{GO}{AHEAD}{PTR}\\6+5");
+  EXPECT_EQ(Ptr(), 5);
+  EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(CoreTest, ArgumentsFillTheMarkers) {
+  Compile("MOVE(7,2)|MOVE=3,4", {{"MOVE", "PTR+?2 PTR+?1"}});
+  EXPECT_EQ(smf.Lines[0], "{MOVE}{PTR}\\6+2 {PTR}\\6+7|{MOVE}{PTR}\\6+4 {PTR}\\6+3");
+  EXPECT_EQ(Ptr(), 16);
+  // A bare "?" is the first argument.
+  Compile("TWICE(PTR+48)", {{"TWICE", "? ?"}});
+  EXPECT_EQ(smf.Lines[0], "{TWICE}\\6+48 \\6+48");  // the argument was expanded first, without braces
+  EXPECT_EQ(Ptr(), 96);
+}
+
+TEST_F(CoreTest, SingleQuotesBecomeDoubleQuotes) {
+  Compile("SEP", {{"SEP", "'|'"}});
+  EXPECT_EQ(smf.Lines[0], "{SEP}\"|\"");
+  EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(CoreTest, AParameterlessMacroLeavesTheFollowingListAlone) {
+  Compile("STEP(3)", {{"STEP", "PTR+4"}});
+  EXPECT_EQ(smf.Lines[0], "{STEP}{PTR}\\6+4(3)");
+}
+
+TEST_F(CoreTest, WhatIsNotExpanded) {
+  // A longer word is looked up whole.
+  Compile("XYZ", {{"XY", "PTR+1"}});
+  EXPECT_EQ(smf.Lines[0], "XYZ");
+  EXPECT_EQ(Errors().size(), 3u);
+  // An empty value never expands.
+  Compile("ZZ", {{"ZZ", "\"\""}});
+  EXPECT_EQ(ErrorDetails(), (std::vector<std::string>{"Z", "Z"}));
+  // T directly followed by digits is the word T120, which is no macro.
+  Compile("T120");
+  EXPECT_EQ(smf.Lines[0], "T120");
+}
+
+TEST_F(CoreTest, OneLetterMacrosOnlyWhereSwitchedOn) {
+  smf.Reset();
+  smf.Macros.Add("x", "PTR+3");
+  smf.Tracks[1].OneLetterMacros = 1;
+  smf.Lines = {"\\6=0 x"};
+  smf.CurTrack = 1;
+  messages.clear();
+  smf.CompileLines();
+  EXPECT_EQ(smf.Lines[0], "\\6=0 {x}{PTR}\\6+3");
+  EXPECT_EQ(Ptr(1), 3);
+
+  Compile("x", {{"x", "PTR+3"}});  // track 0 after a reset: "x" is a plain character
+  EXPECT_EQ(smf.Lines[0], "x");
+}
+
+TEST_F(CoreTest, MissingArgumentsAreErrorThreeUnlessExempt) {
+  Compile("PAIR(5)", {{"PAIR", "PTR+?1 PTR+?2"}});
+  EXPECT_EQ(smf.Lines[0], "{PAIR}{PTR}\\6+5 {PTR}\\6+");
+  ASSERT_GE(Errors().size(), 1u);
+  EXPECT_EQ(Errors()[0], "err(0)\"PAIR\":必要な引数が足りません\"> _tr<0> ptr=0<0>小節目");
+
+  // The exemption is a substring test on the names of the curve words.
+  Compile("CH=3 CUT", {{"CH", "\\4=?"}});  // the "=" list takes the blank after its value
+  EXPECT_EQ(smf.Lines[0], "{CH}\\4=3{CUT}\\1=1,$20,");
+  EXPECT_EQ(smf.Tracks[0].Channel, 2);
+  const auto details = ErrorDetails();
+  EXPECT_EQ(std::count(details.begin(), details.end(), "CH"), 0);
+  EXPECT_EQ(std::count(details.begin(), details.end(), "CUT"), 0);
+}
+
+TEST_F(CoreTest, MarkerZeroReadsNothing) {
+  Compile("ZERO(4)", {{"ZERO", "|?0|"}});
+  EXPECT_EQ(smf.Lines[0], "{ZERO}||");
+  EXPECT_EQ(ErrorDetails(), (std::vector<std::string>{"ZERO"}));
+}
+
+TEST_F(CoreTest, ArgumentTextIsNotSearchedForMarkersAgain) {
+  // The argument reproduces the marker; it is inserted once, as written.
+  Compile("ECHO(?1)", {{"ECHO", "|?1|"}});
+  EXPECT_EQ(smf.Lines[0], "{ECHO}|?1|");
+  EXPECT_EQ(ErrorDetails(), (std::vector<std::string>{"?", "1"}));
+}
+
+// ---- expansion inside arguments ----
+
+TEST_F(CoreTest, ArgumentsExpandMacroWordsWithoutBraces) {
+  // XPTR is no macro, so the scan moves on by one character and finds PTR.
+  Compile("KEEP(XPTR=1)", {{"KEEP", "|?1|"}});
+  EXPECT_EQ(smf.Lines[0], "{KEEP}|X\\6=1|");
+  // A macro with arguments inside an argument takes its own list; the outer
+  // arguments are intact afterwards.
+  Compile("TWO(ADD(4),9)", {{"TWO", "?1|?2"}, {"ADD", "PTR+?1"}});
+  EXPECT_EQ(smf.Lines[0], "{TWO}\\6+4|9");
+  EXPECT_EQ(Ptr(), 4);
+  // Inside arguments a missing argument is always error 3, exempt names too.
+  Compile("KEEP(ACP)", {{"KEEP", "|?1|"}});
+  EXPECT_EQ(ErrorDetails().at(0), "ACP");
+}
+
+// ---- bounds on expansion ----
+
+TEST_F(CoreTest, MacrosThatBeginWithEachOtherStopWithAnErrorLine) {
+  Compile("PING\nPTR=5", {{"PING", "PONG"}, {"PONG", "PING"}});
+  ASSERT_EQ(Errors().size(), 1u);
+  EXPECT_NE(Errors()[0].find("の展開が深すぎるので、コンパイルを中止します。"), std::string::npos);
+  EXPECT_EQ(smf.Lines.back(), " ");  // the compile was stopped
+  EXPECT_EQ(Ptr(), 0);
+}
+
+TEST_F(CoreTest, MacrosThatExpandIntoEachOtherLaterStopAtTheLineLimit) {
+  smf.MaxLineLength = 20000;
+  Compile("TICK", {{"TICK", "|TOCK"}, {"TOCK", "|TICK"}});
+  ASSERT_EQ(Errors().size(), 1u);
+  EXPECT_NE(Errors()[0].find("行が長すぎるので"), std::string::npos);
+  EXPECT_EQ(smf.Lines.back(), " ");
+}
+
+TEST_F(CoreTest, RecursionInsideAnArgumentStopsWithAnErrorLine) {
+  Compile("KEEP(PING)", {{"KEEP", "|?1|"}, {"PING", "PONG"}, {"PONG", "PING"}});
+  ASSERT_EQ(Errors().size(), 1u);
+  EXPECT_NE(Errors()[0].find("の展開が深すぎるので"), std::string::npos);
+  // Growing recursion inside an argument is stopped by the line limit.
+  smf.MaxLineLength = 5000;
+  Compile("KEEP(TICK)", {{"KEEP", "|?1|"}, {"TICK", "|TOCK"}, {"TOCK", "|TICK"}});
+  ASSERT_EQ(Errors().size(), 1u);
+  EXPECT_NE(Errors()[0].find("行が長すぎるので"), std::string::npos);
+}
+
+TEST_F(CoreTest, TenthErrorDuringArgumentsLeavesTheStoppedLineAlone) {
+  // Nine errors, then a missing argument: the tenth stops the compile in the
+  // middle of the expansion, which must not write into the stopped line.
+  Compile("}}}}}}}}}PAIR(1)c", {{"PAIR", "?1?2?3"}});
+  EXPECT_EQ(Errors().size(), 10u);
+  EXPECT_EQ(smf.Lines.back(), " ");
+  EXPECT_EQ(smf.Lines.size(), 2u);
+}
+
+// ---- definitions ----
+
+class Definitions : public CoreTest {
+ protected:
+  // Runs the definition handler on line Index of Source with Col on the "m" of "_m(".
+  void Define(const std::string& Source, std::int32_t Index = 0) {
+    smf.Reset();
+    messages.clear();
+    std::istringstream in(Source);
+    for (std::string line; std::getline(in, line);) smf.Lines.push_back(line);
+    smf.LineNo = Index;
+    smf.Line = smf.Lines[static_cast<std::size_t>(Index)];
+    smf.Col = static_cast<std::int32_t>(smf.Line.find("_m")) + 2;
+    smf.DefineMacro();
+  }
+};
+
+TEST_F(Definitions, UnquotedAndQuotedValues) {
+  Define("_m(HOOK,c d e)r");
+  EXPECT_EQ(smf.Macros.Find("HOOK"), "c d e");
+  EXPECT_EQ(smf.Line.substr(static_cast<std::size_t>(smf.Col - 1)), "r");
+  Define("_m(HOOK, \"c,d)e\" )r");
+  EXPECT_EQ(smf.Macros.Find("HOOK"), "c,d)e");
+  EXPECT_EQ(smf.Line.substr(static_cast<std::size_t>(smf.Col - 1)), "r");
+  EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(Definitions, RedefinitionKeepsTheEntryInPlace) {
+  Define("_m(PTR,c)");
+  EXPECT_EQ(smf.Macros.Find("PTR"), "c");
+  EXPECT_EQ(smf.Macros.Items()[6].Name, "PTR");
+  EXPECT_EQ(smf.Macros.Items().size(), 83u);
+  smf.Reset();
+  EXPECT_EQ(smf.Macros.Find("PTR"), "\\6");
+}
+
+TEST_F(Definitions, QuotedValueOverSeveralLines) {
+  Define("x _m(LONG,\"ab\ncd\nef\"  )r\nh", 0);
+  EXPECT_TRUE(Errors().empty());
+  EXPECT_EQ(smf.Macros.Find("LONG"), "abcdef");  // line breaks disappear
+  EXPECT_EQ(smf.LineNo, 2);
+  EXPECT_EQ(smf.Line, "ef\"  )r");
+  EXPECT_EQ(smf.Line.substr(static_cast<std::size_t>(smf.Col - 1)), "r");
+  EXPECT_EQ(smf.Lines[0], "x _m(LONG,\"ab");
+}
+
+TEST_F(Definitions, PlusContinuesOnTheNextLine) {
+  Define("_m(JOIN,\"ab\" + ignored\n\t {note} \"cd\"+\n  \"ef\" )r");
+  EXPECT_TRUE(Errors().empty());
+  EXPECT_EQ(smf.Macros.Find("JOIN"), "ab cd ef");
+  EXPECT_EQ(smf.LineNo, 2);
+  EXPECT_EQ(smf.Line.substr(static_cast<std::size_t>(smf.Col - 1)), "r");
+}
+
+TEST_F(Definitions, FailedDefinitionsAreDropped) {
+  struct Case {
+    const char* source;
+    const char* detail;
+  };
+  const Case cases[] = {
+      {"_mHOOK,c)", "_m"},
+      {"_m(HOOK c)", "_m"},
+      {"_m(HOOK,c", "_m"},
+      {"_m(HOOK,\"c\" d)", "_m"},
+      {"_m(HOOK,\"c\nd\"e)", "_m"},
+      {"_m(HOOK,\"c\"+", "_m"},
+      {"_m(HOOK,\"c\"+\n{note \"d\")", "_m"},
+      {"_m(HOOK,\"c\"+\nd\")", "_m"},
+      {"_m(HOOK,\"c\"+\n\"d)", "_m"},
+      {"_m(xy,c)", "_m...小文字は１文字マクロです"},
+      {"_m(x,ax)", "マクロの中でマクロは定義できません。"},
+      {"_m(HOOK,HOOK)", "\"HOOK\"マクロの中でマクロ自身を使う事はできません。"},
+      {"_m(HOOK,c HOOK d)", "\"HOOK\"マクロの中でマクロ自身を使う事はできません。"},
+      {"_m(\"HOOK\",cHOOK)", "\"HOOK\"マクロの中でマクロ自身を使う事はできません。"},
+  };
+  for (const auto& c : cases) {
+    Define(c.source);
+    EXPECT_EQ(ErrorDetails(), (std::vector<std::string>{c.detail})) << c.source;
+    EXPECT_EQ(smf.Macros.Find("HOOK"), "") << c.source;
+    EXPECT_EQ(smf.Macros.Items().size(), 83u) << c.source;
+  }
+}
+
+TEST_F(Definitions, OnlyTheFirstOccurrenceOfTheNameIsExamined) {
+  Define("_m(HOOK,HOOKS HOOK)");  // HOOKS is another word; the later HOOK is not looked at
+  EXPECT_TRUE(Errors().empty());
+  EXPECT_EQ(smf.Macros.Find("HOOK"), "HOOKS HOOK");
+}
+
+TEST_F(Definitions, UnclosedQuotedValueRestoresTheLine) {
+  Define("c\n_m(OPEN,\"ab\ncd\nef", 1);
+  EXPECT_EQ(Errors().size(), 1u);
+  EXPECT_EQ(Errors()[0], "err(1)\"_m(OPEN\":文法のエラー\"> _tr<0> ptr=0<0>小節目");
+  EXPECT_EQ(smf.LineNo, 1);
+  EXPECT_EQ(smf.Line, "_m(OPEN,\"ab");
+  EXPECT_EQ(smf.Col, static_cast<std::int32_t>(smf.Line.size()) + 1);
+  EXPECT_EQ(smf.Macros.Find("OPEN"), "");
+}
+
+}  // namespace

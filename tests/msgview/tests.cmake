@@ -1,0 +1,1 @@
+vlm_test_folder(msgview_tests msgview vlm_msgview)

@@ -1,0 +1,125 @@
+#include "ui/qt_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <functional>
+
+
+namespace {
+
+// Runs `inspect` on the modal dialog that the next call opens, then lets the
+// dialog (the inspector accepts or rejects it).
+void WhenModalOpens(std::function<void(QWidget*)> inspect) {
+  QTimer::singleShot(0, [inspect] {
+    QWidget* modal = QApplication::activeModalWidget();
+    ASSERT_NE(modal, nullptr);
+    inspect(modal);
+  });
+}
+
+TEST(QtFilter, TurnsFilterPairsIntoQtEntries) {
+  EXPECT_EQ(vlm::ui::QtFilter("Vorlumi3 save data|*.vr3|all|*.*"),
+            QStringLiteral("Vorlumi3 save data (*.vr3);;all (*)"));
+  EXPECT_EQ(vlm::ui::QtFilter("(*.vlm)|*.vlm|(*.*)|*.*"), QStringLiteral("(*.vlm) (*.vlm);;(*.*) (*)"));
+  EXPECT_EQ(vlm::ui::QtFilter("smf|*.mid;*.midi"), QStringLiteral("smf (*.mid *.midi)"));
+  EXPECT_EQ(vlm::ui::QtFilter(""), QString());
+}
+
+TEST(DisplayText, AcceptsEveryLineBreakForm) {
+  EXPECT_EQ(vlm::ui::DisplayText("a\r\rb\r\nc\nd"), QStringLiteral("a\n\nb\nc\nd"));
+}
+
+TEST(QtPlatform, WarningBoxHasItsCaptionIconAndOneButton) {
+  vlm::ui::QtPlatform platform;
+  bool seen = false;
+  WhenModalOpens([&seen](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("警告"));
+    EXPECT_EQ(box->icon(), QMessageBox::Warning);
+    EXPECT_EQ(box->text(), QStringLiteral("No Song !"));
+    EXPECT_EQ(box->buttons().size(), 1);
+    seen = true;
+    box->accept();
+  });
+  platform.ShowWarning("No Song !");
+  EXPECT_TRUE(seen);
+}
+
+TEST(QtPlatform, CaptionedBoxShowsCarriageReturnsAsLineBreaks) {
+  vlm::ui::QtPlatform platform;
+  WhenModalOpens([](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("Version Info."));
+    EXPECT_EQ(box->text(), QStringLiteral("Vorlumi3\n\nver"));
+    box->accept();
+  });
+  platform.ShowMessageCaption("Version Info.", "Vorlumi3\r\rver");
+}
+
+TEST(QtPlatform, InputBoxReturnsTheTextOnOkAndTheProposalOnCancel) {
+  vlm::ui::QtPlatform platform;
+  WhenModalOpens([](QWidget* modal) {
+    auto* dialog = qobject_cast<QInputDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("スケールの名前を入力してください。"));
+    EXPECT_EQ(dialog->labelText(), QStringLiteral("Save Scale"));
+    auto* edit = dialog->findChild<QLineEdit*>();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->text(), QStringLiteral("USER"));
+    edit->setText(QString(300, QLatin1Char('x')));  // held to 255 characters
+    dialog->accept();
+  });
+  EXPECT_EQ(platform.InputBox("スケールの名前を入力してください。", "Save Scale", "USER"), std::string(255, 'x'));
+
+  WhenModalOpens([](QWidget* modal) {
+    auto* edit = modal->findChild<QLineEdit*>();
+    ASSERT_NE(edit, nullptr);
+    edit->setText(QStringLiteral("changed"));
+    qobject_cast<QDialog*>(modal)->reject();
+  });
+  EXPECT_EQ(platform.InputBox("c", "p", "proposal"), "proposal");
+}
+
+TEST(QtPlatform, SaveDialogAddsTheDefaultExtensionAndRemembersTheFolder) {
+  vlm::ui::QtPlatform platform;
+  const QString folder = QDir::tempPath();
+  WhenModalOpens([&folder](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->nameFilters(), (QStringList{"smf (*.mid)", "all (*)"}));
+    dialog->setDirectory(folder);
+    dialog->selectFile(QStringLiteral("phrase"));
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  const auto chosen = platform.SaveFileName({"mid", "smf|*.mid|all|*.*"});
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(QString::fromStdString(*chosen), QDir(folder).filePath(QStringLiteral("phrase.mid")));
+
+  WhenModalOpens([&folder](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(QDir(dialog->directory()).canonicalPath(), QDir(folder).canonicalPath());
+    dialog->reject();
+  });
+  EXPECT_FALSE(platform.OpenFileName({"vr3", "Vorlumi3 save data|*.vr3|all|*.*"}).has_value());
+}
+
+TEST(QtPlatform, ClipboardTakesTheText) {
+  vlm::ui::QtPlatform platform;
+  platform.SetClipboardText("M(20) @0");
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("M(20) @0"));
+}
+
+}  // namespace

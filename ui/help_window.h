@@ -1,0 +1,25 @@
+#pragma once
+// The help viewer: a window showing our help file, an HTML page, with its
+// links followed inside the window.
+
+#include <QWidget>
+
+class QTextBrowser;
+
+namespace vlm::ui {
+
+class HelpWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit HelpWindow(QWidget* parent = nullptr);
+
+  // Shows the file's first page; false when it cannot be read.
+  bool ShowFile(const QString& path);
+  QString Source() const;  // the page shown, as a local path
+
+ private:
+  QTextBrowser* browser_;
+};
+
+}  // namespace vlm::ui

@@ -1,0 +1,109 @@
+#include "ui/msg_view_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "ui/text_pane_widget.h"
+
+namespace vlm::ui {
+
+MsgViewWindowQt::MsgViewWindowQt(TfrmMsg& model, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      model_(model),
+      pages_(new QTabWidget(this)),
+      richEdit1_(new TextPaneWidget(true)),
+      reDebug_(new TextPaneWidget(false)) {
+  setObjectName(QStringLiteral("frmMsg"));
+  setWindowTitle(QStringLiteral("Message View"));
+  richEdit1_->setObjectName(QStringLiteral("RichEdit1"));
+  reDebug_->setObjectName(QStringLiteral("reDebug"));
+  pages_->setObjectName(QStringLiteral("PageControl1"));
+  pages_->addTab(richEdit1_, QStringLiteral("&Message"));
+  pages_->addTab(reDebug_, QStringLiteral("&Debug"));
+  pages_->setCurrentIndex(model_.ActivePage == MsgPage::Message ? 0 : 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->addWidget(pages_);
+  resize(560, 420);
+
+  // The Debug pane's context menu and its keys.
+  reDebug_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  AddDebugAction(QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C), &TfrmMsg::Copy1Click);
+  AddDebugAction(QStringLiteral("&Find"), QKeySequence(Qt::CTRL | Qt::Key_F), &TfrmMsg::Find1Click);
+  AddDebugAction(QStringLiteral("Find &Next"), QKeySequence(Qt::Key_F3), &TfrmMsg::FindNext1Click);
+
+  connect(pages_, &QTabWidget::currentChanged, this,
+          [this](int index) { model_.ActivePage = index == 0 ? MsgPage::Message : MsgPage::Debug; });
+  for (TextPaneWidget* pane : {richEdit1_, reDebug_}) {
+    connect(pane, &TextPaneWidget::Pressed, this, [this] {
+      StoreSelections();
+      model_.RichEdit1MouseDown();
+    });
+  }
+
+  model_.SetWindow(this);
+  PaneReplaced(MsgPage::Message);
+  PaneReplaced(MsgPage::Debug);
+}
+
+MsgViewWindowQt::~MsgViewWindowQt() { model_.SetWindow(nullptr); }
+
+QAction* MsgViewWindowQt::AddDebugAction(const QString& caption, const QKeySequence& key,
+                                         void (TfrmMsg::*handler)()) {
+  auto* action = new QAction(caption, reDebug_);
+  action->setShortcut(key);
+  action->setShortcutContext(Qt::WidgetShortcut);
+  connect(action, &QAction::triggered, this, [this, handler] {
+    StoreSelections();
+    (model_.*handler)();
+  });
+  reDebug_->addAction(action);
+  return action;
+}
+
+TextPaneWidget* MsgViewWindowQt::Pane(MsgPage pane) const {
+  return pane == MsgPage::Message ? richEdit1_ : reDebug_;
+}
+
+void MsgViewWindowQt::StoreSelections() {
+  richEdit1_->StoreSelection(model_.RichEdit1);
+  reDebug_->StoreSelection(model_.reDebug);
+}
+
+void MsgViewWindowQt::PaneReplaced(MsgPage pane) {
+  const TextPane& model = pane == MsgPage::Message ? model_.RichEdit1 : model_.reDebug;
+  Pane(pane)->ShowLines(model);
+  Pane(pane)->ShowSelection(model);
+}
+
+void MsgViewWindowQt::MessageAppended(const std::string& line) {
+  // The first line of an empty pane replaces the pane's one empty line.
+  if (model_.RichEdit1.Lines.size() == 1) {
+    PaneReplaced(MsgPage::Message);
+    return;
+  }
+  richEdit1_->AppendLine(line);
+}
+
+void MsgViewWindowQt::SelectionMoved(MsgPage pane) {
+  Pane(pane)->ShowSelection(pane == MsgPage::Message ? model_.RichEdit1 : model_.reDebug);
+}
+
+void MsgViewWindowQt::ShowWindow() {
+  show();
+  raise();
+  activateWindow();
+}
+
+void MsgViewWindowQt::PageSelected(MsgPage page) { pages_->setCurrentIndex(page == MsgPage::Message ? 0 : 1); }
+
+void MsgViewWindowQt::PaneFocused(MsgPage pane) { Pane(pane)->setFocus(Qt::OtherFocusReason); }
+
+void MsgViewWindowQt::closeEvent(QCloseEvent* event) {
+  model_.Hide();
+  QWidget::closeEvent(event);
+}
+
+}  // namespace vlm::ui

@@ -1,0 +1,125 @@
+#include "ui/qt_platform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QStringList>
+
+#include "ui/help_window.h"
+
+namespace vlm::ui {
+
+namespace {
+
+constexpr int kInputMaxLength = 255;  // characters an input box holds
+
+void RunBox(QWidget* owner, QMessageBox::Icon icon, const QString& caption, const QString& text) {
+  QMessageBox box(icon, caption, text, QMessageBox::Ok, owner);
+  box.exec();
+}
+
+}  // namespace
+
+QString QtFilter(const std::string& filter) {
+  const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+  QStringList entries;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (QString& p : patterns) {
+      p = p.trimmed();
+      if (p == QLatin1String("*.*")) p = QStringLiteral("*");
+    }
+    entries << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+  }
+  return entries.join(QStringLiteral(";;"));
+}
+
+QString DisplayText(const std::string& text) {
+  QString s = QString::fromStdString(text);
+  s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return s;
+}
+
+QtPlatform::QtPlatform(QString appTitle) : appTitle_(std::move(appTitle)) {}
+
+QtPlatform::~QtPlatform() { delete help_; }
+
+void QtPlatform::SetOwner(QWidget* owner) { owner_ = owner; }
+
+void QtPlatform::ShowMessage(const std::string& text) {
+  RunBox(owner_, QMessageBox::NoIcon, appTitle_, DisplayText(text));
+}
+
+void QtPlatform::ShowMessageCaption(const std::string& caption, const std::string& text) {
+  RunBox(owner_, QMessageBox::NoIcon, QString::fromStdString(caption), DisplayText(text));
+}
+
+void QtPlatform::ShowError(const std::string& text) {
+  RunBox(owner_, QMessageBox::Critical, appTitle_, DisplayText(text));
+}
+
+void QtPlatform::ShowWarning(const std::string& text) {
+  RunBox(owner_, QMessageBox::Warning, QStringLiteral("警告"), DisplayText(text));
+}
+
+void QtPlatform::Beep() { QApplication::beep(); }
+
+std::string QtPlatform::InputBox(const std::string& caption, const std::string& prompt,
+                                 const std::string& proposal) {
+  QInputDialog dialog(owner_);
+  dialog.setInputMode(QInputDialog::TextInput);
+  dialog.setWindowTitle(QString::fromStdString(caption));
+  dialog.setLabelText(QString::fromStdString(prompt));
+  dialog.setTextValue(QString::fromStdString(proposal));
+  if (auto* edit = dialog.findChild<QLineEdit*>()) {
+    edit->setMaxLength(kInputMaxLength);
+    edit->setText(QString::fromStdString(proposal));
+  }
+  if (dialog.exec() != QDialog::Accepted) return proposal;
+  return dialog.textValue().toStdString();
+}
+
+std::optional<std::string> QtPlatform::RunFileDialog(const FileFilter& filter, bool save) {
+  QFileDialog dialog(owner_);
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setNameFilter(QtFilter(filter.Filter));
+  dialog.setDefaultSuffix(QString::fromStdString(filter.DefaultExt));
+  if (!lastFolder_.isEmpty()) dialog.setDirectory(lastFolder_);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  const QString chosen = dialog.selectedFiles().constFirst();
+  lastFolder_ = QFileInfo(chosen).absolutePath();
+  return chosen.toStdString();
+}
+
+std::optional<std::string> QtPlatform::SaveFileName(const FileFilter& filter) { return RunFileDialog(filter, true); }
+
+std::optional<std::string> QtPlatform::OpenFileName(const FileFilter& filter) { return RunFileDialog(filter, false); }
+
+void QtPlatform::SetClipboardText(const std::string& text) {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  if (!clipboard) {
+    ShowError("Cannot open clipboard");
+    return;
+  }
+  clipboard->setText(QString::fromStdString(text));
+}
+
+void QtPlatform::ShowHelp(const std::string& helpFile) {
+  if (!help_) help_ = new HelpWindow;
+  const QString path = QString::fromStdString(helpFile);
+  if (!help_->ShowFile(path)) {
+    ShowError("Cannot open the help file " + helpFile);
+    return;
+  }
+  help_->show();
+  help_->raise();
+  help_->activateWindow();
+}
+
+}  // namespace vlm::ui
