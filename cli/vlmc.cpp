@@ -1,13 +1,16 @@
-// vlmc: compiles an MML source file into a Standard MIDI File.
+// vlmc: compiles an MML source file into a Standard MIDI File, and on request
+// renders that file to a WAV file.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iomanip>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "audio/renderer.h"
 #include "common/random.h"
 #include "compiler/tsmf.h"
 
@@ -15,8 +18,9 @@ namespace {
 
 void Usage() {
   std::fprintf(stderr,
-               "usage: vlmc [-o OUTPUT.mid] [--seed N] [-q] SOURCE.vlm\n"
+               "usage: vlmc [-o OUTPUT.mid] [--wav OUTPUT.wav] [--seed N] [-q] SOURCE.vlm\n"
                "  -o FILE    where to write the MIDI file (default: SOURCE with .mid)\n"
+               "  --wav FILE render the MIDI file to a WAV file too\n"
                "  --seed N   fix the random seed (same seed, same file)\n"
                "  -q         print only errors\n"
                "exit status: 0 compiled cleanly, 1 compiled with errors, 2 failed\n");
@@ -42,13 +46,15 @@ std::string DefaultOutput(const std::string& source) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string source, output;
+  std::string source, output, wav;
   bool quiet = false;
   long long seed = -1;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "-o" && i + 1 < argc) {
       output = argv[++i];
+    } else if (a == "--wav" && i + 1 < argc) {
+      wav = argv[++i];
     } else if (a == "--seed" && i + 1 < argc) {
       char* end = nullptr;
       seed = std::strtoll(argv[++i], &end, 10);
@@ -97,5 +103,14 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (!quiet) std::cout << "wrote " << output << "\n";
+  if (!wav.empty()) {
+    try {
+      const vlm::RenderResult rendered = vlm::RenderMidiFile(output, wav);
+      if (!quiet) std::cout << "wrote " << wav << " (" << std::fixed << std::setprecision(1) << rendered.seconds << " s)\n";
+    } catch (const vlm::MediaError& e) {
+      std::fprintf(stderr, "vlmc: %s\n", e.what());
+      return 2;
+    }
+  }
   return hadErrors ? 1 : 0;
 }

@@ -133,9 +133,12 @@ void TSmf::LoopCommand() {
   }
 }
 
-// IF(condition, then[, else]) inserts the chosen branch and the end marker
-// "IF(*IF*)" after itself; the marker, once reached, takes both out again,
-// so the stored line still holds the IF and a replay decides afresh.
+// IF(condition, then[, else]) inserts the chosen branch and an end marker
+// after itself; the marker, once reached, takes both out again, so the
+// stored line still holds the IF and a replay decides afresh. The marker is
+// written as the system command itself, "\31(*IF*)", not as the word IF: a
+// branch that ends in a command word (GHOST_ON) would run into the word and
+// form one unknown word, and a source may redefine IF.
 void TSmf::IfCommand() {
   ReadArgs(Line, Col);
   if (ArgCount == 1) {
@@ -186,7 +189,7 @@ void TSmf::IfCommand() {
   }
   IfCols[static_cast<std::size_t>(IfDepth)] = Col;
   ++IfDepth;
-  InsertAt(Line, Col, branch + "IF(*IF*)");
+  InsertAt(Line, Col, branch + "\\31(*IF*)");
   LineTooLong();
 }
 

@@ -259,6 +259,7 @@ void TSmf::NoteCommand() {
     ++Col;
   }
   // Ties after blanks and bar lines; without a "^" the look-ahead is undone.
+  // A tied part that fails drops the note, as a failing length does.
   for (;;) {
     std::int32_t at = Col;
     while (CharAt(Line, at) == ' ' || CharAt(Line, at) == '|') ++at;
@@ -277,6 +278,11 @@ void TSmf::NoteCommand() {
   const std::int64_t start = static_cast<std::int64_t>(ptr[track]) + timing;
   if (NoOutput == 0) {
     const std::int32_t sounding = RoundTicks(static_cast<double>(length) * gate / 16.0 + t.GateOffset);
+    // The note-off lies one tick before the sounding end, but always at least
+    // one tick after its note-on: at the same time the store's unstable sort
+    // could put it first and leave the note hanging (a very short note, a
+    // small gate, or a negative gate offset).
+    const std::int64_t offDelay = std::max<std::int64_t>(static_cast<std::int64_t>(sounding) - 1, 1);
     std::int64_t strum = 0;
     for (std::int32_t i = 0; i <= ChordCount; ++i) {
       const std::int64_t bend = DrawRange(RandBend[track]);
@@ -287,7 +293,7 @@ void TSmf::NoteCommand() {
       const auto key = static_cast<std::uint8_t>(ChordNotes[static_cast<std::size_t>(i)]);
       const std::int64_t on = start + strum + delay;
       AddEvent(Wrap32(on), {StatusByte(0x90, t.Channel), key, noteVelocity});
-      AddEvent(Wrap32(on + sounding - 1), {StatusByte(0x80, t.Channel), key, noteVelocity});
+      AddEvent(Wrap32(on + offDelay), {StatusByte(0x80, t.Channel), key, noteVelocity});
       strum += t.StrumStep;
     }
   }

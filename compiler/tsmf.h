@@ -135,7 +135,7 @@ class TSmf {
   // Bounds on one compile's work, so that no source runs for ever or fills
   // memory: characters dispatched, and the length a rewritten line may reach.
   // Far above any real song; a caller (or a test) may lower them.
-  std::int64_t MaxCompileSteps = 50'000'000;
+  std::int64_t MaxCompileSteps = 10'000'000;
   std::size_t MaxLineLength = 1'000'000;
   std::int64_t CompileSteps = 0;  // DoCommand calls in this compile
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -79,6 +80,15 @@ TEST(ChannelMessages, PitchBendAndTempo) {
   };
   for (const auto& c : cases) ExpectGolden(c);
   EXPECT_EQ(CompileSource("p+5").Errors()[0], "err(0)\"p\":引数が不正です\"> _tr<0> ptr=0<0>小節目");
+}
+
+TEST(ChannelMessages, SystemCommandWordsReachTheHandlers) {
+  const auto r = CompileSource("r%960 B=64 B=+10\nEX=$F0,$7E,$7F,$09,$01,$F7\nEX2=$F0,$41,$10,$42,$12,$40,$00,$7F,$00,$F7");
+  EXPECT_TRUE(r.Errors().empty());
+  auto events = r.Events();
+  std::sort(events.begin(), events.end());
+  EXPECT_EQ(events, (Lines{"959: E0 00 40", "959: E0 00 4A", "960: F0 41 10 42 12 40 00 7F 00 41 F7",
+                           "960: F0 7E 7F 09 01 F7"}));
 }
 
 // The system commands B, EX, EX2 and the text meta commands reach these

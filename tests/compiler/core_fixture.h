@@ -64,6 +64,30 @@ class CoreTest : public ::testing::Test {
 
   std::int32_t Ptr(int Track = 0) const { return smf.ptr[static_cast<std::size_t>(Track)]; }
 
+  // Note-ons of one chunk as "time:letter" ("+" after the letter for the
+  // black keys, the octave left out), in file order.
+  std::vector<std::string> NoteOns(std::size_t Chunk = 0) {
+    static const char* const names[] = {"c", "c+", "d", "d+", "e", "f", "f+", "g", "g+", "a", "a+", "b"};
+    std::vector<std::string> notes;
+    for (const auto& line : Events(Chunk)) {
+      const auto colon = line.find(": 9");
+      if (colon == std::string::npos) continue;
+      const int number = std::stoi(line.substr(colon + 5, 2), nullptr, 16);
+      notes.push_back(line.substr(0, colon) + ":" + names[number % 12]);
+    }
+    return notes;
+  }
+
+  // The letters of the note-ons of one chunk, separated by blanks.
+  std::string Played(std::size_t Chunk = 0) {
+    std::string letters;
+    for (const auto& note : NoteOns(Chunk)) {
+      if (!letters.empty()) letters += ' ';
+      letters += note.substr(note.find(':') + 1);
+    }
+    return letters;
+  }
+
   // Event lines of one chunk of the file the compiler writes now.
   std::vector<std::string> Events(std::size_t Chunk = 0) {
     const std::string dir = ScratchDir();

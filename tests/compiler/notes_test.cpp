@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -125,6 +126,15 @@ TEST(Notes, LengthsAndGate) {
                                "425: 80 3C 64", "435: 90 3C 64", "501: 80 3C 64"}));
 }
 
+TEST(Notes, NoteOffAlwaysFollowsItsNoteOn) {
+  // Sounding lengths of 0 and 1 tick would put the note-off at or before the
+  // note-on, where the sort could leave the note hanging.
+  EXPECT_EQ(CompileSource("q1 c%6 q14 d%1 e%3").Events(),
+            (Lines{"0: 90 30 64", "1: 80 30 64", "6: 90 32 64", "7: 90 34 64", "7: 80 32 64", "9: 80 34 64"}));
+  const Prepared offset([](vlm::TSmf& s) { s.Tracks[0].GateOffset = -200; }, "c");
+  EXPECT_EQ(offset.Events(), (Lines{"0: 90 30 64", "1: 80 30 64"}));
+}
+
 TEST(Notes, ChordNotesSoundWithTheNextNoteThatHasALength) {
   const auto r = CompileSource("c0e0\ng4 c");
   EXPECT_TRUE(r.Errors().empty());
@@ -145,7 +155,8 @@ TEST(Notes, MoreThanThirtyOnePendingChordNotesAreDropped) {
   EXPECT_EQ(ok.Events().size(), 64u);
 
   const auto over = CompileSource(full + "d0d0e");
-  EXPECT_EQ(over.Errors(), (Lines{Error(0, "和音の音が多すぎます", Syntax, 0), Error(0, "和音の音が多すぎます", Syntax, 0)}));
+  const std::string tooMany = Error(0, "和音の音が多すぎます", Syntax, 0);
+  EXPECT_EQ(over.Errors(), (Lines{tooMany, tooMany}));
   EXPECT_EQ(over.Events().size(), 64u);
   for (const auto& e : over.Events()) EXPECT_EQ(e.find(" 32 "), std::string::npos) << e;  // no d sounds
 }
@@ -200,8 +211,8 @@ TEST(Notes, BadSignedParameterDropsTheNote) {
 
 TEST(Notes, NoteNumberFailures) {
   const auto r = CompileSource("n o0c- n+ e");
-  EXPECT_EQ(r.Errors(), (Lines{Error(0, "ノートナンバー指定", Syntax, 0), Error(0, "ノートナンバー指定", Syntax, 0),
-                               Error(0, "ノートナンバー指定", Syntax, 0), Error(0, "+", "解読不能文字です", 0)}));
+  const std::string noNumber = Error(0, "ノートナンバー指定", Syntax, 0);
+  EXPECT_EQ(r.Errors(), (Lines{noNumber, noNumber, noNumber, Error(0, "+", "解読不能文字です", 0)}));
   EXPECT_EQ(r.Events(), (Lines{"0: 90 04 64", "83: 80 04 64"}));
 }
 
@@ -253,6 +264,12 @@ TEST(Notes, NoOutputMovesTimeAndConsumesButWritesNothing) {
 
 // ---- random humanising ----
 
+std::string Event(std::int64_t time, int status, int data1, int data2) {
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%lld: %02X %02X %02X", static_cast<long long>(time), status, data1, data2);
+  return buf;
+}
+
 TEST(Notes, RandomDrawsVelocityThenTimingThenOneBendPerChordNote) {
   const auto setup = [](vlm::TSmf& s) {
     s.RandVel[0] = 10;
@@ -260,44 +277,40 @@ TEST(Notes, RandomDrawsVelocityThenTimingThenOneBendPerChordNote) {
     s.RandBend[0] = 3;
     s.Tracks[0].Bend = 64;
   };
-  const Prepared r(setup, "c0e");
+  const Prepared r(setup, "r%960 c0e");
   vlm::Seed = 0;
-  const std::int64_t vel = 100 + vlm::Random(20) - 10;
-  const std::int64_t shift = vlm::Random(10) - 5;
-  std::vector<std::int64_t> bends;
-  for (int i = 0; i < 2; ++i) bends.push_back(vlm::Random(6) - 3);
-  char buf[64];
+  const int vel = 100 + vlm::Random(20) - 10;
+  const int on = 960 + vlm::Random(10) - 5;
   Lines expected;
-  for (std::size_t i = 0; i < 2; ++i) {
-    if (bends[i] == 0) continue;
-    const int value = static_cast<int>(64 + bends[i]) * 127;
-    std::snprintf(buf, sizeof buf, "%lld: E0 %02X %02X", static_cast<long long>(std::max<std::int64_t>(0, shift - 2)),
-                  value & 0x7F, value >> 7);
-    expected.push_back(buf);
+  int bends = 0;
+  for (int i = 0; i < 2; ++i) {
+    const int bend = vlm::Random(6) - 3;
+    if (bend == 0) continue;
+    const int value = (64 + bend) * 127;
+    expected.push_back(Event(on - 2, 0xE0, value & 0x7F, value >> 7));
+    ++bends;
   }
+  ASSERT_GT(bends, 0);  // the seed must exercise the bend
   for (int key : {0x30, 0x34}) {
-    std::snprintf(buf, sizeof buf, "%lld: 90 %02X %02X", static_cast<long long>(std::max<std::int64_t>(0, shift)), key,
-                  static_cast<int>(vel));
-    expected.push_back(buf);
+    expected.push_back(Event(on, 0x90, key, vel));
+    expected.push_back(Event(on + 83, 0x80, key, vel));
   }
-  for (int key : {0x30, 0x34}) {
-    std::snprintf(buf, sizeof buf, "%lld: 80 %02X %02X", static_cast<long long>(shift + 83), key, static_cast<int>(vel));
-    expected.push_back(buf);
-  }
-  auto sorted = r.Events();
-  std::sort(sorted.begin(), sorted.end());
+  auto events = r.Events();
+  std::sort(events.begin(), events.end());
   std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(sorted, expected);
+  EXPECT_EQ(events, expected);
 
-  // Draws are made even for ranges of 0: the same seed, the same file.
-  const Prepared again(setup, "c0e");
-  EXPECT_EQ(again.Events(), r.Events());
-  const auto zero = [](vlm::TSmf& s) { s.RandTime[0] = 5; };
-  const Prepared first(zero, "c d");
+  // Draws are made even for ranges of 0, so they shift the timing draws.
+  const Prepared timing([](vlm::TSmf& s) { s.RandTime[0] = 5; }, "r%960 c d");
   vlm::Seed = 0;
-  vlm::Random(0);
-  const std::int64_t firstShift = vlm::Random(10) - 5;
-  EXPECT_EQ(first.Events()[0].substr(0, first.Events()[0].find(':')), std::to_string(std::max<std::int64_t>(0, firstShift)));
+  std::vector<int> starts;
+  for (int base : {960, 1056}) {
+    vlm::Random(0);
+    starts.push_back(base + vlm::Random(10) - 5);
+    vlm::Random(0);
+  }
+  EXPECT_EQ(timing.Events()[0], Event(starts[0], 0x90, 0x30, 100));
+  EXPECT_EQ(timing.Events()[2], Event(starts[1], 0x90, 0x32, 100));
 }
 
 TEST(Notes, RandomVelocityStaysWithinItsRangeAndIsClamped) {

@@ -1,0 +1,80 @@
+#include "audio/fluid_output.h"
+
+#include <alsa/asoundlib.h>
+
+#include <cstdlib>
+#include <sstream>
+
+#include "audio/fluid_log.h"
+#include "audio/fluid_synth.h"
+
+namespace vlm {
+
+namespace {
+
+// PulseAudio first: PipeWire desktops serve it too. Plain ALSA covers
+// machines without a sound server. JACK is left to an explicit choice, since
+// connecting to it may start a server.
+std::vector<std::string> DriversToTry(const SynthOptions& options) {
+  if (!options.audioDrivers.empty()) return options.audioDrivers;
+  std::vector<std::string> drivers;
+  if (const char* chosen = std::getenv(AudioDriverVariable)) {
+    std::stringstream list(chosen);
+    for (std::string name; std::getline(list, name, ',');)
+      if (!name.empty()) drivers.push_back(name);
+  }
+  if (drivers.empty()) drivers = {"pulseaudio", "alsa"};
+  return drivers;
+}
+
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// ALSA prints its complaints on the terminal (a machine without a sound card
+// gives a dozen lines); FluidSynth's log already says what failed.
+class QuietAlsa {
+ public:
+  QuietAlsa() { snd_lib_error_set_handler(IgnoreAlsaError); }
+  ~QuietAlsa() { snd_lib_error_set_handler(nullptr); }
+};
+
+class FluidSynthOutput final : public SoundEngine {
+ public:
+  explicit FluidSynthOutput(const SynthOptions& options) : synth_(options) {
+    if (!options.audioFile.empty()) fluid_settings_setstr(synth_.Settings(), "audio.file.name", options.audioFile.c_str());
+    const QuietAlsa quiet;
+    std::string tried;
+    for (const std::string& name : DriversToTry(options)) {
+      TakeFluidLog();
+      if (fluid_settings_setstr(synth_.Settings(), "audio.driver", name.c_str()) == FLUID_OK)
+        driver_ = new_fluid_audio_driver(synth_.Settings(), synth_.Synth());
+      if (driver_) return;
+      const std::string why = TakeFluidLog();
+      tried += (tried.empty() ? "" : "; ") + name + (why.empty() ? "" : ": " + why);
+    }
+    throw AudioDeviceError("No audio output could be opened (tried " + tried +
+                           "). Start a sound server (PipeWire or PulseAudio; \"sudo apt-get install "
+                           "pipewire-pulse\" installs one) or check the sound card, or name a FluidSynth audio "
+                           "driver in the environment variable " + AudioDriverVariable + ".");
+  }
+  ~FluidSynthOutput() override { delete_fluid_audio_driver(driver_); }
+
+  void Send(const std::vector<std::uint8_t>& message) override { synth_.Send(message); }
+  void ReleaseAll() override { synth_.ReleaseAll(); }
+  void Reset() override { synth_.Reset(); }
+
+ private:
+  FluidSynth synth_;
+  fluid_audio_driver_t* driver_ = nullptr;  // pulls sound from synth_ on its own thread
+};
+
+}  // namespace
+
+std::unique_ptr<SoundEngine> OpenFluidSynthOutput(const SynthOptions& options) {
+  return std::make_unique<FluidSynthOutput>(options);
+}
+
+std::unique_ptr<MidiFilePlayer> MakeFluidSynthPlayer(const SynthOptions& options) {
+  return std::make_unique<MidiFilePlayer>([options] { return OpenFluidSynthOutput(options); });
+}
+
+}  // namespace vlm

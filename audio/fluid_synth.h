@@ -1,0 +1,35 @@
+#pragma once
+// One FluidSynth synthesizer with its settings and a loaded SoundFont, shared
+// by the live output and the offline renderer. Only audio/ includes this.
+
+#include <fluidsynth.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "audio/synth_options.h"
+
+namespace vlm {
+
+class FluidSynth {
+ public:
+  // Finds and loads the SoundFont; throws MediaError naming what is missing.
+  explicit FluidSynth(const SynthOptions& options);
+  ~FluidSynth();
+  FluidSynth(const FluidSynth&) = delete;
+  FluidSynth& operator=(const FluidSynth&) = delete;
+
+  fluid_settings_t* Settings() const { return settings_; }
+  fluid_synth_t* Synth() const { return synth_; }
+
+  // A channel message or a whole exclusive message (F0 ... F7).
+  void Send(const std::vector<std::uint8_t>& message);
+  void ReleaseAll();
+  void Reset();
+
+ private:
+  fluid_settings_t* settings_ = nullptr;
+  fluid_synth_t* synth_ = nullptr;
+};
+
+}  // namespace vlm

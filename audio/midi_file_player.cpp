@@ -1,0 +1,133 @@
+#include "audio/midi_file_player.h"
+
+#include <algorithm>
+
+namespace vlm {
+
+namespace {
+
+constexpr double MaxWaitSeconds = 86400;
+
+bool IsNoteMessage(const std::vector<std::uint8_t>& bytes) {
+  const int kind = bytes[0] & 0xF0;
+  return kind == 0x80 || kind == 0x90 || kind == 0xA0;
+}
+
+}  // namespace
+
+MidiFilePlayer::MidiFilePlayer(EngineFactory makeEngine) : makeEngine_(std::move(makeEngine)) {}
+
+MidiFilePlayer::~MidiFilePlayer() { Close(); }
+
+void MidiFilePlayer::Close() {
+  Stop();
+  JoinThread();
+  sequence_.reset();
+  std::lock_guard<std::mutex> lock(mutex_);
+  position_ = 0;
+  next_ = 0;
+}
+
+void MidiFilePlayer::SetFileName(const std::string& fileName) { fileName_ = fileName; }
+
+void MidiFilePlayer::Open() {
+  Close();
+  if (fileName_.empty()) throw MediaError("No file was named before opening the player");
+  MidiSequence sequence;
+  try {
+    sequence = LoadMidiFile(fileName_);
+  } catch (const SmfError& e) {
+    throw MediaError(e.what());
+  }
+  if (!engine_) engine_ = makeEngine_();
+  sequence_ = std::move(sequence);
+}
+
+void MidiFilePlayer::Play() {
+  if (!sequence_) return;
+  JoinThread();  // a thread that reached the end of the file
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (playing_) return;
+  const std::vector<TimedMessage>& messages = sequence_->messages;
+  if (position_ >= sequence_->lengthSeconds) position_ = 0;
+  // Start from a clean synthesizer; in the middle of the file, bring back the
+  // programs, controllers, bends and exclusive messages sent before this point.
+  engine_->Reset();
+  next_ = static_cast<std::size_t>(
+      std::lower_bound(messages.begin(), messages.end(), position_,
+                       [](const TimedMessage& m, double seconds) { return m.seconds < seconds; }) -
+      messages.begin());
+  if (position_ > 0) {
+    for (std::size_t i = 0; i < next_; ++i)
+      if (!IsNoteMessage(messages[i].bytes)) engine_->Send(messages[i].bytes);
+  }
+  playing_ = true;
+  stopRequested_ = false;
+  startPosition_ = position_;
+  startClock_ = Clock::now();
+  thread_ = std::thread(&MidiFilePlayer::Run, this);
+}
+
+MediaPlayer::Mode MidiFilePlayer::GetMode() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!sequence_) return Mode::NotOpen;
+  return playing_ ? Mode::Playing : Mode::Stopped;
+}
+
+void MidiFilePlayer::Stop() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!playing_) return;
+    stopRequested_ = true;
+  }
+  wake_.notify_all();
+  JoinThread();
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    position_ = std::min(ElapsedLocked(), sequence_->lengthSeconds);
+    playing_ = false;
+    stopRequested_ = false;
+  }
+  engine_->ReleaseAll();
+}
+
+double MidiFilePlayer::PositionSeconds() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!sequence_) return 0;
+  return playing_ ? std::min(ElapsedLocked(), sequence_->lengthSeconds) : position_;
+}
+
+double MidiFilePlayer::LengthSeconds() const { return sequence_ ? sequence_->lengthSeconds : 0; }
+
+double MidiFilePlayer::ElapsedLocked() const {
+  return startPosition_ + std::chrono::duration<double>(Clock::now() - startClock_).count();
+}
+
+void MidiFilePlayer::JoinThread() {
+  if (thread_.joinable()) thread_.join();
+}
+
+// The player thread: sleeps until the next message is due (or a stop request
+// wakes it), sends everything due, and at the end of the file leaves the
+// player stopped at its end.
+void MidiFilePlayer::Run() {
+  const std::vector<TimedMessage>& messages = sequence_->messages;
+  const double length = sequence_->lengthSeconds;
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (true) {
+    const double due = next_ < messages.size() ? messages[next_].seconds : length;
+    // Waits of more than a day are cut short (and resumed), so that no file's
+    // times can overflow the clock's integer nanoseconds.
+    const double wait = std::min(due - startPosition_, ElapsedLocked() - startPosition_ + MaxWaitSeconds);
+    const auto deadline =
+        startClock_ + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(wait));
+    if (wake_.wait_until(lock, deadline, [this] { return stopRequested_; })) return;
+    if (next_ >= messages.size()) break;
+    const double now = ElapsedLocked();
+    while (next_ < messages.size() && messages[next_].seconds <= now) engine_->Send(messages[next_++].bytes);
+  }
+  playing_ = false;
+  position_ = length;
+}
+
+}  // namespace vlm

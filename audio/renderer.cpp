@@ -1,0 +1,86 @@
+#include "audio/renderer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "audio/fluid_synth.h"
+#include "audio/wav_writer.h"
+#include "common/media_player.h"
+
+namespace vlm {
+
+namespace {
+
+constexpr int Channels = 2;
+// Decay blocks whose peak stays at or below this (on a 16-bit scale, about
+// -72 dB) count as silence; FluidSynth's dither alone reaches a few steps.
+constexpr int SilencePeak = 8;
+constexpr double DecayBlockSeconds = 0.05;
+
+class BlockRenderer {
+ public:
+  BlockRenderer(FluidSynth& synth, WavWriter& out) : synth_(synth), out_(out) {}
+
+  // Synthesizes frames up to (not including) target; returns the loudest sample.
+  int RenderTo(std::int64_t target) {
+    int peak = 0;
+    while (frame_ < target) {
+      const int n = static_cast<int>(std::min<std::int64_t>(BlockFrames, target - frame_));
+      fluid_synth_write_s16(synth_.Synth(), n, buffer_.data(), 0, Channels, buffer_.data(), 1, Channels);
+      for (int i = 0; i < n * Channels; ++i) peak = std::max(peak, std::abs(static_cast<int>(buffer_[static_cast<std::size_t>(i)])));
+      out_.Write(buffer_.data(), static_cast<std::size_t>(n));
+      frame_ += n;
+    }
+    return peak;
+  }
+
+  std::int64_t Frame() const { return frame_; }
+
+ private:
+  static constexpr int BlockFrames = 4096;
+  FluidSynth& synth_;
+  WavWriter& out_;
+  std::vector<std::int16_t> buffer_ = std::vector<std::int16_t>(BlockFrames * Channels);
+  std::int64_t frame_ = 0;
+};
+
+}  // namespace
+
+RenderResult RenderSequence(const MidiSequence& sequence, const std::string& wavPath, const SynthOptions& options) {
+  const double rate = options.sampleRate;
+  const double maxSeconds = WavWriter::MaxDataBytes / (rate * Channels * 2);
+  if (sequence.lengthSeconds + MaxTailSeconds > maxSeconds)
+    throw MediaError("The music lasts " + std::to_string(static_cast<long long>(sequence.lengthSeconds)) +
+                     " seconds, too long for a WAV file");
+  FluidSynth synth(options);
+  WavWriter out(wavPath, static_cast<int>(rate), Channels);
+  BlockRenderer render(synth, out);
+  // Each message sounds at its own sample frame (FluidSynth applies it at its
+  // next 64-frame block, within 1.5 ms).
+  for (const TimedMessage& message : sequence.messages) {
+    render.RenderTo(std::llround(message.seconds * rate));
+    synth.Send(message.bytes);
+  }
+  render.RenderTo(std::llround(sequence.lengthSeconds * rate));
+  const auto decayBlock = static_cast<std::int64_t>(DecayBlockSeconds * rate);
+  const std::int64_t lastFrame = render.Frame() + static_cast<std::int64_t>(MaxTailSeconds * rate);
+  while (render.Frame() < lastFrame) {
+    if (render.RenderTo(std::min(render.Frame() + decayBlock, lastFrame)) <= SilencePeak) break;
+  }
+  out.Finish();
+  return {out.Frames(), static_cast<double>(out.Frames()) / rate};
+}
+
+RenderResult RenderMidiFile(const std::string& midiPath, const std::string& wavPath, const SynthOptions& options) {
+  MidiSequence sequence;
+  try {
+    sequence = LoadMidiFile(midiPath);
+  } catch (const SmfError& e) {
+    throw MediaError(e.what());
+  }
+  return RenderSequence(sequence, wavPath, options);
+}
+
+}  // namespace vlm
