@@ -45,6 +45,12 @@ TEST_F(Loops, BodiesAcrossLines) {
   EXPECT_TRUE(Errors().empty());
 }
 
+TEST_F(Loops, ReplayUsesTheLineAsCompiled) {
+  Compile("[2 PTR+96 c ]");
+  EXPECT_EQ(smf.Lines[0], "[2 {PTR}\\6+96 c ]");
+  EXPECT_EQ(Ptr(), 384);
+}
+
 TEST_F(Loops, ExitBeforeTheFirstCloseSearchesAhead) {
   // With a count of 0 or 1 the ":" comes before the loop's "]" was ever
   // reached: the "]" is looked for ahead, past nested loops and comments.
@@ -175,6 +181,13 @@ TEST_F(Loops, IfErrors) {
 }
 
 TEST_F(Loops, IfInsideALoopDecidesOnEveryPass) {
+  Compile("~1=1 [2 IF(~1>0, c, d) ~1=0 ]");
+  EXPECT_TRUE(Errors().empty());
+  EXPECT_EQ(Played(), "c d");
+  EXPECT_EQ(smf.Lines[0], "~1=1 [2 {IF}\\31(~1>0, c, d) ~1=0 ]");
+}
+
+TEST_F(Loops, IfWrittenAsItsSystemCommandInALoop) {
   smf.Vars[1] = 2;
   Compile("[3 \\31(~1>0, c, d) \\31(~1=2, e) ]");
   EXPECT_EQ(Played(), "c e c e c e");
