@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 
 #include "tests/compiler/core_fixture.h"
 
@@ -256,6 +258,24 @@ TEST_F(SlashChords, BlanksOctavesAndErrors) {
   Compile("/ce c");
   EXPECT_EQ(ErrorDetails(), Texts{"/が同行上にみつかりません。"});
   EXPECT_EQ(Played(), "c e c");
+}
+
+// ---- the example source ----
+
+TEST(CoreExample, CompilesCleanlyWithItsLoopsMacrosAndSelections) {
+  std::ifstream in(std::string(VLM_SOURCE_DIR) + "/examples/core.vlm");
+  ASSERT_TRUE(in);
+  const std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const auto r = vlmtest::CompileSource(source, std::nullopt);  // the source seeds itself
+  EXPECT_TRUE(r.Errors().empty());
+  ASSERT_TRUE(r.smf.valid) << r.smf.error;
+  Texts ons;
+  for (const auto& e : r.Events())
+    if (e.find(": 9") != std::string::npos) ons.push_back(e);
+  // 11 + 8 notes in the first loop, 4 x 4 in the second, 10 + 1 in the third, a chord of three.
+  ASSERT_EQ(ons.size(), 49u);
+  EXPECT_EQ(ons.front(), "0: 90 3C 60");
+  EXPECT_EQ(ons.back().substr(0, 6), "2352: ");
 }
 
 }  // namespace
