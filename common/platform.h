@@ -1,7 +1,11 @@
 #pragma once
 // The platform services toolkit-free models use to talk to the user, besides
 // warnings (warning.h). The desktop program implements them with Qt widgets;
-// tests install fakes.
+// the command-line tools with the terminal; tests install fakes.
+//
+// Texts are UTF-8 and may break lines with CR, LF or CR LF (several of the
+// program's own texts use a single CR); implementations show each as a line
+// break.
 
 #include <optional>
 #include <string>
@@ -10,7 +14,7 @@ namespace vlm {
 
 struct FileFilter {
   std::string DefaultExt;  // without the dot, e.g. "vr3"
-  std::string Filter;      // e.g. "Vorlumi3 settings (*.vr3)|*.vr3|All files (*.*)|*.*"
+  std::string Filter;      // e.g. "Vorlumi3 save data|*.vr3|all|*.*" (name|pattern pairs)
 };
 
 class Platform {
@@ -31,6 +35,9 @@ class Platform {
   virtual void SetClipboardText(const std::string& text) = 0;
   // Shows the contents page of a help file.
   virtual void ShowHelp(const std::string& helpFile) = 0;
+  // Lets pending window events run (repaints before and after a compile).
+  // Nothing to do where there are no windows.
+  virtual void ProcessEvents() {}
 };
 
 }  // namespace vlm

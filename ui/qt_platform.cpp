@@ -110,6 +110,8 @@ void QtPlatform::SetClipboardText(const std::string& text) {
   clipboard->setText(QString::fromStdString(text));
 }
 
+void QtPlatform::ProcessEvents() { QCoreApplication::processEvents(); }
+
 void QtPlatform::ShowHelp(const std::string& helpFile) {
   if (!help_) help_ = new HelpWindow;
   const QString path = QString::fromStdString(helpFile);

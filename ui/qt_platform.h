@@ -41,6 +41,7 @@ class QtPlatform : public Platform, public WarningSink {
   std::optional<std::string> OpenFileName(const FileFilter& filter) override;
   void SetClipboardText(const std::string& text) override;
   void ShowHelp(const std::string& helpFile) override;
+  void ProcessEvents() override;
 
   // ---- WarningSink: caption "警告", warning icon, one OK button ----
   void ShowWarning(const std::string& text) override;

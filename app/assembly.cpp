@@ -1,0 +1,72 @@
+#include <exception>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/main_form.h"
+#include "common/text_file.h"
+
+namespace vlm {
+
+namespace {
+std::string FirstLine(const std::string& text) { return text.substr(0, text.find_first_of("\r\n")); }
+}  // namespace
+
+// The numeric fields go in as the user sees their text; the three random
+// amounts as their values.
+std::vector<std::string> TForm1::AssembleSource() {
+  std::vector<std::string> lines;
+  if (Voice.chk11 || Voice.chk12) {
+    std::string reset;
+    if (Voice.chk11) reset += "RESET_GS|";
+    if (Voice.chk12) reset += "RESET_XG|";
+    lines.push_back(reset + "r4");
+  }
+  lines.push_back("t" + seTempo.Text());
+  lines.push_back("@" + seVoice.Text() + "v" + seVel.Text());
+  lines.push_back(FirstLine(memOption));
+  // Runs after the program line: a program number copied from the voice
+  // editor takes effect from the next compile.
+  const std::string voice = Voice.MakeVoiceMML(DialectVlm);
+  if (!voice.empty()) lines.push_back("r4" + voice);
+  if (chkRndVel) lines.push_back("RNDV(" + std::to_string(seRndVal.Value()) + ")");
+  if (chkRNDN) lines.push_back("RNDN(" + std::to_string(seRNDN.Value()) + ")");
+  if (chkRNDB) lines.push_back("B=64RNDB(" + std::to_string(seRNDB.Value()) + ")");
+  lines.push_back("BR=" + edtBendRange.Text());
+  if (SongMode == 0)
+    lines.push_back("[4 " + memPatten + "]");
+  else if (chkRepeat)
+    lines.push_back("[4 " + SongText + "]");
+  else
+    lines.push_back(SongText);
+  return lines;
+}
+
+void TForm1::Compile1Click() {
+  platform_.ProcessEvents();
+  if (!EnterAppPath() || !Smf) return;
+  const std::vector<std::string> lines = AssembleSource();
+  LastSource = lines;
+  try {
+    if (!MmlFileName.empty()) {
+      // The request is taken before the write: a write that fails is
+      // reported once and not tried again by every later compile.
+      const std::string exportName = std::exchange(MmlFileName, std::string());
+      if (const auto failure = WriteFileAtomically(exportName, JoinLinesCrLf(lines)))
+        throw std::runtime_error(*failure);
+    }
+    messages_.ClearMessages();
+    Smf->Reset();
+    Smf->Lines = lines;
+    Smf->Compile(PhraseFileName);
+    platform_.ProcessEvents();
+    if (messages_.MessageText().find("err(") != std::string::npos) {
+      messages_.ShowMessagePage();
+      messages_.SetDebugLines(Smf->Lines);
+    }
+  } catch (const std::exception&) {
+    platform_.ShowMessage("原因不明のエラーが発生しました。");
+  }
+}
+
+}  // namespace vlm

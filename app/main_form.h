@@ -1,0 +1,178 @@
+#pragma once
+// The main window's model: every setting of the phrase generator under the
+// name of its control, the generator's working state, and the handlers of
+// the window's commands. The desktop program binds its widgets to the fields
+// and calls the handlers (a choice in cbScale or cbKey runs btnScaleSetClick,
+// Enter in editSong runs SongPBtnClick); the command-line tool drives the
+// same handlers without windows. Nothing here knows the toolkit.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "msgview/msg_view.h"
+#include "common/controls.h"
+#include "common/media_player.h"
+#include "common/platform.h"
+#include "compiler/tsmf.h"
+#include "voice/voice_editor.h"
+
+namespace vlm {
+
+constexpr int SongSlotCount = 30;      // song slots 1..30
+constexpr int NoteNameCount = 13;      // Notes entries 0..12: the rest and the twelve pitch classes
+constexpr const char* PhraseFileBaseName = "vorlumi3.mid";  // the one spelling of the phrase file
+constexpr const char* ScaleFileBaseName = "Scale.dat";
+
+class TForm1 {
+ public:
+  // platform and messages must outlive the form; player may be null (the play
+  // commands then compile and sound nothing) and may be set later.
+  TForm1(Platform& platform, TfrmMsg& messages, MediaPlayer* player = nullptr);
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
+  ~TForm1();
+
+  // ---- scale page ("ScaleTab") ----
+  ChoiceList cbScale;               // preset names; choosing one applies it
+  ChoiceList cbKey;                 // "C".."B"; choosing one re-applies the preset
+  ScrollBar scl1{0, 100, 100}, scl2{0, 100, 100}, scl3{0, 100, 100};  // weights of C, C#, D
+  ScrollBar scl4{0, 100, 100}, scl5{0, 100, 100}, scl6{0, 100, 100};  // D#, E, F
+  ScrollBar scl7{0, 100, 100}, scl8{0, 100, 100}, scl9{0, 100, 100};  // F#, G, G#
+  ScrollBar sclA{0, 100, 100}, sclB{0, 100, 100}, sclC{0, 100, 100};  // A, A#, B
+
+  // ---- rhythm page ("RythmTab") ----
+  std::string memRythm = "NNNNNNNNNNNNNNNN";  // the rhythm, one symbol per step
+  ScrollBar ryt1{2, 100, 80};  // weight of "N"; never below 2, so every draw ends
+  ScrollBar ryt2{0, 100, 10};  // "r"
+  ScrollBar ryt3{0, 100, 60};  // "^"
+  ScrollBar ryt4{0, 100, 20};  // "m"
+  ScrollBar ryt5{0, 100, 8};   // "d"
+  ScrollBar ryt6{0, 100, 8};   // "B"
+  ScrollBar ryt7{0, 100, 8};   // "W"
+  ScrollBar GateNormal{1, 32, 16};  // gate of normally sounded notes
+  ScrollBar GateMute{1, 32, 4};     // gate of muted notes
+  std::string memPatten;            // the pattern: the phrase's notes in MML
+
+  // ---- basic page ("BasicTab") ----
+  NumericSetting speOnpu{1, 128, 16};    // basic note value (16 = sixteenths)
+  NumericSetting speLength{1, 128, 16};  // steps in a pattern
+  NumericSetting speOlow{0, 9, 4};       // lowest octave
+  NumericSetting speOhigh{0, 9, 6};      // highest octave
+  NumericSetting seTempo{20, 999, 120};  // tempo
+  NumericSetting seVoice{0, 127, 0};     // program number
+  ChoiceList cmbVoiceList;               // instrument names; follows seVoice
+  NumericSetting seVel{0, 127, 100};     // note velocity
+  std::string memOption;                 // option text; its first line goes into the MML
+  bool chkRndVel = false;                // "RNDV"
+  NumericSetting seRndVal{1, 127, 10};
+  bool chkRNDN = false;                  // "RNDN"
+  NumericSetting seRNDN{1, 127, 3};
+  bool chkRNDB = false;                  // "RNDB"
+  NumericSetting seRNDB{1, 127, 10};
+  NumericSetting edtBendRange{0, 24, 2};  // pitch-bend range
+
+  // ---- song page ("SongTab") ----
+  NumericSetting seCopyTo{1, SongSlotCount, 1};  // slot "コピーする" writes
+  std::vector<std::string> lstSong;              // play list: slot numbers as typed
+  std::string editSong;                          // the next play-list entry
+  bool chkRepeat = true;                         // "x4 Repeat"
+
+  // ---- private fields of the window, in the design's order ----
+  std::unique_ptr<TSmf> Smf;          // the compiler, created at start-up
+  std::vector<std::string> ScaleList; // every line of the preset file, plus presets saved since
+  std::int32_t LastOctave = -1;       // octave last written into the pattern, -1 none
+  std::int32_t LastGate = -1;         // gate last written into the pattern, -1 none
+  std::int32_t SongMode = 0;          // 1: the assembly uses SongText instead of the pattern
+  std::string SongText;               // the joined slot texts of the play list
+  std::string MmlFileName;            // pending MML export, empty when none
+  std::array<std::string, NoteNameCount + SongSlotCount> Notes;  // note names, then slots 1..30
+
+  // ---- outside the window's fields ----
+  std::string Title;           // application title, set at start-up
+  std::string PhraseFileName;  // where every compile writes; AppPath + "vorlumi3.mid"
+  std::string ScaleFileName;   // the preset file; AppPath + "Scale.dat"
+  std::vector<std::string> LastSource;  // the line list of the last assembly, for display
+  TfrmVEdit Voice;           // the voice editor window's model
+
+  // Weights by control name ("scl1".."sclC", "ryt1".."ryt7"); nullptr for any other name.
+  ScrollBar* FindWeight(const std::string& name);
+  ScrollBar& Scl(int pitchClass);  // 1..12 (C..B), the bar named "scl" + one hex digit
+  ScrollBar& Ryt(int symbol);      // 1..7, the bar named "ryt" + the number
+  std::string& Slot(int k);        // song slot k (1..30), entry 12 + k of Notes
+
+  void SetMediaPlayer(MediaPlayer* player) { player_ = player; }
+
+  // ---- start-up and change handlers (main_form.cpp) ----
+  void FormCreate();
+  void speOhighChange();
+  void seVoiceChange();
+  void cmbVoiceListClick();
+  void lblVoiceRndClick();
+  void GateNormalChange();
+  void GateMuteChange();
+
+  // ---- scale model (scale_model.cpp) ----
+  void LoadScaleFile();
+  void btnScaleSetClick();
+  void btnShiftClick();
+  void btnShiftFlatClick();
+  void btnRndScaleClick();
+  void btnSaveScaleClick();
+
+  // ---- rhythm (rhythm.cpp) ----
+  void MakeRythm1Click();
+  void btnRythmRndClick();
+
+  // ---- pitch pattern (pattern.cpp) ----
+  void MakePattern1Click();
+  std::int32_t RetNoteNo();
+  std::string MakeNote();
+  std::string MakeMuteNote();
+  std::string MakeDivNote();
+
+  // ---- assembly (assembly.cpp) ----
+  // The MML source lines of the current settings, in order; runs MakeVoiceMML.
+  std::vector<std::string> AssembleSource();
+  void Compile1Click();
+
+  // ---- playback (playback.cpp) ----
+  void Play2Click();
+  void Stop1Click();
+  void MakePlay1Click();
+  void PlayMakeP1Click();
+  void CompilePlay1Click();
+
+  // ---- song list (song_list.cpp) ----
+  void Button1Click();
+  void SongPBtnClick();
+  void SongClearBtnClick();
+  void PlaySong1Click();
+
+  // ---- settings file (settings_file.cpp) ----
+  void Save1Click();
+  void Open1Click();
+  // Writes every key into fileName, keeping its other content; the reason on failure.
+  std::optional<std::string> SaveSettings(const std::string& fileName);
+  // Reads every key from fileName and applies it; a missing file gives the
+  // defaults. False (after telling the user) when the file exists but cannot be read.
+  bool LoadSettings(const std::string& fileName);
+
+  // ---- exports (exports.cpp) ----
+  void SaveSMF1Click();
+  void SaveAsMML1Click();
+  void SaveAsMMLTORAMI1Click();
+
+ private:
+  std::string MakeNoteWithGate(std::int32_t gate);
+  bool EnterAppPath();
+
+  Platform& platform_;
+  TfrmMsg& messages_;
+  MediaPlayer* player_;
+};
+
+}  // namespace vlm

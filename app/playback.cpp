@@ -1,0 +1,49 @@
+#include <filesystem>
+#include <system_error>
+
+#include "app/main_form.h"
+
+namespace vlm {
+
+// Closing first releases the file played before, so the freshly compiled
+// file is read anew; a new play interrupts the phrase that is sounding.
+void TForm1::Play2Click() {
+  std::error_code ec;
+  if (!player_ || !std::filesystem::exists(PhraseFileName, ec)) return;
+  player_->Close();
+  player_->SetFileName(PhraseFileName);
+  try {
+    player_->Open();
+  } catch (const MediaError& e) {
+    player_->Close();
+    platform_.ShowError(e.what());
+    return;
+  }
+  player_->Play();
+}
+
+void TForm1::Stop1Click() {
+  if (player_ && player_->GetMode() == MediaPlayer::Mode::Playing) player_->Stop();
+}
+
+void TForm1::MakePlay1Click() {
+  MakeRythm1Click();
+  MakePattern1Click();
+  Compile1Click();
+  Play2Click();
+}
+
+void TForm1::PlayMakeP1Click() {
+  MakePattern1Click();
+  Compile1Click();
+  Play2Click();
+}
+
+// A pattern edited by hand is compiled unchanged; only an empty one is made anew.
+void TForm1::CompilePlay1Click() {
+  if (memPatten.empty()) MakePattern1Click();
+  Compile1Click();
+  Play2Click();
+}
+
+}  // namespace vlm

@@ -1,0 +1,54 @@
+#include <optional>
+#include <string>
+
+#include "app/main_form.h"
+#include "common/int_text.h"
+#include "common/warning.h"
+
+namespace vlm {
+
+namespace {
+// The slot a play-list entry names, or nothing when it names none.
+std::optional<int> SlotNumber(const std::string& entry) {
+  const auto n = StrToInt(entry);
+  if (!n || *n < 1 || *n > SongSlotCount) return std::nullopt;
+  return *n;
+}
+}  // namespace
+
+void TForm1::Button1Click() {
+  Slot(seCopyTo.ClampedValue()) = memPatten;
+  Beep();
+}
+
+void TForm1::SongPBtnClick() {
+  if (!StrToInt(editSong)) {
+    platform_.ShowError("'" + editSong + "' is not a valid integer value");
+    return;
+  }
+  if (SlotNumber(editSong))
+    lstSong.push_back(editSong);
+  else
+    Beep();
+  editSong.clear();
+}
+
+void TForm1::SongClearBtnClick() { lstSong.clear(); }
+
+// Entries that name no slot (possible in a hand-edited settings file) are
+// skipped. Song mode lasts for the one compile.
+void TForm1::PlaySong1Click() {
+  if (lstSong.empty()) {
+    ShowWarning("No Song !");
+    return;
+  }
+  SongMode = 1;
+  SongText.clear();
+  for (const auto& entry : lstSong)
+    if (const auto k = SlotNumber(entry)) SongText += Slot(*k);
+  Compile1Click();
+  SongMode = 0;
+  Play2Click();
+}
+
+}  // namespace vlm

@@ -1,0 +1,207 @@
+// vorlumi3-cli: the phrase generator without windows. Starts like the main
+// window, optionally loads a settings file, then makes a rhythm and a pattern,
+// assembles and compiles them into a MIDI file (or compiles the song list).
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include "app/main_form.h"
+#include "common/random.h"
+#include "common/text_file.h"
+#include "msgview/msg_view.h"
+
+namespace {
+
+struct Options {
+  std::optional<std::uint32_t> seed;  // fixed generator seed, set after start-up and settings
+  std::string settingsFile;           // loaded like "&Open"
+  std::string scaleFile;              // preset file instead of the one next to the executable
+  std::string outFile = "vorlumi3.mid";
+  std::string mmlFile;                // the assembled source is also written here
+  std::optional<std::int32_t> steps;  // number of steps (speLength)
+  bool song = false;                  // compile the play list instead of a new phrase
+  bool printRhythm = false, printPattern = false, printSource = false;
+};
+
+void Usage(std::FILE* to) {
+  std::fprintf(to,
+               "usage: vorlumi3-cli [--seed N] [--settings FILE.vr3] [--scale-dat FILE] [--out FILE.mid]\n"
+               "                    [--mml FILE.vlm] [--steps N] [--print rhythm,pattern,source] [--song]\n"
+               "Draws a random phrase with the start values (or those of a settings file),\n"
+               "writes it as MML and compiles it into a Standard MIDI File.\n"
+               "  --seed N          fix the random seed (0..4294967295): same seed, same phrase\n"
+               "  --settings FILE   load a settings file (.vr3) after start-up\n"
+               "  --scale-dat FILE  scale presets to read instead of Scale.dat next to the program\n"
+               "  --out FILE, -o    where to write the MIDI file (default: vorlumi3.mid here)\n"
+               "  --mml FILE        also write the assembled MML source to FILE\n"
+               "  --steps N         number of steps of the phrase (1..128)\n"
+               "  --print LIST      print these blocks instead of the compiler's messages, in\n"
+               "                    this order: rhythm, pattern, source (default: all three)\n"
+               "  --song            compile the settings' song play list instead of a new phrase\n"
+               "exit status: 0 compiled cleanly, 1 compiled with errors, 2 bad arguments,\n"
+               "unreadable files or no phrase written. Warnings go to standard error.\n");
+}
+
+bool ParseNumber(const std::string& text, long long low, long long high, long long& value) {
+  char* end = nullptr;
+  errno = 0;
+  value = std::strtoll(text.c_str(), &end, 10);
+  return !text.empty() && *end == '\0' && errno == 0 && value >= low && value <= high;
+}
+
+bool ParsePrintList(const std::string& list, Options& options) {
+  std::stringstream items(list);
+  for (std::string item; std::getline(items, item, ',');) {
+    if (item == "rhythm") options.printRhythm = true;
+    else if (item == "pattern") options.printPattern = true;
+    else if (item == "source") options.printSource = true;
+    else return false;
+  }
+  return true;
+}
+
+// Fills options; an exit status when the program should end at once.
+std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    auto needValue = [&]() -> std::optional<std::string> {
+      if (!hasValue) return std::nullopt;
+      return std::string(argv[++i]);
+    };
+    long long number = 0;
+    if (arg == "-h" || arg == "--help") {
+      Usage(stdout);
+      return 0;
+    } else if (arg == "--seed") {
+      const auto v = needValue();
+      if (!v || !ParseNumber(*v, 0, 4294967295LL, number)) {
+        std::fprintf(stderr, "vorlumi3-cli: --seed wants a number from 0 to 4294967295\n");
+        return 2;
+      }
+      options.seed = static_cast<std::uint32_t>(number);
+    } else if (arg == "--steps") {
+      const auto v = needValue();
+      if (!v || !ParseNumber(*v, 1, 128, number)) {
+        std::fprintf(stderr, "vorlumi3-cli: --steps wants a number from 1 to 128\n");
+        return 2;
+      }
+      options.steps = static_cast<std::int32_t>(number);
+    } else if (arg == "--settings" || arg == "--scale-dat" || arg == "--out" || arg == "-o" || arg == "--mml") {
+      const auto v = needValue();
+      if (!v || v->empty()) {
+        std::fprintf(stderr, "vorlumi3-cli: %s wants a file name\n", arg.c_str());
+        return 2;
+      }
+      std::string& target = arg == "--settings"    ? options.settingsFile
+                            : arg == "--scale-dat" ? options.scaleFile
+                            : arg == "--mml"       ? options.mmlFile
+                                                   : options.outFile;
+      target = *v;
+    } else if (arg == "--print") {
+      // The list is optional: without one, all three blocks.
+      if (hasValue && argv[i + 1][0] != '-') {
+        if (!ParsePrintList(argv[++i], options)) {
+          std::fprintf(stderr, "vorlumi3-cli: --print takes rhythm, pattern and source, joined by commas\n");
+          return 2;
+        }
+      } else {
+        options.printRhythm = options.printPattern = options.printSource = true;
+      }
+    } else if (arg == "--song") {
+      options.song = true;
+    } else {
+      std::fprintf(stderr, "vorlumi3-cli: unknown argument %s\n", arg.c_str());
+      Usage(stderr);
+      return 2;
+    }
+  }
+  return std::nullopt;
+}
+
+bool Readable(const std::string& path, const char* what) {
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(path, ec) && vlm::ReadFileBytes(path)) return true;
+  std::fprintf(stderr, "vorlumi3-cli: cannot read %s %s\n", what, path.c_str());
+  return false;
+}
+
+// The terminal's stand-in for message boxes and dialogs: texts go to standard
+// error; a message or an error box means the run failed.
+class ConsolePlatform : public vlm::Platform {
+ public:
+  bool failed = false;
+
+  void ShowMessage(const std::string& text) override { Fail(text); }
+  void ShowMessageCaption(const std::string& caption, const std::string& text) override {
+    Fail(caption + ": " + text);
+  }
+  void ShowError(const std::string& text) override { Fail(text); }
+  std::string InputBox(const std::string&, const std::string&, const std::string& proposal) override {
+    return proposal;
+  }
+  std::optional<std::string> SaveFileName(const vlm::FileFilter&) override { return std::nullopt; }
+  std::optional<std::string> OpenFileName(const vlm::FileFilter&) override { return std::nullopt; }
+  void SetClipboardText(const std::string&) override {}
+  void ShowHelp(const std::string&) override {}
+
+ private:
+  void Fail(const std::string& text) {
+    failed = true;
+    std::fprintf(stderr, "vorlumi3-cli: %s\n", text.c_str());
+  }
+};
+
+std::string Absolute(const std::string& path) { return std::filesystem::absolute(path).string(); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (const auto status = ParseArguments(argc, argv, options)) return *status;
+  if (!options.settingsFile.empty() && !Readable(options.settingsFile, "settings file")) return 2;
+  if (!options.scaleFile.empty() && !Readable(options.scaleFile, "scale presets")) return 2;
+
+  // Start-up changes the current directory: every name becomes absolute first.
+  ConsolePlatform platform;
+  vlm::TfrmMsg messages(platform);
+  vlm::TForm1 form(platform, messages);
+  form.PhraseFileName = Absolute(options.outFile);
+  if (!options.scaleFile.empty()) form.ScaleFileName = Absolute(options.scaleFile);
+  const std::string mmlFile = options.mmlFile.empty() ? "" : Absolute(options.mmlFile);
+  if (!options.settingsFile.empty()) options.settingsFile = Absolute(options.settingsFile);
+
+  form.FormCreate();
+  if (!options.settingsFile.empty() && !form.LoadSettings(options.settingsFile)) return 2;
+  if (options.seed) vlm::Seed = *options.seed;
+  if (options.steps) form.speLength.SetValue(*options.steps);
+  form.MmlFileName = mmlFile;
+
+  if (options.song)
+    form.PlaySong1Click();
+  else
+    form.MakePlay1Click();
+  if (form.LastSource.empty()) {
+    std::fprintf(stderr, "vorlumi3-cli: nothing was compiled\n");
+    return 2;
+  }
+
+  const bool printing = options.printRhythm || options.printPattern || options.printSource;
+  if (options.printRhythm) std::cout << "rhythm: " << form.memRythm << "\n";
+  if (options.printPattern) std::cout << "pattern: " << form.memPatten << "\n";
+  if (options.printSource) {
+    std::cout << "source:\n";
+    for (const auto& line : form.LastSource) std::cout << line << "\n";
+  }
+  if (!printing)
+    for (const auto& line : messages.RichEdit1.Lines) std::cout << line << "\n";
+  if (platform.failed) return 2;
+  (printing ? std::cerr : std::cout) << "wrote " << form.PhraseFileName << "\n";
+  return messages.MessageText().find("err(") != std::string::npos ? 1 : 0;
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Reading and writing the program's text files: presets, settings, MML.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vlm {
+
+// The whole file as bytes; nothing when it cannot be opened or read.
+std::optional<std::string> ReadFileBytes(const std::string& path);
+
+// The file's text as UTF-8 (see DecodeText); nothing when it cannot be read.
+std::optional<std::string> ReadTextFile(const std::string& path);
+
+// Splits at CR LF, CR or LF. A line break at the very end starts no further line.
+std::vector<std::string> SplitLines(const std::string& text);
+
+// Each line followed by CR LF, the line end of every text file we write.
+std::string JoinLinesCrLf(const std::vector<std::string>& lines);
+
+// Replaces the file at path with data without ever leaving a half-written
+// file: the data goes to a temporary file beside it, is flushed to disk and
+// then renamed over the target. On failure the old file stays as it was, the
+// temporary file is removed, and the reason is returned.
+std::optional<std::string> WriteFileAtomically(const std::string& path, const std::string& data);
+
+// Copies a file the same way; the reason on failure.
+std::optional<std::string> CopyFileAtomically(const std::string& from, const std::string& to);
+
+}  // namespace vlm

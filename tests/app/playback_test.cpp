@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include "tests/app/form_fixture.h"
+
+namespace vlmtest {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+TEST_F(FormTest, PlayOnlyNeedsAPhraseFile) {
+  auto& f = Start();
+  f.Play2Click();
+  EXPECT_TRUE(player.calls.empty());
+  f.memPatten = "c";
+  f.Compile1Click();
+  f.Play2Click();
+  EXPECT_EQ(player.calls, (Calls{"Close", "SetFileName " + dir + "/vorlumi3.mid", "Open", "Play"}));
+}
+
+TEST_F(FormTest, OpenFailureShowsThePlayersTextAndLeavesItClosed) {
+  auto& f = Start();
+  f.memPatten = "c";
+  f.Compile1Click();
+  player.openError = "no audio device (install pulseaudio)";
+  f.Play2Click();
+  EXPECT_EQ(platform.errors, std::vector<std::string>{"no audio device (install pulseaudio)"});
+  EXPECT_EQ(player.calls.back(), "Close");
+  EXPECT_EQ(player.mode, vlm::MediaPlayer::Mode::NotOpen);
+}
+
+TEST_F(FormTest, StopOnlyWhilePlaying) {
+  auto& f = Start();
+  f.Stop1Click();
+  EXPECT_TRUE(player.calls.empty());
+  f.MakePlay1Click();
+  player.calls.clear();
+  f.Stop1Click();
+  EXPECT_EQ(player.calls, Calls{"Stop"});
+  f.Stop1Click();
+  EXPECT_EQ(player.calls, Calls{"Stop"});
+}
+
+TEST_F(FormTest, MakeAndPlayDrawsRhythmAndPatternEachTime) {
+  auto& f = Start();
+  f.MakePlay1Click();
+  const std::string rhythm = f.memRythm, pattern = f.memPatten;
+  EXPECT_EQ(player.calls.back(), "Play");
+  f.MakePlay1Click();
+  EXPECT_NE(f.memRythm + f.memPatten, rhythm + pattern);
+  EXPECT_EQ(std::count(player.calls.begin(), player.calls.end(), "Play"), 2);
+}
+
+TEST_F(FormTest, PlayMakePatternKeepsTheRhythm) {
+  auto& f = Start();
+  f.memRythm = "NrNm";
+  f.PlayMakeP1Click();
+  EXPECT_EQ(f.memRythm, "NrNm");
+  EXPECT_EQ(f.memPatten.substr(0, 3), "l16");
+  EXPECT_EQ(player.calls.back(), "Play");
+}
+
+TEST_F(FormTest, CompileAndPlayMakesAPatternOnlyWhenThereIsNone) {
+  auto& f = Start();
+  f.memPatten = "l4c";  // edited by hand: compiled unchanged
+  f.CompilePlay1Click();
+  EXPECT_EQ(f.memPatten, "l4c");
+  f.memPatten.clear();
+  f.memRythm.clear();
+  f.CompilePlay1Click();
+  EXPECT_EQ(f.memRythm.size(), 16u);
+  EXPECT_FALSE(f.memPatten.empty());
+  EXPECT_EQ(std::count(player.calls.begin(), player.calls.end(), "Play"), 2);
+}
+
+TEST_F(FormTest, VoiceEditorButtonsRunTheMainWindowsCommands) {
+  auto& f = Start();
+  f.memPatten.clear();
+  f.Voice.btnPlayClick();
+  EXPECT_FALSE(f.memPatten.empty());
+  EXPECT_EQ(player.calls.back(), "Play");
+  f.Voice.btnStopClick();
+  EXPECT_EQ(player.calls.back(), "Stop");
+}
+
+TEST_F(FormTest, WithoutAPlayerThePlayCommandsStillCompile) {
+  auto& f = Start();
+  f.SetMediaPlayer(nullptr);
+  f.MakePlay1Click();
+  f.Stop1Click();
+  EXPECT_TRUE(std::filesystem::exists(dir + "/vorlumi3.mid"));
+  EXPECT_TRUE(player.calls.empty());
+}
+
+}  // namespace
+}  // namespace vlmtest

@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "common/text_encoding.h"
+#include "common/text_file.h"
+#include "tests/support/compile_harness.h"
+
+namespace {
+
+TEST(TextEncoding, Utf8StaysAndLosesItsByteOrderMark) {
+  EXPECT_EQ(vlm::DecodeText("基本音符=16"), "基本音符=16");
+  EXPECT_EQ(vlm::DecodeText("\xEF\xBB\xBFplain"), "plain");
+  EXPECT_TRUE(vlm::IsValidUtf8("ascii \t\r\n"));
+  EXPECT_FALSE(vlm::IsValidUtf8("\xC0\xAF"));          // overlong
+  EXPECT_FALSE(vlm::IsValidUtf8("\xED\xA0\x80"));      // surrogate
+  EXPECT_FALSE(vlm::IsValidUtf8("\xE3\x81"));          // cut short at the end
+  EXPECT_FALSE(vlm::IsValidUtf8("\xF4\x90\x80\x80"));  // beyond U+10FFFF
+}
+
+TEST(TextEncoding, Cp932IsDecodedTheWindowsWay) {
+  // "基本音符" and "音域高" in code page 932.
+  EXPECT_EQ(vlm::DecodeText("\x8a\xee\x96\x7b\x89\xb9\x95\x84=16"), "基本音符=16");
+  EXPECT_EQ(vlm::DecodeText("\x89\xb9\x88\xe6\x8d\x82"), "音域高");
+  // A backslash stays a backslash (not a yen sign); NEC's circled one and
+  // half-width katakana decode as Windows shows them.
+  EXPECT_EQ(vlm::DecodeText("\\t\x87\x40\xb9\xde"), "\\t①ｹﾞ");
+  // A lead byte at the end is not dropped silently.
+  EXPECT_EQ(vlm::DecodeText("ab\x82"), "ab\xEF\xBF\xBD");
+}
+
+TEST(TextFile, SplitsAtEveryLineEndAndWritesCrLf) {
+  EXPECT_EQ(vlm::SplitLines("a\r\nb\rc\nd"), (std::vector<std::string>{"a", "b", "c", "d"}));
+  EXPECT_EQ(vlm::SplitLines("a\n\n"), (std::vector<std::string>{"a", ""}));
+  EXPECT_TRUE(vlm::SplitLines("").empty());
+  EXPECT_EQ(vlm::JoinLinesCrLf({"a", "", "b"}), "a\r\n\r\nb\r\n");
+}
+
+TEST(TextFile, AtomicWriteReplacesOrLeavesTheOldFile) {
+  const std::string dir = vlmtest::ScratchDir();
+  const std::string file = dir + "/data.txt";
+  ASSERT_FALSE(vlm::WriteFileAtomically(file, "first").has_value());
+  ASSERT_FALSE(vlm::WriteFileAtomically(file, "second").has_value());
+  EXPECT_EQ(vlm::ReadFileBytes(file), "second");
+  // A target that cannot be created: the reason comes back, nothing is left.
+  const auto failure = vlm::WriteFileAtomically(dir + "/missing/data.txt", "x");
+  ASSERT_TRUE(failure.has_value());
+  EXPECT_NE(failure->find("missing"), std::string::npos);
+  // A directory in the target's place: the rename fails, the temporary goes.
+  std::filesystem::create_directory(dir + "/taken");
+  EXPECT_TRUE(vlm::WriteFileAtomically(dir + "/taken", "x").has_value());
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 2);
+  // Copies go the same way.
+  ASSERT_FALSE(vlm::CopyFileAtomically(file, dir + "/copy.txt").has_value());
+  EXPECT_EQ(vlm::ReadFileBytes(dir + "/copy.txt"), "second");
+  EXPECT_TRUE(vlm::CopyFileAtomically(dir + "/none.txt", dir + "/copy.txt").has_value());
+  EXPECT_EQ(vlm::ReadFileBytes(dir + "/copy.txt"), "second");
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace

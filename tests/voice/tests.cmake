@@ -1,0 +1,1 @@
+vlm_test_folder(voice_tests voice vlm_voice)
