@@ -1,6 +1,7 @@
 # The two set-up commands of the README: `make run` and `make test`.
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
@@ -36,5 +37,22 @@ test-sanitize: deps
 	@cd $(SANITIZE_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --output-on-failure -j $(JOBS)
 
+# The compiler's fuzzer (clang, ASan and UBSan) for FUZZ_SECONDS, seeded with
+# the examples and every string of the compiler tests; inputs it finds are
+# kept in $(FUZZ_BUILD)/corpus, crashes and hangs in $(FUZZ_BUILD)/artifacts.
+# The fuzzer runs in an empty scratch directory, hence the absolute paths.
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DVLM_SANITIZE=ON -DVLM_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target mml_fuzz vlm_fuzz_seeds
+	@rm -rf $(FUZZ_BUILD)/seeds
+	@mkdir -p $(FUZZ_BUILD)/seeds $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/artifacts
+	@$(FUZZ_BUILD)/bin/vlm_fuzz_seeds $(FUZZ_BUILD)/seeds examples/*.vlm tests/compiler/*.cpp \
+		$(wildcard tests/compiler/fuzz_inputs/*)
+	@ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		$(FUZZ_BUILD)/bin/mml_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=1 -rss_limit_mb=2048 \
+		-max_len=4096 -print_final_stats=1 -artifact_prefix=$(abspath $(FUZZ_BUILD))/artifacts/ \
+		$(abspath $(FUZZ_BUILD))/corpus $(abspath $(FUZZ_BUILD))/seeds
+
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

@@ -11,6 +11,7 @@ TSmf::TSmf(MessageSink sink) : Sink(std::move(sink)) { Reset(); }
 
 void TSmf::Reset() {
   Lines.clear();
+  Inclusions.clear();
   Macros.Clear();
   Seed = ClockSeed();
   SkipMode = 0;

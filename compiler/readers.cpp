@@ -206,6 +206,8 @@ void TSmf::ReadArgs(const std::string& Src, std::int32_t& At) {
   }
 }
 
+// A tenth error inside a value stops the compile and replaces Line, which Src
+// usually is: the list then ends with no arguments and Src is not read again.
 void TSmf::ReadEqArgs(const std::string& Src, std::int32_t& At) {
   if (CharAt(Src, At) == '=') ++At;
   SkipBlanks(Src, At);
@@ -213,7 +215,9 @@ void TSmf::ReadEqArgs(const std::string& Src, std::int32_t& At) {
   const std::int32_t start = At;
   const int firstChar = CharAt(Src, At);
   std::int32_t status = 0;
+  const auto linesBefore = Lines.size();
   ReadValue(Src, At, status);
+  if (Lines.size() != linesBefore) return;
   if (status == -1 && firstChar != ',') return;
   Args[0] = Src.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(At - start));
   ArgCount = 1;
@@ -222,6 +226,10 @@ void TSmf::ReadEqArgs(const std::string& Src, std::int32_t& At) {
     ++At;
     const std::int32_t from = At;
     ReadValue(Src, At, status);
+    if (Lines.size() != linesBefore) {
+      ArgCount = 0;
+      return;
+    }
     if (status == -1) return;
     if (ArgCount >= MaxArgCount) {
       ReportError(4, "引数が多すぎます");

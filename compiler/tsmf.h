@@ -175,6 +175,12 @@ class TSmf {
   void UnderscoreCommand();
   void Directive();
   void IncludeFile();
+  struct Inclusion {
+    std::string File;    // canonical name of the included file
+    std::int32_t First;  // index in Lines of its first inserted line
+    std::int32_t End;    // index just past its last inserted line
+  };
+  std::vector<Inclusion> Inclusions;  // this compile's includes, to refuse a file including itself
 
   // ---- macros (macros.cpp) ----
   void ExpandMacro();

@@ -77,7 +77,7 @@ TEST_F(FormTest, CompileWritesThePhraseFileAndClearsOldMessages) {
 
 TEST_F(FormTest, CompileErrorsBringUpTheMessagePageWithTheCompiledSource) {
   auto& f = Start();
-  f.memPatten = "c$";
+  f.memPatten = "c}";  // a "}" outside a comment is error 2
   f.Compile1Click();
   EXPECT_NE(messages.MessageText().find("err("), std::string::npos);
   EXPECT_TRUE(messages.Visible);

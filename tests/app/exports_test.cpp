@@ -27,12 +27,12 @@ TEST_F(FormTest, SaveSmfCopiesTheLastPhraseFile) {
 
 TEST_F(FormTest, SaveAsMmlWritesTheCompiledSource) {
   auto& f = Start();
-  f.memPatten = "c$";
+  f.memPatten = "c}";  // a "}" outside a comment is error 2
   platform.saveName = Path("phrase.vlm");
   f.SaveAsMML1Click();
   EXPECT_EQ(platform.dialogFilters.back().DefaultExt, "vlm");
   EXPECT_EQ(platform.dialogFilters.back().Filter, "(*.vlm)|*.vlm|(*.*)|*.*");
-  EXPECT_TRUE(vlm::ReadFileBytes(Path("phrase.vlm"))->ends_with("BR=2\r\n[4 c$]\r\n"));
+  EXPECT_TRUE(vlm::ReadFileBytes(Path("phrase.vlm"))->ends_with("BR=2\r\n[4 c}]\r\n"));
   EXPECT_TRUE(messages.Visible);  // the pattern has an error
   EXPECT_TRUE(f.MmlFileName.empty());
 
