@@ -36,9 +36,11 @@ int main(int argc, char** argv) {
     desktop.Form.PhraseFileName = files.PhraseFile;
     desktop.Form.ScaleFileName = files.ScaleFile;
     platform.SetOwner(&desktop.Main());
+    platform.BeforeProcessEvents = [&desktop] { desktop.RefreshAll(); };
     desktop.Start();
     status = QApplication::exec();
     platform.SetOwner(nullptr);
+    platform.BeforeProcessEvents = nullptr;
     if (player) player->Close();
   }
   vlm::SetWarningSink(nullptr);

@@ -110,7 +110,10 @@ void QtPlatform::SetClipboardText(const std::string& text) {
   clipboard->setText(QString::fromStdString(text));
 }
 
-void QtPlatform::ProcessEvents() { QCoreApplication::processEvents(); }
+void QtPlatform::ProcessEvents() {
+  if (BeforeProcessEvents) BeforeProcessEvents();
+  QCoreApplication::processEvents();
+}
 
 void QtPlatform::ShowHelp(const std::string& helpFile) {
   if (!help_) help_ = new HelpWindow;

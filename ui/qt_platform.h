@@ -5,6 +5,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <functional>
 
 #include "common/platform.h"
 #include "common/warning.h"
@@ -30,6 +31,9 @@ class QtPlatform : public Platform, public WarningSink {
 
   // The window that owns the boxes and dialogs (not owned; may be null).
   void SetOwner(QWidget* owner);
+  // Runs before pending events are processed in the middle of a command, so
+  // that the windows show the models' state of that moment.
+  std::function<void()> BeforeProcessEvents;
 
   // ---- Platform ----
   void ShowMessage(const std::string& text) override;

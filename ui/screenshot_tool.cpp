@@ -38,7 +38,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: vorlumi3_screenshots DIR\n");
     return 2;
   }
-  const QDir dir(QString::fromLocal8Bit(argv[1]));
+  // Absolute: the program's start-up changes the current directory.
+  const QDir dir(QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[1])));
   if (!QDir().mkpath(dir.path())) {
     std::fprintf(stderr, "vorlumi3_screenshots: cannot make %s\n", argv[1]);
     return 2;

@@ -69,26 +69,26 @@ VoiceEditorWindow::VoiceEditorWindow(TfrmVEdit& model, std::function<void()> cha
   resets->addStretch();
 
   auto* groups = new QHBoxLayout;
-  groups->addWidget(Button(QStringLiteral("All"), QStringLiteral("btnAllRnd"), &TfrmVEdit::btnAllRndClick));
-  groups->addWidget(Button(QStringLiteral("Vib"), QStringLiteral("btnVibRnd"), &TfrmVEdit::btnVibRndClick));
-  groups->addWidget(Button(QStringLiteral("Filtr"), QStringLiteral("btnFilterRnd"), &TfrmVEdit::btnFilterRndClick));
-  groups->addWidget(Button(QStringLiteral("EG"), QStringLiteral("btnEGRnd"), &TfrmVEdit::btnEGRndClick));
+  groups->addWidget(Button(QStringLiteral("All"), QStringLiteral("btnAllRnd"), [this] { model_.btnAllRndClick(); }));
+  groups->addWidget(Button(QStringLiteral("Vib"), QStringLiteral("btnVibRnd"), [this] { model_.btnVibRndClick(); }));
+  groups->addWidget(Button(QStringLiteral("Filtr"), QStringLiteral("btnFilterRnd"), [this] { model_.btnFilterRndClick(); }));
+  groups->addWidget(Button(QStringLiteral("EG"), QStringLiteral("btnEGRnd"), [this] { model_.btnEGRndClick(); }));
   groups->addStretch();
 
   auto* commands = new QHBoxLayout;
   commands->addStretch();
-  commands->addWidget(Button(QStringLiteral("&Play"), QStringLiteral("btnPlay"), &TfrmVEdit::btnPlayClick));
-  commands->addWidget(Button(QStringLiteral("&Stop"), QStringLiteral("btnStop"), &TfrmVEdit::btnStopClick));
-  commands->addWidget(Button(QStringLiteral("&Ok"), QStringLiteral("btnOK"), &TfrmVEdit::btnOKClick));
+  commands->addWidget(Button(QStringLiteral("&Play"), QStringLiteral("btnPlay"), [this] { model_.btnPlayClick(); }));
+  commands->addWidget(Button(QStringLiteral("&Stop"), QStringLiteral("btnStop"), [this] { model_.btnStopClick(); }));
+  commands->addWidget(Button(QStringLiteral("&Ok"), QStringLiteral("btnOK"), [this] { model_.btnOKClick(); }));
 
   QMenu* check = menu_->addMenu(QStringLiteral("&Check"));
-  MenuEntry(check, QStringLiteral("全てのチェックをつける(&A)"), QStringLiteral("AllCHeck1"), {}, &TfrmVEdit::AllCHeck1Click);
-  MenuEntry(check, QStringLiteral("全てのチェックをはずす(&N)"), QStringLiteral("N1"), {}, &TfrmVEdit::N1Click);
+  MenuEntry(check, QStringLiteral("全てのチェックをつける(&A)"), QStringLiteral("AllCHeck1"), {}, [this] { model_.AllCHeck1Click(); });
+  MenuEntry(check, QStringLiteral("全てのチェックをはずす(&N)"), QStringLiteral("N1"), {}, [this] { model_.N1Click(); });
   QMenu* copy = menu_->addMenu(QStringLiteral("C&opy"));
   MenuEntry(copy, QStringLiteral("&Copy(MML for vlm)"), QStringLiteral("CopyToClipbrd1"),
-            QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C), &TfrmVEdit::CopyToClipbrd1Click);
+            QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C), [this] { model_.CopyToClipbrd1Click(); });
   MenuEntry(copy, QStringLiteral("Copy(MML for &TORAMI)"), QStringLiteral("CopyMMLforTORAMI1"),
-            QKeySequence(Qt::CTRL | Qt::Key_C), &TfrmVEdit::CopyMMLforTORAMI1Click);
+            QKeySequence(Qt::CTRL | Qt::Key_C), [this] { model_.CopyMMLforTORAMI1Click(); });
 
   auto* layout = new QVBoxLayout(this);
   layout->setMenuBar(menu_);
@@ -100,20 +100,20 @@ VoiceEditorWindow::VoiceEditorWindow(TfrmVEdit& model, std::function<void()> cha
   Refresh();
 }
 
-QPushButton* VoiceEditorWindow::Button(const QString& caption, const QString& name, void (TfrmVEdit::*handler)()) {
+QPushButton* VoiceEditorWindow::Button(const QString& caption, const QString& name, std::function<void()> handler) {
   auto* button = new QPushButton(caption);
   button->setObjectName(name);
   button->setAutoDefault(false);
-  binder_.OnClick(button, [this, handler] { (model_.*handler)(); });
+  binder_.OnClick(button, std::move(handler));
   return button;
 }
 
 void VoiceEditorWindow::MenuEntry(QMenu* menu, const QString& caption, const QString& name, const QKeySequence& key,
-                                  void (TfrmVEdit::*handler)()) {
+                                  std::function<void()> handler) {
   QAction* action = menu->addAction(caption);
   action->setObjectName(name);
   action->setShortcut(key);
-  binder_.OnTrigger(action, [this, handler] { (model_.*handler)(); });
+  binder_.OnTrigger(action, std::move(handler));
 }
 
 void VoiceEditorWindow::Refresh() {

@@ -49,9 +49,9 @@ class VoiceEditorWindow : public QWidget {
   std::array<QPushButton*, TfrmVEdit::RowCount> randoms_{};
   QMenuBar* menu_;
 
-  QPushButton* Button(const QString& caption, const QString& name, void (TfrmVEdit::*handler)());
+  QPushButton* Button(const QString& caption, const QString& name, std::function<void()> handler);
   void MenuEntry(QMenu* menu, const QString& caption, const QString& name, const QKeySequence& key,
-                 void (TfrmVEdit::*handler)());
+                 std::function<void()> handler);
 };
 
 }  // namespace vlm::ui
