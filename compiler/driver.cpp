@@ -81,6 +81,9 @@ void TSmf::CompileLine() {
       return;
     }
     DoCommand();
+    // Every handler that rewrites the line is bounded here as well, whether
+    // or not it checks the length itself.
+    if (LineTooLong()) return;
   }
 }
 
