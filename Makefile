@@ -42,7 +42,7 @@ fuzz: deps
 		$(wildcard tests/compiler/fuzz_inputs/*)
 	@ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		$(FUZZ_BUILD)/bin/mml_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=1 -rss_limit_mb=2048 \
-		-max_len=4096 -print_final_stats=1 -artifact_prefix=$(abspath $(FUZZ_BUILD))/artifacts/ \
+		-max_len=4096 -dict=$(abspath fuzz/mml.dict) -print_final_stats=1 -artifact_prefix=$(abspath $(FUZZ_BUILD))/artifacts/ \
 		$(abspath $(FUZZ_BUILD))/corpus $(abspath $(FUZZ_BUILD))/seeds
 
 clean:
