@@ -107,6 +107,13 @@ void TSmf::VariableCommand() {
       return;
     }
     const auto cut = static_cast<std::size_t>(p - 1);
+    // The leading commands are octave settings. A "(" among them would open a
+    // command that reads on into the rewritten text and may rewrite it back,
+    // for ever (~2=nno(~3=nno(<b)) alternates between the two): refused.
+    if (note.find('(') < cut) {
+      ReportError(4, "nno");
+      return;
+    }
     EraseColumns(Line, start, Col);
     InsertAt(Line, start, note.substr(0, cut) + "|~" + std::to_string(n) + "=nno(" + note.substr(cut) + ")");
     Col = start;
