@@ -115,8 +115,10 @@ void TSmf::VariableCommand() {
       return;
     }
     EraseColumns(Line, start, Col);
-    InsertAt(Line, start, note.substr(0, cut) + "|~" + std::to_string(n) + "=nno(" + note.substr(cut) + ")");
+    InsertAt(Line, start,
+             note.substr(0, cut) + "|~" + std::to_string(n) + "=nno(" + note.substr(cut) + ")");
     Col = start;
+    LineTooLong();
     return;
   }
   if (name == "rnd") {
@@ -144,6 +146,7 @@ void TSmf::VariableCommand() {
     InsertAt(Line, start,
              "\\37 ~508=ptr|" + Args[0] + " ~509=ptr\\38 ~" + std::to_string(n) + "=~509-~508PTR=~508|");
     Col = start;
+    LineTooLong();
     return;
   }
 
