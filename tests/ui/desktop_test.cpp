@@ -229,6 +229,20 @@ TEST_F(DesktopTest, VoiceEditorPlayAndStopRunTheMainWindowsCommands) {
   EXPECT_TRUE(voice.Switch(11)->isChecked());
 }
 
+TEST_F(DesktopTest, VoiceEditorCopyKeysWorkEvenFromAValueBox) {
+  QTest::keyClick(&Main(), Qt::Key_F4);
+  vlm::ui::VoiceEditorWindow& voice = desktop->VoiceEditor();
+  voice.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&voice));
+  voice.Switch(2)->click();
+  voice.Box(2)->setFocus();
+  QTest::keyClick(voice.Box(2), Qt::Key_C, Qt::ControlModifier | Qt::AltModifier);
+  EXPECT_EQ(platform.clipboard, "M(0) @0");
+  QTest::keyClick(voice.Box(2), Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(platform.clipboard.rfind("Include(tordefs.h);q.Max=16\r\n", 0), 0u);
+  EXPECT_EQ(platform.messages.size(), 2u);
+}
+
 TEST_F(DesktopTest, CtrlSSavesTheSmfAndDoesNotStop) {
   QTest::keyClick(&Main(), Qt::Key_F5);
   ASSERT_EQ(player.mode, vlm::MediaPlayer::Mode::Playing);
