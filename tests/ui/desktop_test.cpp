@@ -307,6 +307,18 @@ TEST_F(DesktopTest, MenusKeysAndToolButtonsAreComplete) {
   EXPECT_EQ(Main().Pages()->currentWidget()->objectName(), QStringLiteral("RythmTab"));
 }
 
+// Closing the program while a field has the focus: the field's leave
+// handler must not reach windows that are already gone (a use after free
+// that the sanitizer build reports).
+TEST_F(DesktopTest, ClosingWithAFocusedFieldIsSafe) {
+  auto* speLength = Find<vlm::ui::NumericEdit>(Main(), "speLength");
+  Main().Pages()->setCurrentWidget(Find<QWidget>(Main(), "BasicTab"));
+  speLength->setFocus();
+  ASSERT_TRUE(speLength->hasFocus());
+  QTest::keyClicks(speLength->Editor(), QStringLiteral("999"));
+  desktop.reset();
+}
+
 TEST_F(DesktopTest, HelpAndVersionGoThroughThePlatform) {
   QTest::keyClick(&Main(), Qt::Key_F1);
   EXPECT_EQ(platform.helpFiles, (std::vector<std::string>{Path("vorlumi3.hlp")}));
