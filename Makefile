@@ -5,7 +5,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-sanitize fuzz bench clean
+.PHONY: all deps build run test test-sanitize fuzz bench clean screenshots install
 
 all: build
 
@@ -18,6 +18,15 @@ build: deps
 
 run: build
 	@bash scripts/run.sh $(BUILD)
+
+screenshots: build
+	@bash scripts/screenshots.sh $(BUILD)
+
+# Installs under PREFIX (default /usr/local): the programs with their preset
+# and help files in lib/vorlumi3, links in bin, the menu entry and the icon.
+PREFIX ?= /usr/local
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -1,5 +1,6 @@
 #include <filesystem>
 #include <string>
+#include <type_traits>
 #include <variant>
 #include <vector>
 

@@ -26,7 +26,7 @@ bool LooksLikeSoundFont(const std::string& path) {
 FluidSynth::FluidSynth(const SynthOptions& options) {
   CaptureFluidLog();
   const std::string soundFont = FindSoundFont(DefaultSoundFontSearch(options.soundFont));
-  TakeFluidLog();
+  TakeFluidLog();  // what earlier synthesizers logged is no reason for this one's failure
   settings_ = new_fluid_settings();
   if (!settings_) throw MediaError("FluidSynth could not create its settings (out of memory?)");
   fluid_settings_setnum(settings_, "synth.sample-rate", options.sampleRate);

@@ -28,6 +28,10 @@ void MidiFilePlayer::Close() {
   next_ = 0;
 }
 
+void MidiFilePlayer::PrepareEngine() {
+  if (!engine_) engine_ = makeEngine_();
+}
+
 void MidiFilePlayer::SetFileName(const std::string& fileName) { fileName_ = fileName; }
 
 void MidiFilePlayer::Open() {
@@ -39,7 +43,7 @@ void MidiFilePlayer::Open() {
   } catch (const SmfError& e) {
     throw MediaError(e.what());
   }
-  if (!engine_) engine_ = makeEngine_();
+  PrepareEngine();
   sequence_ = std::move(sequence);
 }
 

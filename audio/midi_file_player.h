@@ -32,6 +32,10 @@ class MidiFilePlayer final : public MediaPlayer {
   MidiFilePlayer(const MidiFilePlayer&) = delete;
   MidiFilePlayer& operator=(const MidiFilePlayer&) = delete;
 
+  // Makes the engine now instead of at the first Open, so that a missing
+  // audio device shows before any other work; throws like Open.
+  void PrepareEngine();
+
   void Close() override;
   void SetFileName(const std::string& fileName) override;
   // Reads the whole file (an open file is closed first). On failure throws

@@ -1,17 +1,23 @@
 // vorlumi3-cli: the phrase generator without windows. Starts like the main
 // window, optionally loads a settings file, then makes a rhythm and a pattern,
-// assembles and compiles them into a MIDI file (or compiles the song list).
+// assembles and compiles them into a MIDI file (or compiles the song list),
+// and on request plays it or renders it to a WAV file.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <iomanip>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
 
 #include "app/main_form.h"
+#include "audio/fluid_output.h"
+#include "audio/renderer.h"
+#include "cli/terminal_playback.h"
 #include "common/random.h"
 #include "common/text_file.h"
 #include "msgview/msg_view.h"
@@ -26,6 +32,8 @@ struct Options {
   std::string mmlFile;                // the assembled source is also written here
   std::optional<std::int32_t> steps;  // number of steps (speLength)
   bool song = false;                  // compile the play list instead of a new phrase
+  bool play = false;                  // play the phrase and wait for its end
+  std::string wavFile;                // render the phrase to this WAV file
   bool printRhythm = false, printPattern = false, printSource = false;
 };
 
@@ -33,6 +41,7 @@ void Usage(std::FILE* to) {
   std::fprintf(to,
                "usage: vorlumi3-cli [--seed N] [--settings FILE.vr3] [--scale-dat FILE] [--out FILE.mid]\n"
                "                    [--mml FILE.vlm] [--steps N] [--print rhythm,pattern,source] [--song]\n"
+               "                    [--play] [--wav FILE.wav]\n"
                "Draws a random phrase with the start values (or those of a settings file),\n"
                "writes it as MML and compiles it into a Standard MIDI File.\n"
                "  --seed N          fix the random seed (0..4294967295): same seed, same phrase\n"
@@ -44,8 +53,11 @@ void Usage(std::FILE* to) {
                "  --print LIST      print these blocks instead of the compiler's messages, in\n"
                "                    this order: rhythm, pattern, source (default: all three)\n"
                "  --song            compile the settings' song play list instead of a new phrase\n"
+               "  --play            play the phrase and wait for its end (Ctrl+C stops it)\n"
+               "  --wav FILE        render the phrase to a WAV file (needs no audio device)\n"
                "exit status: 0 compiled cleanly, 1 compiled with errors, 2 bad arguments,\n"
-               "unreadable files or no phrase written. Warnings go to standard error.\n");
+               "unreadable files, no phrase written or no sound made, 3 no audio output for\n"
+               "--play (nothing compiled), 130 stopped by Ctrl+C. Warnings go to standard error.\n");
 }
 
 bool ParseNumber(const std::string& text, long long low, long long high, long long& value) {
@@ -93,7 +105,8 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
         return 2;
       }
       options.steps = static_cast<std::int32_t>(number);
-    } else if (arg == "--settings" || arg == "--scale-dat" || arg == "--out" || arg == "-o" || arg == "--mml") {
+    } else if (arg == "--settings" || arg == "--scale-dat" || arg == "--out" || arg == "-o" || arg == "--mml" ||
+               arg == "--wav") {
       const auto v = needValue();
       if (!v || v->empty()) {
         std::fprintf(stderr, "vorlumi3-cli: %s wants a file name\n", arg.c_str());
@@ -102,6 +115,7 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
       std::string& target = arg == "--settings"    ? options.settingsFile
                             : arg == "--scale-dat" ? options.scaleFile
                             : arg == "--mml"       ? options.mmlFile
+                            : arg == "--wav"       ? options.wavFile
                                                    : options.outFile;
       target = *v;
     } else if (arg == "--print") {
@@ -116,6 +130,8 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
       }
     } else if (arg == "--song") {
       options.song = true;
+    } else if (arg == "--play") {
+      options.play = true;
     } else {
       std::fprintf(stderr, "vorlumi3-cli: unknown argument %s\n", arg.c_str());
       Usage(stderr);
@@ -176,6 +192,24 @@ int main(int argc, char** argv) {
   if (!options.scaleFile.empty()) form.ScaleFileName = Absolute(options.scaleFile);
   const std::string mmlFile = options.mmlFile.empty() ? "" : Absolute(options.mmlFile);
   if (!options.settingsFile.empty()) options.settingsFile = Absolute(options.settingsFile);
+  if (!options.wavFile.empty()) options.wavFile = Absolute(options.wavFile);
+
+  // The audio output is opened first, so that a machine without one learns it
+  // before anything is made.
+  std::unique_ptr<vlm::MidiFilePlayer> player;
+  if (options.play) {
+    player = vlm::MakeFluidSynthPlayer();
+    try {
+      player->PrepareEngine();
+    } catch (const vlm::AudioDeviceError& e) {
+      std::fprintf(stderr, "vorlumi3-cli: %s\n", e.what());
+      return 3;
+    } catch (const vlm::MediaError& e) {
+      std::fprintf(stderr, "vorlumi3-cli: %s\n", e.what());
+      return 2;
+    }
+    form.SetMediaPlayer(player.get());
+  }
 
   form.FormCreate();
   if (!options.settingsFile.empty() && !form.LoadSettings(options.settingsFile)) return 2;
@@ -202,6 +236,19 @@ int main(int argc, char** argv) {
   if (!printing)
     for (const auto& line : messages.RichEdit1.Lines) std::cout << line << "\n";
   if (platform.failed) return 2;
-  (printing ? std::cerr : std::cout) << "wrote " << form.PhraseFileName << "\n";
+  std::ostream& report = printing ? std::cerr : std::cout;
+  report << "wrote " << form.PhraseFileName << "\n";
+  if (!options.wavFile.empty()) {
+    try {
+      const vlm::RenderResult rendered = vlm::RenderMidiFile(form.PhraseFileName, options.wavFile);
+      report << "wrote " << options.wavFile << " (" << std::fixed << std::setprecision(1) << rendered.seconds
+             << " s)\n";
+    } catch (const vlm::MediaError& e) {
+      std::fprintf(stderr, "vorlumi3-cli: %s\n", e.what());
+      return 2;
+    }
+  }
+  report.flush();
+  if (player && !vlmcli::WaitWhilePlaying(*player, stdout)) return 130;
   return messages.MessageText().find("err(") != std::string::npos ? 1 : 0;
 }

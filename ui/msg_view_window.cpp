@@ -30,9 +30,9 @@ MsgViewWindowQt::MsgViewWindowQt(TfrmMsg& model, QWidget* parent)
 
   // The Debug pane's context menu and its keys.
   reDebug_->setContextMenuPolicy(Qt::ActionsContextMenu);
-  AddDebugAction(QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C), &TfrmMsg::Copy1Click);
-  AddDebugAction(QStringLiteral("&Find"), QKeySequence(Qt::CTRL | Qt::Key_F), &TfrmMsg::Find1Click);
-  AddDebugAction(QStringLiteral("Find &Next"), QKeySequence(Qt::Key_F3), &TfrmMsg::FindNext1Click);
+  AddDebugAction(QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C), [this] { model_.Copy1Click(); });
+  AddDebugAction(QStringLiteral("&Find"), QKeySequence(Qt::CTRL | Qt::Key_F), [this] { model_.Find1Click(); });
+  AddDebugAction(QStringLiteral("Find &Next"), QKeySequence(Qt::Key_F3), [this] { model_.FindNext1Click(); });
 
   connect(pages_, &QTabWidget::currentChanged, this,
           [this](int index) { model_.ActivePage = index == 0 ? MsgPage::Message : MsgPage::Debug; });
@@ -48,16 +48,21 @@ MsgViewWindowQt::MsgViewWindowQt(TfrmMsg& model, QWidget* parent)
   PaneReplaced(MsgPage::Debug);
 }
 
-MsgViewWindowQt::~MsgViewWindowQt() { model_.SetWindow(nullptr); }
+// The tabs and panes die after this object's own part: keep their last
+// signals from reaching it.
+MsgViewWindowQt::~MsgViewWindowQt() {
+  for (QObject* child : std::initializer_list<QObject*>{pages_, richEdit1_, reDebug_}) child->blockSignals(true);
+  model_.SetWindow(nullptr);
+}
 
 QAction* MsgViewWindowQt::AddDebugAction(const QString& caption, const QKeySequence& key,
-                                         void (TfrmMsg::*handler)()) {
+                                         std::function<void()> handler) {
   auto* action = new QAction(caption, reDebug_);
   action->setShortcut(key);
   action->setShortcutContext(Qt::WidgetShortcut);
-  connect(action, &QAction::triggered, this, [this, handler] {
+  connect(action, &QAction::triggered, this, [this, handler = std::move(handler)] {
     StoreSelections();
-    (model_.*handler)();
+    handler();
   });
   reDebug_->addAction(action);
   return action;

@@ -4,6 +4,7 @@
 // user's presses, keys and page choices to it.
 
 #include <QWidget>
+#include <functional>
 
 #include "msgview/msg_view.h"
 
@@ -45,7 +46,7 @@ class MsgViewWindowQt : public QWidget, public MsgViewWindow {
 
   TextPaneWidget* Pane(MsgPage pane) const;
   void StoreSelections();
-  QAction* AddDebugAction(const QString& caption, const QKeySequence& key, void (TfrmMsg::*handler)());
+  QAction* AddDebugAction(const QString& caption, const QKeySequence& key, std::function<void()> handler);
 };
 
 }  // namespace vlm::ui

@@ -110,6 +110,11 @@ void QtPlatform::SetClipboardText(const std::string& text) {
   clipboard->setText(QString::fromStdString(text));
 }
 
+void QtPlatform::ProcessEvents() {
+  if (BeforeProcessEvents) BeforeProcessEvents();
+  QCoreApplication::processEvents();
+}
+
 void QtPlatform::ShowHelp(const std::string& helpFile) {
   if (!help_) help_ = new HelpWindow;
   const QString path = QString::fromStdString(helpFile);

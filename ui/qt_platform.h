@@ -5,6 +5,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <functional>
 
 #include "common/platform.h"
 #include "common/warning.h"
@@ -30,6 +31,9 @@ class QtPlatform : public Platform, public WarningSink {
 
   // The window that owns the boxes and dialogs (not owned; may be null).
   void SetOwner(QWidget* owner);
+  // Runs before pending events are processed in the middle of a command, so
+  // that the windows show the models' state of that moment.
+  std::function<void()> BeforeProcessEvents;
 
   // ---- Platform ----
   void ShowMessage(const std::string& text) override;
@@ -41,6 +45,7 @@ class QtPlatform : public Platform, public WarningSink {
   std::optional<std::string> OpenFileName(const FileFilter& filter) override;
   void SetClipboardText(const std::string& text) override;
   void ShowHelp(const std::string& helpFile) override;
+  void ProcessEvents() override;
 
   // ---- WarningSink: caption "警告", warning icon, one OK button ----
   void ShowWarning(const std::string& text) override;

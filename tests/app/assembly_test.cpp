@@ -75,6 +75,32 @@ TEST_F(FormTest, CompileWritesThePhraseFileAndClearsOldMessages) {
   EXPECT_TRUE(platform.messages.empty());
 }
 
+TEST_F(FormTest, CompileWithoutErrorsLeavesTheMessageViewAlone) {
+  auto& f = Start();
+  f.memPatten = "l16o5q16cro4g^";
+  f.Compile1Click();
+  EXPECT_EQ(messages.MessageText().find("err("), std::string::npos) << messages.MessageText();
+  EXPECT_FALSE(messages.Visible);
+  EXPECT_TRUE(messages.reDebug.Lines.empty());
+}
+
+TEST_F(FormTest, GeneratedPhrasesCompileCleanly) {
+  auto& f = Start();
+  for (int j = 1; j <= 7; ++j) f.Ryt(j).SetPosition(50);  // every symbol turns up
+  f.speLength.SetValue(64);
+  for (std::uint32_t seed : {1u, 2u, 3u, 77u, 4096u}) {
+    vlm::Seed = seed;
+    f.MakePlay1Click();
+    EXPECT_EQ(messages.MessageText().find("err("), std::string::npos) << f.memPatten << "\n" << messages.MessageText();
+    const auto smf = ParseSmf(ReadFileBytes(dir + "/vorlumi3.mid"));
+    ASSERT_TRUE(smf.valid) << smf.error;
+    bool noteOn = false;
+    for (const auto& track : smf.tracks)
+      for (const auto& event : track) noteOn = noteOn || (event.bytes[0] & 0xF0) == 0x90;
+    EXPECT_TRUE(noteOn);
+  }
+}
+
 TEST_F(FormTest, CompileErrorsBringUpTheMessagePageWithTheCompiledSource) {
   auto& f = Start();
   f.memPatten = "c}";  // a "}" outside a comment is error 2

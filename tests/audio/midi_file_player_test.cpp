@@ -241,6 +241,25 @@ TEST_F(Player, OpenFailureKeepsThePlayerClosedAndSaysWhy) {
   EXPECT_EQ(errorOfOpen(player, ""), "No file was named before opening the player");
 }
 
+TEST_F(Player, EngineCanBeMadeBeforeTheFirstOpenAndOnlyOnce) {
+  player.PrepareEngine();
+  player.PrepareEngine();
+  EXPECT_EQ(log.enginesMade, 1);
+  EXPECT_EQ(player.GetMode(), Mode::NotOpen);
+  OpenAndPlay(File("a.mid", 1, 1));
+  EXPECT_EQ(log.enginesMade, 1);
+
+  // A factory that fails is asked again next time.
+  int tries = 0;
+  vlm::MidiFilePlayer flaky([&]() -> std::unique_ptr<vlm::SoundEngine> {
+    if (++tries == 1) throw vlm::AudioDeviceError("busy");
+    return std::make_unique<RecordingEngine>(log);
+  });
+  EXPECT_THROW(flaky.PrepareEngine(), vlm::AudioDeviceError);
+  EXPECT_NO_THROW(flaky.PrepareEngine());
+  EXPECT_EQ(tries, 2);
+}
+
 // The real output: no SoundFont, an unknown driver, or (on machines without
 // sound, such as CI) no device at all fails with a text, never a hang.
 TEST(FluidSynthOutput, FailsCleanlyWithoutSoundFontOrDevice) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 
 #include "tests/compiler/core_fixture.h"
 
@@ -43,6 +45,12 @@ TEST_F(Loops, BodiesAcrossLines) {
   Compile("[2c\n]");
   EXPECT_EQ(Played(), "c c");
   EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(Loops, ReplayUsesTheLineAsCompiled) {
+  Compile("[2 PTR+96 c ]");
+  EXPECT_EQ(smf.Lines[0], "[2 {PTR}\\6+96 c ]");
+  EXPECT_EQ(Ptr(), 384);
 }
 
 TEST_F(Loops, ExitBeforeTheFirstCloseSearchesAhead) {
@@ -175,6 +183,13 @@ TEST_F(Loops, IfErrors) {
 }
 
 TEST_F(Loops, IfInsideALoopDecidesOnEveryPass) {
+  Compile("~1=1 [2 IF(~1>0, c, d) ~1=0 ]");
+  EXPECT_TRUE(Errors().empty());
+  EXPECT_EQ(Played(), "c d");
+  EXPECT_EQ(smf.Lines[0], "~1=1 [2 {IF}\\31(~1>0, c, d) ~1=0 ]");
+}
+
+TEST_F(Loops, IfWrittenAsItsSystemCommandInALoop) {
   smf.Vars[1] = 2;
   Compile("[3 \\31(~1>0, c, d) \\31(~1=2, e) ]");
   EXPECT_EQ(Played(), "c e c e c e");
@@ -243,6 +258,24 @@ TEST_F(SlashChords, BlanksOctavesAndErrors) {
   Compile("/ce c");
   EXPECT_EQ(ErrorDetails(), Texts{"/が同行上にみつかりません。"});
   EXPECT_EQ(Played(), "c e c");
+}
+
+// ---- the example source ----
+
+TEST(CoreExample, CompilesCleanlyWithItsLoopsMacrosAndSelections) {
+  std::ifstream in(std::string(VLM_SOURCE_DIR) + "/examples/core.vlm");
+  ASSERT_TRUE(in);
+  const std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const auto r = vlmtest::CompileSource(source, std::nullopt);  // the source seeds itself
+  EXPECT_TRUE(r.Errors().empty());
+  ASSERT_TRUE(r.smf.valid) << r.smf.error;
+  Texts ons;
+  for (const auto& e : r.Events())
+    if (e.find(": 9") != std::string::npos) ons.push_back(e);
+  // 11 + 8 notes in the first loop, 4 x 4 in the second, 10 + 1 in the third, a chord of three.
+  ASSERT_EQ(ons.size(), 49u);
+  EXPECT_EQ(ons.front(), "0: 90 3C 60");
+  EXPECT_EQ(ons.back().substr(0, 6), "2352: ");
 }
 
 }  // namespace

@@ -205,6 +205,28 @@ TEST_F(CoreTest, TenthErrorDuringArgumentsLeavesTheStoppedLineAlone) {
   EXPECT_EQ(smf.Lines.size(), 2u);
 }
 
+// ---- definitions in a source ----
+
+TEST_F(CoreTest, SourceDefinitionsTakeEffectWhereTheyStand) {
+  Compile("ZIG(c)\n_m(ZIG,\"?1 ?2 >?1<\")ZIG(c,e) d\n_m(ZIG,'?1')ZIG(f)");
+  // Not yet defined on line 0: its letters and parentheses are unknown characters.
+  EXPECT_EQ(ErrorDetails(), (std::vector<std::string>{"Z", "I", "G", "(", ")"}));
+  EXPECT_EQ(Played(), "c c e c d f");
+  EXPECT_EQ(smf.Lines[1], "_m(ZIG,\"?1 ?2 >?1<\"){ZIG}c e >c< d");
+  EXPECT_EQ(smf.Lines[2], "_m(ZIG,'?1'){ZIG}\"f\"");  // single quotes became double quotes
+}
+
+TEST_F(CoreTest, OneLetterMacrosFollowTheSwitch) {
+  Compile("_m(c,\"e f\") c _smon c _smoff c");
+  EXPECT_TRUE(Errors().empty());
+  EXPECT_EQ(Played(), "c e f c");
+}
+
+TEST_F(CoreTest, DefinitionsInsideALoopRunOnEveryPass) {
+  Compile("[2 _m(NOTE,c) NOTE _m(NOTE,d) NOTE ]");
+  EXPECT_EQ(Played(), "c d c d");
+}
+
 // ---- definitions ----
 
 class Definitions : public CoreTest {

@@ -281,4 +281,27 @@ TEST_F(SystemCommands, GlideGeneratesABendCurveText) {
   EXPECT_TRUE(Errors().empty());
 }
 
+TEST_F(SystemCommands, GlideCompilesToABendCurveOverTheFirstNote) {
+  Compile("o5 PRT(4,c,e) c\nPRT(8,g,c,%24)");
+  EXPECT_TRUE(Errors().empty());
+  EXPECT_EQ(smf.Lines[0].substr(0, 28), "o5 {PRT}~502=o~505=nno(c)~50");
+  const Texts events = Events();
+  auto has = [&events](const std::string& e) { return std::find(events.begin(), events.end(), e) != events.end(); };
+  // c to e: a bend range of 4 semitones, a rise from the centre to the top
+  // over the quarter note c, the centre again, and the octave back at 5.
+  EXPECT_TRUE(has("0: B0 06 04"));
+  EXPECT_TRUE(has("0: 90 3C 64"));
+  EXPECT_TRUE(has("94: E0 00 7F"));
+  EXPECT_TRUE(has("95: E0 00 40"));
+  EXPECT_TRUE(has("96: 90 3C 64"));
+  // g down to c, 7 semitones, after a delay of 24 ticks over an eighth note g.
+  EXPECT_TRUE(has("191: B0 06 07"));
+  EXPECT_TRUE(has("192: 90 43 64"));
+  EXPECT_TRUE(has("214: E0 00 40"));
+  EXPECT_TRUE(has("238: E0 00 00"));
+  EXPECT_TRUE(has("239: E0 00 40"));
+  EXPECT_EQ(smf.Tracks[0].Octave, 5);
+  EXPECT_EQ(Ptr(), 240);
+}
+
 }  // namespace

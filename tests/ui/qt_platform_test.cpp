@@ -10,9 +10,12 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QTimer>
 
 #include <functional>
+
+#include "ui/help_window.h"
 
 
 namespace {
@@ -120,6 +123,39 @@ TEST(QtPlatform, ClipboardTakesTheText) {
   vlm::ui::QtPlatform platform;
   platform.SetClipboardText("M(20) @0");
   EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("M(20) @0"));
+}
+
+
+TEST(QtPlatform, HelpShowsOurHelpFileAndReportsAMissingOne) {
+  vlm::ui::QtPlatform platform;
+  const std::string help = std::string(VLM_BIN_DIR) + "/vorlumi3.hlp";
+  platform.ShowHelp(help);
+  vlm::ui::HelpWindow* window = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* h = qobject_cast<vlm::ui::HelpWindow*>(w); h && h->isVisible()) window = h;
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->Source(), QString::fromStdString(help));
+  EXPECT_TRUE(window->findChild<QTextBrowser*>()->toPlainText().contains(QStringLiteral("Voice Editer")));
+
+  bool reported = false;
+  WhenModalOpens([&reported](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    EXPECT_TRUE(box->text().contains(QStringLiteral("nowhere.hlp")));
+    reported = true;
+    box->accept();
+  });
+  platform.ShowHelp("/nowhere.hlp");
+  EXPECT_TRUE(reported);
+}
+
+TEST(QtPlatform, ProcessEventsLetsTheWindowsCatchUpFirst) {
+  vlm::ui::QtPlatform platform;
+  int refreshes = 0;
+  platform.BeforeProcessEvents = [&refreshes] { ++refreshes; };
+  platform.ProcessEvents();
+  EXPECT_EQ(refreshes, 1);
 }
 
 }  // namespace

@@ -1,0 +1,1 @@
+vlm_test_folder(cli_tests cli vlm_terminal_playback)

@@ -1,0 +1,36 @@
+#include "ui/desktop.h"
+
+#include "ui/main_window.h"
+#include "ui/msg_view_window.h"
+#include "ui/voice_editor_window.h"
+
+namespace vlm::ui {
+
+Desktop::Desktop(Platform& platform, MediaPlayer* player)
+    : Messages(platform), Form(platform, Messages, player) {
+  const auto refresh = [this] { RefreshAll(); };
+  // The main window first, then the voice editor, then the message view.
+  main_ = std::make_unique<MainWindow>(Form, Messages, platform, refresh);
+  voice_ = std::make_unique<VoiceEditorWindow>(Form.Voice, refresh);
+  messageView_ = std::make_unique<MsgViewWindowQt>(Messages);
+  QObject::connect(main_.get(), &MainWindow::VoiceEditorRaised, voice_.get(), [this] {
+    RefreshAll();
+    voice_->raise();
+    voice_->activateWindow();
+  });
+}
+
+Desktop::~Desktop() = default;
+
+void Desktop::Start() {
+  Form.FormCreate();
+  RefreshAll();
+  main_->show();
+}
+
+void Desktop::RefreshAll() {
+  main_->Refresh();
+  voice_->Refresh();
+}
+
+}  // namespace vlm::ui

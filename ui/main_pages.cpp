@@ -1,0 +1,268 @@
+// The four pages of the main window: every control bound to its field of
+// the model under the control's own name.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include "ui/main_window.h"
+#include "ui/numeric_edit.h"
+
+namespace vlm::ui {
+
+namespace {
+
+// A label that runs a handler when clicked ("音色" draws a random voice).
+class ClickableLabel : public QLabel {
+ public:
+  ClickableLabel(const QString& text, std::function<void()> clicked)
+      : QLabel(text), clicked_(std::move(clicked)) {
+    setCursor(Qt::PointingHandCursor);
+  }
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && clicked_) clicked_();
+    QLabel::mouseReleaseEvent(event);
+  }
+
+ private:
+  std::function<void()> clicked_;
+};
+
+template <typename W>
+W* Named(W* widget, const char* name) {
+  widget->setObjectName(QString::fromLatin1(name));
+  return widget;
+}
+
+QPushButton* NamedButton(const QString& caption, const char* name) {
+  auto* button = Named(new QPushButton(caption), name);
+  button->setAutoDefault(false);
+  return button;
+}
+
+QLabel* Label(const char* text) { return new QLabel(QString::fromUtf8(text)); }
+
+QPlainTextEdit* Memo(const char* name, int lines, bool wrap) {
+  auto* memo = Named(new QPlainTextEdit, name);
+  memo->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+  const int lineHeight = memo->fontMetrics().lineSpacing();
+  memo->setFixedHeight(lineHeight * lines + 2 * memo->frameWidth() + 8);
+  return memo;
+}
+
+}  // namespace
+
+QWidget* MainWindow::ScalePage() {
+  TForm1& f = form_;
+  auto* page = new QWidget;
+  auto* top = new QHBoxLayout;
+  top->addWidget(Label("Preset Scale"));
+  auto* cbScale = Named(new QComboBox, "cbScale");
+  cbScale->setMinimumContentsLength(20);
+  cbScale->setMaxVisibleItems(24);
+  auto* cbKey = Named(new QComboBox, "cbKey");
+  binder_.Bind(cbScale, f.cbScale, [&f] { f.btnScaleSetClick(); });
+  binder_.Bind(cbKey, f.cbKey, [&f] { f.btnScaleSetClick(); });
+  top->addWidget(cbScale, 1);
+  top->addWidget(cbKey);
+
+  // Twelve weight bars, C on the left; 100 at the top.
+  auto* bars = new QGridLayout;
+  bars->addWidget(Label("100"), 0, 0, Qt::AlignRight | Qt::AlignTop);
+  bars->addWidget(Label("0"), 0, 0, Qt::AlignRight | Qt::AlignBottom);
+  static const char* const kNames[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
+  for (int k = 1; k <= 12; ++k) {
+    const QString name = QStringLiteral("scl") + QString::number(k, 16).toUpper();
+    auto* bar = new QScrollBar(Qt::Vertical);
+    bar->setObjectName(name);
+    bar->setInvertedAppearance(true);
+    bar->setInvertedControls(true);
+    bar->setMinimumHeight(150);
+    binder_.Bind(bar, f.Scl(k));
+    bars->addWidget(bar, 0, k, Qt::AlignHCenter);
+    bars->setRowStretch(0, 1);
+    bars->addWidget(Label(kNames[k - 1]), 1, k, Qt::AlignHCenter);
+  }
+
+  auto* buttons = new QHBoxLayout;
+  auto* shift = NamedButton(QStringLiteral("Shift #"), "btnShift");
+  auto* shiftFlat = NamedButton(QStringLiteral("Shift b"), "btnShiftFlat");
+  auto* save = NamedButton(QStringLiteral("Save Scale"), "btnSaveScale");
+  auto* rnd = NamedButton(QStringLiteral("Rnd"), "btnRndScale");
+  binder_.OnClick(shift, [&f] { f.btnShiftClick(); });
+  binder_.OnClick(shiftFlat, [&f] { f.btnShiftFlatClick(); });
+  binder_.OnClick(save, [&f] { f.btnSaveScaleClick(); });
+  binder_.OnClick(rnd, [&f] { f.btnRndScaleClick(); });
+  for (QPushButton* b : {shift, shiftFlat, save, rnd}) buttons->addWidget(b);
+  buttons->addStretch();
+
+  auto* layout = new QVBoxLayout(page);
+  layout->addLayout(top);
+  layout->addLayout(bars, 1);
+  layout->addLayout(buttons);
+  return page;
+}
+
+QWidget* MainWindow::RythmPage() {
+  TForm1& f = form_;
+  auto* page = new QWidget;
+  auto* memRythm = Memo("memRythm", 2, true);
+  binder_.Bind(memRythm, f.memRythm);
+
+  auto* weights = new QGridLayout;
+  static const char* const kLabels[] = {"普通に発音", "休符", "タイ", "ミュートして発音", "音符分割", "ベンドアップ", "和音"};
+  static const char* const kSymbols[] = {"N", "r", "^", "m", "d", "B", "W"};
+  for (int j = 1; j <= 7; ++j) {
+    auto* bar = new QScrollBar(Qt::Horizontal);
+    bar->setObjectName(QStringLiteral("ryt") + QString::number(j));
+    bar->setMinimumWidth(200);
+    binder_.Bind(bar, f.Ryt(j));
+    weights->addWidget(Label(kSymbols[j - 1]), j - 1, 0);
+    weights->addWidget(Label(kLabels[j - 1]), j - 1, 1);
+    weights->addWidget(bar, j - 1, 2);
+  }
+  weights->setColumnStretch(2, 1);
+  auto* rnd = NamedButton(QStringLiteral("Rnd"), "btnRythmRnd");
+  binder_.OnClick(rnd, [&f] { f.btnRythmRndClick(); });
+  weights->addWidget(rnd, 7, 2, Qt::AlignRight);
+
+  auto* gates = new QGroupBox(QStringLiteral("ｹﾞｰﾄﾚｲﾄ"));
+  auto* gateLayout = new QGridLayout(gates);
+  auto* normal = Named(new QScrollBar(Qt::Horizontal), "GateNormal");
+  auto* mute = Named(new QScrollBar(Qt::Horizontal), "GateMute");
+  binder_.Bind(normal, f.GateNormal);
+  binder_.Bind(mute, f.GateMute);
+  gateLayout->addWidget(Label("Normal"), 0, 0);
+  gateLayout->addWidget(normal, 0, 1);
+  gateLayout->addWidget(Label("Mute"), 1, 0);
+  gateLayout->addWidget(mute, 1, 1);
+  gateLayout->setColumnStretch(1, 1);
+
+  auto* memPatten = Memo("memPatten", 4, true);
+  binder_.Bind(memPatten, f.memPatten);
+
+  auto* layout = new QVBoxLayout(page);
+  layout->addWidget(memRythm);
+  layout->addLayout(weights);
+  layout->addWidget(gates);
+  layout->addWidget(memPatten);
+  return page;
+}
+
+QWidget* MainWindow::BasicPage() {
+  TForm1& f = form_;
+  auto* page = new QWidget;
+  auto* grid = new QGridLayout;
+  const auto numeric = [this](NumericSetting& field, const char* name) {
+    auto* edit = Named(new NumericEdit, name);
+    binder_.Bind(edit, field);
+    return edit;
+  };
+  const auto row = [](std::initializer_list<QWidget*> widgets) {
+    auto* line = new QHBoxLayout;
+    for (QWidget* w : widgets) line->addWidget(w);
+    line->addStretch();
+    return line;
+  };
+
+  grid->addWidget(Label("基本音符"), 0, 0);
+  grid->addLayout(row({numeric(f.speOnpu, "speOnpu"), Label("分音符を"), numeric(f.speLength, "speLength"), Label("個")}), 0, 1);
+  grid->addWidget(Label("音域"), 1, 0);
+  grid->addLayout(row({numeric(f.speOlow, "speOlow"), Label("～"), numeric(f.speOhigh, "speOhigh")}), 1, 1);
+  grid->addWidget(Label("テンポ"), 2, 0);
+  grid->addLayout(row({numeric(f.seTempo, "seTempo")}), 2, 1);
+
+  auto* lblVoiceRnd = new ClickableLabel(QStringLiteral("音色"), [this, &f] { binder_.Run([&f] { f.lblVoiceRndClick(); }); });
+  lblVoiceRnd->setObjectName(QStringLiteral("lblVoiceRnd"));
+  auto* cmbVoiceList = Named(new QComboBox, "cmbVoiceList");
+  cmbVoiceList->setMaxVisibleItems(24);
+  binder_.Bind(cmbVoiceList, f.cmbVoiceList, [&f] { f.cmbVoiceListClick(); });
+  grid->addWidget(lblVoiceRnd, 3, 0);
+  grid->addLayout(row({numeric(f.seVoice, "seVoice"), cmbVoiceList}), 3, 1);
+  grid->addWidget(Label("Velocity"), 4, 0);
+  grid->addLayout(row({numeric(f.seVel, "seVel")}), 4, 1);
+
+  auto* memOption = Memo("memOption", 2, false);
+  binder_.Bind(memOption, f.memOption);
+  grid->addWidget(Label("オプション"), 5, 0, Qt::AlignTop);
+  grid->addWidget(memOption, 5, 1);
+
+  const auto randomRow = [&](bool& on, NumericSetting& amount, const char* caption, const char* switchName,
+                             const char* amountName) {
+    auto* box = Named(new QCheckBox(QString::fromLatin1(caption)), switchName);
+    binder_.Bind(box, on);
+    return row({box, numeric(amount, amountName)});
+  };
+  auto* randoms = new QVBoxLayout;
+  randoms->addLayout(randomRow(f.chkRndVel, f.seRndVal, "RNDV", "chkRndVel", "seRndVal"));
+  randoms->addLayout(randomRow(f.chkRNDN, f.seRNDN, "RNDN", "chkRNDN", "seRNDN"));
+  randoms->addLayout(randomRow(f.chkRNDB, f.seRNDB, "RNDB", "chkRNDB", "seRNDB"));
+  grid->addLayout(randoms, 6, 1);
+  grid->addWidget(Label("ベンドレンジ"), 7, 0);
+  grid->addLayout(row({numeric(f.edtBendRange, "edtBendRange")}), 7, 1);
+  grid->setColumnStretch(1, 1);
+
+  auto* layout = new QVBoxLayout(page);
+  layout->addLayout(grid);
+  layout->addStretch();
+  return page;
+}
+
+QWidget* MainWindow::SongPage() {
+  TForm1& f = form_;
+  auto* page = new QWidget;
+
+  auto* copyRow = new QHBoxLayout;
+  auto* seCopyTo = Named(new NumericEdit, "seCopyTo");
+  binder_.Bind(seCopyTo, f.seCopyTo);
+  auto* copy = NamedButton(QStringLiteral("コピーする"), "Button1");
+  binder_.OnClick(copy, [&f] { f.Button1Click(); });
+  copyRow->addWidget(Label("今編集中のパターンを"));
+  copyRow->addWidget(seCopyTo);
+  copyRow->addWidget(Label("番に"));
+  copyRow->addWidget(copy);
+  copyRow->addStretch();
+
+  auto* songBox = new QGroupBox(QStringLiteral("連続再生"));
+  auto* songLayout = new QGridLayout(songBox);
+  auto* lstSong = Named(new QListWidget, "lstSong");
+  binder_.Show(lstSong, f.lstSong);
+  auto* editSong = Named(new QLineEdit, "editSong");
+  binder_.Bind(editSong, f.editSong);
+  connect(editSong, &QLineEdit::returnPressed, &binder_, [this, &f] { binder_.Run([&f] { f.SongPBtnClick(); }); });
+  auto* add = NamedButton(QStringLiteral("追加"), "SongPBtn");
+  binder_.OnClick(add, [&f] { f.SongPBtnClick(); });
+  auto* clear = NamedButton(QStringLiteral("リストクリア"), "SongClearBtn");
+  binder_.OnClick(clear, [&f] { f.SongClearBtnClick(); });
+  auto* repeat = Named(new QCheckBox(QStringLiteral("x4 Repeat")), "chkRepeat");
+  binder_.Bind(repeat, f.chkRepeat);
+
+  auto* side = new QVBoxLayout;
+  side->addWidget(clear);
+  side->addWidget(editSong);
+  side->addWidget(add);
+  side->addStretch();
+  side->addWidget(repeat);
+  songLayout->addWidget(Label("パターン演奏リスト"), 0, 0);
+  songLayout->addWidget(lstSong, 1, 0);
+  songLayout->addLayout(side, 1, 1);
+  songLayout->setColumnStretch(0, 1);
+
+  auto* layout = new QVBoxLayout(page);
+  layout->addLayout(copyRow);
+  layout->addWidget(songBox, 1);
+  return page;
+}
+
+}  // namespace vlm::ui

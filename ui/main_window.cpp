@@ -1,0 +1,180 @@
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "common/app_path.h"
+
+namespace vlm::ui {
+
+namespace {
+
+// Shows `key` beside a menu caption without binding it: the key belongs to
+// another entry.
+QString WithShownKey(const QString& caption, const QKeySequence& key) {
+  return caption + QLatin1Char('\t') + key.toString(QKeySequence::NativeText);
+}
+
+}  // namespace
+
+std::string VersionText() {
+  return "Vorlumi3\r\r1999/12/14 ... ver.1.520\r\rVorlumi3 for Linux (Qt 6, FluidSynth)\rby the Vorlumi3 developers";
+}
+
+MainWindow::MainWindow(TForm1& form, TfrmMsg& messages, Platform& platform, std::function<void()> changed,
+                       QWidget* parent)
+    : QMainWindow(parent),
+      form_(form),
+      messages_(messages),
+      platform_(platform),
+      binder_(std::move(changed)),
+      pages_(new QTabWidget) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QString::fromStdString(form_.Title.empty() ? std::string("Vorlumi3") : form_.Title));
+  // A fixed-size window: no maximise box.
+  setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+
+  BuildMenus();
+  BuildToolBar();
+  pages_->setObjectName(QStringLiteral("PageControl1"));
+  QWidget* scale = ScalePage();
+  QWidget* rythm = RythmPage();
+  QWidget* basic = BasicPage();
+  QWidget* song = SongPage();
+  scale->setObjectName(QStringLiteral("ScaleTab"));
+  rythm->setObjectName(QStringLiteral("RythmTab"));
+  basic->setObjectName(QStringLiteral("BasicTab"));
+  song->setObjectName(QStringLiteral("SongTab"));
+  pages_->addTab(scale, QStringLiteral("Scale"));
+  pages_->addTab(rythm, QStringLiteral("Rythm"));
+  pages_->addTab(basic, QStringLiteral("Basic"));
+  pages_->addTab(song, QStringLiteral("Song"));
+  pages_->setCurrentWidget(rythm);
+
+  auto* central = new QWidget;
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->addWidget(pages_);
+  setCentralWidget(central);
+  statusBar()->setSizeGripEnabled(false);
+  Refresh();
+  // The page contents fix the window's size.
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QAction* MainWindow::Entry(QMenu* menu, const QString& caption, const QString& name, const QKeySequence& key,
+                           std::function<void()> handler) {
+  QAction* action = menu->addAction(caption);
+  action->setObjectName(name);
+  action->setShortcut(key);
+  action->setShortcutContext(Qt::WindowShortcut);
+  binder_.OnTrigger(action, std::move(handler));
+  return action;
+}
+
+void MainWindow::BuildMenus() {
+  TForm1& f = form_;
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  Entry(file, QStringLiteral("&Open"), QStringLiteral("Open1"), {}, [&f] { f.Open1Click(); });
+  Entry(file, QStringLiteral("&Save"), QStringLiteral("Save1"), {}, [&f] { f.Save1Click(); });
+  file->addSeparator();
+  Entry(file, QStringLiteral("Save As S&MF"), QStringLiteral("SaveSMF1"), QKeySequence(Qt::CTRL | Qt::Key_S),
+        [&f] { f.SaveSMF1Click(); });
+  Entry(file, QStringLiteral("Save As MM&L(vlm)"), QStringLiteral("SaveAsMML1"), {}, [&f] { f.SaveAsMML1Click(); });
+  Entry(file, QStringLiteral("Save As MML(TORAMI)"), QStringLiteral("SaveAsMMLTORAMI1"), {},
+        [&f] { f.SaveAsMMLTORAMI1Click(); });
+  file->addSeparator();
+  Entry(file, QStringLiteral("&Close"), QStringLiteral("Close1"), {}, [this] { Close1Click(); });
+
+  QMenu* play = menuBar()->addMenu(QStringLiteral("&Play"));
+  // Ctrl+S belongs to "Save As S&MF", the first entry holding it; "&Stop" only shows it.
+  Entry(play, WithShownKey(QStringLiteral("&Stop"), QKeySequence(Qt::CTRL | Qt::Key_S)), QStringLiteral("Stop1"), {},
+        [&f] { f.Stop1Click(); });
+  play->addSeparator();
+  Entry(play, QStringLiteral("&Play (Make R+P)"), QStringLiteral("MakePlay1"), QKeySequence(Qt::Key_F5),
+        [&f] { f.MakePlay1Click(); });
+  Entry(play, QStringLiteral("Play (Make P)"), QStringLiteral("PlayMakeP1"), QKeySequence(Qt::Key_F3),
+        [&f] { f.PlayMakeP1Click(); });
+  Entry(play, QStringLiteral("Play (&Compile)"), QStringLiteral("CompilePlay1"), QKeySequence(Qt::CTRL | Qt::Key_P),
+        [&f] { f.CompilePlay1Click(); });
+  play->addSeparator();
+  Entry(play, QStringLiteral("Play (Son&g)"), QStringLiteral("PlaySong1"), QKeySequence(Qt::Key_F6),
+        [&f] { f.PlaySong1Click(); });
+  play->addSeparator();
+  Entry(play, QStringLiteral("Make Rythm"), QStringLiteral("MakeRythm1"), {}, [&f] { f.MakeRythm1Click(); });
+  Entry(play, QStringLiteral("Make Pattern"), QStringLiteral("MakePattern1"), {}, [&f] { f.MakePattern1Click(); });
+  Entry(play, QStringLiteral("Compile"), QStringLiteral("Compile1"), {}, [&f] { f.Compile1Click(); });
+  Entry(play, QStringLiteral("Play (Only)"), QStringLiteral("Play2"), {}, [&f] { f.Play2Click(); });
+
+  QMenu* tool = menuBar()->addMenu(QStringLiteral("&Tool"));
+  Entry(tool, QStringLiteral("&Voice Edeiter"), QStringLiteral("VoiceEdeiter1"), QKeySequence(Qt::Key_F4),
+        [this] { VoiceEdeiter1Click(); });
+  Entry(tool, QStringLiteral("&Message View"), QStringLiteral("MessageView1"), QKeySequence(Qt::Key_F10),
+        [this] { MessageView1Click(); });
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+  Entry(help, QStringLiteral("&Help"), QStringLiteral("Help2"), QKeySequence(Qt::Key_F1), [this] { Help2Click(); });
+  Entry(help, QStringLiteral("&Version Info."), QStringLiteral("VerInfo1"), {}, [this] { VerInfo1Click(); });
+}
+
+void MainWindow::BuildToolBar() {
+  QToolBar* bar = addToolBar(QStringLiteral("ToolBar1"));
+  bar->setObjectName(QStringLiteral("ToolBar1"));
+  bar->setMovable(false);
+  bar->setFloatable(false);
+  TForm1& f = form_;
+  const auto button = [this, bar](const QString& name, QStyle::StandardPixmap icon, const QString& hint,
+                                  std::function<void()> handler) {
+    QAction* action = bar->addAction(style()->standardIcon(icon), hint);
+    action->setObjectName(name);
+    action->setToolTip(hint);
+    action->setStatusTip(hint);
+    binder_.OnTrigger(action, std::move(handler));
+  };
+  bar->addSeparator();
+  button(QStringLiteral("ToolButton2"), QStyle::SP_MediaPlay, QStringLiteral("新しいパターンを作成し演奏します。"),
+         [&f] { f.MakePlay1Click(); });
+  button(QStringLiteral("ToolButton3"), QStyle::SP_MediaSeekForward,
+         QStringLiteral("リズムはそのままで、音程違いのパターンを作ります。"), [&f] { f.PlayMakeP1Click(); });
+  button(QStringLiteral("ToolButton4"), QStyle::SP_MediaSkipForward,
+         QStringLiteral("新しいパターンを作らないで、待機中のパターンを演奏します。"), [&f] { f.CompilePlay1Click(); });
+  bar->addSeparator();
+  button(QStringLiteral("ToolButton6"), QStyle::SP_MediaStop, QStringLiteral("演奏を止めます。"), [&f] { f.Stop1Click(); });
+  bar->addSeparator();
+  button(QStringLiteral("ToolButton8"), QStyle::SP_FileDialogListView,
+         QStringLiteral("ソングパターンに登録されているパターンを演奏します。"), [&f] { f.PlaySong1Click(); });
+}
+
+void MainWindow::Refresh() { binder_.Refresh(); }
+
+void MainWindow::VoiceEdeiter1Click() {
+  form_.Voice.Visible = true;
+  emit VoiceEditorRaised();
+}
+
+void MainWindow::MessageView1Click() {
+  if (form_.Smf) messages_.SetDebugLines(form_.Smf->Lines);
+  messages_.ShowView();
+}
+
+void MainWindow::Help2Click() { platform_.ShowHelp(AppPath() + "vorlumi3.hlp"); }
+
+void MainWindow::VerInfo1Click() { platform_.ShowMessageCaption("Version Info.", VersionText()); }
+
+void MainWindow::Close1Click() { close(); }
+
+// Closing the main window ends the program; the other windows go with it.
+void MainWindow::closeEvent(QCloseEvent* event) {
+  QMainWindow::closeEvent(event);
+  if (event->isAccepted()) QApplication::quit();
+}
+
+}  // namespace vlm::ui
