@@ -1,9 +1,8 @@
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "common/random.h"
+#include "common/text_file.h"
 #include "compiler/line_edit.h"
 #include "compiler/tsmf.h"
 
@@ -16,24 +15,6 @@ namespace {
 bool KeywordAt(const std::string& Line, std::int32_t At, std::string_view Keyword) {
   return At >= 1 && static_cast<std::size_t>(At - 1) <= Line.size() &&
          std::string_view(Line).substr(static_cast<std::size_t>(At - 1)).starts_with(Keyword);
-}
-
-// The file's text lines (LF or CR LF); a final line break adds no empty line.
-std::vector<std::string> ReadTextLines(const std::string& Name) {
-  std::ifstream in(Name, std::ios::binary);
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (!in.good() && !in.eof()) throw CompileFailure("include: " + Name + " を読めません");
-  std::vector<std::string> lines;
-  std::size_t from = 0;
-  while (from < text.size()) {
-    std::size_t to = text.find('\n', from);
-    if (to == std::string::npos) to = text.size();
-    std::string line = text.substr(from, to - from);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
-    from = to + 1;
-  }
-  return lines;
 }
 
 }  // namespace
@@ -210,7 +191,10 @@ void TSmf::IncludeFile() {
     }
   }
 
-  const std::vector<std::string> inserted = ReadTextLines(name);
+  // Read as the program reads any MML file: Shift-JIS text is decoded to UTF-8.
+  const std::optional<std::string> text = ReadTextFile(name);
+  if (!text) throw CompileFailure("include: " + name + " を読めません");
+  const std::vector<std::string> inserted = SplitLines(*text);
   AddMessage("include = " + name);
   const auto count = static_cast<std::int32_t>(inserted.size());
   Lines.insert(Lines.begin() + LineNo + 1, inserted.begin(), inserted.end());

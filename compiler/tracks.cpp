@@ -116,6 +116,7 @@ void TSmf::TrackListCommand(bool Align) {
   EraseColumns(Line, start, Col);
   InsertAt(Line, start, text);
   Col = start;
+  LineTooLong();
 }
 
 // TRN(first, text1, text2, ...) and TRNL: the texts on tracks first, first+1, ...
@@ -148,6 +149,7 @@ void TSmf::TrackFromCommand(bool Align) {
   EraseColumns(Line, start, Col);
   InsertAt(Line, start, text);
   Col = start;
+  LineTooLong();
 }
 
 // LAST_PTR: every track continues at the latest position of all (never below 0).
@@ -192,6 +194,7 @@ void TSmf::StrumChordCommand() {
     text += "PTR=~511" + StripQuotes(Args[static_cast<std::size_t>(i)]) + " ~511+~510 ";
   text += " l%" + std::to_string(defaultLength) + "~509+" + length + "PTR=~509|";
   InsertAt(Line, Col, text);
+  LineTooLong();
 }
 
 }  // namespace vlm

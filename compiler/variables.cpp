@@ -107,9 +107,18 @@ void TSmf::VariableCommand() {
       return;
     }
     const auto cut = static_cast<std::size_t>(p - 1);
+    // The leading commands are octave settings. A "(" among them would open a
+    // command that reads on into the rewritten text and may rewrite it back,
+    // for ever (~2=nno(~3=nno(<b)) alternates between the two): refused.
+    if (note.find('(') < cut) {
+      ReportError(4, "nno");
+      return;
+    }
     EraseColumns(Line, start, Col);
-    InsertAt(Line, start, note.substr(0, cut) + "|~" + std::to_string(n) + "=nno(" + note.substr(cut) + ")");
+    InsertAt(Line, start,
+             note.substr(0, cut) + "|~" + std::to_string(n) + "=nno(" + note.substr(cut) + ")");
     Col = start;
+    LineTooLong();
     return;
   }
   if (name == "rnd") {
@@ -137,6 +146,7 @@ void TSmf::VariableCommand() {
     InsertAt(Line, start,
              "\\37 ~508=ptr|" + Args[0] + " ~509=ptr\\38 ~" + std::to_string(n) + "=~509-~508PTR=~508|");
     Col = start;
+    LineTooLong();
     return;
   }
 

@@ -66,7 +66,7 @@ void Binder::Refresh() const {
 
 void Binder::Bind(QScrollBar* bar, ScrollBar& field) {
   bar->setRange(field.Min(), field.Max());
-  QObject::connect(bar, &QScrollBar::valueChanged, bar,
+  QObject::connect(bar, &QScrollBar::valueChanged, this,
                    [this, &field](int position) { Run([&field, position] { field.SetPosition(position); }); });
   refreshers_.push_back([bar, &field] {
     const QSignalBlocker block(bar);
@@ -76,9 +76,9 @@ void Binder::Bind(QScrollBar* bar, ScrollBar& field) {
 }
 
 void Binder::Bind(NumericEdit* edit, NumericSetting& field) {
-  QObject::connect(edit, &NumericEdit::TextEdited, edit,
+  QObject::connect(edit, &NumericEdit::TextEdited, this,
                    [this, &field](const QString& text) { Run([&field, text] { field.SetText(text.toStdString()); }); });
-  QObject::connect(edit, &QAbstractSpinBox::editingFinished, edit, [this, &field] { Run([&field] { field.Leave(); }); });
+  QObject::connect(edit, &QAbstractSpinBox::editingFinished, this, [this, &field] { Run([&field] { field.Leave(); }); });
   edit->OnStep = [this, &field](int steps) {
     Run([&field, steps] { field.SetValue(static_cast<std::int32_t>(std::clamp<std::int64_t>(
                               std::int64_t{field.Value()} + steps, INT32_MIN, INT32_MAX))); });
@@ -87,7 +87,7 @@ void Binder::Bind(NumericEdit* edit, NumericSetting& field) {
 }
 
 void Binder::Bind(QPlainTextEdit* edit, std::string& field) {
-  QObject::connect(edit, &QPlainTextEdit::textChanged, edit,
+  QObject::connect(edit, &QPlainTextEdit::textChanged, this,
                    [this, edit, &field] { Run([edit, &field] { field = ModelText(edit->toPlainText()); }); });
   refreshers_.push_back([edit, &field] {
     const QString text = ShownText(field);
@@ -98,7 +98,7 @@ void Binder::Bind(QPlainTextEdit* edit, std::string& field) {
 }
 
 void Binder::Bind(QLineEdit* edit, std::string& field) {
-  QObject::connect(edit, &QLineEdit::textEdited, edit,
+  QObject::connect(edit, &QLineEdit::textEdited, this,
                    [this, &field](const QString& text) { Run([&field, text] { field = text.toStdString(); }); });
   refreshers_.push_back([edit, &field] {
     const QString text = Utf8(field);
@@ -109,7 +109,7 @@ void Binder::Bind(QLineEdit* edit, std::string& field) {
 }
 
 void Binder::Bind(QComboBox* box, ChoiceList& field, std::function<void()> choose) {
-  QObject::connect(box, &QComboBox::activated, box, [this, &field, choose](int index) {
+  QObject::connect(box, &QComboBox::activated, this, [this, &field, choose](int index) {
     Run([&field, choose, index] {
       field.SetItemIndex(index);
       if (choose) choose();
@@ -127,7 +127,7 @@ void Binder::Bind(QComboBox* box, ChoiceList& field, std::function<void()> choos
 }
 
 void Binder::Bind(QCheckBox* box, bool& field) {
-  QObject::connect(box, &QCheckBox::toggled, box, [this, &field](bool on) { Run([&field, on] { field = on; }); });
+  QObject::connect(box, &QCheckBox::toggled, this, [this, &field](bool on) { Run([&field, on] { field = on; }); });
   refreshers_.push_back([box, &field] {
     const QSignalBlocker block(box);
     box->setChecked(field);
@@ -145,11 +145,11 @@ void Binder::Show(QListWidget* list, const std::vector<std::string>& field) {
 }
 
 void Binder::OnClick(QAbstractButton* button, std::function<void()> handler) {
-  QObject::connect(button, &QAbstractButton::clicked, button, [this, handler] { Run(handler); });
+  QObject::connect(button, &QAbstractButton::clicked, this, [this, handler] { Run(handler); });
 }
 
 void Binder::OnTrigger(QAction* action, std::function<void()> handler) {
-  QObject::connect(action, &QAction::triggered, action, [this, handler] { Run(handler); });
+  QObject::connect(action, &QAction::triggered, this, [this, handler] { Run(handler); });
 }
 
 void Binder::OnRefresh(std::function<void()> show) { refreshers_.push_back(std::move(show)); }

@@ -6,6 +6,7 @@
 // the fields into the widgets with their signals blocked, so showing a value
 // never runs a handler.
 
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <string>
@@ -30,7 +31,9 @@ class NumericEdit;
 std::string ModelText(const QString& shown);
 QString ShownText(const std::string& model);
 
-class Binder {
+// The binder is the context of every connection it makes: once it is gone
+// (its window is being destroyed), no widget signal reaches the models.
+class Binder : public QObject {
  public:
   explicit Binder(std::function<void()> changed);
 

@@ -240,7 +240,7 @@ QWidget* MainWindow::SongPage() {
   binder_.Show(lstSong, f.lstSong);
   auto* editSong = Named(new QLineEdit, "editSong");
   binder_.Bind(editSong, f.editSong);
-  connect(editSong, &QLineEdit::returnPressed, this, [this, &f] { binder_.Run([&f] { f.SongPBtnClick(); }); });
+  connect(editSong, &QLineEdit::returnPressed, &binder_, [this, &f] { binder_.Run([&f] { f.SongPBtnClick(); }); });
   auto* add = NamedButton(QStringLiteral("追加"), "SongPBtn");
   binder_.OnClick(add, [&f] { f.SongPBtnClick(); });
   auto* clear = NamedButton(QStringLiteral("リストクリア"), "SongClearBtn");

@@ -48,7 +48,12 @@ MsgViewWindowQt::MsgViewWindowQt(TfrmMsg& model, QWidget* parent)
   PaneReplaced(MsgPage::Debug);
 }
 
-MsgViewWindowQt::~MsgViewWindowQt() { model_.SetWindow(nullptr); }
+// The tabs and panes die after this object's own part: keep their last
+// signals from reaching it.
+MsgViewWindowQt::~MsgViewWindowQt() {
+  for (QObject* child : std::initializer_list<QObject*>{pages_, richEdit1_, reDebug_}) child->blockSignals(true);
+  model_.SetWindow(nullptr);
+}
 
 QAction* MsgViewWindowQt::AddDebugAction(const QString& caption, const QKeySequence& key,
                                          std::function<void()> handler) {

@@ -62,6 +62,7 @@ int main(int argc, char** argv) {
   main.Pages()->setCurrentIndex(1);
 
   for (int row : {2, 3, 4, 6}) desktop.Form.Voice.Chk(row) = true;
+  vlm::Seed = 20240102;  // every compile reseeds the generator from the clock
   desktop.Form.Voice.btnAllRndClick();
   main.VoiceEdeiter1Click();
   desktop.RefreshAll();

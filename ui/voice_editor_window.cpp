@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenu>
@@ -40,6 +41,7 @@ VoiceEditorWindow::VoiceEditorWindow(TfrmVEdit& model, std::function<void()> cha
     box->setObjectName(Number("e", row));
     bar->setObjectName(Number("s", row));
     rnd->setObjectName(Number("r", row));
+    box->installEventFilter(this);
     box->setMaximumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
     bar->setMinimumWidth(160);
     rnd->setAutoDefault(false);
@@ -127,6 +129,21 @@ void VoiceEditorWindow::Refresh() {
       hide();
     }
   }
+}
+
+// The menu's keys win over the value boxes' own (Ctrl+C copies the
+// foreign-dialect text even while a box has the focus).
+bool VoiceEditorWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride) {
+    const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+    for (const QAction* action : menu_->findChildren<QAction*>()) {
+      if (!action->shortcut().isEmpty() && action->shortcut() == pressed) {
+        event->ignore();
+        return true;
+      }
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void VoiceEditorWindow::closeEvent(QCloseEvent* event) {

@@ -39,6 +39,7 @@ class VoiceEditorWindow : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   TfrmVEdit& model_;

@@ -183,6 +183,14 @@ TEST_F(Include, LinesGoAfterTheCurrentLineAndCompileNext) {
   EXPECT_EQ(NoteOns(0), (std::vector<std::string>{"0: 48", "96: 50", "192: 52", "288: 53", "384: 55"}));
 }
 
+TEST_F(Include, ShiftJisFileIsDecodedLikeAnyMmlFile) {
+  const std::string path = File("sjis.vlm", "_print(\"\x82\xa0\")");
+  Compile("#include \"" + path + "\"");
+  EXPECT_TRUE(Errors().empty());
+  EXPECT_EQ(sink[2], "\"あ\"");
+  EXPECT_EQ(last.lines[1], "_print(\"あ\")");
+}
+
 TEST_F(Include, DirectiveErrors) {
   Compile("#include x");
   ASSERT_FALSE(Errors().empty());

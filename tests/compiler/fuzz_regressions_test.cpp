@@ -11,9 +11,13 @@
 
 namespace {
 
-// Compiles Source as the fuzzer does: split at line feeds only.
+// Compiles Source as the fuzzer does: split at line feeds only, with the
+// fuzzer's lowered work bound.
 void ExpectCompiles(const std::string& Source, const std::string& what) {
-  const auto result = vlmtest::CompileSource(Source);
+  std::vector<std::string> sink;
+  vlm::TSmf smf([&sink](const std::string& text) { sink.push_back(text); });
+  smf.MaxCompileSteps = 200'000;
+  const auto result = vlmtest::CompileWith(smf, sink, Source);
   EXPECT_TRUE(result.smf.valid) << what << ": " << result.smf.error;
   EXPECT_FALSE(result.messages.empty()) << what;
   if (!result.failed) {
@@ -36,6 +40,11 @@ TEST(FuzzRegressions, TenthErrorInsideAValueList) {
   // The tenth error replaces Line while the equals-list reader still reads it.
   ExpectCompiles("}}}}}}}}} v=+~600", "equals list");
   ExpectCompiles("}}}}}}}}} v=1,+~600", "equals list, later value");
+}
+
+TEST(FuzzRegressions, NoteNumberFormsRewritingEachOther) {
+  // Each rewrite handed the other command a new note form, without end.
+  ExpectCompiles("~2=nno(~3=nno(<b))", "two note forms");
 }
 
 }  // namespace

@@ -168,6 +168,11 @@ TEST_F(Variables, NoteNumberErrors) {
   ASSERT_EQ(Errors().size(), 4u);
   for (const auto& e : Errors()) EXPECT_EQ(e, ErrorLine(0, "nno", BadArgument));
   EXPECT_EQ(Var(1), 9);
+
+  // Leading commands with a "(" would let two note forms rewrite each other for ever.
+  Compile("~2=nno(~3=nno(<b))");
+  ASSERT_EQ(Errors().size(), 1u);
+  EXPECT_EQ(Errors()[0], ErrorLine(0, "nno", BadArgument));
 }
 
 TEST_F(Variables, LengthOfMmlText) {

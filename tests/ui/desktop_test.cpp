@@ -229,6 +229,20 @@ TEST_F(DesktopTest, VoiceEditorPlayAndStopRunTheMainWindowsCommands) {
   EXPECT_TRUE(voice.Switch(11)->isChecked());
 }
 
+TEST_F(DesktopTest, VoiceEditorCopyKeysWorkEvenFromAValueBox) {
+  QTest::keyClick(&Main(), Qt::Key_F4);
+  vlm::ui::VoiceEditorWindow& voice = desktop->VoiceEditor();
+  voice.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&voice));
+  voice.Switch(2)->click();
+  voice.Box(2)->setFocus();
+  QTest::keyClick(voice.Box(2), Qt::Key_C, Qt::ControlModifier | Qt::AltModifier);
+  EXPECT_EQ(platform.clipboard, "M(0) @0");
+  QTest::keyClick(voice.Box(2), Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(platform.clipboard.rfind("Include(tordefs.h);q.Max=16\r\n", 0), 0u);
+  EXPECT_EQ(platform.messages.size(), 2u);
+}
+
 TEST_F(DesktopTest, CtrlSSavesTheSmfAndDoesNotStop) {
   QTest::keyClick(&Main(), Qt::Key_F5);
   ASSERT_EQ(player.mode, vlm::MediaPlayer::Mode::Playing);
@@ -291,6 +305,18 @@ TEST_F(DesktopTest, MenusKeysAndToolButtonsAreComplete) {
   for (const auto& b : buttons) EXPECT_EQ(Action(Main(), b.name)->toolTip(), QString::fromUtf8(b.hint)) << b.name;
   EXPECT_EQ(Main().windowTitle(), QStringLiteral("Vorlumi3"));
   EXPECT_EQ(Main().Pages()->currentWidget()->objectName(), QStringLiteral("RythmTab"));
+}
+
+// Closing the program while a field has the focus: the field's leave
+// handler must not reach windows that are already gone (a use after free
+// that the sanitizer build reports).
+TEST_F(DesktopTest, ClosingWithAFocusedFieldIsSafe) {
+  auto* speLength = Find<vlm::ui::NumericEdit>(Main(), "speLength");
+  Main().Pages()->setCurrentWidget(Find<QWidget>(Main(), "BasicTab"));
+  speLength->setFocus();
+  ASSERT_TRUE(speLength->hasFocus());
+  QTest::keyClicks(speLength->Editor(), QStringLiteral("999"));
+  desktop.reset();
 }
 
 TEST_F(DesktopTest, HelpAndVersionGoThroughThePlatform) {
