@@ -1,0 +1,32 @@
+#!/bin/bash
+# Whole-process time and peak memory of vlmc on a song of about one million
+# notes (source read to MIDI file written), as notes per second and bytes of
+# peak memory per event. Run by hand after a release build:
+#   bash bench/song_scaling.sh [BUILD_DIR] [SIZE]
+# SIZE 1800 gives 16 tracks of 7200 bars, some 1,008,000 notes.
+set -euo pipefail
+build=${1:-build}
+size=${2:-1800}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+counts=$("$build/bin/song_bench" --write "$size" "$work/song.vlm")
+echo "song: $counts"
+notes=$(sed -n 's/.*notes=\([0-9]*\).*/\1/p' <<<"$counts")
+events=$(sed -n 's/.*events=\([0-9]*\).*/\1/p' <<<"$counts")
+
+# Best of three runs, so that a busy machine does not decide the result.
+best_s=""
+best_kb=""
+for run in 1 2 3; do
+  /usr/bin/time -f '%e %M' -o "$work/time" "$build/bin/vlmc" -q "$work/song.vlm" -o "$work/song.mid" >/dev/null
+  read -r seconds kb <"$work/time"
+  if [[ -z "$best_s" ]] || awk -v a="$seconds" -v b="$best_s" 'BEGIN{exit !(a<b)}'; then best_s=$seconds; fi
+  if [[ -z "$best_kb" || "$kb" -lt "$best_kb" ]]; then best_kb=$kb; fi
+done
+
+awk -v s="$best_s" -v kb="$best_kb" -v n="$notes" -v e="$events" 'BEGIN {
+  printf "vlmc: %.2f s, peak %.1f MB\n", s, kb / 1024
+  printf "notes per second: %.2f million (target at least 10)\n", (s > 0 ? n / s / 1e6 : 0)
+  printf "peak bytes per event: %.1f (target at most 64)\n", kb * 1024 / e
+}'
