@@ -40,6 +40,7 @@ void TSmf::SkipComment() {
     }
     ++LineNo;
     Line = Lines[static_cast<std::size_t>(LineNo)];
+    LineStored = true;
     Col = 1;
     from = 0;
   }
@@ -207,8 +208,8 @@ void TSmf::IncludeFile() {
   const std::string directive =
       Line.substr(static_cast<std::size_t>(directiveCol - 1), static_cast<std::size_t>(Col - directiveCol));
   const std::string done = directive.find('}') == std::string::npos ? "{" + directive + "}" : "{#include}";
-  EraseColumns(Line, directiveCol, Col);
-  InsertAt(Line, directiveCol, done);
+  EraseColumns(*this, directiveCol, Col);
+  InsertAt(*this, directiveCol, done);
   Col = directiveCol + static_cast<std::int32_t>(done.size());
 }
 

@@ -48,6 +48,7 @@ void TSmf::Reset() {
   OctaveSwap = 0;
   ErrorCount = 0;
   CompileSteps = 0;
+  LineStored = false;
 }
 
 void TSmf::Compile(const std::string& FileName) {
@@ -61,10 +62,12 @@ void TSmf::CompileLines() {
   while (LineNo < static_cast<std::int32_t>(Lines.size())) {
     NextVelMode = -1;
     Line = Lines[static_cast<std::size_t>(LineNo)];
+    LineStored = true;
     CompileLine();
-    Lines[static_cast<std::size_t>(LineNo)] = Line;
+    if (!LineStored) Lines[static_cast<std::size_t>(LineNo)] = Line;
     ++LineNo;
   }
+  LineStored = false;
   if (LoopDepth > 0)
     ReportError(5, "] が" + std::to_string(LoopDepth) + "つ足りません。");
 }
@@ -188,6 +191,7 @@ void TSmf::ReportError(std::int32_t ErrNo, const std::string& Detail) {
 
 void TSmf::StopCompile() {
   Line = " ";
+  LineStored = false;
   Col = 1;
   Lines.emplace_back();
   LineNo = static_cast<std::int32_t>(Lines.size()) - 1;

@@ -9,9 +9,12 @@
 
 namespace vlm {
 
-// Deletes the characters From..To-1 (1-based) of S. A range that a jump or
-// an earlier edit has made stale is clamped to S instead of being trusted.
-inline void EraseColumns(std::string& S, std::int32_t From, std::int32_t To) {
+// Deletes the characters From..To-1 (1-based) of the line being compiled. A
+// range that a jump or an earlier edit has made stale is clamped to the line
+// instead of being trusted.
+inline void EraseColumns(TSmf& smf, std::int32_t From, std::int32_t To) {
+  std::string& S = smf.Line;
+  smf.LineStored = false;
   if (From < 1) From = 1;
   const auto size = static_cast<std::int32_t>(S.size());
   if (To > size + 1) To = size + 1;
@@ -19,8 +22,11 @@ inline void EraseColumns(std::string& S, std::int32_t From, std::int32_t To) {
   S.erase(static_cast<std::size_t>(From - 1), static_cast<std::size_t>(To - From));
 }
 
-// Inserts Text into S before the 1-based position At (At past the end appends).
-inline void InsertAt(std::string& S, std::int32_t At, const std::string& Text) {
+// Inserts Text into the line being compiled before the 1-based position At
+// (At past the end appends).
+inline void InsertAt(TSmf& smf, std::int32_t At, const std::string& Text) {
+  std::string& S = smf.Line;
+  smf.LineStored = false;
   const auto size = static_cast<std::int32_t>(S.size());
   if (At < 1) At = 1;
   if (At > size + 1) At = size + 1;

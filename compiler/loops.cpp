@@ -40,10 +40,14 @@ bool FindLoopEnd(const TSmf& smf, const std::string& Current, std::int32_t& Line
 }
 
 // Moves compiling to column Col of line Target, storing the line being left.
+// A jump within the line copies nothing unless the line was edited.
 void JumpTo(TSmf& smf, std::int32_t Target, std::int32_t Col) {
-  smf.Lines[static_cast<std::size_t>(smf.LineNo)] = smf.Line;
-  smf.LineNo = Target;
-  smf.Line = smf.Lines[static_cast<std::size_t>(Target)];
+  if (!smf.LineStored) smf.Lines[static_cast<std::size_t>(smf.LineNo)] = smf.Line;
+  if (Target != smf.LineNo) {
+    smf.LineNo = Target;
+    smf.Line = smf.Lines[static_cast<std::size_t>(Target)];
+  }
+  smf.LineStored = true;
   smf.Col = Col;
 }
 
@@ -145,7 +149,7 @@ void TSmf::IfCommand() {
     if (IfDepth > 0 && Args[0] == "*IF*") {
       --IfDepth;
       const std::int32_t start = IfCols[static_cast<std::size_t>(IfDepth)];
-      EraseColumns(Line, start, Col);
+      EraseColumns(*this, start, Col);
       if (start < Col) Col = start;
     }
     return;
@@ -189,7 +193,7 @@ void TSmf::IfCommand() {
   }
   IfCols[static_cast<std::size_t>(IfDepth)] = Col;
   ++IfDepth;
-  InsertAt(Line, Col, branch + "\\31(*IF*)");
+  InsertAt(*this, Col, branch + "\\31(*IF*)");
   LineTooLong();
 }
 

@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <array>
+#include <memory>
 
 #include "common/instr.h"
 #include "compiler/line_edit.h"
@@ -95,6 +97,7 @@ bool ReadQuotedValue(TSmf& smf, const std::string& RawName, std::string& Value) 
     for (std::int32_t k = smf.LineNo + 1; k < closing; ++k) Value += smf.Lines[static_cast<std::size_t>(k)];
     smf.LineNo = closing;
     smf.Line = smf.Lines[static_cast<std::size_t>(closing)];
+    smf.LineStored = true;
     const auto quote = smf.Line.find('"');
     Value += smf.Line.substr(0, quote);
     smf.Col = static_cast<std::int32_t>(quote) + 2;
@@ -115,6 +118,7 @@ bool ReadQuotedValue(TSmf& smf, const std::string& RawName, std::string& Value) 
     smf.Lines[static_cast<std::size_t>(smf.LineNo)] = smf.Line;
     ++smf.LineNo;
     smf.Line = smf.Lines[static_cast<std::size_t>(smf.LineNo)];
+    smf.LineStored = true;
     smf.Col = 1;
     skipTabsAndBlanks();
     if (CharAt(smf.Line, smf.Col) == '{') {
@@ -214,6 +218,7 @@ void TSmf::ExpandMacro() {
     }
     Line.replace(static_cast<std::size_t>(Col - 1), static_cast<std::size_t>(end - Col),
                  "{" + name + "}" + value);
+    LineStored = false;
     Col += static_cast<std::int32_t>(name.size()) + 2;
     LastMacro = name;
     if (LineTooLong()) return;
@@ -226,11 +231,13 @@ void TSmf::ExpandMacro() {
 // as they were on entry when it returns.
 void TSmf::ExpandArg(std::string& Src, std::int32_t& At) {
   if (CharAt(Src, At) < 0) return;
+  // Args are saved only once a macro is found: most argument texts hold
+  // none, and copying all the slots for each of them dominated the compile.
   const std::int32_t savedCount = ArgCount;
-  const auto savedArgs = Args;
+  std::unique_ptr<std::array<std::string, ArgSlots>> savedArgs;
   auto restore = [&]() {
     ArgCount = savedCount;
-    Args = savedArgs;
+    if (savedArgs) Args = *savedArgs;
   };
   int expansions = 0;
   while (CharAt(Src, At) >= 0) {
@@ -249,6 +256,7 @@ void TSmf::ExpandArg(std::string& Src, std::int32_t& At) {
       AbortCompile(RunawayDetail(name));
       return;
     }
+    if (!savedArgs) savedArgs = std::make_unique<std::array<std::string, ArgSlots>>(Args);
     std::string value = found;
     std::int32_t end = At + static_cast<std::int32_t>(name.size());
     ArgCount = 0;

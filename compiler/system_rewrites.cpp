@@ -13,7 +13,7 @@ namespace vlm {
 // place: "l%" and a share of the total length before each item, then the
 // track's default length again. The first total mod n items get one tick more.
 void DivideLength(TSmf& smf, std::int32_t CommandStart) {
-  EraseColumns(smf.Line, CommandStart, smf.Col);
+  EraseColumns(smf, CommandStart, smf.Col);
   smf.Col = CommandStart;
   const std::int32_t start = smf.Col;
   smf.ReadArgs(smf.Line, smf.Col);
@@ -29,7 +29,7 @@ void DivideLength(TSmf& smf, std::int32_t CommandStart) {
     const std::int32_t part = smf.ReadLength(smf.Line, smf.Col);
     if (part > 0) total += part;  // a failed part has been reported and adds nothing
   }
-  EraseColumns(smf.Line, start, smf.Col);
+  EraseColumns(smf, start, smf.Col);
   smf.Col = start;
   std::string first = args[0];
   std::int32_t at = 1;
@@ -48,7 +48,7 @@ void DivideLength(TSmf& smf, std::int32_t CommandStart) {
     text += StripQuotes(args[static_cast<std::size_t>(i)]);
   }
   text += "l%" + std::to_string(smf.Track().Length);
-  InsertAt(smf.Line, smf.Col, text);
+  InsertAt(smf, smf.Col, text);
   smf.LineTooLong();
 }
 
@@ -62,7 +62,7 @@ void SelectText(TSmf& smf) {
     if (smf.SelDepth == 0) return;
     --smf.SelDepth;
     const std::int32_t start = smf.SelCols[static_cast<std::size_t>(smf.SelDepth)];
-    EraseColumns(smf.Line, start, smf.Col);
+    EraseColumns(smf, start, smf.Col);
     if (start < smf.Col) smf.Col = start;
     return;
   }
@@ -85,7 +85,7 @@ void SelectText(TSmf& smf) {
   }
   smf.SelCols[static_cast<std::size_t>(smf.SelDepth)] = smf.Col;
   ++smf.SelDepth;
-  InsertAt(smf.Line, smf.Col, StripQuotes(smf.Args[static_cast<std::size_t>(choice)]) + "\\27(=>\\27)");
+  InsertAt(smf, smf.Col, StripQuotes(smf.Args[static_cast<std::size_t>(choice)]) + "\\27(=>\\27)");
   smf.LineTooLong();
 }
 
@@ -100,7 +100,7 @@ void Glide(TSmf& smf, std::int32_t CommandStart) {
     smf.ReportError(4, "PRT");
     return;
   }
-  EraseColumns(smf.Line, CommandStart, smf.Col);
+  EraseColumns(smf, CommandStart, smf.Col);
   smf.Col = CommandStart;
   const std::string& length = smf.Args[0];
   std::string text = "~502=o~505=nno(" + smf.Args[1] + ")~504=nno(" + smf.Args[2] + ")";
@@ -110,7 +110,7 @@ void Glide(TSmf& smf, std::int32_t CommandStart) {
   else
     text += "ACB(64,~503," + length + "," + smf.Args[3] + ",1,0)n~505," + length;
   text += "B=64o=~502";
-  InsertAt(smf.Line, smf.Col, text);
+  InsertAt(smf, smf.Col, text);
   smf.LineTooLong();
 }
 

@@ -28,9 +28,13 @@ void TSmf::TrackSelect() {
     CurTrack = TrackStack[static_cast<std::size_t>(TrackStackDepth)];
     // A section that ends on the line where it began replays that line as
     // rewritten so far, as loops do: ReplayCol was measured on it.
-    if (LineNo == ReplayLine) Lines[static_cast<std::size_t>(LineNo)] = Line;
-    Line = Lines[static_cast<std::size_t>(ReplayLine)];
-    LineNo = ReplayLine;
+    if (LineNo == ReplayLine) {
+      if (!LineStored) Lines[static_cast<std::size_t>(LineNo)] = Line;
+    } else {
+      Line = Lines[static_cast<std::size_t>(ReplayLine)];
+      LineNo = ReplayLine;
+    }
+    LineStored = true;
     Col = ReplayCol;
     return;
   }
@@ -113,8 +117,8 @@ void TSmf::TrackListCommand(bool Align) {
     text += (Align ? "{TRL}_tr(" : "_tr(") + std::to_string(i) + ")" + part + "|";
   }
   if (Align) text += "|\\8|";
-  EraseColumns(Line, start, Col);
-  InsertAt(Line, start, text);
+  EraseColumns(*this, start, Col);
+  InsertAt(*this, start, text);
   Col = start;
   LineTooLong();
 }
@@ -146,8 +150,8 @@ void TSmf::TrackFromCommand(bool Align) {
     text += "{" + word + "}_tr(" + std::to_string(track) + ")" + part + "|";
   }
   text += Align ? "|\\8|" : "|";
-  EraseColumns(Line, start, Col);
-  InsertAt(Line, start, text);
+  EraseColumns(*this, start, Col);
+  InsertAt(*this, start, text);
   Col = start;
   LineTooLong();
 }
@@ -168,7 +172,7 @@ void TSmf::LastPtrCommand() {
 // that length. ~509..~511 are scratch.
 void TSmf::StrumChordCommand() {
   const std::int32_t start = CommandStart(Line, Col);
-  EraseColumns(Line, start, Col);
+  EraseColumns(*this, start, Col);
   Col = start;
   const auto linesBefore = Lines.size();
   ReadArgs(Line, Col);
@@ -177,7 +181,7 @@ void TSmf::StrumChordCommand() {
     ReportError(4, "CD_");
     return;
   }
-  EraseColumns(Line, start, Col);
+  EraseColumns(*this, start, Col);
   Col = start;
   const std::int32_t defaultLength = Track().Length;
   std::int32_t at = 1;
@@ -193,7 +197,7 @@ void TSmf::StrumChordCommand() {
   for (std::int32_t i = 1; i < ArgCount; ++i)
     text += "PTR=~511" + StripQuotes(Args[static_cast<std::size_t>(i)]) + " ~511+~510 ";
   text += " l%" + std::to_string(defaultLength) + "~509+" + length + "PTR=~509|";
-  InsertAt(Line, Col, text);
+  InsertAt(*this, Col, text);
   LineTooLong();
 }
 

@@ -138,6 +138,11 @@ class TSmf {
   std::int64_t MaxCompileSteps = 10'000'000;
   std::size_t MaxLineLength = 1'000'000;
   std::int64_t CompileSteps = 0;  // DoCommand calls in this compile
+  // True while Lines[LineNo] holds Line as it stands, so that storing Line
+  // back (at a loop jump, at the end of the line) can be skipped: on a long
+  // line that copy would make every loop pass cost the whole line. Every
+  // edit of Line clears it.
+  bool LineStored = false;
 
   // ---- driver and error report (driver.cpp) ----
   void Reset();

@@ -114,8 +114,8 @@ void TSmf::VariableCommand() {
       ReportError(4, "nno");
       return;
     }
-    EraseColumns(Line, start, Col);
-    InsertAt(Line, start,
+    EraseColumns(*this, start, Col);
+    InsertAt(*this, start,
              note.substr(0, cut) + "|~" + std::to_string(n) + "=nno(" + note.substr(cut) + ")");
     Col = start;
     LineTooLong();
@@ -142,8 +142,8 @@ void TSmf::VariableCommand() {
     }
     // Measure the text with output off, between two ptr readings, then put
     // ptr back; ~508 and ~509 are scratch.
-    EraseColumns(Line, start, Col);
-    InsertAt(Line, start,
+    EraseColumns(*this, start, Col);
+    InsertAt(*this, start,
              "\\37 ~508=ptr|" + Args[0] + " ~509=ptr\\38 ~" + std::to_string(n) + "=~509-~508PTR=~508|");
     Col = start;
     LineTooLong();
