@@ -46,6 +46,12 @@ void PutBytes(std::vector<std::uint8_t>& out, std::initializer_list<std::uint8_t
 
 void TSmf::WriteSmf(const std::string& FileName) {
   std::vector<std::uint8_t> file;
+  // Room for the whole file at once: each event takes its bytes and a delta
+  // of at most four bytes, each chunk a header of 8 and an end of 4.
+  std::size_t capacity = 14;
+  for (const auto& store : TrackEvents)
+    if (store.Count() > 0) capacity += 12 + store.ByteCount() + 4 * static_cast<std::size_t>(store.Count());
+  file.reserve(capacity);
   for (auto& store : TrackEvents) store.Sort();
   std::uint32_t chunks = 0;
   PutBytes(file, {0x4D, 0x54, 0x68, 0x64, 0, 0, 0, 6, 0, 1, 0, 0,

@@ -17,7 +17,8 @@ void Tivent::Add(std::int32_t Time, const std::uint8_t* Data, std::int32_t Len) 
   }
   const auto pos = Stream.size();
   try {
-    Stream.insert(Stream.end(), Data, Data + Len);
+    Stream.resize(pos + static_cast<std::size_t>(Len));
+    if (Len > 0) std::memcpy(Stream.data() + pos, Data, static_cast<std::size_t>(Len));
     Items.push_back(TiventRec{Time, static_cast<std::int32_t>(pos), Len});
   } catch (const std::bad_alloc&) {
     Stream.resize(pos);
@@ -44,11 +45,20 @@ void Tivent::Sort() {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a.Time) -
                                      static_cast<std::uint32_t>(b.Time));
   };
+  // A range already in strictly ascending order, spanning less than the
+  // 32-bit wrap, is one that the steps below would leave as it is: every
+  // partition stops both scans at the pivot and swaps it with itself.
+  auto ascending = [this](std::int32_t L, std::int32_t R) {
+    if (static_cast<std::int64_t>(Items[R].Time) - Items[L].Time > INT32_MAX) return false;
+    for (std::int32_t k = L; k < R; ++k)
+      if (Items[k].Time >= Items[k + 1].Time) return false;
+    return true;
+  };
   std::vector<std::pair<std::int32_t, std::int32_t>> pending{{0, Count() - 1}};
   while (!pending.empty()) {
     auto [L, R] = pending.back();
     pending.pop_back();
-    for (;;) {
+    while (!ascending(L, R)) {
       std::int32_t I = L, J = R;
       const TiventRec P = Items[static_cast<std::size_t>((L + R) / 2)];
       do {

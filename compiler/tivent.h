@@ -28,6 +28,8 @@ class Tivent {
   // Unstable quicksort by Time; its order of equal times is part of the file format.
   void Sort();
   std::int32_t Count() const { return static_cast<std::int32_t>(Items.size()); }
+  // Bytes of all events together (for sizing the file buffer).
+  std::size_t ByteCount() const { return Stream.size(); }
   void Clear();
 
  private:
