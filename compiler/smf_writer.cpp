@@ -1,5 +1,6 @@
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -78,8 +79,10 @@ void TSmf::WriteSmf(const std::string& FileName) {
       if (delta > 0x0FFFFFFF) delta = 0x0FFFFFFF;
       const std::int32_t n = PutVarLen(static_cast<std::uint32_t>(delta));
       previous += delta;
-      file.insert(file.end(), NumBuf.begin(), NumBuf.begin() + n);
-      file.insert(file.end(), buffer.begin(), buffer.begin() + len);
+      const std::size_t at = file.size();
+      file.resize(at + static_cast<std::size_t>(n + len));
+      std::memcpy(file.data() + at, NumBuf.data(), static_cast<std::size_t>(n));
+      std::memcpy(file.data() + at + n, buffer.data(), static_cast<std::size_t>(len));
       length += static_cast<std::uint32_t>(n + len);
     }
     PutBytes(file, {0x00, 0xFF, 0x2F, 0x00});
