@@ -72,4 +72,13 @@ BENCHMARK(BM_CompileLongTie)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisec
 
 }  // namespace
 
+// The driver alone: lines of blanks, bars and rests, reported as lines per second.
+void BM_DriverLines(benchmark::State& state) {
+  const std::vector<std::string> source(static_cast<std::size_t>(state.range(0)), " r16 r16 | r8\t r4  r2 \"\" |");
+  Compile(state, source);
+  state.counters["lines/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations() * state.range(0)), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_DriverLines)->Arg(200000)->Unit(benchmark::kMillisecond);
+
 BENCHMARK_MAIN();

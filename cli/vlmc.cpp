@@ -1,9 +1,9 @@
 // vlmc: compiles an MML source file into a Standard MIDI File, and on request
 // renders that file to a WAV file.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iomanip>
 #include <iostream>
 #include <memory>
@@ -12,103 +12,145 @@
 
 #include "audio/renderer.h"
 #include "common/random.h"
+#include "common/text_encoding.h"
+#include "common/text_file.h"
 #include "compiler/tsmf.h"
 
 namespace {
 
-void Usage() {
-  std::fprintf(stderr,
-               "usage: vlmc [-o OUTPUT.mid] [--wav OUTPUT.wav] [--seed N] [-q] SOURCE.vlm\n"
-               "  -o FILE    where to write the MIDI file (default: SOURCE with .mid)\n"
-               "  --wav FILE render the MIDI file to a WAV file too\n"
-               "  --seed N   fix the random seed (same seed, same file)\n"
-               "  -q         print only errors\n"
-               "exit status: 0 compiled cleanly, 1 compiled with errors, 2 failed\n");
+constexpr const char* kHelp =
+    "usage: vlmc SOURCE [-o OUT.mid] [--dump-source FILE] [--wav OUT.wav] [--seed N]\n"
+    "\n"
+    "Compiles the MML source SOURCE into a Standard MIDI File.\n"
+    "\n"
+    "  -o OUT.mid           where to write the MIDI file\n"
+    "                       (default: SOURCE with its extension replaced by .mid)\n"
+    "  --dump-source FILE   write the source lines as the compile left them\n"
+    "                       (macro expansions included), one per line\n"
+    "  --wav OUT.wav        also render the MIDI file to a WAV file\n"
+    "  --seed N             seed the random generator with N (0..4294967295)\n"
+    "                       instead of the clock: the same seed gives the same file\n"
+    "  -h, --help           show this text\n"
+    "\n"
+    "SOURCE is 8-bit text with LF or CR LF line ends. A source that is not valid\n"
+    "UTF-8 is read as Windows Shift-JIS (code page 932).\n"
+    "\n"
+    "Standard output carries the compiler's messages and nothing else, one per\n"
+    "line: \"Compile Start\", error lines beginning with \"err(\", and \"ok\" once\n"
+    "the file is written. An error line reads\n"
+    "  err(LINE)\"DETAIL\":TEXT\"> _tr<TRACK> ptr=TICKS<BAR>小節目\n"
+    "where LINE is the 0-based line of the compiled source (see --dump-source).\n"
+    "\n"
+    "Exit status: 0 no error line, 1 at least one error line (the file is still\n"
+    "written), 2 usage error, unreadable source, unwritable output, or a compile\n"
+    "ended by a failure.\n";
+
+int UsageError(const std::string& text) {
+  std::cerr << "vlmc: " << text << "\n" << kHelp;
+  return 2;
 }
 
-bool ReadLines(const std::string& path, std::vector<std::string>& lines) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  for (std::string line; std::getline(in, line);) {
+// Lines split at LF with a CR before it dropped; a line end at the very end
+// starts no further line.
+std::vector<std::string> SourceLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
+    lines.push_back(std::move(line));
+    start = end + 1;
   }
+  return lines;
+}
+
+bool ParseSeed(const char* text, std::uint32_t& seed) {
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long long value = std::strtoull(text, &end, 10);
+  if (errno != 0 || end == text || *end != '\0' || text[0] == '-' || value > 0xFFFFFFFFULL) return false;
+  seed = static_cast<std::uint32_t>(value);
   return true;
 }
 
 std::string DefaultOutput(const std::string& source) {
   const auto slash = source.find_last_of('/');
   const auto dot = source.find_last_of('.');
-  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) return source.substr(0, dot) + ".mid";
+  if (dot != std::string::npos && (slash == std::string::npos || dot > slash) && dot != slash + 1)
+    return source.substr(0, dot) + ".mid";
   return source + ".mid";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string source, output, wav;
-  bool quiet = false;
-  long long seed = -1;
+  std::string source, output, dump, wav;
+  bool seeded = false;
+  std::uint32_t seed = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    if (a == "-o" && i + 1 < argc) {
-      output = argv[++i];
-    } else if (a == "--wav" && i + 1 < argc) {
-      wav = argv[++i];
-    } else if (a == "--seed" && i + 1 < argc) {
-      char* end = nullptr;
-      seed = std::strtoll(argv[++i], &end, 10);
-      if (*end != '\0' || seed < 0 || seed > 0xFFFFFFFFLL) {
-        std::fprintf(stderr, "vlmc: --seed wants a number from 0 to 4294967295\n");
-        return 2;
-      }
-    } else if (a == "-q") {
-      quiet = true;
-    } else if (a == "-h" || a == "--help") {
-      Usage();
+    const bool hasValue = i + 1 < argc;
+    if (a == "-h" || a == "--help") {
+      std::cout << kHelp;
       return 0;
-    } else if (!a.empty() && a[0] == '-') {
-      std::fprintf(stderr, "vlmc: unknown option %s\n", a.c_str());
-      Usage();
-      return 2;
+    } else if (a == "-o" || a == "--dump-source" || a == "--wav" || a == "--seed") {
+      if (!hasValue) return UsageError(a + " needs a value");
+      const char* value = argv[++i];
+      if (a == "-o") output = value;
+      if (a == "--dump-source") dump = value;
+      if (a == "--wav") wav = value;
+      if (a == "--seed" && !(seeded = ParseSeed(value, seed)))
+        return UsageError("--seed wants a number from 0 to 4294967295");
+    } else if (a.size() > 1 && a[0] == '-') {
+      return UsageError("unknown option " + a);
     } else if (source.empty()) {
       source = a;
     } else {
-      Usage();
-      return 2;
+      return UsageError("only one SOURCE, please");
     }
   }
-  if (source.empty()) {
-    Usage();
+  if (source.empty()) return UsageError("no SOURCE given");
+  if (output.empty()) output = DefaultOutput(source);
+
+  const auto bytes = vlm::ReadFileBytes(source);
+  if (!bytes) {
+    std::cerr << "vlmc: cannot read " << source << ": " << std::strerror(errno) << "\n";
     return 2;
   }
-  if (output.empty()) output = DefaultOutput(source);
 
   bool hadErrors = false;
   auto smf = std::make_unique<vlm::TSmf>([&](const std::string& text) {
-    const bool isError = text.rfind("err(", 0) == 0;
-    hadErrors = hadErrors || isError;
-    if (!quiet || isError) std::cout << (isError ? source + ": " : "") << text << "\n";
+    hadErrors = hadErrors || text.rfind("err(", 0) == 0;
+    std::cout << text << "\n";
   });
   smf->Reset();
-  if (seed >= 0) vlm::Seed = static_cast<std::uint32_t>(seed);
-  if (!ReadLines(source, smf->Lines)) {
-    std::fprintf(stderr, "vlmc: cannot read %s: %s\n", source.c_str(), std::strerror(errno));
-    return 2;
-  }
+  if (seeded) vlm::Seed = seed;
+  smf->Lines = SourceLines(vlm::DecodeText(*bytes));
   try {
     smf->Compile(output);
   } catch (const vlm::CompileFailure& e) {
-    std::fprintf(stderr, "vlmc: %s: 原因不明のエラーが発生しました。 (%s)\n", source.c_str(), e.what());
+    std::cout.flush();
+    std::cerr << "原因不明のエラーが発生しました。\n" << "vlmc: " << source << ": " << e.what() << "\n";
     return 2;
   }
-  if (!quiet) std::cout << "wrote " << output << "\n";
+  std::cout.flush();
+  if (!dump.empty()) {
+    std::string text;
+    for (const auto& line : smf->Lines) text += line + "\n";
+    if (const auto failure = vlm::WriteFileAtomically(dump, text)) {
+      std::cerr << "vlmc: cannot write " << dump << ": " << *failure << "\n";
+      return 2;
+    }
+  }
   if (!wav.empty()) {
     try {
       const vlm::RenderResult rendered = vlm::RenderMidiFile(output, wav);
-      if (!quiet) std::cout << "wrote " << wav << " (" << std::fixed << std::setprecision(1) << rendered.seconds << " s)\n";
+      std::cerr << "vlmc: wrote " << wav << " (" << std::fixed << std::setprecision(1) << rendered.seconds
+                << " s)\n";
     } catch (const vlm::MediaError& e) {
-      std::fprintf(stderr, "vlmc: %s\n", e.what());
+      std::cerr << "vlmc: " << e.what() << "\n";
       return 2;
     }
   }

@@ -1,51 +1,13 @@
 #include "msgview/msg_view.h"
 
 #include <cstdint>
-#include <limits>
 #include <optional>
 
 #include "common/instr.h"
+#include "common/int_text.h"
 #include "common/warning.h"
 
 namespace vlm {
-
-namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// Reads a whole text as an int32: leading blanks, an optional sign, then
-// decimal digits or "$" and hexadecimal digits, and nothing after them.
-// Anything else, and values outside int32, are not a number.
-std::optional<std::int32_t> ToInt32(const std::string& text) {
-  std::size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  int base = 10;
-  if (i < text.size() && text[i] == '$') {
-    base = 16;
-    ++i;
-  }
-  if (i == text.size()) return std::nullopt;
-  std::int64_t value = 0;
-  for (; i < text.size(); ++i) {
-    const int digit = HexDigit(text[i]);
-    if (digit < 0 || digit >= base) return std::nullopt;
-    value = value * base + digit;
-    if (value > std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1) return std::nullopt;
-  }
-  if (negative) value = -value;
-  if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
-    return std::nullopt;
-  return static_cast<std::int32_t>(value);
-}
-
-}  // namespace
 
 TfrmMsg::TfrmMsg(Platform& platform) : platform_(platform) {}
 
@@ -100,7 +62,7 @@ void TfrmMsg::RichEdit1MouseDown() {
   // A ")" missing or before the "(" leaves an empty piece, which is no number.
   std::string piece;
   if (close != std::string::npos && close > open + 1) piece = line.substr(open + 1, close - open - 1);
-  const auto n = ToInt32(piece);
+  const auto n = StrToInt(piece);
   if (!n) return;
   SelectPage(MsgPage::Debug);
   // A line number outside the pane puts the caret at the start of the first
