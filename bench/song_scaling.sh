@@ -19,7 +19,11 @@ events=$(sed -n 's/.*events=\([0-9]*\).*/\1/p' <<<"$counts")
 best_s=""
 best_kb=""
 for run in 1 2 3; do
-  /usr/bin/time -f '%e %M' -o "$work/time" "$build/bin/vlmc" -q "$work/song.vlm" -o "$work/song.mid" >/dev/null
+  if ! /usr/bin/time -f '%e %M' -o "$work/time" "$build/bin/vlmc" "$work/song.vlm" -o "$work/song.mid" >"$work/messages"; then
+    echo "vlmc reported errors or failed:" >&2
+    head -5 "$work/messages" >&2
+    exit 1
+  fi
   read -r seconds kb <"$work/time"
   if [[ -z "$best_s" ]] || awk -v a="$seconds" -v b="$best_s" 'BEGIN{exit !(a<b)}'; then best_s=$seconds; fi
   if [[ -z "$best_kb" || "$kb" -lt "$best_kb" ]]; then best_kb=$kb; fi
