@@ -38,6 +38,7 @@ void TSmf::SkipComment() {
       ReportError(5, "}がない");
       return;
     }
+    SettleStoredLine();
     ++LineNo;
     Line = Lines[static_cast<std::size_t>(LineNo)];
     LineStored = true;

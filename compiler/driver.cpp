@@ -49,6 +49,8 @@ void TSmf::Reset() {
   ErrorCount = 0;
   CompileSteps = 0;
   LineStored = false;
+  StoreOwed = false;
+  PendingEdits.clear();
 }
 
 void TSmf::Compile(const std::string& FileName) {
@@ -59,13 +61,19 @@ void TSmf::Compile(const std::string& FileName) {
 
 void TSmf::CompileLines() {
   LineNo = 0;
-  while (LineNo < static_cast<std::int32_t>(Lines.size())) {
-    NextVelMode = -1;
-    Line = Lines[static_cast<std::size_t>(LineNo)];
-    LineStored = true;
-    CompileLine();
-    if (!LineStored) Lines[static_cast<std::size_t>(LineNo)] = Line;
-    ++LineNo;
+  try {
+    while (LineNo < static_cast<std::int32_t>(Lines.size())) {
+      NextVelMode = -1;
+      Line = Lines[static_cast<std::size_t>(LineNo)];
+      LineStored = true;
+      CompileLine();
+      StoreLineNow();
+      ++LineNo;
+    }
+  } catch (...) {
+    // A compile that throws leaves Lines as the jumps stored them.
+    SettleStoredLine();
+    throw;
   }
   LineStored = false;
   if (LoopDepth > 0)
@@ -189,7 +197,42 @@ void TSmf::ReportError(std::int32_t ErrNo, const std::string& Detail) {
   }
 }
 
+void TSmf::EditLine(std::size_t At, std::size_t Count, const std::string& Text) {
+  if (StoreOwed)
+    PendingEdits.push_back({static_cast<std::int32_t>(At), static_cast<std::int32_t>(Text.size()),
+                            Line.substr(At, Count)});
+  Line.replace(At, Count, Text);
+  LineStored = false;
+}
+
+void TSmf::StoreLineLater() {
+  if (!LineStored) {
+    StoreOwed = true;
+    PendingEdits.clear();
+  }
+  LineStored = true;
+}
+
+void TSmf::StoreLineNow() {
+  if (!LineStored || StoreOwed) Lines[static_cast<std::size_t>(LineNo)] = Line;
+  StoreOwed = false;
+  PendingEdits.clear();
+}
+
+// The owed copy is Line with the edits since the last jump undone, newest
+// first; it costs the line once, on the rare paths that need it.
+void TSmf::SettleStoredLine() {
+  if (!StoreOwed) return;
+  std::string stored = Line;
+  for (auto edit = PendingEdits.rbegin(); edit != PendingEdits.rend(); ++edit)
+    stored.replace(static_cast<std::size_t>(edit->At), static_cast<std::size_t>(edit->Inserted), edit->Removed);
+  Lines[static_cast<std::size_t>(LineNo)] = std::move(stored);
+  StoreOwed = false;
+  PendingEdits.clear();
+}
+
 void TSmf::StopCompile() {
+  SettleStoredLine();
   Line = " ";
   LineStored = false;
   Col = 1;

@@ -14,23 +14,21 @@ namespace vlm {
 // instead of being trusted.
 inline void EraseColumns(TSmf& smf, std::int32_t From, std::int32_t To) {
   std::string& S = smf.Line;
-  smf.LineStored = false;
   if (From < 1) From = 1;
   const auto size = static_cast<std::int32_t>(S.size());
   if (To > size + 1) To = size + 1;
   if (To <= From) return;
-  S.erase(static_cast<std::size_t>(From - 1), static_cast<std::size_t>(To - From));
+  smf.EditLine(static_cast<std::size_t>(From - 1), static_cast<std::size_t>(To - From), {});
 }
 
 // Inserts Text into the line being compiled before the 1-based position At
 // (At past the end appends).
 inline void InsertAt(TSmf& smf, std::int32_t At, const std::string& Text) {
   std::string& S = smf.Line;
-  smf.LineStored = false;
   const auto size = static_cast<std::int32_t>(S.size());
   if (At < 1) At = 1;
   if (At > size + 1) At = size + 1;
-  S.insert(static_cast<std::size_t>(At - 1), Text);
+  smf.EditLine(static_cast<std::size_t>(At - 1), 0, Text);
 }
 
 // Blanks (spaces only) from At on are stepped over.

@@ -40,12 +40,14 @@ bool FindLoopEnd(const TSmf& smf, const std::string& Current, std::int32_t& Line
 }
 
 // Moves compiling to column Col of line Target, storing the line being left.
-// A jump within the line copies nothing unless the line was edited.
+// A jump within the line copies nothing: an edited line's store is owed.
 void JumpTo(TSmf& smf, std::int32_t Target, std::int32_t Col) {
-  if (!smf.LineStored) smf.Lines[static_cast<std::size_t>(smf.LineNo)] = smf.Line;
   if (Target != smf.LineNo) {
+    smf.StoreLineNow();
     smf.LineNo = Target;
     smf.Line = smf.Lines[static_cast<std::size_t>(Target)];
+  } else {
+    smf.StoreLineLater();
   }
   smf.LineStored = true;
   smf.Col = Col;

@@ -93,7 +93,7 @@ bool ReadQuotedValue(TSmf& smf, const std::string& RawName, std::string& Value) 
       return false;
     }
     Value = smf.Line.substr(std::min(smf.Line.size(), static_cast<std::size_t>(smf.Col - 1)));
-    smf.Lines[static_cast<std::size_t>(smf.LineNo)] = smf.Line;
+    smf.StoreLineNow();
     for (std::int32_t k = smf.LineNo + 1; k < closing; ++k) Value += smf.Lines[static_cast<std::size_t>(k)];
     smf.LineNo = closing;
     smf.Line = smf.Lines[static_cast<std::size_t>(closing)];
@@ -115,7 +115,7 @@ bool ReadQuotedValue(TSmf& smf, const std::string& RawName, std::string& Value) 
     // The rest of this line is ignored; the next line holds an optional
     // braced comment and the next quoted piece.
     if (smf.LineNo + 1 >= static_cast<std::int32_t>(smf.Lines.size())) return fail();
-    smf.Lines[static_cast<std::size_t>(smf.LineNo)] = smf.Line;
+    smf.StoreLineNow();
     ++smf.LineNo;
     smf.Line = smf.Lines[static_cast<std::size_t>(smf.LineNo)];
     smf.LineStored = true;
@@ -216,9 +216,7 @@ void TSmf::ExpandMacro() {
       value = SubstituteMarkers(*this, value, name, InStr(OptionalArgumentNames, name, 1) > 0);
       if (Lines.size() != linesBefore) return;  // an error stopped the compile; Line is " "
     }
-    Line.replace(static_cast<std::size_t>(Col - 1), static_cast<std::size_t>(end - Col),
-                 "{" + name + "}" + value);
-    LineStored = false;
+    EditLine(static_cast<std::size_t>(Col - 1), static_cast<std::size_t>(end - Col), "{" + name + "}" + value);
     Col += static_cast<std::int32_t>(name.size()) + 2;
     LastMacro = name;
     if (LineTooLong()) return;

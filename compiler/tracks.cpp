@@ -29,8 +29,9 @@ void TSmf::TrackSelect() {
     // A section that ends on the line where it began replays that line as
     // rewritten so far, as loops do: ReplayCol was measured on it.
     if (LineNo == ReplayLine) {
-      if (!LineStored) Lines[static_cast<std::size_t>(LineNo)] = Line;
+      StoreLineLater();
     } else {
+      SettleStoredLine();
       Line = Lines[static_cast<std::size_t>(ReplayLine)];
       LineNo = ReplayLine;
     }

@@ -143,6 +143,16 @@ class TSmf {
   // line that copy would make every loop pass cost the whole line. Every
   // edit of Line clears it.
   bool LineStored = false;
+  // A jump back within an edited line does not copy it into Lines[LineNo]
+  // either: the copy is owed (StoreOwed) and, until a path that leaves the
+  // line without storing it needs it, is Line with PendingEdits undone.
+  struct LineEditRecord {
+    std::int32_t At;           // 0-based offset of the edit in Line
+    std::int32_t Inserted;     // length of the text put there
+    std::string Removed;       // the text it replaced
+  };
+  bool StoreOwed = false;
+  std::vector<LineEditRecord> PendingEdits;
 
   // ---- driver and error report (driver.cpp) ----
   void Reset();
@@ -159,6 +169,15 @@ class TSmf {
   void AbortCompile(const std::string& Detail);
   // Appends one event to the current track's store.
   void AddEvent(std::int32_t Time, std::initializer_list<std::uint8_t> Bytes);
+  // Replaces Count characters of Line from the 0-based offset At by Text,
+  // recording what an owed store must undo.
+  void EditLine(std::size_t At, std::size_t Count, const std::string& Text);
+  // A jump within the line: what Lines[LineNo] must hold is now Line itself.
+  void StoreLineLater();
+  // Leaving the line storing Line as it stands.
+  void StoreLineNow();
+  // Leaving the line without storing it: settles an owed store.
+  void SettleStoredLine();
   // Reports error 5 and stops the compile when Line has grown past MaxLineLength.
   bool LineTooLong();
   // Error 2 with the character at Col as detail, then steps over it.
