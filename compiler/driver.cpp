@@ -206,8 +206,15 @@ void TSmf::EditLine(std::size_t At, std::size_t Count, const std::string& Text) 
 }
 
 void TSmf::StoreLineLater() {
+  // A short line is cheaper to copy than to keep a record of its edits.
+  constexpr std::size_t OweFromLength = 4096;
   if (!LineStored) {
-    StoreOwed = true;
+    if (Line.size() < OweFromLength) {
+      Lines[static_cast<std::size_t>(LineNo)] = Line;
+      StoreOwed = false;
+    } else {
+      StoreOwed = true;
+    }
     PendingEdits.clear();
   }
   LineStored = true;
