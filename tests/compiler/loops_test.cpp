@@ -53,6 +53,28 @@ TEST_F(Loops, ReplayUsesTheLineAsCompiled) {
   EXPECT_EQ(Ptr(), 384);
 }
 
+// A line left without being stored (a comment running on, the tenth error,
+// the end directive, a track replay) keeps the text stored at the last jump
+// back: edits made after that jump are lost. Long lines keep a record of
+// those edits instead of a copy, short ones a copy: both must agree.
+TEST_F(Loops, LineLeftUnstoredKeepsTheTextOfTheLastJump) {
+  for (const std::size_t padding : {1, 5000}) {
+    const std::string pad(padding, ' ');
+    const vlmtest::MacroList a{{"A", "c d"}};
+    Compile("A [2 c ] A" + pad + "{ x\n} e", a);
+    EXPECT_EQ(smf.Lines[0], "{A}c d [2 c ] A" + pad + "{ x");
+    Compile("A [2 c ] A" + pad + "zz zz zz zz zz zz zz zz zz zz\nc", a);
+    EXPECT_EQ(smf.Lines[0], "{A}c d [2 c ] A" + pad + "zz zz zz zz zz zz zz zz zz zz");
+    EXPECT_EQ(smf.Lines[1], "c");
+    Compile("A [2 c ] A" + pad + "#end\nc", a);
+    EXPECT_EQ(smf.Lines[0], "{A}c d [2 c ] A" + pad + "#end");
+    // The section's second pass compiles the line from that stored text.
+    Compile("_tr(1,2) c\nA [2 c ] A" + pad + "_tr(3) c", a);
+    EXPECT_EQ(smf.Lines[1], "{A}c d [2 c ] {A}c d" + pad + "_tr(3) c");
+    EXPECT_EQ(smf.TrackEvents[2].Count(), smf.TrackEvents[1].Count());
+  }
+}
+
 TEST_F(Loops, ExitBeforeTheFirstCloseSearchesAhead) {
   // With a count of 0 or 1 the ":" comes before the loop's "]" was ever
   // reached: the "]" is looked for ahead, past nested loops and comments.
