@@ -4,11 +4,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "common/random.h"
+#include "bench/bench_compile.h"
 #include "compiler/tsmf.h"
 
 namespace {
@@ -38,25 +37,10 @@ std::vector<std::string> PhraseSource(std::int64_t Bars, std::int64_t& Notes) {
   return lines;
 }
 
-void Compile(benchmark::State& state, const std::vector<std::string>& source) {
-  const auto file = (std::filesystem::temp_directory_path() / "vlm_compile_bench.mid").string();
-  std::int64_t errors = 0;
-  vlm::TSmf smf([&errors](const std::string& text) { errors += text.rfind("err(", 0) == 0; });
-  for (auto _ : state) {
-    smf.Reset();
-    vlm::Seed = 1;
-    smf.Lines = source;
-    smf.Compile(file);
-    benchmark::DoNotOptimize(smf.TrackEvents[0].Count());
-  }
-  std::filesystem::remove(file);
-  if (errors > 0) state.SkipWithError("the generated source has errors");
-}
-
 void BM_CompilePhrase(benchmark::State& state) {
   std::int64_t notes = 0;
   const auto source = PhraseSource(state.range(0), notes);
-  Compile(state, source);
+  CompileEachIteration(state, source);
   state.SetItemsProcessed(state.iterations() * notes);
 }
 BENCHMARK(BM_CompilePhrase)->Arg(64)->Arg(1024)->Arg(8192)->Unit(benchmark::kMillisecond);
@@ -65,7 +49,7 @@ BENCHMARK(BM_CompilePhrase)->Arg(64)->Arg(1024)->Arg(8192)->Unit(benchmark::kMil
 void BM_CompileLongTie(benchmark::State& state) {
   std::string line = "c4";
   for (std::int64_t i = 0; i < state.range(0); ++i) line += " ^16";
-  Compile(state, {line});
+  CompileEachIteration(state, {line});
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_CompileLongTie)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
@@ -75,7 +59,7 @@ BENCHMARK(BM_CompileLongTie)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisec
 // The driver alone: lines of blanks, bars and rests, reported as lines per second.
 void BM_DriverLines(benchmark::State& state) {
   const std::vector<std::string> source(static_cast<std::size_t>(state.range(0)), " r16 r16 | r8\t r4  r2 \"\" |");
-  Compile(state, source);
+  CompileEachIteration(state, source);
   state.counters["lines/s"] =
       benchmark::Counter(static_cast<double>(state.iterations() * state.range(0)), benchmark::Counter::kIsRate);
 }

@@ -5,43 +5,27 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "common/random.h"
+#include "bench/bench_compile.h"
 #include "compiler/tsmf.h"
 
 namespace {
-
-void Compile(benchmark::State& state, const std::vector<std::string>& source) {
-  const auto file = (std::filesystem::temp_directory_path() / "vlm_core_bench.mid").string();
-  std::int64_t errors = 0;
-  vlm::TSmf smf([&errors](const std::string& text) { errors += text.rfind("err(", 0) == 0; });
-  for (auto _ : state) {
-    smf.Reset();
-    vlm::Seed = 1;
-    smf.Lines = source;
-    smf.Compile(file);
-    benchmark::DoNotOptimize(smf.TrackEvents[0].Count());
-  }
-  std::filesystem::remove(file);
-  if (errors > 0) state.SkipWithError("the source has errors");
-}
 
 // Lines of controller words and notes: every word is a macro lookup followed
 // by a system command.
 void BM_CommandWords(benchmark::State& state) {
   const std::vector<std::string> source(static_cast<std::size_t>(state.range(0)),
                                         "V=100 P=64 REV=40 CHO=10 E=127 M=0 Q=2 DLY=0 c d e f");
-  Compile(state, source);
+  CompileEachIteration(state, source);
   state.SetItemsProcessed(state.iterations() * state.range(0) * 8);
 }
 BENCHMARK(BM_CommandWords)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // One loop replayed Passes times: must stay linear in the passes.
 void BM_LoopReplay(benchmark::State& state) {
-  Compile(state, {"[" + std::to_string(state.range(0)) + " c d e f : g a ]"});
+  CompileEachIteration(state, {"[" + std::to_string(state.range(0)) + " c d e f : g a ]"});
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_LoopReplay)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
@@ -49,7 +33,7 @@ BENCHMARK(BM_LoopReplay)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 // A selection and a division inside a loop: the text is inserted and taken
 // out again on every pass.
 void BM_SelectionsInALoop(benchmark::State& state) {
-  Compile(state, {"[" + std::to_string(state.range(0)) + " SEL(?,c,d,\"e f\") DIV(4,c,d,e) IF(1<2,g) ]"});
+  CompileEachIteration(state, {"[" + std::to_string(state.range(0)) + " SEL(?,c,d,\"e f\") DIV(4,c,d,e) IF(1<2,g) ]"});
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_SelectionsInALoop)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);

@@ -18,7 +18,7 @@ namespace {
 std::string Reason(const std::string& what, int error) { return what + ": " + std::strerror(error); }
 
 // Writes all of data to fd, retrying short writes; errno on failure.
-int WriteAll(int fd, const std::string& data) {
+int WriteAll(int fd, std::string_view data) {
   std::size_t done = 0;
   while (done < data.size()) {
     const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
@@ -78,7 +78,7 @@ std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
   return text;
 }
 
-std::optional<std::string> WriteFileAtomically(const std::string& path, const std::string& data) {
+std::optional<std::string> WriteFileAtomically(const std::string& path, std::string_view data, bool syncToDisk) {
   namespace fs = std::filesystem;
   std::error_code ec;
   // Write through a symbolic link to the file it names, not over the link.
@@ -103,7 +103,7 @@ std::optional<std::string> WriteFileAtomically(const std::string& path, const st
   }
   int error = ::fchmod(fd, mode) == 0 ? 0 : errno;
   if (error == 0) error = WriteAll(fd, data);
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
+  if (error == 0 && syncToDisk && ::fsync(fd) != 0) error = errno;
   if (::close(fd) != 0 && error == 0) error = errno;
   if (error == 0 && ::rename(temp.c_str(), target.c_str()) != 0) error = errno;
   if (error != 0) {

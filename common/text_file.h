@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vlm {
@@ -20,10 +21,12 @@ std::vector<std::string> SplitLines(const std::string& text);
 std::string JoinLinesCrLf(const std::vector<std::string>& lines);
 
 // Replaces the file at path with data without ever leaving a half-written
-// file: the data goes to a temporary file beside it, is flushed to disk and
-// then renamed over the target. On failure the old file stays as it was, the
-// temporary file is removed, and the reason is returned.
-std::optional<std::string> WriteFileAtomically(const std::string& path, const std::string& data);
+// file: the data goes to a temporary file beside it, is flushed to disk
+// (unless syncToDisk is false) and then renamed over the target. On failure
+// the old file stays as it was, the temporary file is removed, and the reason
+// is returned.
+std::optional<std::string> WriteFileAtomically(const std::string& path, std::string_view data,
+                                               bool syncToDisk = true);
 
 // Copies a file the same way; the reason on failure.
 std::optional<std::string> CopyFileAtomically(const std::string& from, const std::string& to);

@@ -13,6 +13,18 @@ namespace {
 // computed with it, and the steps that land on a limit depend on it.
 constexpr double HalfTurn = 3.141519;
 
+// Counts a curve's steps against the compile's work bound; false (and the
+// compile stopped) when they would pass it, so a huge curve cannot hang.
+bool ChargeCurveSteps(TSmf& smf, std::int32_t steps) {
+  if (steps < 0) return true;
+  if (smf.CompileSteps + steps > smf.MaxCompileSteps) {
+    smf.AbortCompile("処理が多すぎるので、コンパイルを中止します。");
+    return false;
+  }
+  smf.CompileSteps += steps;
+  return true;
+}
+
 // Trunc of a floating-point curve value into a range where the clamping that
 // follows cannot overflow (huge slopes, or a NaN, in degenerate curves).
 std::int64_t TruncValue(double x) {
@@ -178,13 +190,7 @@ void TSmf::ControllerCurve() {
   std::int32_t j = 0;
   std::int32_t last = 0;
   const std::int32_t n = curve.LastIndex();
-  if (n >= 0) {
-    if (CompileSteps + n > MaxCompileSteps) {
-      AbortCompile("処理が多すぎるので、コンパイルを中止します。");
-      return;
-    }
-    CompileSteps += n;
-  }
+  if (!ChargeCurveSteps(*this, n)) return;
   for (std::int32_t k = 0; k <= n; ++k) {
     j = static_cast<std::int32_t>(std::clamp<std::int64_t>(curve.Value(k), 0, 127));
     if (j != last || k == 0) {
@@ -241,13 +247,7 @@ void TSmf::BendCurve() {
   std::int32_t j = 0;
   std::int32_t last = 0;
   const std::int32_t n = curve.LastIndex();
-  if (n >= 0) {
-    if (CompileSteps + n > MaxCompileSteps) {
-      AbortCompile("処理が多すぎるので、コンパイルを中止します。");
-      return;
-    }
-    CompileSteps += n;
-  }
+  if (!ChargeCurveSteps(*this, n)) return;
   for (std::int32_t k = 0; k <= n; ++k) {
     j = static_cast<std::int32_t>(std::clamp<std::int64_t>(std::abs(curve.Value(k)), 0, 16383));
     if (j != last || k == 0) {

@@ -1,10 +1,9 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
+#include <string_view>
 
+#include "common/text_file.h"
 #include "compiler/tsmf.h"
 
 namespace vlm {
@@ -13,30 +12,11 @@ namespace {
 
 // Replaces FileName with Bytes through a temporary file in the same
 // directory, so a failed write never leaves a truncated MIDI file behind.
+// No flush to disk: every compile rewrites the file, and the rename alone
+// already keeps a failure from leaving a half-written one.
 void SaveAtomically(const std::string& FileName, const std::vector<std::uint8_t>& Bytes) {
-  namespace fs = std::filesystem;
-  const fs::path target(FileName);
-  fs::path temp = target;
-  temp += ".tmp~";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) throw CompileFailure("ファイルを作成できません: " + FileName);
-    out.write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ignored;
-      fs::remove(temp, ignored);
-      throw CompileFailure("ファイルに書き込めません: " + FileName);
-    }
-  }
-  std::error_code ec;
-  fs::rename(temp, target, ec);
-  if (ec) {
-    std::error_code ignored;
-    fs::remove(temp, ignored);
-    throw CompileFailure("ファイルに書き込めません: " + FileName + " (" + ec.message() + ")");
-  }
+  const std::string_view data(reinterpret_cast<const char*>(Bytes.data()), Bytes.size());
+  if (const auto failure = WriteFileAtomically(FileName, data, false)) throw CompileFailure(*failure);
 }
 
 void PutBytes(std::vector<std::uint8_t>& out, std::initializer_list<std::uint8_t> bytes) {

@@ -1,22 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <filesystem>
 
 #include "common/text_file.h"
 #include "tests/app/generator_sim.h"
 #include "tests/support/compile_harness.h"
+#include "tests/support/run_command.h"
 
 namespace vlmtest {
 namespace {
 
-struct CliRun {
-  int status = -1;     // exit status
-  std::string out;     // standard output
-  std::string err;     // standard error
-};
+using CliRun = CommandRun;
 
 class CliTest : public ::testing::Test {
  protected:
@@ -25,17 +20,7 @@ class CliTest : public ::testing::Test {
 
   // Runs vorlumi3-cli in the scratch directory.
   CliRun Cli(const std::string& args) {
-    const std::string command = "cd '" + dir + "' && '" + std::string(VLM_BIN_DIR) + "/vorlumi3-cli' " + args +
-                                " 2>'" + dir + "/stderr.txt'";
-    CliRun run;
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
-    const int raw = ::pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.err = vlm::ReadFileBytes(dir + "/stderr.txt").value_or("");
-    return run;
+    return RunCommand(dir, "'" + std::string(VLM_BIN_DIR) + "/vorlumi3-cli' " + args);
   }
 
   std::string dir;

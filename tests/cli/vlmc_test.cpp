@@ -1,22 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
 #include "common/text_file.h"
 #include "tests/support/compile_harness.h"
+#include "tests/support/run_command.h"
 
 namespace vlmtest {
 namespace {
 
-struct ToolRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using ToolRun = CommandRun;
 
 class Vlmc : public ::testing::Test {
  protected:
@@ -26,17 +21,7 @@ class Vlmc : public ::testing::Test {
     std::ofstream(dir + "/" + name, std::ios::binary) << bytes;
   }
 
-  ToolRun Shell(const std::string& command) {
-    ToolRun run;
-    std::FILE* pipe = ::popen(("cd '" + dir + "' && " + command + " 2>stderr.txt").c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
-    const int raw = ::pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.err = vlm::ReadFileBytes(dir + "/stderr.txt").value_or("");
-    return run;
-  }
+  ToolRun Shell(const std::string& command) { return RunCommand(dir, command); }
 
   ToolRun Compile(const std::string& args) { return Shell("'" + std::string(VLM_BIN_DIR) + "/vlmc' " + args); }
 
