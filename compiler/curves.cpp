@@ -149,6 +149,31 @@ class CurveSteps {
   std::int32_t sgn_ = 1;  // phase of the alternation
 };
 
+// Walks the curve's steps from the track's position plus Start, one curve
+// step apart, and emits a value one tick before each step whenever it differs
+// from the last one written (and always at the first step). Last receives the
+// final value; false when the steps would pass the compile's work bound.
+template <typename ToValue, typename Emit>
+bool WalkCurve(TSmf& smf, const CurveShape& shape, bool bend, bool debug, ToValue toValue, Emit emit,
+               std::int32_t& Last) {
+  const std::int32_t step = smf.CurveStep[static_cast<std::size_t>(smf.CurTrack)];
+  CurveSteps curve(shape, bend, step);
+  std::int64_t time = static_cast<std::int64_t>(smf.ptr[static_cast<std::size_t>(smf.CurTrack)]) + shape.Start;
+  const std::int32_t n = curve.LastIndex();
+  if (!ChargeCurveSteps(smf, n)) return false;
+  std::int32_t last = 0;
+  for (std::int32_t k = 0; k <= n; ++k) {
+    Last = toValue(curve.Value(k));
+    if (Last != last || k == 0) {
+      emit(Wrap32(time - 1), Last);
+      last = Last;
+      if (debug) smf.AddMessage(std::to_string(Last));
+    }
+    time += step;
+  }
+  return true;
+}
+
 }  // namespace
 
 // ACTIVE_CC(cc, from, to, end, start, cycles, mode[, debug]) and the AC...
@@ -184,22 +209,15 @@ void TSmf::ControllerCurve() {
     return;
   }
 
-  const std::int32_t step = CurveStep[static_cast<std::size_t>(CurTrack)];
-  CurveSteps curve(shape, false, step);
-  std::int64_t time = static_cast<std::int64_t>(ptr[static_cast<std::size_t>(CurTrack)]) + shape.Start;
   std::int32_t j = 0;
-  std::int32_t last = 0;
-  const std::int32_t n = curve.LastIndex();
-  if (!ChargeCurveSteps(*this, n)) return;
-  for (std::int32_t k = 0; k <= n; ++k) {
-    j = static_cast<std::int32_t>(std::clamp<std::int64_t>(curve.Value(k), 0, 127));
-    if (j != last || k == 0) {
-      EmitControl(Wrap32(time - 1), static_cast<std::uint8_t>(cc), static_cast<std::uint8_t>(j));
-      last = j;
-      if (debug) AddMessage(std::to_string(j));
-    }
-    time += step;
-  }
+  const bool walked = WalkCurve(
+      *this, shape, false, debug,
+      [](std::int64_t value) { return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, 0, 127)); },
+      [&](std::int32_t time, std::int32_t value) {
+        EmitControl(time, static_cast<std::uint8_t>(cc), static_cast<std::uint8_t>(value));
+      },
+      j);
+  if (!walked) return;
 
   TrackState& t = Track();
   switch (cc) {  // relative controller commands continue from the curve's last value
@@ -241,23 +259,17 @@ void TSmf::BendCurve() {
     return;
   }
 
-  const std::int32_t step = CurveStep[static_cast<std::size_t>(CurTrack)];
-  CurveSteps curve(shape, true, step);
-  std::int64_t time = static_cast<std::int64_t>(ptr[static_cast<std::size_t>(CurTrack)]) + shape.Start;
   std::int32_t j = 0;
-  std::int32_t last = 0;
-  const std::int32_t n = curve.LastIndex();
-  if (!ChargeCurveSteps(*this, n)) return;
-  for (std::int32_t k = 0; k <= n; ++k) {
-    j = static_cast<std::int32_t>(std::clamp<std::int64_t>(std::abs(curve.Value(k)), 0, 16383));
-    if (j != last || k == 0) {
-      EmitBend(Wrap32(time - 1), static_cast<std::uint8_t>(j & 127),
-               static_cast<std::uint8_t>((j >> 7) & 127));
-      last = j;
-      if (debug) AddMessage(std::to_string(j));
-    }
-    time += step;
-  }
+  const bool walked = WalkCurve(
+      *this, shape, true, debug,
+      [](std::int64_t value) {
+        return static_cast<std::int32_t>(std::clamp<std::int64_t>(std::abs(value), 0, 16383));
+      },
+      [&](std::int32_t time, std::int32_t value) {
+        EmitBend(time, static_cast<std::uint8_t>(value & 127), static_cast<std::uint8_t>((value >> 7) & 127));
+      },
+      j);
+  if (!walked) return;
   Track().Bend = j / 127;  // back on the 0..127 scale of the random bend
 }
 
