@@ -210,7 +210,7 @@ void TSmf::StoreLineLater() {
   constexpr std::size_t OweFromLength = 4096;
   if (!LineStored) {
     if (Line.size() < OweFromLength) {
-      Lines[static_cast<std::size_t>(LineNo)] = Line;
+      Line.CopyTo(Lines[static_cast<std::size_t>(LineNo)]);
       StoreOwed = false;
     } else {
       StoreOwed = true;
@@ -221,7 +221,7 @@ void TSmf::StoreLineLater() {
 }
 
 void TSmf::StoreLineNow() {
-  if (!LineStored || StoreOwed) Lines[static_cast<std::size_t>(LineNo)] = Line;
+  if (!LineStored || StoreOwed) Line.CopyTo(Lines[static_cast<std::size_t>(LineNo)]);
   StoreOwed = false;
   PendingEdits.clear();
 }
@@ -230,7 +230,7 @@ void TSmf::StoreLineNow() {
 // first; it costs the line once, on the rare paths that need it.
 void TSmf::SettleStoredLine() {
   if (!StoreOwed) return;
-  std::string stored = Line;
+  std::string stored = Line.str();
   for (auto edit = PendingEdits.rbegin(); edit != PendingEdits.rend(); ++edit)
     stored.replace(static_cast<std::size_t>(edit->At), static_cast<std::size_t>(edit->Inserted), edit->Removed);
   Lines[static_cast<std::size_t>(LineNo)] = std::move(stored);

@@ -41,7 +41,7 @@ std::int64_t DrawRange(std::int32_t Range) {
 // One part of a length: "%" and a tick count, a note value, or nothing (the
 // track's Length), followed by dots. Returns its ticks, or -1 after a
 // reported failure; ExplicitZero is set for a written 0 (no dots are read).
-std::int32_t ReadLengthPart(TSmf& smf, const std::string& S, std::int32_t& At, bool& ExplicitZero) {
+std::int32_t ReadLengthPart(TSmf& smf, TextRef S, std::int32_t& At, bool& ExplicitZero) {
   ExplicitZero = false;
   std::int32_t len = 0;
   std::int64_t ticks;
@@ -120,7 +120,7 @@ bool TakeSequenceEntry(TSmf& smf, std::vector<std::string>& List, std::int32_t& 
 // of ties runs in constant stack. A tied part that fails (a bad "%") fails
 // the whole length, so the note or rest is dropped as for any "%" failure.
 // A written 0 ends the length at once only as its first part.
-std::int32_t TSmf::ReadLength(const std::string& S, std::int32_t& At) {
+std::int32_t TSmf::ReadLength(TextRef S, std::int32_t& At) {
   std::int64_t total = 0;
   bool first = true;
   for (;;) {
@@ -144,7 +144,7 @@ std::int32_t TSmf::ReadLength(const std::string& S, std::int32_t& At) {
 
 // A missing "n" number fails at once, before any accidentals: "n+" is not
 // note 0 but an error, and the "+" is compiled as a command of its own.
-std::int32_t TSmf::ReadNoteNumber(const std::string& S, std::int32_t& At) {
+std::int32_t TSmf::ReadNoteNumber(TextRef S, std::int32_t& At) {
   const int c = CharAt(S, At);
   std::int64_t number;
   if (c == 'n') {
@@ -175,7 +175,7 @@ std::int32_t TSmf::ReadNoteNumber(const std::string& S, std::int32_t& At) {
   return ClampTo(number, INT32_MIN, INT32_MAX);
 }
 
-std::int32_t TSmf::ReadNoteParams(const std::string& S, std::int32_t& At) {
+std::int32_t TSmf::ReadNoteParams(TextRef S, std::int32_t& At) {
   TrackState& t = Track();
   if (CharAt(S, At) != ',') {
     // The velocity step; with mode 1 it changes sign once the stepped

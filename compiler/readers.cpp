@@ -17,7 +17,7 @@ int HexValue(int c) {
 }
 
 // Decimal digits From..From+count-1; above 2147483647 the compile ends.
-std::int32_t DecimalValue(const std::string& Src, std::int32_t From, std::int32_t count) {
+std::int32_t DecimalValue(TextRef Src, std::int32_t From, std::int32_t count) {
   std::int64_t value = 0;
   for (std::int32_t i = 0; i < count; ++i) {
     value = value * 10 + (CharAt(Src, From + i) - '0');
@@ -28,7 +28,7 @@ std::int32_t DecimalValue(const std::string& Src, std::int32_t From, std::int32_
 
 // Hexadecimal digits as a 32-bit two's complement value; more than eight
 // significant digits end the compile.
-std::int32_t HexadecimalValue(const std::string& Src, std::int32_t From, std::int32_t count) {
+std::int32_t HexadecimalValue(TextRef Src, std::int32_t From, std::int32_t count) {
   std::uint32_t value = 0;
   int significant = 0;
   for (std::int32_t i = 0; i < count; ++i) {
@@ -40,13 +40,13 @@ std::int32_t HexadecimalValue(const std::string& Src, std::int32_t From, std::in
   return static_cast<std::int32_t>(value);
 }
 
-std::int32_t CountWhile(const std::string& Src, std::int32_t From, bool (*test)(int)) {
+std::int32_t CountWhile(TextRef Src, std::int32_t From, bool (*test)(int)) {
   std::int32_t n = 0;
   while (test(CharAt(Src, From + n))) ++n;
   return n;
 }
 
-void SkipBlanks(const std::string& Src, std::int32_t& At) {
+void SkipBlanks(TextRef Src, std::int32_t& At) {
   while (CharAt(Src, At) == ' ') ++At;
 }
 
@@ -57,7 +57,7 @@ constexpr std::int32_t MaxArgCount = ArgSlots - 1;
 // A chain of "~" is resolved from the innermost index outward, iteratively,
 // so a long run of tildes cannot exhaust the stack. Each failing level reports
 // error 4 "~" as the recursive definition does, until the compile is stopped.
-std::int32_t TSmf::ReadNumber(const std::string& Src, std::int32_t From, std::int32_t& Len) {
+std::int32_t TSmf::ReadNumber(TextRef Src, std::int32_t From, std::int32_t& Len) {
   std::int32_t tildes = 0;
   while (CharAt(Src, From + tildes) == '~') ++tildes;
   const std::int32_t at = From + tildes;
@@ -91,7 +91,7 @@ std::int32_t TSmf::ReadNumber(const std::string& Src, std::int32_t From, std::in
   return value;
 }
 
-std::int32_t TSmf::ReadValue(const std::string& Src, std::int32_t& At, std::int32_t& Status) {
+std::int32_t TSmf::ReadValue(TextRef Src, std::int32_t& At, std::int32_t& Status) {
   Status = 0;
   auto readVariable = [&]() -> std::int32_t {
     ++At;
@@ -144,7 +144,7 @@ std::int32_t TSmf::ReadValue(const std::string& Src, std::int32_t& At, std::int3
 
 // Arguments past the 127th are read to the closing parenthesis and dropped,
 // with one error 4, so that no write lands outside Args.
-void TSmf::ReadArgs(const std::string& Src, std::int32_t& At) {
+void TSmf::ReadArgs(TextRef Src, std::int32_t& At) {
   ArgCount = 0;
   Args[0].clear();
   bool inQuote = false;
@@ -208,7 +208,7 @@ void TSmf::ReadArgs(const std::string& Src, std::int32_t& At) {
 
 // A tenth error inside a value stops the compile and replaces Line, which Src
 // usually is: the list then ends with no arguments and Src is not read again.
-void TSmf::ReadEqArgs(const std::string& Src, std::int32_t& At) {
+void TSmf::ReadEqArgs(TextRef Src, std::int32_t& At) {
   if (CharAt(Src, At) == '=') ++At;
   SkipBlanks(Src, At);
   ArgCount = 0;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "compiler/line_buffer.h"
 #include "compiler/tivent.h"
 #include "compiler/tmacro.h"
 
@@ -32,13 +33,6 @@ class CompileFailure : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
-
-// Character of S at 1-based position Pos as 0..255, or -1 past either end
-// (the "empty string" every scanner stops at).
-inline int CharAt(const std::string& S, std::int32_t Pos) {
-  if (Pos < 1 || static_cast<std::size_t>(Pos) > S.size()) return -1;
-  return static_cast<unsigned char>(S[static_cast<std::size_t>(Pos) - 1]);
-}
 
 // 32-bit two's complement wrap of a wider result: tick positions and lengths
 // near the int32 limit wrap instead of overflowing.
@@ -95,7 +89,7 @@ class TSmf {
   std::int32_t Timebase = 96;                       // ticks per quarter note; SMF division
   std::int32_t Col = 1;                             // 1-based position in Line
   std::array<std::int32_t, TrackCount> ptr{};       // each track's current time in ticks
-  std::string Line;                                 // the line being compiled
+  LineBuffer Line;                                  // the line being compiled
   std::array<TrackState, TrackCount> Tracks;        // per-track settings
   std::array<std::int32_t, VarCount> Vars{};        // ~0..~511; survive Reset
   std::int32_t CurTrack = 0;                        // track that note commands act on
@@ -184,10 +178,10 @@ class TSmf {
   void Unhandled();
 
   // ---- readers (readers.cpp) ----
-  std::int32_t ReadNumber(const std::string& Src, std::int32_t From, std::int32_t& Len);
-  std::int32_t ReadValue(const std::string& Src, std::int32_t& At, std::int32_t& Status);
-  void ReadArgs(const std::string& Src, std::int32_t& At);
-  void ReadEqArgs(const std::string& Src, std::int32_t& At);
+  std::int32_t ReadNumber(TextRef Src, std::int32_t From, std::int32_t& Len);
+  std::int32_t ReadValue(TextRef Src, std::int32_t& At, std::int32_t& Status);
+  void ReadArgs(TextRef Src, std::int32_t& At);
+  void ReadEqArgs(TextRef Src, std::int32_t& At);
 
   // ---- SMF writer (smf_writer.cpp) ----
   void WriteSmf(const std::string& FileName);
@@ -214,9 +208,9 @@ class TSmf {
   // ---- notes, rests, ties and lengths (notes.cpp) ----
   void NoteCommand();
   void RestCommand();
-  std::int32_t ReadLength(const std::string& S, std::int32_t& At);
-  std::int32_t ReadNoteNumber(const std::string& S, std::int32_t& At);
-  std::int32_t ReadNoteParams(const std::string& S, std::int32_t& At);
+  std::int32_t ReadLength(TextRef S, std::int32_t& At);
+  std::int32_t ReadNoteNumber(TextRef S, std::int32_t& At);
+  std::int32_t ReadNoteParams(TextRef S, std::int32_t& At);
 
   // ---- octave, length, gate and velocity (note_settings.cpp) ----
   void LengthCommand();
@@ -238,7 +232,7 @@ class TSmf {
   void LoopCommand();
   void IfCommand();
   void SlashChord();
-  std::int32_t ReadSingleValue(const std::string& S, std::int32_t& At, std::int32_t& Status);
+  std::int32_t ReadSingleValue(TextRef S, std::int32_t& At, std::int32_t& Status);
 
   // ---- variables (variables.cpp) ----
   void VariableCommand();
