@@ -9,6 +9,7 @@ LineBuffer& LineBuffer::operator=(std::string_view Text) {
   Buf.assign(Text);
   GapAt = Buf.size();
   GapSize = 0;
+  Settle();
   return *this;
 }
 
@@ -39,6 +40,7 @@ void LineBuffer::replace(std::size_t At, std::size_t Count, std::string_view Tex
   if (!Text.empty()) std::memcpy(Buf.data() + GapAt, Text.data(), Text.size());
   GapAt += Text.size();
   GapSize -= Text.size();
+  Settle();
 }
 
 std::string LineBuffer::substr(std::size_t Pos, std::size_t Count) const {
@@ -76,9 +78,8 @@ std::size_t LineBuffer::find(char C, std::size_t Pos) const {
     Pos = GapAt;
   }
   if (Pos >= n) return npos;
-  const char* back = Buf.data() + GapSize;  // back[i] is byte i for i >= GapAt
-  if (const void* hit = std::memchr(back + Pos, C, n - Pos))
-    return static_cast<std::size_t>(static_cast<const char*>(hit) - back);
+  if (const void* hit = std::memchr(Back + Pos, C, n - Pos))
+    return static_cast<std::size_t>(static_cast<const char*>(hit) - Back);
   return npos;
 }
 

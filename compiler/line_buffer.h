@@ -8,6 +8,23 @@
 
 namespace vlm {
 
+// The bytes of a text as they stand now: the part before a gap and the part
+// after it (Back[i] is byte i for i >= FrontSize). Only valid until the text
+// is next changed, so it serves scans that call nothing that could edit it.
+struct TextView {
+  const char* Front;
+  std::size_t FrontSize;
+  const char* Back;
+  std::size_t Size;
+
+  // Byte at 1-based position Pos as 0..255, -1 past either end.
+  int At(std::int32_t Pos) const {
+    const std::size_t i = static_cast<std::size_t>(Pos) - 1;  // Pos < 1 wraps past Size
+    if (i >= Size) return -1;
+    return static_cast<unsigned char>(i < FrontSize ? Front[i] : Back[i]);
+  }
+};
+
 // A gap buffer. Handlers rewrite the line at or after the compile position,
 // which moves forward through it, so the gap follows the edits: an edit costs
 // its own length plus the distance from the previous one, never the length
@@ -17,12 +34,21 @@ class LineBuffer {
   static constexpr std::size_t npos = std::string::npos;
 
   LineBuffer() = default;
+  // Back points into Buf: a copy would point into the original.
+  LineBuffer(const LineBuffer&) = delete;
+  LineBuffer& operator=(const LineBuffer&) = delete;
   LineBuffer& operator=(std::string_view Text);
 
-  std::size_t size() const { return Buf.size() - GapSize; }
-  bool empty() const { return size() == 0; }
+  std::size_t size() const { return Length; }
+  bool empty() const { return Length == 0; }
   // Byte I (0-based, below size()).
-  char operator[](std::size_t I) const { return I < GapAt ? Buf[I] : Buf[I + GapSize]; }
+  char operator[](std::size_t I) const { return I < GapAt ? Buf.data()[I] : Back[I]; }
+  // Byte at 1-based position Pos as 0..255, -1 past either end.
+  int At(std::int32_t Pos) const {
+    const std::size_t i = static_cast<std::size_t>(Pos) - 1;  // Pos < 1 wraps past Length
+    if (i >= Length) return -1;
+    return static_cast<unsigned char>(i < GapAt ? Buf.data()[i] : Back[i]);
+  }
 
   // Count bytes from Pos (clamped to the end), as std::string::substr but
   // without throwing: Pos past the end gives "".
@@ -37,15 +63,23 @@ class LineBuffer {
   std::string str() const;
   // Stores the whole text into Out, reusing its storage.
   void CopyTo(std::string& Out) const;
+  TextView View() const { return {Buf.data(), GapAt, Back, Length}; }
 
   friend bool operator==(const LineBuffer& A, std::string_view B);
 
  private:
   void MoveGap(std::size_t At);
+  // Recomputes Length and Back after Buf or the gap changed.
+  void Settle() {
+    Length = Buf.size() - GapSize;
+    Back = Buf.data() + GapSize;
+  }
 
-  std::string Buf;           // the text with the gap inside it
-  std::size_t GapAt = 0;     // offset of the gap, where the last edit ended
-  std::size_t GapSize = 0;   // bytes of Buf that belong to no text
+  std::string Buf;                  // the text with the gap inside it
+  std::size_t GapAt = 0;            // offset of the gap, where the last edit ended
+  std::size_t GapSize = 0;          // bytes of Buf that belong to no text
+  std::size_t Length = 0;           // bytes of text
+  const char* Back = Buf.data();    // Back[i] is byte i of the text for i >= GapAt
 };
 
 // Byte of S at 1-based position Pos as 0..255, or -1 past either end (the
@@ -55,10 +89,7 @@ inline int CharAt(const std::string& S, std::int32_t Pos) {
   return static_cast<unsigned char>(S[static_cast<std::size_t>(Pos) - 1]);
 }
 
-inline int CharAt(const LineBuffer& S, std::int32_t Pos) {
-  if (Pos < 1 || static_cast<std::size_t>(Pos) > S.size()) return -1;
-  return static_cast<unsigned char>(S[static_cast<std::size_t>(Pos) - 1]);
-}
+inline int CharAt(const LineBuffer& S, std::int32_t Pos) { return S.At(Pos); }
 
 // The text a reader scans: the line being compiled or any other string (an
 // argument, a macro value). It refers to the object, not to its bytes, so a
@@ -73,6 +104,10 @@ class TextRef {
   int At(std::int32_t Pos) const { return Line ? CharAt(*Line, Pos) : CharAt(*Str, Pos); }
   std::string substr(std::size_t Pos, std::size_t Count = std::string::npos) const;
   std::size_t find(char C, std::size_t Pos = 0) const;
+  TextView View() const {
+    if (Line) return Line->View();
+    return {Str->data(), Str->size(), Str->data(), Str->size()};
+  }
 
  private:
   const std::string* Str = nullptr;

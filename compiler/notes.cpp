@@ -103,15 +103,19 @@ bool ReadNoteParam(TSmf& smf, const std::string& Text, std::int32_t Current, boo
 // Takes the first entry of a per-note sequence. Returns false when the list
 // is empty or the entry holds no value (the entry is consumed either way);
 // Relative tells whether the entry was written with a sign.
-bool TakeSequenceEntry(TSmf& smf, std::vector<std::string>& List, std::int32_t& Value, bool& Relative) {
-  if (List.empty()) return false;
-  const std::string entry = List.front();
-  List.erase(List.begin());
+bool TakeFirstEntry(TSmf& smf, std::deque<std::string>& List, std::int32_t& Value, bool& Relative) {
+  const std::string entry = std::move(List.front());
+  List.pop_front();
   std::int32_t at = 1;
   std::int32_t status = 0;
   Value = smf.ReadValue(entry, at, status);
   Relative = CharAt(entry, 1) == '+' || CharAt(entry, 1) == '-';
   return status != -1;
+}
+
+// Most notes have no sequence to take from: that test stays in the caller.
+inline bool TakeSequenceEntry(TSmf& smf, std::deque<std::string>& List, std::int32_t& Value, bool& Relative) {
+  return !List.empty() && TakeFirstEntry(smf, List, Value, Relative);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <initializer_list>
 #include <stdexcept>
@@ -64,9 +65,10 @@ struct TrackState {
   std::int32_t DValue = 0;         // last data-entry value (controller 6)
   std::int32_t Pan = 64;           // last P value (controller 10)
   std::int32_t StrumStep = 0;      // ticks between the starts of chord notes
-  std::vector<std::string> RvList; // velocity sequence, one entry per note
-  std::vector<std::string> RqList; // gate sequence, one entry per note
-  std::vector<std::string> RnList; // note-on timing offsets, one entry per note
+  // Per-note sequences, one entry taken per note (from the front, so a deque).
+  std::deque<std::string> RvList;  // velocities
+  std::deque<std::string> RqList;  // gates
+  std::deque<std::string> RnList;  // note-on timing offsets
 };
 
 struct LoopRecord {

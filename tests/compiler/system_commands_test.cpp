@@ -162,7 +162,7 @@ TEST_F(SystemCommands, SequencesAndGhostNotes) {
   Compile("RV(1,2) RQ(3) RN(4,5,6) RV_CLEAR RQ_CLEAR");
   EXPECT_TRUE(smf.Tracks[0].RvList.empty());
   EXPECT_TRUE(smf.Tracks[0].RqList.empty());
-  EXPECT_EQ(smf.Tracks[0].RnList, (Texts{"4", "5", "6"}));
+  EXPECT_EQ(Texts(smf.Tracks[0].RnList.begin(), smf.Tracks[0].RnList.end()), (Texts{"4", "5", "6"}));
   Compile("RN(1) RN_CLEAR");
   EXPECT_TRUE(smf.Tracks[0].RnList.empty());
 
