@@ -55,7 +55,10 @@ std::int32_t ReadLengthPart(TSmf& smf, TextRef S, std::int32_t& At, bool& Explic
     }
     ticks = n;
   } else {
-    const std::int32_t value = smf.ReadNumber(S, At, len);
+    // Most notes give no length: no number starts here.
+    const int c = CharAt(S, At);
+    const bool number = (c >= '0' && c <= '9') || c == '$' || c == '~';
+    const std::int32_t value = number ? smf.ReadNumber(S, At, len) : -1;
     At += len;
     if (value == 0) {
       ExplicitZero = true;
