@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 
 #include "common/random.h"
@@ -61,6 +62,9 @@ void TSmf::Compile(const std::string& FileName) {
 
 void TSmf::CompileLines() {
   LineNo = 0;
+  std::size_t sourceSize = 0;
+  for (const auto& line : Lines) sourceSize += line.size() + 1;
+  LineLengthLimit = std::max(MaxLineLength, sourceSize > SIZE_MAX / 16 ? SIZE_MAX : 16 * sourceSize);
   try {
     while (LineNo < static_cast<std::int32_t>(Lines.size())) {
       NextVelMode = -1;
@@ -263,7 +267,7 @@ void TSmf::AddEvent(std::int32_t Time, std::initializer_list<std::uint8_t> Bytes
 }
 
 bool TSmf::LineTooLong() {
-  if (Line.size() <= MaxLineLength) return false;
+  if (Line.size() <= LineLengthLimit) return false;
   AbortCompile("行が長すぎるので、コンパイルを中止します。");
   return true;
 }

@@ -273,7 +273,7 @@ void TSmf::ExpandArg(std::string& Src, std::int32_t& At) {
     }
     Src.replace(static_cast<std::size_t>(At - 1), static_cast<std::size_t>(end - At), value);
     restore();
-    if (Src.size() > MaxLineLength) {
+    if (Src.size() > LineLengthLimit) {
       AbortCompile("行が長すぎるので、コンパイルを中止します。");
       return;
     }

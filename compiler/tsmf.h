@@ -134,6 +134,9 @@ class TSmf {
   std::int64_t MaxCompileSteps = 10'000'000;
   std::size_t MaxLineLength = 1'000'000;
   std::int64_t CompileSteps = 0;  // DoCommand calls in this compile
+  // The length a line may reach in this compile: MaxLineLength, or sixteen
+  // times the source for a song written on very long lines.
+  std::size_t LineLengthLimit = 1'000'000;
   // True while Lines[LineNo] holds Line as it stands, so that storing Line
   // back (at a loop jump, at the end of the line) can be skipped: on a long
   // line that copy would make every loop pass cost the whole line. Every
@@ -174,7 +177,7 @@ class TSmf {
   void StoreLineNow();
   // Leaving the line without storing it: settles an owed store.
   void SettleStoredLine();
-  // Reports error 5 and stops the compile when Line has grown past MaxLineLength.
+  // Reports error 5 and stops the compile when Line has grown past LineLengthLimit.
   bool LineTooLong();
   // Error 2 with the character at Col as detail, then steps over it.
   void Unhandled();

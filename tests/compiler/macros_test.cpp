@@ -185,6 +185,25 @@ TEST_F(CoreTest, MacrosThatExpandIntoEachOtherLaterStopAtTheLineLimit) {
   EXPECT_EQ(smf.Lines.back(), " ");
 }
 
+// The bound on a line's length grows with the source: a song written as one
+// line far longer than MaxLineLength compiles, while a line that keeps
+// growing is still stopped, at sixteen times the source.
+TEST_F(CoreTest, TheLineLimitScalesWithALongSource) {
+  smf.MaxLineLength = 1000;
+  std::string song;
+  for (int bar = 0; bar < 300; ++bar) song += "ARP(c,e,g) d ";
+  Compile(song, {{"ARP", "?1 ?2 ?3"}});
+  EXPECT_TRUE(Errors().empty());
+  EXPECT_EQ(Ptr(), 300 * 4 * 96);
+  EXPECT_GT(smf.Lines[0].size(), smf.MaxLineLength);
+  EXPECT_EQ(smf.Lines[0].substr(0, 12), "{ARP}c e g d");
+
+  Compile(std::string(300, ' ') + "TICK", {{"TICK", "|TOCK"}, {"TOCK", "|TICK"}});
+  ASSERT_EQ(Errors().size(), 1u);
+  EXPECT_NE(Errors()[0].find("行が長すぎるので"), std::string::npos);
+  EXPECT_LE(smf.LineLengthLimit, 16u * 305);
+}
+
 TEST_F(CoreTest, RecursionInsideAnArgumentStopsWithAnErrorLine) {
   Compile("KEEP(PING)", {{"KEEP", "|?1|"}, {"PING", "PONG"}, {"PONG", "PING"}});
   ASSERT_EQ(Errors().size(), 1u);
