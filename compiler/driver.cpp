@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cmath>
 
 #include "common/random.h"
 #include "compiler/builtin_table.h"
@@ -86,9 +85,13 @@ void TSmf::CompileLines() {
 
 void TSmf::CompileLine() {
   Col = 1;
-  while (CharAt(Line, Col) >= 0) {
-    ExpandMacro();
-    if (CharAt(Line, Col) < 0) break;
+  for (int c; (c = CharAt(Line, Col)) >= 0;) {
+    // Only an upper-case letter, or a lower-case one where single letters are
+    // macros, can start a macro name: most commands skip the call.
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z' && Track().OneLetterMacros == 1)) {
+      ExpandMacro();
+      if (CharAt(Line, Col) < 0) break;
+    }
     if (++CompileSteps > MaxCompileSteps) {
       // A source whose macros or selections rewrite it for ever ends here.
       CompileSteps = 0;
@@ -270,13 +273,6 @@ bool TSmf::LineTooLong() {
   if (Line.size() <= LineLengthLimit) return false;
   AbortCompile("行が長すぎるので、コンパイルを中止します。");
   return true;
-}
-
-std::int32_t RoundTicks(double value) {
-  const double r = std::nearbyint(value);  // default rounding mode: half to even
-  if (!(r >= -2147483648.0)) return INT32_MIN;
-  if (r > 2147483647.0) return INT32_MAX;
-  return static_cast<std::int32_t>(r);
 }
 
 }  // namespace vlm

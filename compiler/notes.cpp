@@ -209,7 +209,7 @@ std::int32_t TSmf::ReadNoteParams(TextRef S, std::int32_t& At) {
 // crescendo, or with mode 1 a sweep); the one-note changes of the sequences
 // and of the per-note parameters are undone after the note.
 void TSmf::NoteCommand() {
-  const std::string letter(1, static_cast<char>(CharAt(Line, Col)));
+  const auto letter = static_cast<char>(CharAt(Line, Col));
   const std::int32_t number = ReadNoteNumber(Line, Col);
   if (number == -1) {
     ReportError(5, "ノートナンバー指定");
@@ -247,7 +247,7 @@ void TSmf::NoteCommand() {
 
   const std::int32_t step = CharAt(Line, Col) == ',' ? 0 : t.VelStep;  // applied only without parameters
   if (ReadNoteParams(Line, Col) == -1) {
-    ReportError(4, letter);
+    ReportError(4, std::string(1, letter));
     restore(0);
     return;
   }

@@ -5,6 +5,7 @@
 // leaves Col on the first character it did not consume.
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -45,7 +46,12 @@ inline std::int32_t Wrap32(std::int64_t v) {
 std::string StripQuotes(const std::string& Src);
 
 // Rounds half to even, the rounding of every tick computation from note values.
-std::int32_t RoundTicks(double value);
+inline std::int32_t RoundTicks(double value) {
+  const double r = std::nearbyint(value);  // default rounding mode: half to even
+  if (!(r >= -2147483648.0)) return INT32_MIN;
+  if (r > 2147483647.0) return INT32_MAX;
+  return static_cast<std::int32_t>(r);
+}
 
 struct TrackState {
   std::int32_t Channel = 0;        // MIDI channel 0..15
