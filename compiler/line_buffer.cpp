@@ -102,11 +102,13 @@ bool operator==(const LineBuffer& A, std::string_view B) {
 }
 
 std::string TextRef::substr(std::size_t Pos, std::size_t Count) const {
-  if (Line) return Line->substr(Pos, Count);
-  return Pos >= Str->size() ? std::string() : Str->substr(Pos, Count);
+  if (IsLine()) return Line().substr(Pos, Count);
+  return Pos >= Str().size() ? std::string() : Str().substr(Pos, Count);
 }
 
-std::size_t TextRef::find(char C, std::size_t Pos) const { return Line ? Line->find(C, Pos) : Str->find(C, Pos); }
+std::size_t TextRef::find(char C, std::size_t Pos) const {
+  return IsLine() ? Line().find(C, Pos) : Str().find(C, Pos);
+}
 
 std::int32_t InStr(const LineBuffer& S, std::string_view Sub, std::int32_t From) {
   if (From < 1) From = 1;

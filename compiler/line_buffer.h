@@ -94,24 +94,31 @@ inline int CharAt(const LineBuffer& S, std::int32_t Pos) { return S.At(Pos); }
 // The text a reader scans: the line being compiled or any other string (an
 // argument, a macro value). It refers to the object, not to its bytes, so a
 // reader sees the line as an edit or a stopped compile leaves it, as a
-// reference would.
+// reference would. It is one word (the object's address, with the low bit set
+// for a LineBuffer), so that it passes in a register: as a pair of pointers,
+// the copies that readers made of it stalled the loads that followed.
 class TextRef {
  public:
   // Implicit, so that a reader is called with either as with a reference.
-  TextRef(const std::string& S) : Str(&S) {}
-  TextRef(const LineBuffer& L) : Line(&L) {}
-  std::size_t size() const { return Line ? Line->size() : Str->size(); }
-  int At(std::int32_t Pos) const { return Line ? CharAt(*Line, Pos) : CharAt(*Str, Pos); }
+  TextRef(const std::string& S) : Bits(reinterpret_cast<std::uintptr_t>(&S)) {}
+  TextRef(const LineBuffer& L) : Bits(reinterpret_cast<std::uintptr_t>(&L) | LineBit) {}
+  std::size_t size() const { return IsLine() ? Line().size() : Str().size(); }
+  int At(std::int32_t Pos) const { return IsLine() ? CharAt(Line(), Pos) : CharAt(Str(), Pos); }
   std::string substr(std::size_t Pos, std::size_t Count = std::string::npos) const;
   std::size_t find(char C, std::size_t Pos = 0) const;
   TextView View() const {
-    if (Line) return Line->View();
-    return {Str->data(), Str->size(), Str->data(), Str->size()};
+    if (IsLine()) return Line().View();
+    return {Str().data(), Str().size(), Str().data(), Str().size()};
   }
 
  private:
-  const std::string* Str = nullptr;
-  const LineBuffer* Line = nullptr;
+  static constexpr std::uintptr_t LineBit = 1;
+  static_assert(alignof(LineBuffer) > 1 && alignof(std::string) > 1, "the low bit of an address must be free");
+  bool IsLine() const { return (Bits & LineBit) != 0; }
+  const LineBuffer& Line() const { return *reinterpret_cast<const LineBuffer*>(Bits & ~LineBit); }
+  const std::string& Str() const { return *reinterpret_cast<const std::string*>(Bits); }
+
+  std::uintptr_t Bits;
 };
 
 inline int CharAt(TextRef S, std::int32_t Pos) { return S.At(Pos); }
