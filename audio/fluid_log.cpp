@@ -1,8 +1,8 @@
 #include "audio/fluid_log.h"
 
-#include <fluidsynth.h>
-
 #include <mutex>
+
+#include "audio/fluid_library.h"
 
 namespace vlm {
 
@@ -28,11 +28,12 @@ void Drop(int, const char*, void*) {}
 void CaptureFluidLog() {
   static std::once_flag once;
   std::call_once(once, [] {
-    fluid_set_log_function(FLUID_PANIC, Collect, nullptr);
-    fluid_set_log_function(FLUID_ERR, Collect, nullptr);
-    fluid_set_log_function(FLUID_WARN, Collect, nullptr);
-    fluid_set_log_function(FLUID_INFO, Drop, nullptr);
-    fluid_set_log_function(FLUID_DBG, Drop, nullptr);
+    const FluidLibrary& fluid = Fluid();
+    fluid.fluid_set_log_function(FLUID_PANIC, Collect, nullptr);
+    fluid.fluid_set_log_function(FLUID_ERR, Collect, nullptr);
+    fluid.fluid_set_log_function(FLUID_WARN, Collect, nullptr);
+    fluid.fluid_set_log_function(FLUID_INFO, Drop, nullptr);
+    fluid.fluid_set_log_function(FLUID_DBG, Drop, nullptr);
   });
 }
 

@@ -7,6 +7,7 @@
 namespace vlm {
 
 // Routes FluidSynth's log into a buffer; safe to call any number of times.
+// Loads the library first: throws MediaError when it cannot be loaded.
 void CaptureFluidLog();
 
 // The errors and warnings logged since the last call, joined by "; ".

@@ -1,10 +1,12 @@
 #include "audio/fluid_output.h"
 
 #include <alsa/asoundlib.h>
+#include <dlfcn.h>
 
 #include <cstdlib>
 #include <sstream>
 
+#include "audio/fluid_library.h"
 #include "audio/fluid_log.h"
 #include "audio/fluid_synth.h"
 
@@ -30,23 +32,40 @@ std::vector<std::string> DriversToTry(const SynthOptions& options) {
 void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
 // ALSA prints its complaints on the terminal (a machine without a sound card
-// gives a dozen lines); FluidSynth's log already says what failed.
+// gives a dozen lines); FluidSynth's log already says what failed. libasound
+// comes in with FluidSynth, so it is looked up there rather than linked into
+// every program: a FluidSynth built without ALSA leaves nothing to quiet.
 class QuietAlsa {
  public:
-  QuietAlsa() { snd_lib_error_set_handler(IgnoreAlsaError); }
-  ~QuietAlsa() { snd_lib_error_set_handler(nullptr); }
+  QuietAlsa() {
+    if (void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_NOLOAD)) {
+      setHandler_ = reinterpret_cast<decltype(setHandler_)>(dlsym(alsa, "snd_lib_error_set_handler"));
+      dlclose(alsa);  // drops only the reference RTLD_NOLOAD took; FluidSynth keeps the library loaded
+    }
+    if (setHandler_) setHandler_(IgnoreAlsaError);
+  }
+  ~QuietAlsa() {
+    if (setHandler_) setHandler_(nullptr);
+  }
+  QuietAlsa(const QuietAlsa&) = delete;
+  QuietAlsa& operator=(const QuietAlsa&) = delete;
+
+ private:
+  decltype(&snd_lib_error_set_handler) setHandler_ = nullptr;  // null: ALSA is not loaded
 };
 
 class FluidSynthOutput final : public SoundEngine {
  public:
   explicit FluidSynthOutput(const SynthOptions& options) : synth_(options) {
-    if (!options.audioFile.empty()) fluid_settings_setstr(synth_.Settings(), "audio.file.name", options.audioFile.c_str());
+    const FluidLibrary& fluid = Fluid();  // loaded by synth_
+    if (!options.audioFile.empty())
+      fluid.fluid_settings_setstr(synth_.Settings(), "audio.file.name", options.audioFile.c_str());
     const QuietAlsa quiet;
     std::string tried;
     for (const std::string& name : DriversToTry(options)) {
       TakeFluidLog();
-      if (fluid_settings_setstr(synth_.Settings(), "audio.driver", name.c_str()) == FLUID_OK)
-        driver_ = new_fluid_audio_driver(synth_.Settings(), synth_.Synth());
+      if (fluid.fluid_settings_setstr(synth_.Settings(), "audio.driver", name.c_str()) == FLUID_OK)
+        driver_ = fluid.new_fluid_audio_driver(synth_.Settings(), synth_.Synth());
       if (driver_) return;
       const std::string why = TakeFluidLog();
       tried += (tried.empty() ? "" : "; ") + name + (why.empty() ? "" : ": " + why);
@@ -56,7 +75,7 @@ class FluidSynthOutput final : public SoundEngine {
                            "pipewire-pulse\" installs one) or check the sound card, or name a FluidSynth audio "
                            "driver in the environment variable " + AudioDriverVariable + ".");
   }
-  ~FluidSynthOutput() override { delete_fluid_audio_driver(driver_); }
+  ~FluidSynthOutput() override { Fluid().delete_fluid_audio_driver(driver_); }
 
   void Send(const std::vector<std::uint8_t>& message) override { synth_.Send(message); }
   void ReleaseAll() override { synth_.ReleaseAll(); }

@@ -23,33 +23,33 @@ bool LooksLikeSoundFont(const std::string& path) {
 
 }  // namespace
 
-FluidSynth::FluidSynth(const SynthOptions& options) {
+FluidSynth::FluidSynth(const SynthOptions& options) : fluid_(Fluid()) {
   CaptureFluidLog();
   const std::string soundFont = FindSoundFont(DefaultSoundFontSearch(options.soundFont));
   TakeFluidLog();  // what earlier synthesizers logged is no reason for this one's failure
-  settings_ = new_fluid_settings();
+  settings_ = fluid_.new_fluid_settings();
   if (!settings_) throw MediaError("FluidSynth could not create its settings (out of memory?)");
-  fluid_settings_setnum(settings_, "synth.sample-rate", options.sampleRate);
-  fluid_settings_setnum(settings_, "synth.gain", options.gain);
-  fluid_settings_setint(settings_, "synth.reverb.active", options.effects ? 1 : 0);
-  fluid_settings_setint(settings_, "synth.chorus.active", options.effects ? 1 : 0);
-  synth_ = new_fluid_synth(settings_);
+  fluid_.fluid_settings_setnum(settings_, "synth.sample-rate", options.sampleRate);
+  fluid_.fluid_settings_setnum(settings_, "synth.gain", options.gain);
+  fluid_.fluid_settings_setint(settings_, "synth.reverb.active", options.effects ? 1 : 0);
+  fluid_.fluid_settings_setint(settings_, "synth.chorus.active", options.effects ? 1 : 0);
+  synth_ = fluid_.new_fluid_synth(settings_);
   if (!synth_) {
-    delete_fluid_settings(settings_);
+    fluid_.delete_fluid_settings(settings_);
     throw MediaError("FluidSynth could not create a synthesizer: " + TakeFluidLog());
   }
-  if (!LooksLikeSoundFont(soundFont) || fluid_synth_sfload(synth_, soundFont.c_str(), 1) == FLUID_FAILED) {
+  if (!LooksLikeSoundFont(soundFont) || fluid_.fluid_synth_sfload(synth_, soundFont.c_str(), 1) == FLUID_FAILED) {
     const std::string why = TakeFluidLog();
-    delete_fluid_synth(synth_);
-    delete_fluid_settings(settings_);
+    fluid_.delete_fluid_synth(synth_);
+    fluid_.delete_fluid_settings(settings_);
     throw MediaError("The SoundFont \"" + soundFont + "\" could not be loaded" + (why.empty() ? "" : " (" + why + ")") +
                      ". Is it a SoundFont 2 file? \"sudo apt-get install timgm6mb-soundfont\" installs one.");
   }
 }
 
 FluidSynth::~FluidSynth() {
-  delete_fluid_synth(synth_);
-  delete_fluid_settings(settings_);
+  fluid_.delete_fluid_synth(synth_);
+  fluid_.delete_fluid_settings(settings_);
 }
 
 void FluidSynth::Send(const std::vector<std::uint8_t>& message) {
@@ -59,47 +59,51 @@ void FluidSynth::Send(const std::vector<std::uint8_t>& message) {
   const int data2 = message.size() > 2 ? message[2] : 0;
   switch (message[0] & 0xF0) {
     case 0x80:  // note off
-      fluid_synth_noteoff(synth_, channel, data1);
+      fluid_.fluid_synth_noteoff(synth_, channel, data1);
       break;
     case 0x90:  // note on; velocity 0 is a note off
       if (data2 == 0) {
-        fluid_synth_noteoff(synth_, channel, data1);
+        fluid_.fluid_synth_noteoff(synth_, channel, data1);
       } else {
-        fluid_synth_noteon(synth_, channel, data1, data2);
+        fluid_.fluid_synth_noteon(synth_, channel, data1, data2);
       }
       break;
     case 0xA0:  // polyphonic key pressure
-      fluid_synth_key_pressure(synth_, channel, data1, data2);
+      fluid_.fluid_synth_key_pressure(synth_, channel, data1, data2);
       break;
     case 0xB0:  // control change
-      fluid_synth_cc(synth_, channel, data1, data2);
+      fluid_.fluid_synth_cc(synth_, channel, data1, data2);
       break;
     case 0xC0:  // program change
-      fluid_synth_program_change(synth_, channel, data1);
+      fluid_.fluid_synth_program_change(synth_, channel, data1);
       break;
     case 0xD0:  // channel pressure
-      fluid_synth_channel_pressure(synth_, channel, data1);
+      fluid_.fluid_synth_channel_pressure(synth_, channel, data1);
       break;
     case 0xE0:  // pitch bend, least significant 7 bits first
-      fluid_synth_pitch_bend(synth_, channel, data1 | (data2 << 7));
+      fluid_.fluid_synth_pitch_bend(synth_, channel, data1 | (data2 << 7));
       break;
     case 0xF0:  // exclusive message: FluidSynth wants the bytes between F0 and F7
       if (message[0] == 0xF0 && message.size() >= 2 && message.back() == 0xF7)
-        fluid_synth_sysex(synth_, reinterpret_cast<const char*>(message.data()) + 1,
-                          static_cast<int>(message.size()) - 2, nullptr, nullptr, nullptr, 0);
+        fluid_.fluid_synth_sysex(synth_, reinterpret_cast<const char*>(message.data()) + 1,
+                                 static_cast<int>(message.size()) - 2, nullptr, nullptr, nullptr, 0);
       break;
   }
 }
 
 void FluidSynth::ReleaseAll() {
-  const int channels = fluid_synth_count_midi_channels(synth_);
+  const int channels = fluid_.fluid_synth_count_midi_channels(synth_);
   for (int channel = 0; channel < channels; ++channel) {
-    fluid_synth_cc(synth_, channel, 64, 0);  // sustain pedal up
-    fluid_synth_cc(synth_, channel, 66, 0);  // sostenuto pedal up
+    fluid_.fluid_synth_cc(synth_, channel, 64, 0);  // sustain pedal up
+    fluid_.fluid_synth_cc(synth_, channel, 66, 0);  // sostenuto pedal up
   }
-  fluid_synth_all_notes_off(synth_, -1);
+  fluid_.fluid_synth_all_notes_off(synth_, -1);
 }
 
-void FluidSynth::Reset() { fluid_synth_system_reset(synth_); }
+void FluidSynth::Reset() { fluid_.fluid_synth_system_reset(synth_); }
+
+void FluidSynth::WriteStereo(std::int16_t* stereo, int frames) {
+  fluid_.fluid_synth_write_s16(synth_, frames, stereo, 0, 2, stereo, 1, 2);
+}
 
 }  // namespace vlm

@@ -2,18 +2,18 @@
 // One FluidSynth synthesizer with its settings and a loaded SoundFont, shared
 // by the live output and the offline renderer. Only audio/ includes this.
 
-#include <fluidsynth.h>
-
 #include <cstdint>
 #include <vector>
 
+#include "audio/fluid_library.h"
 #include "audio/synth_options.h"
 
 namespace vlm {
 
 class FluidSynth {
  public:
-  // Finds and loads the SoundFont; throws MediaError naming what is missing.
+  // Loads the library and the SoundFont; throws MediaError naming what is
+  // missing.
   explicit FluidSynth(const SynthOptions& options);
   ~FluidSynth();
   FluidSynth(const FluidSynth&) = delete;
@@ -26,8 +26,12 @@ class FluidSynth {
   void Send(const std::vector<std::uint8_t>& message);
   void ReleaseAll();
   void Reset();
+  // Synthesizes the next frames as interleaved 16-bit stereo into
+  // stereo[0 .. 2 * frames).
+  void WriteStereo(std::int16_t* stereo, int frames);
 
  private:
+  const FluidLibrary& fluid_;  // the process-wide function table
   fluid_settings_t* settings_ = nullptr;
   fluid_synth_t* synth_ = nullptr;
 };

@@ -28,7 +28,7 @@ class BlockRenderer {
     int peak = 0;
     while (frame_ < target) {
       const int n = static_cast<int>(std::min<std::int64_t>(BlockFrames, target - frame_));
-      fluid_synth_write_s16(synth_.Synth(), n, buffer_.data(), 0, Channels, buffer_.data(), 1, Channels);
+      synth_.WriteStereo(buffer_.data(), n);
       for (int i = 0; i < n * Channels; ++i) peak = std::max(peak, std::abs(static_cast<int>(buffer_[static_cast<std::size_t>(i)])));
       out_.Write(buffer_.data(), static_cast<std::size_t>(n));
       frame_ += n;

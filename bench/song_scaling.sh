@@ -2,15 +2,17 @@
 # Whole-process time and peak memory of vlmc on a song of about one million
 # notes (source read to MIDI file written), as notes per second and bytes of
 # peak memory per event. Run by hand after a release build:
-#   bash bench/song_scaling.sh [BUILD_DIR] [SIZE]
-# SIZE 1800 gives 16 tracks of 7200 bars, some 1,008,000 notes.
+#   bash bench/song_scaling.sh [BUILD_DIR] [SIZE] [--one-line]
+# SIZE 1800 gives 16 tracks of 7200 bars, some 1,008,000 notes; --one-line
+# writes the whole song on a single line.
 set -euo pipefail
 build=${1:-build}
 size=${2:-1800}
+layout=${3:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-counts=$("$build/bin/song_bench" --write "$size" "$work/song.vlm")
+counts=$("$build/bin/song_bench" --write "$size" "$work/song.vlm" $layout)
 echo "song: $counts"
 notes=$(sed -n 's/.*notes=\([0-9]*\).*/\1/p' <<<"$counts")
 events=$(sed -n 's/.*events=\([0-9]*\).*/\1/p' <<<"$counts")

@@ -1,6 +1,7 @@
 #include "common/instr.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace vlm {
 
@@ -12,8 +13,12 @@ std::int32_t InStr(const std::string& Src, const std::string& Sub, std::int32_t 
                    bool IgnoreCase) {
   if (From < 1) From = 1;
   if (static_cast<std::size_t>(From) > Src.size() + 1) return 0;
-  auto equal = [IgnoreCase](char a, char b) {
-    return IgnoreCase ? LowerAscii(a) == LowerAscii(b) : a == b;
+  if (!IgnoreCase) {
+    const auto found = std::string_view(Src).find(Sub, static_cast<std::size_t>(From - 1));
+    return found == std::string_view::npos ? 0 : static_cast<std::int32_t>(found) + 1;
+  }
+  auto equal = [](char a, char b) {
+    return LowerAscii(a) == LowerAscii(b);
   };
   const auto begin = Src.begin() + (From - 1);
   const auto found = std::search(begin, Src.end(), Sub.begin(), Sub.end(), equal);

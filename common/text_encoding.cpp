@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 
 namespace vlm {
 
@@ -64,6 +65,14 @@ std::string DecodeCp932(const std::string& bytes) {
 bool IsValidUtf8(std::string_view bytes) {
   std::size_t i = 0;
   while (i < bytes.size()) {
+    // Runs of ASCII, the bulk of any source, are passed eight bytes at a time.
+    std::uint64_t word;
+    while (i + sizeof word <= bytes.size()) {
+      std::memcpy(&word, bytes.data() + i, sizeof word);
+      if (word & 0x8080808080808080ULL) break;
+      i += sizeof word;
+    }
+    if (i >= bytes.size()) break;
     const auto c = static_cast<unsigned char>(bytes[i]);
     std::size_t extra;
     std::uint32_t code;

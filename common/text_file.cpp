@@ -37,6 +37,9 @@ std::optional<std::string> ReadFileBytes(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return std::nullopt;
   std::string bytes;
+  struct stat info {};
+  if (::fstat(::fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+    bytes.reserve(static_cast<std::size_t>(info.st_size));  // one allocation for a regular file
   char buffer[65536];
   std::size_t n;
   while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);

@@ -12,9 +12,11 @@ namespace {
 
 // Keywords are matched case-sensitively as prefixes at column At; nothing
 // checks what follows them.
-bool KeywordAt(const std::string& Line, std::int32_t At, std::string_view Keyword) {
-  return At >= 1 && static_cast<std::size_t>(At - 1) <= Line.size() &&
-         std::string_view(Line).substr(static_cast<std::size_t>(At - 1)).starts_with(Keyword);
+bool KeywordAt(const LineBuffer& Line, std::int32_t At, std::string_view Keyword) {
+  if (At < 1 || static_cast<std::size_t>(At - 1) + Keyword.size() > Line.size()) return false;
+  for (std::size_t k = 0; k < Keyword.size(); ++k)
+    if (Line[static_cast<std::size_t>(At - 1) + k] != Keyword[k]) return false;
+  return true;
 }
 
 }  // namespace

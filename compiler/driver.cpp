@@ -1,4 +1,4 @@
-#include <cmath>
+#include <algorithm>
 
 #include "common/random.h"
 #include "compiler/builtin_table.h"
@@ -61,6 +61,9 @@ void TSmf::Compile(const std::string& FileName) {
 
 void TSmf::CompileLines() {
   LineNo = 0;
+  std::size_t sourceSize = 0;
+  for (const auto& line : Lines) sourceSize += line.size() + 1;
+  LineLengthLimit = std::max(MaxLineLength, sourceSize > SIZE_MAX / 16 ? SIZE_MAX : 16 * sourceSize);
   try {
     while (LineNo < static_cast<std::int32_t>(Lines.size())) {
       NextVelMode = -1;
@@ -82,9 +85,13 @@ void TSmf::CompileLines() {
 
 void TSmf::CompileLine() {
   Col = 1;
-  while (CharAt(Line, Col) >= 0) {
-    ExpandMacro();
-    if (CharAt(Line, Col) < 0) break;
+  for (int c; (c = CharAt(Line, Col)) >= 0;) {
+    // Only an upper-case letter, or a lower-case one where single letters are
+    // macros, can start a macro name: most commands skip the call.
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z' && Track().OneLetterMacros == 1)) {
+      ExpandMacro();
+      if (CharAt(Line, Col) < 0) break;
+    }
     if (++CompileSteps > MaxCompileSteps) {
       // A source whose macros or selections rewrite it for ever ends here.
       CompileSteps = 0;
@@ -210,7 +217,7 @@ void TSmf::StoreLineLater() {
   constexpr std::size_t OweFromLength = 4096;
   if (!LineStored) {
     if (Line.size() < OweFromLength) {
-      Lines[static_cast<std::size_t>(LineNo)] = Line;
+      Line.CopyTo(Lines[static_cast<std::size_t>(LineNo)]);
       StoreOwed = false;
     } else {
       StoreOwed = true;
@@ -221,7 +228,7 @@ void TSmf::StoreLineLater() {
 }
 
 void TSmf::StoreLineNow() {
-  if (!LineStored || StoreOwed) Lines[static_cast<std::size_t>(LineNo)] = Line;
+  if (!LineStored || StoreOwed) Line.CopyTo(Lines[static_cast<std::size_t>(LineNo)]);
   StoreOwed = false;
   PendingEdits.clear();
 }
@@ -230,7 +237,7 @@ void TSmf::StoreLineNow() {
 // first; it costs the line once, on the rare paths that need it.
 void TSmf::SettleStoredLine() {
   if (!StoreOwed) return;
-  std::string stored = Line;
+  std::string stored = Line.str();
   for (auto edit = PendingEdits.rbegin(); edit != PendingEdits.rend(); ++edit)
     stored.replace(static_cast<std::size_t>(edit->At), static_cast<std::size_t>(edit->Inserted), edit->Removed);
   Lines[static_cast<std::size_t>(LineNo)] = std::move(stored);
@@ -263,16 +270,9 @@ void TSmf::AddEvent(std::int32_t Time, std::initializer_list<std::uint8_t> Bytes
 }
 
 bool TSmf::LineTooLong() {
-  if (Line.size() <= MaxLineLength) return false;
+  if (Line.size() <= LineLengthLimit) return false;
   AbortCompile("行が長すぎるので、コンパイルを中止します。");
   return true;
-}
-
-std::int32_t RoundTicks(double value) {
-  const double r = std::nearbyint(value);  // default rounding mode: half to even
-  if (!(r >= -2147483648.0)) return INT32_MIN;
-  if (r > 2147483647.0) return INT32_MAX;
-  return static_cast<std::int32_t>(r);
 }
 
 }  // namespace vlm

@@ -13,7 +13,7 @@ namespace vlm {
 // range that a jump or an earlier edit has made stale is clamped to the line
 // instead of being trusted.
 inline void EraseColumns(TSmf& smf, std::int32_t From, std::int32_t To) {
-  std::string& S = smf.Line;
+  const LineBuffer& S = smf.Line;
   if (From < 1) From = 1;
   const auto size = static_cast<std::int32_t>(S.size());
   if (To > size + 1) To = size + 1;
@@ -24,7 +24,7 @@ inline void EraseColumns(TSmf& smf, std::int32_t From, std::int32_t To) {
 // Inserts Text into the line being compiled before the 1-based position At
 // (At past the end appends).
 inline void InsertAt(TSmf& smf, std::int32_t At, const std::string& Text) {
-  std::string& S = smf.Line;
+  const LineBuffer& S = smf.Line;
   const auto size = static_cast<std::int32_t>(S.size());
   if (At < 1) At = 1;
   if (At > size + 1) At = size + 1;
@@ -32,7 +32,7 @@ inline void InsertAt(TSmf& smf, std::int32_t At, const std::string& Text) {
 }
 
 // Blanks (spaces only) from At on are stepped over.
-inline void SkipBlanks(const std::string& S, std::int32_t& At) {
+inline void SkipBlanks(TextRef S, std::int32_t& At) {
   while (CharAt(S, At) == ' ') ++At;
 }
 

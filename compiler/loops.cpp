@@ -10,12 +10,12 @@ namespace {
 // column Col of line LineNo (the line being compiled is Current, the others
 // are read from Lines). Nested loops are passed over whole, and so are
 // comments. On success LineNo and Col name the "]".
-bool FindLoopEnd(const TSmf& smf, const std::string& Current, std::int32_t& LineNo, std::int32_t& Col) {
+bool FindLoopEnd(const TSmf& smf, const LineBuffer& Current, std::int32_t& LineNo, std::int32_t& Col) {
   const auto count = static_cast<std::int32_t>(smf.Lines.size());
   int depth = 0;
   bool inComment = false;
   for (std::int32_t n = LineNo; n < count; ++n) {
-    const std::string& text = n == smf.LineNo ? Current : smf.Lines[static_cast<std::size_t>(n)];
+    const TextRef text = n == smf.LineNo ? TextRef(Current) : TextRef(smf.Lines[static_cast<std::size_t>(n)]);
     for (std::int32_t at = n == LineNo ? Col : 1; CharAt(text, at) >= 0; ++at) {
       const int c = CharAt(text, at);
       if (inComment) {
@@ -245,7 +245,7 @@ void TSmf::SlashChord() {
   position = Wrap32(static_cast<std::int64_t>(start) + total);
 }
 
-std::int32_t TSmf::ReadSingleValue(const std::string& S, std::int32_t& At, std::int32_t& Status) {
+std::int32_t TSmf::ReadSingleValue(TextRef S, std::int32_t& At, std::int32_t& Status) {
   const int c = CharAt(S, At);
   if (c == '=') {
     ++At;

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <string_view>
 
 #include "common/instr.h"
 #include "compiler/line_edit.h"
@@ -13,7 +14,7 @@ namespace {
 // Macros whose missing arguments are dropped without an error, so that a
 // curve word may be given fewer than seven points. The test is a substring
 // test: shorter names inside this text (CUT, RES, AC, CH) are exempt too.
-constexpr const char* OptionalArgumentNames = "ACCUT ACRES ACE ACV ACM ACREV ACCHO ACD ACP ACB";
+constexpr std::string_view OptionalArgumentNames = "ACCUT ACRES ACE ACV ACM ACREV ACCHO ACD ACP ACB";
 
 // Expansions at one column (values that begin with the next macro name) and
 // expansions inside one argument text. Both are far above real use; a source
@@ -27,7 +28,7 @@ bool IsWordChar(int c) { return IsUpper(c) || (c >= '0' && c <= '9') || c == '_'
 
 // The macro word starting at At: an upper-case letter and the word
 // characters that follow it.
-std::string WordAt(const std::string& S, std::int32_t At) {
+std::string WordAt(TextRef S, std::int32_t At) {
   std::int32_t end = At;
   while (IsWordChar(CharAt(S, end))) ++end;
   return S.substr(static_cast<std::size_t>(At - 1), static_cast<std::size_t>(end - At));
@@ -52,12 +53,14 @@ std::string SubstituteMarkers(TSmf& smf, const std::string& Value, const std::st
   const auto linesBefore = smf.Lines.size();
   std::int32_t at = 1;
   while (at <= size && smf.Lines.size() == linesBefore) {  // until an error stops the compile
-    const char c = Value[static_cast<std::size_t>(at - 1)];
-    ++at;
-    if (c != '?') {
-      out += c;
-      continue;
+    // The text up to the next marker is copied as it stands.
+    const std::size_t mark = Value.find('?', static_cast<std::size_t>(at - 1));
+    if (mark == std::string::npos) {
+      out.append(Value, static_cast<std::size_t>(at - 1));
+      break;
     }
+    out.append(Value, static_cast<std::size_t>(at - 1), mark - static_cast<std::size_t>(at - 1));
+    at = static_cast<std::int32_t>(mark) + 2;  // past the "?"
     std::int32_t len = 0;
     std::int32_t n = smf.ReadNumber(Value, at, len);
     at += len;
@@ -213,7 +216,7 @@ void TSmf::ExpandMacro() {
         }
         if (Lines.size() != linesBefore) return;  // an error stopped the compile; Line is " "
       }
-      value = SubstituteMarkers(*this, value, name, InStr(OptionalArgumentNames, name, 1) > 0);
+      value = SubstituteMarkers(*this, value, name, OptionalArgumentNames.find(name) != std::string_view::npos);
       if (Lines.size() != linesBefore) return;  // an error stopped the compile; Line is " "
     }
     EditLine(static_cast<std::size_t>(Col - 1), static_cast<std::size_t>(end - Col), "{" + name + "}" + value);
@@ -270,7 +273,7 @@ void TSmf::ExpandArg(std::string& Src, std::int32_t& At) {
     }
     Src.replace(static_cast<std::size_t>(At - 1), static_cast<std::size_t>(end - At), value);
     restore();
-    if (Src.size() > MaxLineLength) {
+    if (Src.size() > LineLengthLimit) {
       AbortCompile("行が長すぎるので、コンパイルを中止します。");
       return;
     }

@@ -41,7 +41,7 @@ std::int64_t DrawRange(std::int32_t Range) {
 // One part of a length: "%" and a tick count, a note value, or nothing (the
 // track's Length), followed by dots. Returns its ticks, or -1 after a
 // reported failure; ExplicitZero is set for a written 0 (no dots are read).
-std::int32_t ReadLengthPart(TSmf& smf, const std::string& S, std::int32_t& At, bool& ExplicitZero) {
+std::int32_t ReadLengthPart(TSmf& smf, TextRef S, std::int32_t& At, bool& ExplicitZero) {
   ExplicitZero = false;
   std::int32_t len = 0;
   std::int64_t ticks;
@@ -55,7 +55,10 @@ std::int32_t ReadLengthPart(TSmf& smf, const std::string& S, std::int32_t& At, b
     }
     ticks = n;
   } else {
-    const std::int32_t value = smf.ReadNumber(S, At, len);
+    // Most notes give no length: no number starts here.
+    const int c = CharAt(S, At);
+    const bool number = (c >= '0' && c <= '9') || c == '$' || c == '~';
+    const std::int32_t value = number ? smf.ReadNumber(S, At, len) : -1;
     At += len;
     if (value == 0) {
       ExplicitZero = true;
@@ -103,15 +106,19 @@ bool ReadNoteParam(TSmf& smf, const std::string& Text, std::int32_t Current, boo
 // Takes the first entry of a per-note sequence. Returns false when the list
 // is empty or the entry holds no value (the entry is consumed either way);
 // Relative tells whether the entry was written with a sign.
-bool TakeSequenceEntry(TSmf& smf, std::vector<std::string>& List, std::int32_t& Value, bool& Relative) {
-  if (List.empty()) return false;
-  const std::string entry = List.front();
-  List.erase(List.begin());
+bool TakeFirstEntry(TSmf& smf, std::deque<std::string>& List, std::int32_t& Value, bool& Relative) {
+  const std::string entry = std::move(List.front());
+  List.pop_front();
   std::int32_t at = 1;
   std::int32_t status = 0;
   Value = smf.ReadValue(entry, at, status);
   Relative = CharAt(entry, 1) == '+' || CharAt(entry, 1) == '-';
   return status != -1;
+}
+
+// Most notes have no sequence to take from: that test stays in the caller.
+inline bool TakeSequenceEntry(TSmf& smf, std::deque<std::string>& List, std::int32_t& Value, bool& Relative) {
+  return !List.empty() && TakeFirstEntry(smf, List, Value, Relative);
 }
 
 }  // namespace
@@ -120,7 +127,7 @@ bool TakeSequenceEntry(TSmf& smf, std::vector<std::string>& List, std::int32_t& 
 // of ties runs in constant stack. A tied part that fails (a bad "%") fails
 // the whole length, so the note or rest is dropped as for any "%" failure.
 // A written 0 ends the length at once only as its first part.
-std::int32_t TSmf::ReadLength(const std::string& S, std::int32_t& At) {
+std::int32_t TSmf::ReadLength(TextRef S, std::int32_t& At) {
   std::int64_t total = 0;
   bool first = true;
   for (;;) {
@@ -144,7 +151,7 @@ std::int32_t TSmf::ReadLength(const std::string& S, std::int32_t& At) {
 
 // A missing "n" number fails at once, before any accidentals: "n+" is not
 // note 0 but an error, and the "+" is compiled as a command of its own.
-std::int32_t TSmf::ReadNoteNumber(const std::string& S, std::int32_t& At) {
+std::int32_t TSmf::ReadNoteNumber(TextRef S, std::int32_t& At) {
   const int c = CharAt(S, At);
   std::int64_t number;
   if (c == 'n') {
@@ -175,7 +182,7 @@ std::int32_t TSmf::ReadNoteNumber(const std::string& S, std::int32_t& At) {
   return ClampTo(number, INT32_MIN, INT32_MAX);
 }
 
-std::int32_t TSmf::ReadNoteParams(const std::string& S, std::int32_t& At) {
+std::int32_t TSmf::ReadNoteParams(TextRef S, std::int32_t& At) {
   TrackState& t = Track();
   if (CharAt(S, At) != ',') {
     // The velocity step; with mode 1 it changes sign once the stepped
@@ -202,7 +209,7 @@ std::int32_t TSmf::ReadNoteParams(const std::string& S, std::int32_t& At) {
 // crescendo, or with mode 1 a sweep); the one-note changes of the sequences
 // and of the per-note parameters are undone after the note.
 void TSmf::NoteCommand() {
-  const std::string letter(1, static_cast<char>(CharAt(Line, Col)));
+  const auto letter = static_cast<char>(CharAt(Line, Col));
   const std::int32_t number = ReadNoteNumber(Line, Col);
   if (number == -1) {
     ReportError(5, "ノートナンバー指定");
@@ -240,7 +247,7 @@ void TSmf::NoteCommand() {
 
   const std::int32_t step = CharAt(Line, Col) == ',' ? 0 : t.VelStep;  // applied only without parameters
   if (ReadNoteParams(Line, Col) == -1) {
-    ReportError(4, letter);
+    ReportError(4, std::string(1, letter));
     restore(0);
     return;
   }

@@ -17,10 +17,11 @@ int HexValue(int c) {
 }
 
 // Decimal digits From..From+count-1; above 2147483647 the compile ends.
-std::int32_t DecimalValue(const std::string& Src, std::int32_t From, std::int32_t count) {
+std::int32_t DecimalValue(TextRef Src, std::int32_t From, std::int32_t count) {
+  const TextView text = Src.View();
   std::int64_t value = 0;
   for (std::int32_t i = 0; i < count; ++i) {
-    value = value * 10 + (CharAt(Src, From + i) - '0');
+    value = value * 10 + (text.At(From + i) - '0');
     if (value > INT32_MAX) throw CompileFailure("数値が大きすぎます: " + Src.substr(From - 1, count));
   }
   return static_cast<std::int32_t>(value);
@@ -28,11 +29,12 @@ std::int32_t DecimalValue(const std::string& Src, std::int32_t From, std::int32_
 
 // Hexadecimal digits as a 32-bit two's complement value; more than eight
 // significant digits end the compile.
-std::int32_t HexadecimalValue(const std::string& Src, std::int32_t From, std::int32_t count) {
+std::int32_t HexadecimalValue(TextRef Src, std::int32_t From, std::int32_t count) {
+  const TextView text = Src.View();
   std::uint32_t value = 0;
   int significant = 0;
   for (std::int32_t i = 0; i < count; ++i) {
-    const int digit = HexValue(CharAt(Src, From + i));
+    const int digit = HexValue(text.At(From + i));
     if (significant > 0 || digit != 0) ++significant;
     if (significant > 8) throw CompileFailure("数値が大きすぎます: $" + Src.substr(From - 1, count));
     value = (value << 4) | static_cast<std::uint32_t>(digit);
@@ -40,14 +42,17 @@ std::int32_t HexadecimalValue(const std::string& Src, std::int32_t From, std::in
   return static_cast<std::int32_t>(value);
 }
 
-std::int32_t CountWhile(const std::string& Src, std::int32_t From, bool (*test)(int)) {
+template <class Test>
+std::int32_t CountWhile(TextRef Src, std::int32_t From, Test test) {
+  const TextView text = Src.View();
   std::int32_t n = 0;
-  while (test(CharAt(Src, From + n))) ++n;
+  while (test(text.At(From + n))) ++n;
   return n;
 }
 
-void SkipBlanks(const std::string& Src, std::int32_t& At) {
-  while (CharAt(Src, At) == ' ') ++At;
+void SkipBlanks(TextRef Src, std::int32_t& At) {
+  const TextView text = Src.View();
+  while (text.At(At) == ' ') ++At;
 }
 
 constexpr std::int32_t MaxArgCount = ArgSlots - 1;
@@ -57,10 +62,23 @@ constexpr std::int32_t MaxArgCount = ArgSlots - 1;
 // A chain of "~" is resolved from the innermost index outward, iteratively,
 // so a long run of tildes cannot exhaust the stack. Each failing level reports
 // error 4 "~" as the recursive definition does, until the compile is stopped.
-std::int32_t TSmf::ReadNumber(const std::string& Src, std::int32_t From, std::int32_t& Len) {
+std::int32_t TSmf::ReadNumber(TextRef Src, std::int32_t From, std::int32_t& Len) {
   std::int32_t tildes = 0;
   while (CharAt(Src, From + tildes) == '~') ++tildes;
   const std::int32_t at = From + tildes;
+  if (tildes == 0 && IsDigit(CharAt(Src, at))) {
+    // Most numbers are a few plain digits: read them in one pass. One that
+    // does not fit is read again below, where the compile ends.
+    const TextView text = Src.View();
+    std::int32_t value = 0;
+    std::int32_t n = 0;
+    for (int c = text.At(at); IsDigit(c) && value <= (INT32_MAX - 9) / 10; c = text.At(at + ++n))
+      value = value * 10 + (c - '0');
+    if (!IsDigit(text.At(at + n))) {
+      Len = n;
+      return value;
+    }
+  }
   std::int32_t value;
   std::int32_t length;
   if (CharAt(Src, at) == '$') {
@@ -91,7 +109,7 @@ std::int32_t TSmf::ReadNumber(const std::string& Src, std::int32_t From, std::in
   return value;
 }
 
-std::int32_t TSmf::ReadValue(const std::string& Src, std::int32_t& At, std::int32_t& Status) {
+std::int32_t TSmf::ReadValue(TextRef Src, std::int32_t& At, std::int32_t& Status) {
   Status = 0;
   auto readVariable = [&]() -> std::int32_t {
     ++At;
@@ -144,7 +162,7 @@ std::int32_t TSmf::ReadValue(const std::string& Src, std::int32_t& At, std::int3
 
 // Arguments past the 127th are read to the closing parenthesis and dropped,
 // with one error 4, so that no write lands outside Args.
-void TSmf::ReadArgs(const std::string& Src, std::int32_t& At) {
+void TSmf::ReadArgs(TextRef Src, std::int32_t& At) {
   ArgCount = 0;
   Args[0].clear();
   bool inQuote = false;
@@ -208,7 +226,7 @@ void TSmf::ReadArgs(const std::string& Src, std::int32_t& At) {
 
 // A tenth error inside a value stops the compile and replaces Line, which Src
 // usually is: the list then ends with no arguments and Src is not read again.
-void TSmf::ReadEqArgs(const std::string& Src, std::int32_t& At) {
+void TSmf::ReadEqArgs(TextRef Src, std::int32_t& At) {
   if (CharAt(Src, At) == '=') ++At;
   SkipBlanks(Src, At);
   ArgCount = 0;

@@ -11,7 +11,7 @@ namespace {
 // Column of the backslash that started the system command whose number ends
 // just before Col. A command number (digits, "$" and hex digits, "~" chains)
 // holds no backslash, so the last one before Col is it.
-std::int32_t CommandStart(const std::string& Line, std::int32_t Col) {
+std::int32_t CommandStart(const LineBuffer& Line, std::int32_t Col) {
   for (std::int32_t c = std::min<std::int32_t>(Col - 1, static_cast<std::int32_t>(Line.size())); c >= 1; --c)
     if (CharAt(Line, c) == '\\') return c;
   return Col;

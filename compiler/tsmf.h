@@ -5,13 +5,16 @@
 // leaves Col on the first character it did not consume.
 
 #include <array>
+#include <cmath>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "compiler/line_buffer.h"
 #include "compiler/tivent.h"
 #include "compiler/tmacro.h"
 
@@ -33,13 +36,6 @@ class CompileFailure : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Character of S at 1-based position Pos as 0..255, or -1 past either end
-// (the "empty string" every scanner stops at).
-inline int CharAt(const std::string& S, std::int32_t Pos) {
-  if (Pos < 1 || static_cast<std::size_t>(Pos) > S.size()) return -1;
-  return static_cast<unsigned char>(S[static_cast<std::size_t>(Pos) - 1]);
-}
-
 // 32-bit two's complement wrap of a wider result: tick positions and lengths
 // near the int32 limit wrap instead of overflowing.
 inline std::int32_t Wrap32(std::int64_t v) {
@@ -50,7 +46,12 @@ inline std::int32_t Wrap32(std::int64_t v) {
 std::string StripQuotes(const std::string& Src);
 
 // Rounds half to even, the rounding of every tick computation from note values.
-std::int32_t RoundTicks(double value);
+inline std::int32_t RoundTicks(double value) {
+  const double r = std::nearbyint(value);  // default rounding mode: half to even
+  if (!(r >= -2147483648.0)) return INT32_MIN;
+  if (r > 2147483647.0) return INT32_MAX;
+  return static_cast<std::int32_t>(r);
+}
 
 struct TrackState {
   std::int32_t Channel = 0;        // MIDI channel 0..15
@@ -70,9 +71,10 @@ struct TrackState {
   std::int32_t DValue = 0;         // last data-entry value (controller 6)
   std::int32_t Pan = 64;           // last P value (controller 10)
   std::int32_t StrumStep = 0;      // ticks between the starts of chord notes
-  std::vector<std::string> RvList; // velocity sequence, one entry per note
-  std::vector<std::string> RqList; // gate sequence, one entry per note
-  std::vector<std::string> RnList; // note-on timing offsets, one entry per note
+  // Per-note sequences, one entry taken per note (from the front, so a deque).
+  std::deque<std::string> RvList;  // velocities
+  std::deque<std::string> RqList;  // gates
+  std::deque<std::string> RnList;  // note-on timing offsets
 };
 
 struct LoopRecord {
@@ -95,7 +97,7 @@ class TSmf {
   std::int32_t Timebase = 96;                       // ticks per quarter note; SMF division
   std::int32_t Col = 1;                             // 1-based position in Line
   std::array<std::int32_t, TrackCount> ptr{};       // each track's current time in ticks
-  std::string Line;                                 // the line being compiled
+  LineBuffer Line;                                  // the line being compiled
   std::array<TrackState, TrackCount> Tracks;        // per-track settings
   std::array<std::int32_t, VarCount> Vars{};        // ~0..~511; survive Reset
   std::int32_t CurTrack = 0;                        // track that note commands act on
@@ -138,6 +140,9 @@ class TSmf {
   std::int64_t MaxCompileSteps = 10'000'000;
   std::size_t MaxLineLength = 1'000'000;
   std::int64_t CompileSteps = 0;  // DoCommand calls in this compile
+  // The length a line may reach in this compile: MaxLineLength, or sixteen
+  // times the source for a song written on very long lines.
+  std::size_t LineLengthLimit = 1'000'000;
   // True while Lines[LineNo] holds Line as it stands, so that storing Line
   // back (at a loop jump, at the end of the line) can be skipped: on a long
   // line that copy would make every loop pass cost the whole line. Every
@@ -178,16 +183,16 @@ class TSmf {
   void StoreLineNow();
   // Leaving the line without storing it: settles an owed store.
   void SettleStoredLine();
-  // Reports error 5 and stops the compile when Line has grown past MaxLineLength.
+  // Reports error 5 and stops the compile when Line has grown past LineLengthLimit.
   bool LineTooLong();
   // Error 2 with the character at Col as detail, then steps over it.
   void Unhandled();
 
   // ---- readers (readers.cpp) ----
-  std::int32_t ReadNumber(const std::string& Src, std::int32_t From, std::int32_t& Len);
-  std::int32_t ReadValue(const std::string& Src, std::int32_t& At, std::int32_t& Status);
-  void ReadArgs(const std::string& Src, std::int32_t& At);
-  void ReadEqArgs(const std::string& Src, std::int32_t& At);
+  std::int32_t ReadNumber(TextRef Src, std::int32_t From, std::int32_t& Len);
+  std::int32_t ReadValue(TextRef Src, std::int32_t& At, std::int32_t& Status);
+  void ReadArgs(TextRef Src, std::int32_t& At);
+  void ReadEqArgs(TextRef Src, std::int32_t& At);
 
   // ---- SMF writer (smf_writer.cpp) ----
   void WriteSmf(const std::string& FileName);
@@ -214,9 +219,9 @@ class TSmf {
   // ---- notes, rests, ties and lengths (notes.cpp) ----
   void NoteCommand();
   void RestCommand();
-  std::int32_t ReadLength(const std::string& S, std::int32_t& At);
-  std::int32_t ReadNoteNumber(const std::string& S, std::int32_t& At);
-  std::int32_t ReadNoteParams(const std::string& S, std::int32_t& At);
+  std::int32_t ReadLength(TextRef S, std::int32_t& At);
+  std::int32_t ReadNoteNumber(TextRef S, std::int32_t& At);
+  std::int32_t ReadNoteParams(TextRef S, std::int32_t& At);
 
   // ---- octave, length, gate and velocity (note_settings.cpp) ----
   void LengthCommand();
@@ -238,7 +243,7 @@ class TSmf {
   void LoopCommand();
   void IfCommand();
   void SlashChord();
-  std::int32_t ReadSingleValue(const std::string& S, std::int32_t& At, std::int32_t& Status);
+  std::int32_t ReadSingleValue(TextRef S, std::int32_t& At, std::int32_t& Status);
 
   // ---- variables (variables.cpp) ----
   void VariableCommand();

@@ -8,7 +8,9 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libfluidsynth-dev fluidsynth timgm6mb-soundfont
+  # libfluidsynth-dev gives the headers; the programs open libfluidsynth3 at
+  # run time, so it is named on its own (nothing links it to remind us).
+  libfluidsynth-dev libfluidsynth3 fluidsynth timgm6mb-soundfont
   fonts-noto-cjk
   midicsv
 )

@@ -18,6 +18,18 @@ TEST(TextEncoding, Utf8StaysAndLosesItsByteOrderMark) {
   EXPECT_FALSE(vlm::IsValidUtf8("\xF4\x90\x80\x80"));  // beyond U+10FFFF
 }
 
+// ASCII is skipped in blocks: a bad byte or a character cut short must be
+// found wherever it falls against those blocks.
+TEST(TextEncoding, FaultsAreFoundAtEveryOffset) {
+  for (std::size_t before = 0; before < 20; ++before) {
+    const std::string pad(before, 'c');
+    EXPECT_TRUE(vlm::IsValidUtf8(pad + "音" + pad)) << before;
+    EXPECT_FALSE(vlm::IsValidUtf8(pad + "\x80" + pad)) << before;
+    EXPECT_FALSE(vlm::IsValidUtf8(pad + "\xE3\x81")) << before;
+    EXPECT_FALSE(vlm::IsValidUtf8(pad + "\xFF" + std::string(9, 'd'))) << before;
+  }
+}
+
 TEST(TextEncoding, Cp932IsDecodedTheWindowsWay) {
   // "基本音符" and "音域高" in code page 932.
   EXPECT_EQ(vlm::DecodeText("\x8a\xee\x96\x7b\x89\xb9\x95\x84=16"), "基本音符=16");

@@ -93,7 +93,7 @@ TEST(Driver, AbortedCompileStillWritesTheFile) {
   smf.Line = "x";
   smf.AbortCompile("stop");
   EXPECT_EQ(smf.Lines.size(), 3u);
-  EXPECT_EQ(smf.Line, " ");
+  EXPECT_EQ(smf.Line.str(), " ");
   EXPECT_EQ(smf.LineNo, 2);
 }
 

@@ -58,12 +58,12 @@ TEST_F(CoreTest, ExpansionWritesTheBracedNameIntoTheCompiledLine) {
 
   OnLine("BR=12");
   smf.ExpandMacro();
-  EXPECT_EQ(smf.Line, "{BR}\\2=0,0,12");
+  EXPECT_EQ(smf.Line.str(), "{BR}\\2=0,0,12");
   EXPECT_EQ(smf.Col, 5);  // on the first character of the value
 
   OnLine("ACV(0,127,1,0,1,0)");  // a curve word: its missing seventh point is dropped silently
   smf.ExpandMacro();
-  EXPECT_EQ(smf.Line, "{ACV}\\10(7,0,127,1,0,1,0,)");
+  EXPECT_EQ(smf.Line.str(), "{ACV}\\10(7,0,127,1,0,1,0,)");
   EXPECT_TRUE(Errors().empty());
 }
 
@@ -185,6 +185,25 @@ TEST_F(CoreTest, MacrosThatExpandIntoEachOtherLaterStopAtTheLineLimit) {
   EXPECT_EQ(smf.Lines.back(), " ");
 }
 
+// The bound on a line's length grows with the source: a song written as one
+// line far longer than MaxLineLength compiles, while a line that keeps
+// growing is still stopped, at sixteen times the source.
+TEST_F(CoreTest, TheLineLimitScalesWithALongSource) {
+  smf.MaxLineLength = 1000;
+  std::string song;
+  for (int bar = 0; bar < 300; ++bar) song += "ARP(c,e,g) d ";
+  Compile(song, {{"ARP", "?1 ?2 ?3"}});
+  EXPECT_TRUE(Errors().empty());
+  EXPECT_EQ(Ptr(), 300 * 4 * 96);
+  EXPECT_GT(smf.Lines[0].size(), smf.MaxLineLength);
+  EXPECT_EQ(smf.Lines[0].substr(0, 12), "{ARP}c e g d");
+
+  Compile(std::string(300, ' ') + "TICK", {{"TICK", "|TOCK"}, {"TOCK", "|TICK"}});
+  ASSERT_EQ(Errors().size(), 1u);
+  EXPECT_NE(Errors()[0].find("行が長すぎるので"), std::string::npos);
+  EXPECT_LE(smf.LineLengthLimit, 16u * 305);
+}
+
 TEST_F(CoreTest, RecursionInsideAnArgumentStopsWithAnErrorLine) {
   Compile("KEEP(PING)", {{"KEEP", "|?1|"}, {"PING", "PONG"}, {"PONG", "PING"}});
   ASSERT_EQ(Errors().size(), 1u);
@@ -268,7 +287,7 @@ TEST_F(Definitions, QuotedValueOverSeveralLines) {
   EXPECT_TRUE(Errors().empty());
   EXPECT_EQ(smf.Macros.Find("LONG"), "abcdef");  // line breaks disappear
   EXPECT_EQ(smf.LineNo, 2);
-  EXPECT_EQ(smf.Line, "ef\"  )r");
+  EXPECT_EQ(smf.Line.str(), "ef\"  )r");
   EXPECT_EQ(smf.Line.substr(static_cast<std::size_t>(smf.Col - 1)), "r");
   EXPECT_EQ(smf.Lines[0], "x _m(LONG,\"ab");
 }
@@ -321,7 +340,7 @@ TEST_F(Definitions, UnclosedQuotedValueRestoresTheLine) {
   EXPECT_EQ(Errors().size(), 1u);
   EXPECT_EQ(Errors()[0], "err(1)\"_m(OPEN\":文法のエラー\"> _tr<0> ptr=0<0>小節目");
   EXPECT_EQ(smf.LineNo, 1);
-  EXPECT_EQ(smf.Line, "_m(OPEN,\"ab");
+  EXPECT_EQ(smf.Line.str(), "_m(OPEN,\"ab");
   EXPECT_EQ(smf.Col, static_cast<std::int32_t>(smf.Line.size()) + 1);
   EXPECT_EQ(smf.Macros.Find("OPEN"), "");
 }

@@ -69,7 +69,7 @@ TEST(ReadLength, NoteValuesDotsTiesAndBars) {
   vlm::TSmf smf;
   for (const auto& c : cases) {
     std::int32_t at = 1;
-    EXPECT_EQ(smf.ReadLength(c.text, at), c.ticks) << c.text;
+    EXPECT_EQ(smf.ReadLength(std::string(c.text), at), c.ticks) << c.text;
     EXPECT_EQ(at, c.end) << c.text;
   }
 }
@@ -81,7 +81,7 @@ TEST(ReadLength, FailuresAreReportedOnce) {
   for (const char* text : {"%", "%0", "4^%0", "~5"}) {
     messages.clear();
     std::int32_t at = 1;
-    EXPECT_EQ(smf.ReadLength(text, at), -1) << text;
+    EXPECT_EQ(smf.ReadLength(std::string(text), at), -1) << text;
     EXPECT_EQ(messages.size(), 1u) << text;
   }
   EXPECT_NE(messages[0].find("\"音長\""), std::string::npos);
@@ -91,11 +91,11 @@ TEST(ReadLength, SaturatesAtTheInt32Limit) {
   vlm::TSmf smf;
   for (const char* text : {"%2147483647.", "%2147483647^%2147483647", "%2147483600^^^"}) {
     std::int32_t at = 1;
-    EXPECT_EQ(smf.ReadLength(text, at), INT32_MAX) << text;
+    EXPECT_EQ(smf.ReadLength(std::string(text), at), INT32_MAX) << text;
   }
   smf.Tracks[0].Length = INT32_MAX;
   std::int32_t at = 1;
-  EXPECT_EQ(smf.ReadLength("^^..", at), INT32_MAX);
+  EXPECT_EQ(smf.ReadLength(std::string("^^.."), at), INT32_MAX);
 }
 
 // ---- notes and their events ----

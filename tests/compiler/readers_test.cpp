@@ -69,23 +69,23 @@ TEST_F(Readers, LongTildeChainsNeitherRecurseNorFlood) {
 
 TEST_F(Readers, SignedValues) {
   std::int32_t at = 1, status = 9;
-  EXPECT_EQ(smf.ReadValue("-12", at, status), -12);
+  EXPECT_EQ(smf.ReadValue(std::string("-12"), at, status), -12);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(at, 4);
   at = 1;
-  EXPECT_EQ(smf.ReadValue("+12", at, status), 12);
+  EXPECT_EQ(smf.ReadValue(std::string("+12"), at, status), 12);
   at = 1;
-  EXPECT_EQ(smf.ReadValue("-$10", at, status), -16);
+  EXPECT_EQ(smf.ReadValue(std::string("-$10"), at, status), -16);
   at = 1;
-  EXPECT_EQ(smf.ReadValue("-", at, status), 0);
+  EXPECT_EQ(smf.ReadValue(std::string("-"), at, status), 0);
   EXPECT_EQ(status, -1);
   EXPECT_EQ(at, 2);
   smf.Vars[2] = 7;
   at = 1;
-  EXPECT_EQ(smf.ReadValue("-~2", at, status), 7);  // the sign does not negate a variable
+  EXPECT_EQ(smf.ReadValue(std::string("-~2"), at, status), 7);  // the sign does not negate a variable
   EXPECT_EQ(at, 4);
   at = 1;
-  EXPECT_EQ(smf.ReadValue("~999", at, status), 0);
+  EXPECT_EQ(smf.ReadValue(std::string("~999"), at, status), 0);
   EXPECT_EQ(status, -1);
 }
 
@@ -129,7 +129,7 @@ TEST_F(Readers, EqualsLists) {
   EXPECT_EQ(ArgsOf("=,5", at), (std::vector<std::string>{"", "5"}));
   EXPECT_EQ(ArgsOf("=x", at), (std::vector<std::string>{}));
   at = 1;
-  smf.ReadEqArgs("65,127", at);
+  smf.ReadEqArgs(std::string("65,127"), at);
   EXPECT_EQ(smf.ArgCount, 2);
   EXPECT_EQ(smf.Args[1], "127");
 }

@@ -162,7 +162,7 @@ TEST_F(SystemCommands, SequencesAndGhostNotes) {
   Compile("RV(1,2) RQ(3) RN(4,5,6) RV_CLEAR RQ_CLEAR");
   EXPECT_TRUE(smf.Tracks[0].RvList.empty());
   EXPECT_TRUE(smf.Tracks[0].RqList.empty());
-  EXPECT_EQ(smf.Tracks[0].RnList, (Texts{"4", "5", "6"}));
+  EXPECT_EQ(Texts(smf.Tracks[0].RnList.begin(), smf.Tracks[0].RnList.end()), (Texts{"4", "5", "6"}));
   Compile("RN(1) RN_CLEAR");
   EXPECT_TRUE(smf.Tracks[0].RnList.empty());
 
@@ -266,7 +266,7 @@ TEST_F(SystemCommands, DivisionWrittenWithAnyNumberForm) {
 TEST_F(SystemCommands, GlideGeneratesABendCurveText) {
   OnLine("\\39(4,c,g)x");
   smf.SystemCommand();
-  EXPECT_EQ(smf.Line,
+  EXPECT_EQ(smf.Line.str(),
             "~502=o~505=nno(c)~504=nno(g)"
             "~503=~504-~505IF(~503<0,~503*-1)IF(~503>24,~503=24)BR(~503)IF(~505>~504,~503=0,~503=127)"
             "ACB(64,~503,4,0,1,0)n~505,4"
