@@ -3,38 +3,113 @@
 // stamped with an absolute tick time that may be negative.
 
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <vector>
 
 namespace vlm {
 
+// The body of one event, four bytes. Events of up to three bytes (notes,
+// controllers, program changes, bends) are held in it; longer ones (tempo,
+// exclusive messages, texts) live in the store's byte stream, and the body
+// holds their number among those.
 struct TiventRec {
-  std::int32_t Time;  // absolute ticks; negative before the start of the piece
-  std::int32_t Pos;   // offset of the first byte in Stream
-  std::int32_t Len;   // number of bytes
+  static constexpr std::int32_t InlineBytes = 3;  // longest event held in Bytes
+  static constexpr std::uint8_t Outside = 0xFF;   // Len of an event kept in the stream
+
+  std::uint8_t Len;                 // bytes of an event held here (0..InlineBytes), or Outside
+  std::uint8_t Bytes[InlineBytes];  // the event; for one kept outside, its number (24 bits, low byte first)
 };
 
 class Tivent {
  public:
-  static constexpr std::int32_t MaxEventBytes = 256;  // the SMF writer's buffer size
+  static constexpr std::int32_t MaxEventBytes = 256;         // longest event; GetEvent's buffer size
+  static constexpr std::int32_t MaxOutsideEvents = 1 << 24;  // most events longer than InlineBytes
 
-  // Appends one event. Out of memory, or an event longer than MaxEventBytes,
+  // Appends one event. Out of memory, an event longer than MaxEventBytes, a
+  // store past 2 GiB of event bytes or past MaxOutsideEvents long events
   // beeps and shows "Tivent write error! Out Of Memory"; the event is dropped.
-  void Add(std::int32_t Time, const std::uint8_t* Data, std::int32_t Len);
+  void Add(std::int32_t Time, const std::uint8_t* Data, std::int32_t Len) {
+    // A short event with room in the last chunk.
+    if (static_cast<std::uint32_t>(Len) <= TiventRec::InlineBytes && TailFree > 0 &&
+        ByteTotal + Len <= INT32_MAX) {
+      *TailTime++ = Time;
+      TiventRec& rec = *TailRec++;
+      --TailFree;
+      rec.Len = static_cast<std::uint8_t>(Len);
+      for (std::int32_t k = 0; k < Len; ++k) rec.Bytes[k] = Data[k];
+      ByteTotal += Len;
+      ++Total;
+    } else {
+      AddSlowly(Time, Data, Len);
+    }
+  }
 
   // Copies event Index (current order) into Buffer (MaxEventBytes long).
   void GetEvent(std::int32_t Index, std::int32_t& Time, std::uint8_t* Buffer,
                 std::int32_t& Len) const;
 
-  // Unstable quicksort by Time; its order of equal times is part of the file format.
+  // Unstable quicksort by Time; its order of equal times is part of the file
+  // format. The events themselves are put in the new order; later ones are
+  // added after them.
   void Sort();
-  std::int32_t Count() const { return static_cast<std::int32_t>(Items.size()); }
+  // Sorts each store in turn, sharing one working buffer.
+  static void SortAll(std::span<Tivent> Stores);
+  std::int32_t Count() const { return Total; }
   // Bytes of all events together (for sizing the file buffer).
-  std::size_t ByteCount() const { return Stream.size(); }
+  std::size_t ByteCount() const { return static_cast<std::size_t>(ByteTotal); }
   void Clear();
 
+  // Calls Visit(time, record) for every event in the current order. Read the
+  // event with EventBytes and EventLength.
+  template <class Visitor>
+  void ForEachEvent(Visitor&& Visit) const {
+    for (std::int32_t first = 0; first < Total; first += ChunkRecords) {
+      const Chunk& chunk = ChunkOf(first);
+      const std::int32_t count = Total - first < ChunkRecords ? Total - first : ChunkRecords;
+      for (std::int32_t k = 0; k < count; ++k) Visit(chunk.Times[k], chunk.Records[k]);
+    }
+  }
+
+  // The bytes and the number of bytes of an event of this store.
+  const std::uint8_t* EventBytes(const TiventRec& Rec) const {
+    if (Rec.Len != TiventRec::Outside) return Rec.Bytes;
+    return Stream.data() + OutsideStarts[OutsideNumber(Rec)];
+  }
+  std::int32_t EventLength(const TiventRec& Rec) const {
+    if (Rec.Len != TiventRec::Outside) return Rec.Len;
+    const std::size_t number = OutsideNumber(Rec);
+    const std::size_t end =
+        number + 1 < OutsideStarts.size() ? static_cast<std::size_t>(OutsideStarts[number + 1]) : Stream.size();
+    return static_cast<std::int32_t>(end - static_cast<std::size_t>(OutsideStarts[number]));
+  }
+
  private:
-  std::vector<std::uint8_t> Stream;  // event bytes back to back, in order of addition
-  std::vector<TiventRec> Items;      // one record per event; sorted by Sort
+  static constexpr int ChunkShift = 12;
+  static constexpr std::int32_t ChunkRecords = 1 << ChunkShift;  // events per chunk (32 KiB)
+
+  // Events live in fixed chunks, so that growing never copies them; times
+  // apart from bodies, so that the sort reads them as one block.
+  struct Chunk {
+    std::int32_t Times[ChunkRecords];  // absolute ticks; negative before the start of the piece
+    TiventRec Records[ChunkRecords];   // the events' bodies
+  };
+
+  static std::size_t OutsideNumber(const TiventRec& Rec) {
+    return Rec.Bytes[0] | static_cast<std::size_t>(Rec.Bytes[1]) << 8 | static_cast<std::size_t>(Rec.Bytes[2]) << 16;
+  }
+  const Chunk& ChunkOf(std::int32_t Index) const { return *Chunks[static_cast<std::size_t>(Index >> ChunkShift)]; }
+  Chunk& ChunkOf(std::int32_t Index) { return *Chunks[static_cast<std::size_t>(Index >> ChunkShift)]; }
+  void AddSlowly(std::int32_t Time, const std::uint8_t* Data, std::int32_t Len);
+
+  std::vector<std::unique_ptr<Chunk>> Chunks;
+  std::int32_t* TailTime = nullptr;      // next free time of the last chunk
+  TiventRec* TailRec = nullptr;          // next free record of the last chunk
+  std::int32_t TailFree = 0;             // free entries from the tail on
+  std::int32_t Total = 0;                // events stored
+  std::int64_t ByteTotal = 0;            // bytes of all events, inline ones included
+  std::vector<std::uint8_t> Stream;      // bytes of the events longer than InlineBytes, back to back
+  std::vector<std::int32_t> OutsideStarts;  // where each of them starts in Stream, by number
 };
 
 }  // namespace vlm

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 #include "tests/support/compile_harness.h"
@@ -79,6 +81,45 @@ TEST_F(SmfWriter, ChunksOnlyForTracksWithEventsAndTheTimebase) {
   const auto f = vlmtest::ParseSmf(bytes);
   ASSERT_TRUE(f.valid) << f.error;
   EXPECT_EQ(vlmtest::EventLines(f, 1), (std::vector<std::string>{"0: 91 02 02"}));
+}
+
+TEST_F(SmfWriter, DeltasOfEveryQuantityLength) {
+  const std::vector<std::int32_t> deltas = {0, 127, 128, 16383, 16384, 2097151, 2097152, 0x0FFFFFFF};
+  std::vector<std::string> expected;
+  std::int32_t time = 0;
+  for (const std::int32_t delta : deltas) {
+    time += delta;
+    Event(0, time, {0x90, 60, 1});
+    expected.push_back(std::to_string(time) + ": 90 3C 01");
+  }
+  const auto f = vlmtest::ParseSmf(Write());
+  ASSERT_TRUE(f.valid) << f.error;
+  EXPECT_EQ(vlmtest::EventLines(f, 0), expected);
+}
+
+// More events than the store keeps in one block, with exclusive messages and
+// tempo events (kept apart from the short ones) among the notes.
+TEST_F(SmfWriter, LongTrackWithLongEventsAmongShortOnes) {
+  std::vector<std::string> expected;
+  for (std::int32_t i = 0; i < 10000; ++i) {
+    const std::int32_t time = (9999 - i) * 2;  // added in reverse
+    if (i % 1000 == 0) {
+      Event(1, time, {0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7});
+      expected.push_back(std::to_string(time) + ": F0 7E 7F 09 01 F7");  // read back without its length
+    } else if (i % 7 == 0) {
+      Event(1, time, {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20});
+      expected.push_back(std::to_string(time) + ": FF 51 03 07 A1 20");
+    } else {
+      Event(1, time, {0xC0, static_cast<std::uint8_t>(i % 128)});
+      char line[32];
+      std::snprintf(line, sizeof line, "%d: C0 %02X", time, i % 128);
+      expected.push_back(line);
+    }
+  }
+  std::reverse(expected.begin(), expected.end());
+  const auto f = vlmtest::ParseSmf(Write());
+  ASSERT_TRUE(f.valid) << f.error;
+  EXPECT_EQ(vlmtest::EventLines(f, 0), expected);
 }
 
 TEST_F(SmfWriter, HugeTimesStayAValidFile) {

@@ -80,6 +80,68 @@ TEST(Tivent, LargeAndAdversarialInputsSortCorrectly) {
   for (std::size_t i = 0; i < times.size(); ++i) ASSERT_EQ(events[i].time, times[i]);
 }
 
+// The sort's steps written plainly, on positions: the order a store must
+// give its events, ties included.
+std::vector<int> StepOrder(const std::vector<std::int32_t>& times) {
+  std::vector<std::pair<std::int32_t, int>> e;
+  for (std::size_t i = 0; i < times.size(); ++i) e.emplace_back(times[i], static_cast<int>(i));
+  auto ordering = [](std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
+  };
+  std::vector<std::pair<int, int>> pending{{0, static_cast<int>(e.size()) - 1}};
+  while (!pending.empty()) {
+    auto [L, R] = pending.back();
+    pending.pop_back();
+    for (;;) {
+      int I = L, J = R;
+      const std::int32_t p = e[static_cast<std::size_t>((L + R) / 2)].first;
+      do {
+        while (I < R && ordering(e[static_cast<std::size_t>(I)].first, p) < 0) ++I;
+        while (J > L && ordering(e[static_cast<std::size_t>(J)].first, p) > 0) --J;
+        if (I <= J) std::swap(e[static_cast<std::size_t>(I++)], e[static_cast<std::size_t>(J--)]);
+      } while (I <= J);
+      if (L < J) pending.emplace_back(L, J);
+      L = I;
+      if (I >= R) break;
+    }
+  }
+  std::vector<int> order;
+  for (const auto& [time, position] : e) order.push_back(position);
+  return order;
+}
+
+TEST(Tivent, EqualTimesEndWhereTheStepsPutThem) {
+  // Several chunks of events: nearly in order with chords and events placed
+  // a tick or two early (as songs give them), few distinct times, times at
+  // both ends of the 32-bit range, and a descending run.
+  std::uint32_t seed = 12345;
+  auto next = [&seed](std::uint32_t n) { return ((seed = seed * 1103515245u + 12345u) >> 8 & 0xFFFFu) % n; };
+  std::vector<std::vector<std::int32_t>> inputs(4);
+  for (int i = 0; i < 10000; ++i) inputs[0].push_back(i / 3 * 48 - static_cast<std::int32_t>(next(4)));
+  for (int i = 0; i < 5000; ++i) inputs[1].push_back(static_cast<std::int32_t>(next(8)));
+  for (int i = 0; i < 3000; ++i) {
+    const auto offset = static_cast<std::int32_t>(next(5));
+    inputs[2].push_back(next(2) ? INT32_MAX - offset : INT32_MIN + offset);
+  }
+  for (int i = 0; i < 3000; ++i) inputs[3].push_back(3000 - i / 2);
+  for (const auto& times : inputs) {
+    vlm::Tivent store;
+    for (std::size_t i = 0; i < times.size(); ++i) {
+      const std::uint8_t bytes[3] = {0x90, static_cast<std::uint8_t>(i & 0x7F), static_cast<std::uint8_t>(i >> 7)};
+      store.Add(times[i], bytes, 3);
+    }
+    store.Sort();
+    const auto events = ReadAll(store);
+    const auto expected = StepOrder(times);
+    ASSERT_EQ(events.size(), times.size());
+    for (std::size_t k = 0; k < events.size(); ++k) {
+      const int position = events[k].bytes[1] | events[k].bytes[2] << 7;
+      ASSERT_EQ(position, expected[k]) << "at " << k;
+      ASSERT_EQ(events[k].time, times[static_cast<std::size_t>(position)]);
+    }
+  }
+}
+
 class RecordingWarnings : public vlm::WarningSink {
  public:
   std::vector<std::string> shown;
@@ -98,6 +160,46 @@ TEST(Tivent, OversizedEventIsDroppedWithAWarning) {
   EXPECT_EQ(store.Count(), 0);
   EXPECT_EQ(warnings.beeps, 1);
   EXPECT_EQ(warnings.shown, (std::vector<std::string>{"Tivent write error! Out Of Memory"}));
+}
+
+// Events of every length up to the limit, short ones among long ones, keep
+// their bytes through a refused event, a sort, later additions and a clear.
+TEST(Tivent, EventsOfEveryLengthKeepTheirBytes) {
+  struct CaughtWarnings : RecordingWarnings {
+    CaughtWarnings() { vlm::SetWarningSink(this); }
+    ~CaughtWarnings() override { vlm::SetWarningSink(nullptr); }
+  } warnings;
+  vlm::Tivent store;
+  std::vector<Event> added;
+  auto add = [&](std::int32_t time, std::size_t length) {
+    std::vector<std::uint8_t> bytes(length);
+    for (std::size_t k = 0; k < length; ++k) bytes[k] = static_cast<std::uint8_t>(time * 7 + k);
+    store.Add(time, bytes.data(), static_cast<std::int32_t>(length));
+    if (length <= 256) added.push_back({time, bytes});
+  };
+  for (std::size_t length : {3, 6, 0, 2, 11, 300, 256, 1, 4, 3})
+    add(static_cast<std::int32_t>(100 - added.size() * 9), length);
+  store.Sort();
+  add(-1, 5);  // after a sort: appended at the end
+  add(200, 2);
+  std::vector<Event> expected = added;
+  std::sort(expected.begin(), expected.end() - 2, [](const Event& a, const Event& b) { return a.time < b.time; });
+  const auto events = ReadAll(store);
+  ASSERT_EQ(events.size(), expected.size());
+  for (std::size_t k = 0; k < events.size(); ++k) {
+    EXPECT_EQ(events[k].time, expected[k].time);
+    EXPECT_EQ(events[k].bytes, expected[k].bytes) << "event " << k;
+  }
+  store.Clear();
+  added.clear();
+  add(5, 9);
+  add(4, 3);
+  store.Sort();
+  EXPECT_EQ(warnings.beeps, 1);
+  const auto again = ReadAll(store);
+  ASSERT_EQ(again.size(), 2u);
+  EXPECT_EQ(again[0].bytes, added[1].bytes);
+  EXPECT_EQ(again[1].bytes, added[0].bytes);
 }
 
 }  // namespace

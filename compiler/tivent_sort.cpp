@@ -1,0 +1,166 @@
+#include "compiler/tivent_sort.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace vlm {
+
+namespace {
+
+// The steps, in order: set I = L, J = R and the pivot time P of the event at
+// (L + R) / 2; move I up past times before P and J down past times after P;
+// while I <= J swap the events at I and J, step both and scan again; then
+// sort L..J and go on with I..R.
+//
+// Two shortcuts make the same moves with less work: a range already in
+// strictly ascending order is left as it is (every partition of it would
+// stop both scans at the pivot and swap it with itself), and a scan over a
+// large range passes a whole block of 64 events at once when the block's
+// bounds show that it would pass each of them.
+class TimeQuicksort {
+ public:
+  TimeQuicksort(std::uint64_t* Words, std::int32_t Count);
+  void Run();
+
+ private:
+  static constexpr std::uint64_t LowHalf = 0xFFFFFFFFu;
+  static constexpr int BlockShift = 6;
+  static constexpr std::int32_t BlockSize = 1 << BlockShift;
+  static constexpr std::int32_t LargeRange = 4 * BlockSize;  // ranges scanned by blocks from this size on
+
+  // Times as stored in the words (offset by 2^31): unsigned order and
+  // differences are those of the times themselves.
+  std::uint32_t Time(std::int32_t k) const { return static_cast<std::uint32_t>(W[k] >> 32); }
+  static std::int32_t Ordering(std::uint32_t a, std::uint32_t b) { return static_cast<std::int32_t>(a - b); }
+
+  bool Ascending(std::int32_t L, std::int32_t R) const;
+  std::int32_t ScanUp(std::int32_t I, std::int32_t R, std::uint32_t P, bool ByBlocks) const;
+  std::int32_t ScanDown(std::int32_t J, std::int32_t L, std::uint32_t P, bool ByBlocks) const;
+  void Swap(std::int32_t I, std::int32_t J, bool ByBlocks);
+
+  std::uint64_t* W;                   // the events
+  std::int32_t N;                     // how many
+  // True when all times lie within a span under the wrap: then the wrapped
+  // difference orders them as plain comparison does, which both the word
+  // comparisons and the block bounds rely on. So it is in any real piece.
+  bool Plain = false;
+  std::vector<std::uint64_t> BlockMax;  // per block: no word in it is greater; empty when not used
+  std::vector<std::uint64_t> BlockMin;  // per block: no word in it is smaller
+};
+
+TimeQuicksort::TimeQuicksort(std::uint64_t* Words, std::int32_t Count) : W(Words), N(Count) {
+  const auto blocks = static_cast<std::size_t>((N + BlockSize - 1) >> BlockShift);
+  BlockMax.resize(blocks);
+  BlockMin.resize(blocks);
+  for (std::int32_t b = 0, first = 0; first < N; ++b, first += BlockSize) {
+    std::uint64_t low = W[first], high = W[first];
+    for (std::int32_t k = first; k < std::min(N, first + BlockSize); ++k) {
+      low = std::min(low, W[k]);
+      high = std::max(high, W[k]);
+    }
+    BlockMin[static_cast<std::size_t>(b)] = low;
+    BlockMax[static_cast<std::size_t>(b)] = high;
+  }
+  const std::uint64_t lowest = *std::min_element(BlockMin.begin(), BlockMin.end());
+  const std::uint64_t highest = *std::max_element(BlockMax.begin(), BlockMax.end());
+  Plain = (highest >> 32) - (lowest >> 32) <= static_cast<std::uint64_t>(INT32_MAX);
+  if (!Plain || N < LargeRange) {
+    BlockMax.clear();
+    BlockMin.clear();
+  }
+}
+
+// Strictly ascending, and spanning less than the wrap.
+bool TimeQuicksort::Ascending(std::int32_t L, std::int32_t R) const {
+  if (static_cast<std::int64_t>(Time(R)) - Time(L) > INT32_MAX) return false;
+  for (std::int32_t k = L; k < R; ++k)
+    if (Time(k) >= Time(k + 1)) return false;
+  return true;
+}
+
+// The bounds I < R and J > L only matter for times whose differences wrap
+// around; within a plain span an event of the pivot's time stops each scan.
+std::int32_t TimeQuicksort::ScanUp(std::int32_t I, std::int32_t R, std::uint32_t P, bool ByBlocks) const {
+  if (!Plain) {
+    while (I < R && Ordering(Time(I), P) < 0) ++I;
+    return I;
+  }
+  const std::uint64_t below = static_cast<std::uint64_t>(P) << 32;  // words of times before P
+  if (!ByBlocks) {
+    while (I < R && W[I] < below) ++I;
+    return I;
+  }
+  while (I < R && W[I] < below) {
+    ++I;
+    if ((I & (BlockSize - 1)) == 0)
+      while (I + BlockSize <= R && BlockMax[static_cast<std::size_t>(I >> BlockShift)] < below) I += BlockSize;
+  }
+  return I;
+}
+
+std::int32_t TimeQuicksort::ScanDown(std::int32_t J, std::int32_t L, std::uint32_t P, bool ByBlocks) const {
+  if (!Plain) {
+    while (J > L && Ordering(Time(J), P) > 0) --J;
+    return J;
+  }
+  const std::uint64_t above = static_cast<std::uint64_t>(P) << 32 | LowHalf;  // words of times after P
+  if (!ByBlocks) {
+    while (J > L && W[J] > above) --J;
+    return J;
+  }
+  while (J > L && W[J] > above) {
+    --J;
+    if (((J + 1) & (BlockSize - 1)) == 0)
+      while (J - BlockSize >= L && BlockMin[static_cast<std::size_t>(J >> BlockShift)] > above) J -= BlockSize;
+  }
+  return J;
+}
+
+// The bounds of the two blocks widen to take the words they receive; they
+// may grow loose, never wrong. A range too small for block scans needs no
+// widening: every range scanned later lies inside it (smaller still) or
+// apart from it, and a block is only passed when wholly inside the range.
+void TimeQuicksort::Swap(std::int32_t I, std::int32_t J, bool ByBlocks) {
+  if (ByBlocks) {
+    const auto i = static_cast<std::size_t>(I >> BlockShift), j = static_cast<std::size_t>(J >> BlockShift);
+    BlockMax[i] = std::max(BlockMax[i], W[J]);
+    BlockMin[i] = std::min(BlockMin[i], W[J]);
+    BlockMax[j] = std::max(BlockMax[j], W[I]);
+    BlockMin[j] = std::min(BlockMin[j], W[I]);
+  }
+  std::swap(W[I], W[J]);
+}
+
+// The left part is deferred on an explicit stack instead of a recursive
+// call: the ranges are disjoint, so the result is the same, and no input can
+// exhaust the call stack.
+void TimeQuicksort::Run() {
+  std::vector<std::pair<std::int32_t, std::int32_t>> pending{{0, N - 1}};
+  while (!pending.empty()) {
+    auto [L, R] = pending.back();
+    pending.pop_back();
+    while (!Ascending(L, R)) {
+      const bool byBlocks = !BlockMax.empty() && R - L >= LargeRange;
+      const std::uint32_t P = Time((L + R) / 2);
+      std::int32_t I = L, J = R;
+      do {
+        I = ScanUp(I, R, P, byBlocks);
+        J = ScanDown(J, L, P, byBlocks);
+        if (I <= J) Swap(I++, J--, byBlocks);
+      } while (I <= J);
+      if (L < J) pending.emplace_back(L, J);
+      L = I;
+      if (I >= R) break;
+    }
+  }
+}
+
+}  // namespace
+
+void QuicksortByTime(std::uint64_t* Words, std::int32_t Count) {
+  if (Count > 0) TimeQuicksort(Words, Count).Run();
+}
+
+}  // namespace vlm
