@@ -1,11 +1,16 @@
 #include "compiler/tivent.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <new>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "common/warning.h"
 #include "compiler/tivent_sort.h"
@@ -76,33 +81,89 @@ void Tivent::GetEvent(std::int32_t Index, std::int32_t& Time, std::uint8_t* Buff
 
 void Tivent::Sort() { SortAll(std::span<Tivent>(this, 1)); }
 
-// Each store's events are copied out as sort words, sorted, and copied back.
-void Tivent::SortAll(std::span<Tivent> Stores) {
-  std::int32_t most = 0;
-  for (const Tivent& store : Stores) most = std::max(most, store.Total);
-  if (most == 0) return;
-  const auto words = std::make_unique_for_overwrite<std::uint64_t[]>(static_cast<std::size_t>(most));
-  for (Tivent& store : Stores) {
-    for (std::int32_t first = 0; first < store.Total; first += ChunkRecords) {
-      const Chunk& chunk = store.ChunkOf(first);
-      const std::int32_t count = std::min(ChunkRecords, store.Total - first);
-      for (std::int32_t k = 0; k < count; ++k) {
-        std::uint32_t body;
-        std::memcpy(&body, &chunk.Records[k], sizeof body);
-        words[first + k] = SortWord(chunk.Times[k], body);
-      }
-    }
-    QuicksortByTime(words.get(), store.Total);
-    for (std::int32_t first = 0; first < store.Total; first += ChunkRecords) {
-      Chunk& chunk = store.ChunkOf(first);
-      const std::int32_t count = std::min(ChunkRecords, store.Total - first);
-      for (std::int32_t k = 0; k < count; ++k) {
-        const auto body = static_cast<std::uint32_t>(words[first + k]);
-        chunk.Times[k] = SortWordTime(words[first + k]);
-        std::memcpy(&chunk.Records[k], &body, sizeof body);
-      }
+// The store's events are copied out as sort words into Words (room for all
+// of them), sorted, and copied back.
+void Tivent::SortInto(std::uint64_t* Words) {
+  for (std::int32_t first = 0; first < Total; first += ChunkRecords) {
+    const Chunk& chunk = ChunkOf(first);
+    const std::int32_t count = std::min(ChunkRecords, Total - first);
+    for (std::int32_t k = 0; k < count; ++k) {
+      std::uint32_t body;
+      std::memcpy(&body, &chunk.Records[k], sizeof body);
+      Words[first + k] = SortWord(chunk.Times[k], body);
     }
   }
+  QuicksortByTime(Words, Total);
+  for (std::int32_t first = 0; first < Total; first += ChunkRecords) {
+    Chunk& chunk = ChunkOf(first);
+    const std::int32_t count = std::min(ChunkRecords, Total - first);
+    for (std::int32_t k = 0; k < count; ++k) {
+      const auto body = static_cast<std::uint32_t>(Words[first + k]);
+      chunk.Times[k] = SortWordTime(Words[first + k]);
+      std::memcpy(&chunk.Records[k], &body, sizeof body);
+    }
+  }
+}
+
+namespace {
+
+// Sorts each store of a share with one buffer, as large as its largest store.
+void SortShare(const std::vector<Tivent*>& Share) {
+  std::int32_t most = 0;
+  for (const Tivent* store : Share) most = std::max(most, store->Count());
+  if (most == 0) return;
+  const auto words = std::make_unique_for_overwrite<std::uint64_t[]>(static_cast<std::size_t>(most));
+  for (Tivent* store : Share) store->SortInto(words.get());
+}
+
+}  // namespace
+
+// Stores sort independently of each other. A large song's are split into
+// two shares of about equal size (largest first, each to the lighter share),
+// and a second thread sorts one of them; the result is the same either way.
+void Tivent::SortAll(std::span<Tivent> Stores) {
+  constexpr std::int64_t ShareFrom = 1 << 16;  // fewer events are not worth a thread
+  std::vector<Tivent*> order;
+  std::int64_t total = 0;
+  for (Tivent& store : Stores) {
+    if (store.Total == 0) continue;
+    order.push_back(&store);
+    total += store.Total;
+  }
+  if (total < ShareFrom || order.size() < 2 || std::thread::hardware_concurrency() < 2) {
+    SortShare(order);
+    return;
+  }
+  std::stable_sort(order.begin(), order.end(),
+                   [](const Tivent* a, const Tivent* b) { return a->Total > b->Total; });
+  std::array<std::vector<Tivent*>, 2> shares;
+  std::array<std::int64_t, 2> loads{};
+  for (Tivent* store : order) {
+    const std::size_t lighter = loads[0] <= loads[1] ? 0 : 1;
+    shares[lighter].push_back(store);
+    loads[lighter] += store->Total;
+  }
+  std::exception_ptr failure;
+  std::thread helper;
+  try {
+    helper = std::thread([&shares, &failure] {
+      try {
+        SortShare(shares[1]);
+      } catch (...) {
+        failure = std::current_exception();
+      }
+    });
+  } catch (const std::system_error&) {
+    SortShare(shares[1]);  // no thread to be had: sort it here
+  }
+  try {
+    SortShare(shares[0]);
+  } catch (...) {
+    if (helper.joinable()) helper.join();
+    throw;
+  }
+  if (helper.joinable()) helper.join();
+  if (failure) std::rethrow_exception(failure);
 }
 
 void Tivent::Clear() {

@@ -53,8 +53,10 @@ class Tivent {
   // format. The events themselves are put in the new order; later ones are
   // added after them.
   void Sort();
-  // Sorts each store in turn, sharing one working buffer.
+  // Sorts every store; a large song's on two threads.
   static void SortAll(std::span<Tivent> Stores);
+  // Sorts this store using Words, room for Count() sort words.
+  void SortInto(std::uint64_t* Words);
   std::int32_t Count() const { return Total; }
   // Bytes of all events together (for sizing the file buffer).
   std::size_t ByteCount() const { return static_cast<std::size_t>(ByteTotal); }

@@ -142,6 +142,35 @@ TEST(Tivent, EqualTimesEndWhereTheStepsPutThem) {
   }
 }
 
+// A song's worth of stores is sorted on two threads: every store must come
+// out as sorting it alone does, whichever share it fell into.
+TEST(Tivent, SortingAllStoresAtOnceMatchesEachAlone) {
+  std::uint32_t seed = 99;
+  auto next = [&seed](std::uint32_t n) { return ((seed = seed * 1103515245u + 12345u) >> 8 & 0xFFFFu) % n; };
+  const std::vector<int> sizes = {30000, 0, 25000, 9000, 17000, 1, 12000};
+  std::vector<vlm::Tivent> stores(sizes.size());
+  std::vector<std::vector<std::int32_t>> times(sizes.size());
+  for (std::size_t s = 0; s < sizes.size(); ++s) {
+    for (int i = 0; i < sizes[s]; ++i) {
+      times[s].push_back(i / 2 * 24 - static_cast<std::int32_t>(next(3)) * static_cast<std::int32_t>(s));
+      const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(i & 0xFF), static_cast<std::uint8_t>(i >> 8 & 0xFF),
+                                     static_cast<std::uint8_t>(i >> 16)};
+      stores[s].Add(times[s].back(), bytes, 3);
+    }
+  }
+  vlm::Tivent::SortAll(stores);
+  for (std::size_t s = 0; s < sizes.size(); ++s) {
+    const auto events = ReadAll(stores[s]);
+    ASSERT_EQ(events.size(), times[s].size());
+    if (events.empty()) continue;
+    const auto expected = StepOrder(times[s]);
+    for (std::size_t k = 0; k < events.size(); ++k) {
+      const int position = events[k].bytes[0] | events[k].bytes[1] << 8 | events[k].bytes[2] << 16;
+      ASSERT_EQ(position, expected[k]) << "store " << s << " at " << k;
+    }
+  }
+}
+
 class RecordingWarnings : public vlm::WarningSink {
  public:
   std::vector<std::string> shown;
