@@ -1,14 +1,12 @@
 #include "common/text_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
-#include <filesystem>
 #include <cstdio>
+#include <cstring>
 
+#include "common/atomic_file_writer.h"
 #include "common/text_encoding.h"
 
 namespace vlm {
@@ -16,20 +14,6 @@ namespace vlm {
 namespace {
 
 std::string Reason(const std::string& what, int error) { return what + ": " + std::strerror(error); }
-
-// Writes all of data to fd, retrying short writes; errno on failure.
-int WriteAll(int fd, std::string_view data) {
-  std::size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return 0;
-}
 
 }  // namespace
 
@@ -82,38 +66,9 @@ std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
 }
 
 std::optional<std::string> WriteFileAtomically(const std::string& path, std::string_view data, bool syncToDisk) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  // Write through a symbolic link to the file it names, not over the link.
-  fs::path target = fs::weakly_canonical(fs::path(path), ec);
-  if (ec || target.empty()) target = fs::path(path);
-  const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
-
-  std::string temp = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return Reason(path, errno);
-
-  // Keep the mode of the file we replace; a new file gets 0666 less the umask,
-  // as open(2) would have given it.
-  struct stat old {};
-  mode_t mode;
-  if (::stat(target.c_str(), &old) == 0) {
-    mode = old.st_mode & 07777;
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-  int error = ::fchmod(fd, mode) == 0 ? 0 : errno;
-  if (error == 0) error = WriteAll(fd, data);
-  if (error == 0 && syncToDisk && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && ::rename(temp.c_str(), target.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temp.c_str());
-    return Reason(path, error);
-  }
-  return std::nullopt;
+  AtomicFileWriter writer(path);
+  writer.Write(data);
+  return writer.Commit(syncToDisk);
 }
 
 std::optional<std::string> CopyFileAtomically(const std::string& from, const std::string& to) {

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -5,7 +6,7 @@
 #include <memory>
 #include <string_view>
 
-#include "common/text_file.h"
+#include "common/atomic_file_writer.h"
 #include "compiler/tsmf.h"
 
 namespace vlm {
@@ -68,31 +69,36 @@ std::uint8_t* PutTrack(std::uint8_t* Out, const Tivent& Store) {
 
 }  // namespace
 
-// The file is built in one buffer sized once for the largest file the stores
-// can give (every delta at four bytes; only the pages written are ever
-// touched), then saved through a temporary file and a rename, so that a
-// failed write never leaves a truncated MIDI file behind. No flush to disk:
-// every compile rewrites the file, and the rename alone already keeps a
-// failure from leaving a half-written one.
+// Each track is built in one buffer, sized once for the largest track the
+// stores can give (every delta at four bytes), and written out before the
+// next: the buffer stays in the cache and the whole file is never held. The
+// file goes through a temporary file and a rename, so that a failed write
+// never leaves a truncated MIDI file behind. No flush to disk: every compile
+// rewrites the file, and the rename alone already keeps a failure from
+// leaving a half-written one.
 void TSmf::WriteSmf(const std::string& FileName) {
-  std::size_t capacity = 14;
-  for (const auto& store : TrackEvents)
-    if (store.Count() > 0) capacity += 12 + store.ByteCount() + 4 * static_cast<std::size_t>(store.Count());
-  const auto file = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
-  Tivent::SortAll(TrackEvents);
-  std::uint8_t* out = PutBytes(file.get(), {0x4D, 0x54, 0x68, 0x64, 0, 0, 0, 6, 0, 1, 0, 0,
-                                            static_cast<std::uint8_t>((Timebase >> 8) & 0xFF),
-                                            static_cast<std::uint8_t>(Timebase & 0xFF)});
+  std::size_t largest = 0;
   std::uint32_t chunks = 0;
   for (const auto& store : TrackEvents) {
     if (store.Count() == 0) continue;
     ++chunks;
-    out = PutTrack(out, store);
+    largest = std::max(largest, 12 + store.ByteCount() + 4 * static_cast<std::size_t>(store.Count()));
   }
-  file[10] = static_cast<std::uint8_t>((chunks >> 8) & 0xFF);
-  file[11] = static_cast<std::uint8_t>(chunks & 0xFF);
-  const std::string_view data(reinterpret_cast<const char*>(file.get()), static_cast<std::size_t>(out - file.get()));
-  if (const auto failure = WriteFileAtomically(FileName, data, false)) throw CompileFailure(*failure);
+  Tivent::SortAll(TrackEvents);
+  AtomicFileWriter file(FileName);
+  auto write = [&file](const std::uint8_t* From, const std::uint8_t* To) {
+    file.Write(std::string_view(reinterpret_cast<const char*>(From), static_cast<std::size_t>(To - From)));
+  };
+  std::array<std::uint8_t, 14> header{};
+  PutBytes(header.data(), {0x4D, 0x54, 0x68, 0x64, 0, 0, 0, 6, 0, 1,
+                           static_cast<std::uint8_t>((chunks >> 8) & 0xFF), static_cast<std::uint8_t>(chunks & 0xFF),
+                           static_cast<std::uint8_t>((Timebase >> 8) & 0xFF),
+                           static_cast<std::uint8_t>(Timebase & 0xFF)});
+  write(header.data(), header.data() + header.size());
+  const auto track = std::make_unique_for_overwrite<std::uint8_t[]>(largest);
+  for (const auto& store : TrackEvents)
+    if (store.Count() > 0) write(track.get(), PutTrack(track.get(), store));
+  if (const auto failure = file.Commit(false)) throw CompileFailure(*failure);
   AddMessage("ok");
 }
 

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "common/atomic_file_writer.h"
 #include "common/text_encoding.h"
 #include "common/text_file.h"
 #include "tests/support/compile_harness.h"
@@ -67,6 +68,37 @@ TEST(TextFile, AtomicWriteReplacesOrLeavesTheOldFile) {
   EXPECT_EQ(vlm::ReadFileBytes(dir + "/copy.txt"), "second");
   EXPECT_TRUE(vlm::CopyFileAtomically(dir + "/none.txt", dir + "/copy.txt").has_value());
   EXPECT_EQ(vlm::ReadFileBytes(dir + "/copy.txt"), "second");
+  std::filesystem::remove_all(dir);
+}
+
+// Written in pieces, the file appears only on Commit; a writer dropped before
+// it leaves the old file and no temporary one.
+TEST(TextFile, AtomicWriterStreamsPiecesAndCommitsOnce) {
+  const std::string dir = vlmtest::ScratchDir();
+  const std::string file = dir + "/song.mid";
+  ASSERT_FALSE(vlm::WriteFileAtomically(file, "old").has_value());
+  {
+    vlm::AtomicFileWriter writer(file);
+    writer.Write("MThd");
+    writer.Write(std::string(100000, 'x'));
+    EXPECT_EQ(vlm::ReadFileBytes(file), "old");
+  }
+  EXPECT_EQ(vlm::ReadFileBytes(file), "old");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
+  {
+    vlm::AtomicFileWriter writer(file);
+    writer.Write("ab");
+    writer.Write("");
+    writer.Write("cd");
+    EXPECT_FALSE(writer.Commit(false).has_value());
+  }
+  EXPECT_EQ(vlm::ReadFileBytes(file), "abcd");
+  // A writer that could not start reports it on Commit; its writes are ignored.
+  vlm::AtomicFileWriter lost(dir + "/missing/song.mid");
+  lost.Write("x");
+  const auto failure = lost.Commit();
+  ASSERT_TRUE(failure.has_value());
+  EXPECT_EQ(failure->rfind(dir + "/missing/song.mid: ", 0), 0u);
   std::filesystem::remove_all(dir);
 }
 
