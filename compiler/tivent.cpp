@@ -40,7 +40,9 @@ void Tivent::AddSlowly(std::int32_t Time, const std::uint8_t* Data, std::int32_t
     if (static_cast<std::size_t>(Total) == Chunks.size() * ChunkRecords) {
       // The count stays an int32 even for events of no bytes.
       if (Total > INT32_MAX - ChunkRecords) throw std::bad_alloc();
-      Chunks.push_back(std::make_unique_for_overwrite<Chunk>());
+      std::unique_ptr<Chunk, ChunkRelease> chunk(::new (Memory->allocate(sizeof(Chunk), alignof(Chunk))) Chunk,
+                                                 ChunkRelease{Memory});
+      Chunks.push_back(std::move(chunk));
     }
     TiventRec rec{};
     if (Len > TiventRec::InlineBytes) {

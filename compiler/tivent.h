@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <memory_resource>
 #include <span>
 #include <vector>
 
@@ -104,7 +105,14 @@ class Tivent {
   Chunk& ChunkOf(std::int32_t Index) { return *Chunks[static_cast<std::size_t>(Index >> ChunkShift)]; }
   void AddSlowly(std::int32_t Time, const std::uint8_t* Data, std::int32_t Len);
 
-  std::vector<std::unique_ptr<Chunk>> Chunks;
+  // Chunks come from the memory resource that was the default when the
+  // store was made: the command-line compiler puts them on huge pages.
+  struct ChunkRelease {
+    std::pmr::memory_resource* Memory;
+    void operator()(Chunk* C) const { Memory->deallocate(C, sizeof(Chunk), alignof(Chunk)); }
+  };
+  std::pmr::memory_resource* Memory = std::pmr::get_default_resource();
+  std::vector<std::unique_ptr<Chunk, ChunkRelease>> Chunks;
   std::int32_t* TailTime = nullptr;      // next free time of the last chunk
   TiventRec* TailRec = nullptr;          // next free record of the last chunk
   std::int32_t TailFree = 0;             // free entries from the tail on

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory_resource>
 
 #include "common/warning.h"
 #include "compiler/tivent.h"
@@ -229,6 +230,43 @@ TEST(Tivent, EventsOfEveryLengthKeepTheirBytes) {
   ASSERT_EQ(again.size(), 2u);
   EXPECT_EQ(again[0].bytes, added[1].bytes);
   EXPECT_EQ(again[1].bytes, added[0].bytes);
+}
+
+// The event store takes its chunks from the default resource of the time it
+// was made, and gives them back to it.
+class CountingResource : public std::pmr::memory_resource {
+ public:
+  int live = 0;
+  int allocations = 0;
+
+ private:
+  void* do_allocate(std::size_t bytes, std::size_t alignment) override {
+    ++live;
+    ++allocations;
+    return std::pmr::new_delete_resource()->allocate(bytes, alignment);
+  }
+  void do_deallocate(void* p, std::size_t bytes, std::size_t alignment) override {
+    --live;
+    std::pmr::new_delete_resource()->deallocate(p, bytes, alignment);
+  }
+  bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override { return this == &other; }
+};
+
+TEST(HugePageArena, EventStoresTakeTheirChunksFromTheDefaultResource) {
+  CountingResource counting;
+  std::pmr::memory_resource* const previous = std::pmr::set_default_resource(&counting);
+  {
+    vlm::Tivent store;
+    std::pmr::set_default_resource(previous);
+    const std::uint8_t note[3] = {0x90, 60, 100};
+    for (int i = 0; i < 10000; ++i) store.Add(i, note, 3);
+    EXPECT_EQ(counting.allocations, 3);  // 4096 events to a chunk
+    store.Clear();
+    EXPECT_EQ(counting.live, 0);
+    store.Add(0, note, 3);
+    EXPECT_EQ(counting.live, 1);
+  }
+  EXPECT_EQ(counting.live, 0);
 }
 
 }  // namespace
