@@ -1,9 +1,10 @@
 #include "tests/support/compile_harness.h"
 
-#include <atomic>
+#include <stdlib.h>
+
 #include <filesystem>
 #include <sstream>
-#include <unistd.h>
+#include <stdexcept>
 
 #include "common/random.h"
 
@@ -16,12 +17,12 @@ std::vector<std::string> CompileResult::Errors() const {
   return errors;
 }
 
+// A new, empty directory every time: a name made from the process id could
+// meet one that an earlier process with the same id left behind.
 std::string ScratchDir() {
-  static std::atomic<int> counter{0};
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("vlmtest-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-  std::filesystem::create_directories(dir);
-  return dir.string();
+  std::string dir = (std::filesystem::temp_directory_path() / "vlmtest-XXXXXX").string();
+  if (::mkdtemp(dir.data()) == nullptr) throw std::runtime_error("cannot create a scratch directory in " + dir);
+  return dir;
 }
 
 CompileResult CompileWith(vlm::TSmf& smf, std::vector<std::string>& sink, const std::string& Source,
