@@ -264,11 +264,6 @@ void TSmf::AddMessage(const std::string& Text) {
   if (Sink) Sink(Text);
 }
 
-void TSmf::AddEvent(std::int32_t Time, std::initializer_list<std::uint8_t> Bytes) {
-  TrackEvents[static_cast<std::size_t>(CurTrack)].Add(
-      Time, Bytes.begin(), static_cast<std::int32_t>(Bytes.size()));
-}
-
 bool TSmf::LineTooLong() {
   if (Line.size() <= LineLengthLimit) return false;
   AbortCompile("行が長すぎるので、コンパイルを中止します。");

@@ -173,7 +173,9 @@ class TSmf {
   // Reports error 5 with Detail and stops the compile (a work bound was hit).
   void AbortCompile(const std::string& Detail);
   // Appends one event to the current track's store.
-  void AddEvent(std::int32_t Time, std::initializer_list<std::uint8_t> Bytes);
+  void AddEvent(std::int32_t Time, std::initializer_list<std::uint8_t> Bytes) {
+    TrackEvents[static_cast<std::size_t>(CurTrack)].Add(Time, Bytes.begin(), static_cast<std::int32_t>(Bytes.size()));
+  }
   // Replaces Count characters of Line from the 0-based offset At by Text,
   // recording what an owed store must undo.
   void EditLine(std::size_t At, std::size_t Count, const std::string& Text);
