@@ -55,10 +55,11 @@ std::int32_t ReadLengthPart(TSmf& smf, TextRef S, std::int32_t& At, bool& Explic
     }
     ticks = n;
   } else {
-    // Most notes give no length: no number starts here.
+    // Most notes give no length or a few digits: neither needs ReadNumber.
     const int c = CharAt(S, At);
-    const bool number = (c >= '0' && c <= '9') || c == '$' || c == '~';
-    const std::int32_t value = number ? smf.ReadNumber(S, At, len) : -1;
+    std::int32_t value = -1;
+    if (!ReadPlainNumber(S.View(), At, value, len) && ((c >= '0' && c <= '9') || c == '$' || c == '~'))
+      value = smf.ReadNumber(S, At, len);
     At += len;
     if (value == 0) {
       ExplicitZero = true;

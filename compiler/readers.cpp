@@ -66,18 +66,9 @@ std::int32_t TSmf::ReadNumber(TextRef Src, std::int32_t From, std::int32_t& Len)
   std::int32_t tildes = 0;
   while (CharAt(Src, From + tildes) == '~') ++tildes;
   const std::int32_t at = From + tildes;
-  if (tildes == 0 && IsDigit(CharAt(Src, at))) {
-    // Most numbers are a few plain digits: read them in one pass. One that
-    // does not fit is read again below, where the compile ends.
-    const TextView text = Src.View();
+  if (tildes == 0) {
     std::int32_t value = 0;
-    std::int32_t n = 0;
-    for (int c = text.At(at); IsDigit(c) && value <= (INT32_MAX - 9) / 10; c = text.At(at + ++n))
-      value = value * 10 + (c - '0');
-    if (!IsDigit(text.At(at + n))) {
-      Len = n;
-      return value;
-    }
+    if (ReadPlainNumber(Src.View(), at, value, Len)) return value;
   }
   std::int32_t value;
   std::int32_t length;

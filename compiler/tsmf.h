@@ -53,6 +53,22 @@ inline std::int32_t RoundTicks(double value) {
   return static_cast<std::int32_t>(r);
 }
 
+// Most numbers are a few plain digits: this reads them in one pass from At
+// and returns true. Anything else (a sign, "$", "~", no digit, a value that
+// may not fit) returns false and leaves Value and Len alone, for ReadNumber.
+inline bool ReadPlainNumber(const TextView& Text, std::int32_t At, std::int32_t& Value, std::int32_t& Len) {
+  auto digit = [](int c) { return c >= '0' && c <= '9'; };
+  int c = Text.At(At);
+  if (!digit(c)) return false;
+  std::int32_t value = 0;
+  std::int32_t n = 0;
+  for (; digit(c) && value <= (INT32_MAX - 9) / 10; c = Text.At(At + ++n)) value = value * 10 + (c - '0');
+  if (digit(c)) return false;
+  Value = value;
+  Len = n;
+  return true;
+}
+
 struct TrackState {
   std::int32_t Channel = 0;        // MIDI channel 0..15
   std::int32_t Velocity = 100;     // note-on velocity; V (controller 7) shares it
