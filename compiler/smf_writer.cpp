@@ -71,11 +71,12 @@ std::uint8_t* PutTrack(std::uint8_t* Out, const Tivent& Store) {
 
 // Each track is built in one buffer, sized once for the largest track the
 // stores can give (every delta at four bytes), and written out before the
-// next: the buffer stays in the cache and the whole file is never held. The
-// file goes through a temporary file and a rename, so that a failed write
-// never leaves a truncated MIDI file behind. No flush to disk: every compile
-// rewrites the file, and the rename alone already keeps a failure from
-// leaving a half-written one.
+// next: the buffer stays in the cache and the whole file is never held. A
+// large song's tracks are written while the later ones are still being
+// sorted. The file goes through a temporary file and a rename, so that a
+// failed write never leaves a truncated MIDI file behind. No flush to disk:
+// every compile rewrites the file, and the rename alone already keeps a
+// failure from leaving a half-written one.
 void TSmf::WriteSmf(const std::string& FileName) {
   std::size_t largest = 0;
   std::uint32_t chunks = 0;
@@ -84,7 +85,6 @@ void TSmf::WriteSmf(const std::string& FileName) {
     ++chunks;
     largest = std::max(largest, 12 + store.ByteCount() + 4 * static_cast<std::size_t>(store.Count()));
   }
-  Tivent::SortAll(TrackEvents);
   AtomicFileWriter file(FileName);
   auto write = [&file](const std::uint8_t* From, const std::uint8_t* To) {
     file.Write(std::string_view(reinterpret_cast<const char*>(From), static_cast<std::size_t>(To - From)));
@@ -96,8 +96,9 @@ void TSmf::WriteSmf(const std::string& FileName) {
                            static_cast<std::uint8_t>(Timebase & 0xFF)});
   write(header.data(), header.data() + header.size());
   const auto track = std::make_unique_for_overwrite<std::uint8_t[]>(largest);
-  for (const auto& store : TrackEvents)
+  Tivent::SortAll(TrackEvents, [&](const Tivent& store) {
     if (store.Count() > 0) write(track.get(), PutTrack(track.get(), store));
+  });
   if (const auto failure = file.Commit(false)) throw CompileFailure(*failure);
   AddMessage("ok");
 }

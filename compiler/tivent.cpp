@@ -1,7 +1,7 @@
 #include "compiler/tivent.h"
 
 #include <algorithm>
-#include <array>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <exception>
@@ -109,62 +109,116 @@ void Tivent::SortInto(std::uint64_t* Words) {
 
 namespace {
 
-// Sorts each store of a share with one buffer, as large as its largest store.
-void SortShare(const std::vector<Tivent*>& Share) {
-  std::int32_t most = 0;
-  for (const Tivent* store : Share) most = std::max(most, store->Count());
-  if (most == 0) return;
-  const auto words = std::make_unique_for_overwrite<std::uint64_t[]>(static_cast<std::size_t>(most));
-  for (Tivent* store : Share) store->SortInto(words.get());
+// The stores of one SortAll shared by two threads: each claims the next
+// store nobody has claimed, sorts it and marks it done.
+class SortQueue {
+ public:
+  explicit SortQueue(std::span<Tivent> Stores)
+      : Stores(Stores), Done(std::make_unique<std::atomic<bool>[]>(Stores.size())) {}
+
+  // Sorts the next unclaimed store with Words; false when none was left. A
+  // store whose sort throws is still marked done, so that no one waits for
+  // it; the failure reaches the caller.
+  bool SortNext(std::uint64_t* Words) {
+    const std::size_t k = NextClaim.fetch_add(1);
+    if (k >= Stores.size()) return false;
+    struct MarkDone {
+      std::atomic<bool>& Flag;
+      ~MarkDone() {
+        Flag.store(true, std::memory_order_release);
+        Flag.notify_all();
+      }
+    } mark{Done[k]};
+    try {
+      if (Stores[k].Count() > 0) Stores[k].SortInto(Words);
+    } catch (...) {
+      Failure.store(true);
+      throw;
+    }
+    return true;
+  }
+  bool Failed() const { return Failure.load(); }
+  // Waits until store K is sorted, sorting others meanwhile.
+  void AwaitSorted(std::size_t K, std::uint64_t* Words) {
+    while (!Done[K].load(std::memory_order_acquire))
+      if (!SortNext(Words)) Done[K].wait(false, std::memory_order_acquire);
+  }
+  // Leaves every store not yet claimed unsorted.
+  void Close() { NextClaim.store(Stores.size()); }
+
+ private:
+  std::span<Tivent> Stores;
+  std::atomic<std::size_t> NextClaim{0};
+  std::unique_ptr<std::atomic<bool>[]> Done;
+  std::atomic<bool> Failure{false};  // set before the failed store is marked done
+};
+
+std::unique_ptr<std::uint64_t[]> SortWords(std::int32_t Count) {
+  return std::make_unique_for_overwrite<std::uint64_t[]>(static_cast<std::size_t>(std::max(Count, 1)));
 }
 
 }  // namespace
 
-// Stores sort independently of each other. A large song's are split into
-// two shares of about equal size (largest first, each to the lighter share),
-// and a second thread sorts one of them; the result is the same either way.
-void Tivent::SortAll(std::span<Tivent> Stores) {
-  constexpr std::int64_t ShareFrom = 1 << 16;  // fewer events are not worth a thread
-  std::vector<Tivent*> order;
+// Stores sort independently of each other, so the order in which they are
+// sorted, and by which thread, does not change the result. The helper thread
+// claims stores in order, as the calling thread does whenever the next store
+// to use is not sorted yet.
+void Tivent::SortAll(std::span<Tivent> Stores, const std::function<void(const Tivent&)>& Use) {
+  constexpr std::int64_t ThreadFrom = 1 << 16;  // fewer events are not worth a thread
+  std::int32_t most = 0;
   std::int64_t total = 0;
-  for (Tivent& store : Stores) {
-    if (store.Total == 0) continue;
-    order.push_back(&store);
+  int filled = 0;
+  for (const Tivent& store : Stores) {
+    most = std::max(most, store.Total);
     total += store.Total;
+    filled += store.Total > 0 ? 1 : 0;
   }
-  if (total < ShareFrom || order.size() < 2 || std::thread::hardware_concurrency() < 2) {
-    SortShare(order);
+  const auto words = SortWords(most);
+  if (total < ThreadFrom || filled < 2 || std::thread::hardware_concurrency() < 2) {
+    for (Tivent& store : Stores) {
+      if (store.Total > 0) store.SortInto(words.get());
+      if (Use) Use(store);
+    }
     return;
   }
-  std::stable_sort(order.begin(), order.end(),
-                   [](const Tivent* a, const Tivent* b) { return a->Total > b->Total; });
-  std::array<std::vector<Tivent*>, 2> shares;
-  std::array<std::int64_t, 2> loads{};
-  for (Tivent* store : order) {
-    const std::size_t lighter = loads[0] <= loads[1] ? 0 : 1;
-    shares[lighter].push_back(store);
-    loads[lighter] += store->Total;
-  }
-  std::exception_ptr failure;
+  SortQueue queue(Stores);
+  std::exception_ptr failure;  // the helper's, read after the join
   std::thread helper;
   try {
-    helper = std::thread([&shares, &failure] {
+    helper = std::thread([&queue, &failure, most] {
+      std::unique_ptr<std::uint64_t[]> helperWords;
       try {
-        SortShare(shares[1]);
+        helperWords = SortWords(most);
+      } catch (const std::bad_alloc&) {
+        return;  // no room for a second buffer: this thread's part is done
+      }
+      try {
+        while (queue.SortNext(helperWords.get())) {
+        }
       } catch (...) {
         failure = std::current_exception();
       }
     });
   } catch (const std::system_error&) {
-    SortShare(shares[1]);  // no thread to be had: sort it here
+    // No thread to be had: this one sorts every store.
   }
-  try {
-    SortShare(shares[0]);
-  } catch (...) {
-    if (helper.joinable()) helper.join();
-    throw;
+  {
+    // However this part ends, the helper claims nothing more and is joined
+    // before the stores go.
+    struct JoinHelper {
+      SortQueue& Queue;
+      std::thread& Helper;
+      ~JoinHelper() {
+        Queue.Close();
+        if (Helper.joinable()) Helper.join();
+      }
+    } join{queue, helper};
+    for (std::size_t k = 0; k < Stores.size(); ++k) {
+      queue.AwaitSorted(k, words.get());
+      if (queue.Failed()) break;  // a store the helper could not sort is never used
+      if (Use) Use(Stores[k]);
+    }
   }
-  if (helper.joinable()) helper.join();
   if (failure) std::rethrow_exception(failure);
 }
 

@@ -3,6 +3,7 @@
 // stamped with an absolute tick time that may be negative.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <memory_resource>
 #include <span>
@@ -54,8 +55,10 @@ class Tivent {
   // format. The events themselves are put in the new order; later ones are
   // added after them.
   void Sort();
-  // Sorts every store; a large song's on two threads.
-  static void SortAll(std::span<Tivent> Stores);
+  // Sorts every store and hands each to Use, in the order of Stores, as soon
+  // as it is sorted. A large song's stores are sorted on two threads while
+  // Use takes them; Use always runs on the calling thread.
+  static void SortAll(std::span<Tivent> Stores, const std::function<void(const Tivent&)>& Use = {});
   // Sorts this store using Words, room for Count() sort words.
   void SortInto(std::uint64_t* Words);
   std::int32_t Count() const { return Total; }

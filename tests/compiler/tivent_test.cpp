@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <memory_resource>
+#include <stdexcept>
+#include <thread>
 
 #include "common/warning.h"
 #include "compiler/tivent.h"
@@ -144,7 +146,8 @@ TEST(Tivent, EqualTimesEndWhereTheStepsPutThem) {
 }
 
 // A song's worth of stores is sorted on two threads: every store must come
-// out as sorting it alone does, whichever share it fell into.
+// out as sorting it alone does, whichever thread sorted it, and reach the
+// consumer sorted, in the stores' order and on the calling thread.
 TEST(Tivent, SortingAllStoresAtOnceMatchesEachAlone) {
   std::uint32_t seed = 99;
   auto next = [&seed](std::uint32_t n) { return ((seed = seed * 1103515245u + 12345u) >> 8 & 0xFFFFu) % n; };
@@ -159,17 +162,42 @@ TEST(Tivent, SortingAllStoresAtOnceMatchesEachAlone) {
       stores[s].Add(times[s].back(), bytes, 3);
     }
   }
-  vlm::Tivent::SortAll(stores);
-  for (std::size_t s = 0; s < sizes.size(); ++s) {
+  auto expectSorted = [&](std::size_t s) {
     const auto events = ReadAll(stores[s]);
     ASSERT_EQ(events.size(), times[s].size());
-    if (events.empty()) continue;
+    if (events.empty()) return;
     const auto expected = StepOrder(times[s]);
     for (std::size_t k = 0; k < events.size(); ++k) {
       const int position = events[k].bytes[0] | events[k].bytes[1] << 8 | events[k].bytes[2] << 16;
       ASSERT_EQ(position, expected[k]) << "store " << s << " at " << k;
     }
-  }
+  };
+  std::vector<std::size_t> used;
+  const auto caller = std::this_thread::get_id();
+  vlm::Tivent::SortAll(stores, [&](const vlm::Tivent& store) {
+    EXPECT_EQ(std::this_thread::get_id(), caller);
+    const auto s = static_cast<std::size_t>(&store - stores.data());
+    used.push_back(s);
+    expectSorted(s);
+  });
+  EXPECT_EQ(used, (std::vector<std::size_t>{0, 1, 2, 3, 4, 5, 6}));
+  for (std::size_t s = 0; s < sizes.size(); ++s) expectSorted(s);
+}
+
+// A consumer that fails stops the work: the failure reaches the caller, and
+// the stores left are not handed on (nor is anything left running).
+TEST(Tivent, AFailingConsumerEndsSortingAll) {
+  std::vector<vlm::Tivent> stores(16);
+  for (auto& store : stores)
+    for (int i = 0; i < 20000; ++i) AddByte(store, 20000 - i, static_cast<std::uint8_t>(i & 0x7F));
+  int used = 0;
+  EXPECT_THROW(vlm::Tivent::SortAll(stores,
+                                    [&used](const vlm::Tivent&) {
+                                      if (++used == 3) throw std::runtime_error("disk full");
+                                    }),
+               std::runtime_error);
+  EXPECT_EQ(used, 3);
+  for (std::size_t s = 0; s < 3; ++s) EXPECT_EQ(ReadAll(stores[s]).front().time, 1);
 }
 
 class RecordingWarnings : public vlm::WarningSink {
