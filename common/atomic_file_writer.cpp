@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 
@@ -41,6 +42,14 @@ AtomicFileWriter::~AtomicFileWriter() {
   if (!Temp.empty()) ::unlink(Temp.c_str());
 }
 
+// The space is reserved past the file's size, which stays that of the bytes
+// written: a file cut short never shows the reserved length.
+void AtomicFileWriter::Reserve(std::uint64_t Bytes) {
+  if (Error == 0 && Fd >= 0 && Bytes > 0 && Bytes <= static_cast<std::uint64_t>(INT64_MAX) &&
+      ::fallocate(Fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(Bytes)) == 0)
+    Reserved = true;
+}
+
 void AtomicFileWriter::Write(std::string_view data) {
   std::size_t done = 0;
   while (Error == 0 && done < data.size()) {
@@ -50,10 +59,14 @@ void AtomicFileWriter::Write(std::string_view data) {
       continue;
     }
     done += static_cast<std::size_t>(n);
+    Written += static_cast<std::uint64_t>(n);
   }
 }
 
 std::optional<std::string> AtomicFileWriter::Commit(bool syncToDisk) {
+  // Cutting the file to its own size releases the unused reservation; a
+  // failure there leaves the file whole and of the right size: no error.
+  if (Error == 0 && Reserved && ::ftruncate(Fd, static_cast<off_t>(Written)) != 0) Reserved = false;
   if (Error == 0 && syncToDisk && ::fsync(Fd) != 0) Error = errno;
   if (Fd >= 0 && ::close(Fd) != 0 && Error == 0) Error = errno;
   Fd = -1;

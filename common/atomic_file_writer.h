@@ -1,6 +1,7 @@
 #pragma once
 // Writing a file so that it is replaced whole or not at all.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,12 @@ class AtomicFileWriter {
   AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
   ~AtomicFileWriter();
 
+  // Sets aside disk space for a file of up to Bytes, a hint that is never a
+  // failure. Written into reserved space, the file's blocks are not left for
+  // the replacing rename to allocate: on ext4 that rename otherwise waits
+  // for them (some 7 ms for a file of 9 MB). Commit gives back what the file
+  // did not use.
+  void Reserve(std::uint64_t Bytes);
   // Appends data; after a failure, later writes are ignored and Commit
   // reports the first failure.
   void Write(std::string_view data);
@@ -32,6 +39,8 @@ class AtomicFileWriter {
   std::string Temp;    // the temporary file, while it exists
   int Fd = -1;         // open on Temp until Commit
   int Error = 0;       // the first errno met
+  bool Reserved = false;       // space past the end was set aside
+  std::uint64_t Written = 0;   // bytes written so far
 };
 
 }  // namespace vlm

@@ -67,6 +67,7 @@ std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
 
 std::optional<std::string> WriteFileAtomically(const std::string& path, std::string_view data, bool syncToDisk) {
   AtomicFileWriter writer(path);
+  writer.Reserve(data.size());
   writer.Write(data);
   return writer.Commit(syncToDisk);
 }

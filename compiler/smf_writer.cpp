@@ -74,18 +74,23 @@ std::uint8_t* PutTrack(std::uint8_t* Out, const Tivent& Store) {
 // next: the buffer stays in the cache and the whole file is never held. A
 // large song's tracks are written while the later ones are still being
 // sorted. The file goes through a temporary file and a rename, so that a
-// failed write never leaves a truncated MIDI file behind. No flush to disk:
+// failed write never leaves a truncated MIDI file behind; its space is
+// reserved first, which keeps the rename from waiting on the disk. No flush to disk:
 // every compile rewrites the file, and the rename alone already keeps a
 // failure from leaving a half-written one.
 void TSmf::WriteSmf(const std::string& FileName) {
   std::size_t largest = 0;
+  std::uint64_t bound = 14;  // the header and every track at its largest
   std::uint32_t chunks = 0;
   for (const auto& store : TrackEvents) {
     if (store.Count() == 0) continue;
     ++chunks;
-    largest = std::max(largest, 12 + store.ByteCount() + 4 * static_cast<std::size_t>(store.Count()));
+    const std::size_t most = 12 + store.ByteCount() + 4 * static_cast<std::size_t>(store.Count());
+    largest = std::max(largest, most);
+    bound += most;
   }
   AtomicFileWriter file(FileName);
+  file.Reserve(bound);
   auto write = [&file](const std::uint8_t* From, const std::uint8_t* To) {
     file.Write(std::string_view(reinterpret_cast<const char*>(From), static_cast<std::size_t>(To - From)));
   };

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -99,6 +100,42 @@ TEST(TextFile, AtomicWriterStreamsPiecesAndCommitsOnce) {
   const auto failure = lost.Commit();
   ASSERT_TRUE(failure.has_value());
   EXPECT_EQ(failure->rfind(dir + "/missing/song.mid: ", 0), 0u);
+  std::filesystem::remove_all(dir);
+}
+
+// Space reserved beyond what is written is given back on Commit: the file
+// has exactly the bytes written, in size and (near enough) on disk, whether
+// the reservation was too large, too small or the writer was dropped.
+TEST(TextFile, AtomicWriterReservationLeavesTheFileItsOwnSize) {
+  const std::string dir = vlmtest::ScratchDir();
+  const std::string file = dir + "/song.mid";
+  ASSERT_FALSE(vlm::WriteFileAtomically(file, "old").has_value());
+  {
+    vlm::AtomicFileWriter writer(file);
+    writer.Reserve(std::uint64_t{64} << 20);
+    writer.Write("MThd");
+    writer.Write(std::string(5000, 'x'));
+    EXPECT_FALSE(writer.Commit(false).has_value());
+  }
+  EXPECT_EQ(vlm::ReadFileBytes(file), "MThd" + std::string(5000, 'x'));
+  struct stat info {};
+  ASSERT_EQ(::stat(file.c_str(), &info), 0);
+  EXPECT_EQ(info.st_size, 5004);
+  EXPECT_LT(static_cast<std::int64_t>(info.st_blocks) * 512, std::int64_t{1} << 20);
+  {
+    vlm::AtomicFileWriter writer(file);
+    writer.Reserve(2);
+    writer.Write("abcdef");
+    EXPECT_FALSE(writer.Commit(false).has_value());
+  }
+  EXPECT_EQ(vlm::ReadFileBytes(file), "abcdef");
+  {
+    vlm::AtomicFileWriter dropped(file);
+    dropped.Reserve(std::uint64_t{64} << 20);
+    dropped.Write("never");
+  }
+  EXPECT_EQ(vlm::ReadFileBytes(file), "abcdef");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
   std::filesystem::remove_all(dir);
 }
 
