@@ -13,7 +13,6 @@
 #include "audio/renderer.h"
 #include "common/huge_page_arena.h"
 #include "common/random.h"
-#include "common/text_encoding.h"
 #include "common/text_file.h"
 #include "compiler/tsmf.h"
 
@@ -49,22 +48,6 @@ constexpr const char* kHelp =
 int UsageError(const std::string& text) {
   std::cerr << "vlmc: " << text << "\n" << kHelp;
   return 2;
-}
-
-// Lines split at LF with a CR before it dropped; a line end at the very end
-// starts no further line.
-std::vector<std::string> SourceLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
-    start = end + 1;
-  }
-  return lines;
 }
 
 bool ParseSeed(const char* text, std::uint32_t& seed) {
@@ -117,8 +100,8 @@ int main(int argc, char** argv) {
   if (source.empty()) return UsageError("no SOURCE given");
   if (output.empty()) output = DefaultOutput(source);
 
-  auto bytes = vlm::ReadFileBytes(source);
-  if (!bytes) {
+  auto lines = vlm::ReadSourceLines(source);
+  if (!lines) {
     std::cerr << "vlmc: cannot read " << source << ": " << std::strerror(errno) << "\n";
     return 2;
   }
@@ -138,8 +121,7 @@ int main(int argc, char** argv) {
   vlm::TSmf* const smf = Compiler;
   smf->Reset();
   if (seeded) vlm::Seed = seed;
-  smf->Lines = SourceLines(vlm::DecodeText(std::move(*bytes)));
-  bytes.reset();
+  smf->Lines = std::move(*lines);
   try {
     smf->Compile(output);
   } catch (const vlm::CompileFailure& e) {

@@ -115,9 +115,4 @@ std::string DecodeText(const std::string& bytes) {
   return DecodeCp932(bytes);
 }
 
-std::string DecodeText(std::string&& bytes) {
-  if (IsValidUtf8(bytes) && bytes.compare(0, ByteOrderMark.size(), ByteOrderMark) != 0) return std::move(bytes);
-  return DecodeText(static_cast<const std::string&>(bytes));
-}
-
 }  // namespace vlm

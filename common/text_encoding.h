@@ -13,7 +13,5 @@ bool IsValidUtf8(std::string_view bytes);
 // leading byte-order mark); anything else is decoded as code page 932. A
 // byte sequence that is not code page 932 either becomes U+FFFD.
 std::string DecodeText(const std::string& bytes);
-// The same, taking the bytes over: UTF-8 without a byte order mark is not copied.
-std::string DecodeText(std::string&& bytes);
 
 }  // namespace vlm

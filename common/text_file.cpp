@@ -1,6 +1,8 @@
 #include "common/text_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -14,6 +16,63 @@ namespace vlm {
 namespace {
 
 std::string Reason(const std::string& what, int error) { return what + ": " + std::strerror(error); }
+
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
+// Appends Line without the CR that may end it.
+void AddSourceLine(std::string_view Line, std::vector<std::string>& Lines) {
+  if (Line.ends_with('\r')) Line.remove_suffix(1);
+  Lines.emplace_back(Line);
+}
+
+// Splits a whole decoded text the way ReadSourceLines does.
+std::vector<std::string> SplitSourceLines(std::string_view Text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < Text.size()) {
+    std::size_t end = Text.find('\n', start);
+    if (end == std::string_view::npos) end = Text.size();
+    AddSourceLine(Text.substr(start, end - start), lines);
+    start = end + 1;
+  }
+  return lines;
+}
+
+// Reads the file's lines while they are UTF-8. A line feed never lies
+// inside a UTF-8 character, so the text is UTF-8 exactly when each line is.
+// Returns false at the first line that is not, or when reading fails
+// (Failed is then set, with errno).
+bool ReadUtf8Lines(int Fd, std::vector<std::string>& Lines, bool& Failed) {
+  std::vector<char> piece(std::size_t{1} << 16);
+  std::string partial;  // the start of a line that ran past the last piece
+  auto add = [&Lines](std::string_view line) {
+    if (!IsValidUtf8(line)) return false;
+    if (Lines.empty() && line.starts_with(ByteOrderMark)) line.remove_prefix(ByteOrderMark.size());
+    AddSourceLine(line, Lines);
+    return true;
+  };
+  for (;;) {
+    const ssize_t n = ::read(Fd, piece.data(), piece.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      Failed = true;
+      return false;
+    }
+    if (n == 0) break;
+    std::string_view rest(piece.data(), static_cast<std::size_t>(n));
+    for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos; rest.remove_prefix(end + 1)) {
+      if (partial.empty()) {
+        if (!add(rest.substr(0, end))) return false;
+      } else {
+        partial.append(rest.substr(0, end));
+        if (!add(partial)) return false;
+        partial.clear();
+      }
+    }
+    partial.append(rest);
+  }
+  return partial.empty() || add(partial);
+}
 
 }  // namespace
 
@@ -31,6 +90,25 @@ std::optional<std::string> ReadFileBytes(const std::string& path) {
   std::fclose(file);
   if (failed) return std::nullopt;
   return bytes;
+}
+
+// A file that turns out not to be UTF-8 is read again whole and decoded.
+std::optional<std::vector<std::string>> ReadSourceLines(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::vector<std::string> lines;
+  bool failed = false;
+  const bool utf8 = ReadUtf8Lines(fd, lines, failed);
+  const int error = errno;
+  ::close(fd);
+  if (failed) {
+    errno = error;
+    return std::nullopt;
+  }
+  if (utf8) return lines;
+  const auto text = ReadTextFile(path);
+  if (!text) return std::nullopt;
+  return SplitSourceLines(*text);
 }
 
 std::optional<std::string> ReadTextFile(const std::string& path) {

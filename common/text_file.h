@@ -14,6 +14,12 @@ std::optional<std::string> ReadFileBytes(const std::string& path);
 // The file's text as UTF-8 (see DecodeText); nothing when it cannot be read.
 std::optional<std::string> ReadTextFile(const std::string& path);
 
+// The lines of an MML source file as UTF-8 (see DecodeText), split at LF with
+// a CR before it dropped; a line end at the very end starts no further line.
+// A UTF-8 file is read in pieces, never held whole beside its lines. Nothing
+// when the file cannot be read (errno tells why).
+std::optional<std::vector<std::string>> ReadSourceLines(const std::string& path);
+
 // Splits at CR LF, CR or LF. A line break at the very end starts no further line.
 std::vector<std::string> SplitLines(const std::string& text);
 

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <vector>
 
 #include "common/atomic_file_writer.h"
 #include "common/text_encoding.h"
@@ -136,6 +138,52 @@ TEST(TextFile, AtomicWriterReservationLeavesTheFileItsOwnSize) {
   }
   EXPECT_EQ(vlm::ReadFileBytes(file), "abcdef");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
+  std::filesystem::remove_all(dir);
+}
+
+// Splits a decoded text as a source is split: at LF, without a CR before it.
+std::vector<std::string> ReferenceLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+// Sources are read in pieces: lines, CR LF pairs and UTF-8 characters that
+// straddle a piece's end must come out as from the whole text, and one byte
+// that is not UTF-8, however late, makes the whole file code page 932.
+TEST(TextFile, SourceLinesAreTheWholeTextsLines) {
+  const std::string dir = vlmtest::ScratchDir();
+  const std::string file = dir + "/song.vlm";
+  std::string long_text = "\xEF\xBB\xBF";
+  for (int i = 0; long_text.size() < 300000; ++i)
+    long_text += std::string(static_cast<std::size_t>(i % 97), 'c') + (i % 3 ? "音" : "") + (i % 5 ? "\r\n" : "\n");
+  const std::vector<std::string> texts = {
+      "", "\n", "x", "a\r\nb\r\n", "a\n\nb", "end\r", "\xEF\xBB\xBFt132 c\n", long_text,
+      long_text + "no final line end", long_text + "\x89\xB9\n",  // 音 in code page 932
+  };
+  for (std::size_t k = 0; k < texts.size(); ++k) {
+    ASSERT_FALSE(vlm::WriteFileAtomically(file, texts[k], false).has_value());
+    const auto lines = vlm::ReadSourceLines(file);
+    ASSERT_TRUE(lines.has_value()) << k;
+    EXPECT_EQ(*lines, ReferenceLines(vlm::DecodeText(texts[k]))) << k;
+  }
+  const auto last = vlm::ReadSourceLines(file);
+  EXPECT_EQ(last->back(), "音");
+  // The first line is empty after the byte-order mark; not UTF-8, the mark's
+  // bytes are decoded instead of dropped.
+  EXPECT_FALSE(last->front().empty());
+  EXPECT_FALSE(vlm::ReadSourceLines(dir + "/none.vlm").has_value());
+  EXPECT_EQ(errno, ENOENT);
+  EXPECT_FALSE(vlm::ReadSourceLines(dir).has_value());
+  EXPECT_EQ(errno, EISDIR);
   std::filesystem::remove_all(dir);
 }
 
