@@ -22,6 +22,7 @@ void TSmf::Reset() {
     if (row.Name == "*") break;
     Macros.Add(std::string(row.Name), std::string(row.Replacement));
   }
+  Ahead.Reset();
   CurTrack = 0;
   Timebase = 96;
   for (int t = 0; t < TrackCount; ++t) {
@@ -53,10 +54,17 @@ void TSmf::Reset() {
   PendingEdits.clear();
 }
 
+// A compile that fails still ends the sorting ahead, so that nothing reads
+// the stores after it.
 void TSmf::Compile(const std::string& FileName) {
   AddMessage("Compile Start");
-  CompileLines();
-  WriteSmf(FileName);
+  try {
+    CompileLines();
+    WriteSmf(FileName);
+  } catch (...) {
+    Ahead.Stop();
+    throw;
+  }
 }
 
 void TSmf::CompileLines() {

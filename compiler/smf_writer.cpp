@@ -73,7 +73,8 @@ std::uint8_t* PutTrack(std::uint8_t* Out, const Tivent& Store) {
 // stores can give (every delta at four bytes), and written out before the
 // next: the buffer stays in the cache and the whole file is never held. A
 // large song's tracks are written while the later ones are still being
-// sorted. The file goes through a temporary file and a rename, so that a
+// sorted, and tracks sorted ahead during the compile take that order. The
+// file goes through a temporary file and a rename, so that a
 // failed write never leaves a truncated MIDI file behind; its space is
 // reserved first, which keeps the rename from waiting on the disk. No flush to disk:
 // every compile rewrites the file, and the rename alone already keeps a
@@ -101,9 +102,10 @@ void TSmf::WriteSmf(const std::string& FileName) {
                            static_cast<std::uint8_t>(Timebase & 0xFF)});
   write(header.data(), header.data() + header.size());
   const auto track = std::make_unique_for_overwrite<std::uint8_t[]>(largest);
-  Tivent::SortAll(TrackEvents, [&](const Tivent& store) {
-    if (store.Count() > 0) write(track.get(), PutTrack(track.get(), store));
-  });
+  Ahead.Stop();
+  Tivent::SortAll(
+      TrackEvents, [&](const Tivent& store) { if (store.Count() > 0) write(track.get(), PutTrack(track.get(), store)); },
+      [this](Tivent& store) { return Ahead.TakeSorted(store); });
   if (const auto failure = file.Commit(false)) throw CompileFailure(*failure);
   AddMessage("ok");
 }

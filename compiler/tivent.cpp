@@ -83,19 +83,34 @@ void Tivent::GetEvent(std::int32_t Index, std::int32_t& Time, std::uint8_t* Buff
 
 void Tivent::Sort() { SortAll(std::span<Tivent>(this, 1)); }
 
-// The store's events are copied out as sort words into Words (room for all
-// of them), sorted, and copied back.
-void Tivent::SortInto(std::uint64_t* Words) {
-  for (std::int32_t first = 0; first < Total; first += ChunkRecords) {
-    const Chunk& chunk = ChunkOf(first);
-    const std::int32_t count = std::min(ChunkRecords, Total - first);
+namespace {
+
+// The sort words of Total events held in chunks, the K-th chunk at Chunk(K).
+template <class ChunkAt>
+void FillSortWords(std::int32_t Total, std::int32_t PerChunk, ChunkAt Chunk, std::uint64_t* Words) {
+  for (std::int32_t first = 0; first < Total; first += PerChunk) {
+    const auto& chunk = Chunk(static_cast<std::size_t>(first / PerChunk));
+    const std::int32_t count = std::min(PerChunk, Total - first);
     for (std::int32_t k = 0; k < count; ++k) {
       std::uint32_t body;
       std::memcpy(&body, &chunk.Records[k], sizeof body);
       Words[first + k] = SortWord(chunk.Times[k], body);
     }
   }
+}
+
+}  // namespace
+
+// The store's events are copied out as sort words into Words (room for all
+// of them), sorted, and copied back.
+void Tivent::SortInto(std::uint64_t* Words) {
+  FillSortWords(Total, ChunkRecords, [this](std::size_t k) -> const Chunk& { return *Chunks[k]; }, Words);
   QuicksortByTime(Words, Total);
+  FromSortWords(Words);
+}
+
+void Tivent::FromSortWords(const std::uint64_t* Words) {
+  ++Generation;
   for (std::int32_t first = 0; first < Total; first += ChunkRecords) {
     Chunk& chunk = ChunkOf(first);
     const std::int32_t count = std::min(ChunkRecords, Total - first);
@@ -107,14 +122,40 @@ void Tivent::SortInto(std::uint64_t* Words) {
   }
 }
 
+Tivent::Frozen Tivent::Freeze() const {
+  Frozen frozen;
+  frozen.Chunks.reserve(Chunks.size());
+  for (const auto& chunk : Chunks) frozen.Chunks.push_back(chunk.get());
+  frozen.Total = Total;
+  frozen.Generation = Generation;
+  return frozen;
+}
+
+void Tivent::Frozen::ToSortWords(std::uint64_t* Words) const {
+  FillSortWords(Total, ChunkRecords,
+                [this](std::size_t k) -> const Chunk& { return *Chunks[k]; }, Words);
+}
+
+bool Tivent::TakeSorted(const Frozen& Was, const std::uint64_t* Words) {
+  if (Was.Generation != Generation || Was.Total != Total) return false;
+  FromSortWords(Words);
+  return true;
+}
+
 namespace {
+
+// Sorts Store unless Presorted gives it its order.
+void SortStore(Tivent& Store, std::uint64_t* Words, const std::function<bool(Tivent&)>& Presorted) {
+  if (Store.Count() == 0 || (Presorted && Presorted(Store))) return;
+  Store.SortInto(Words);
+}
 
 // The stores of one SortAll shared by two threads: each claims the next
 // store nobody has claimed, sorts it and marks it done.
 class SortQueue {
  public:
-  explicit SortQueue(std::span<Tivent> Stores)
-      : Stores(Stores), Done(std::make_unique<std::atomic<bool>[]>(Stores.size())) {}
+  SortQueue(std::span<Tivent> Stores, const std::function<bool(Tivent&)>& Presorted)
+      : Stores(Stores), Presorted(Presorted), Done(std::make_unique<std::atomic<bool>[]>(Stores.size())) {}
 
   // Sorts the next unclaimed store with Words; false when none was left. A
   // store whose sort throws is still marked done, so that no one waits for
@@ -130,7 +171,7 @@ class SortQueue {
       }
     } mark{Done[k]};
     try {
-      if (Stores[k].Count() > 0) Stores[k].SortInto(Words);
+      SortStore(Stores[k], Words, Presorted);
     } catch (...) {
       Failure.store(true);
       throw;
@@ -148,6 +189,7 @@ class SortQueue {
 
  private:
   std::span<Tivent> Stores;
+  const std::function<bool(Tivent&)>& Presorted;
   std::atomic<std::size_t> NextClaim{0};
   std::unique_ptr<std::atomic<bool>[]> Done;
   std::atomic<bool> Failure{false};  // set before the failed store is marked done
@@ -163,7 +205,8 @@ std::unique_ptr<std::uint64_t[]> SortWords(std::int32_t Count) {
 // sorted, and by which thread, does not change the result. The helper thread
 // claims stores in order, as the calling thread does whenever the next store
 // to use is not sorted yet.
-void Tivent::SortAll(std::span<Tivent> Stores, const std::function<void(const Tivent&)>& Use) {
+void Tivent::SortAll(std::span<Tivent> Stores, const std::function<void(const Tivent&)>& Use,
+                     const std::function<bool(Tivent&)>& Presorted) {
   constexpr std::int64_t ThreadFrom = 1 << 16;  // fewer events are not worth a thread
   std::int32_t most = 0;
   std::int64_t total = 0;
@@ -176,12 +219,12 @@ void Tivent::SortAll(std::span<Tivent> Stores, const std::function<void(const Ti
   const auto words = SortWords(most);
   if (total < ThreadFrom || filled < 2 || std::thread::hardware_concurrency() < 2) {
     for (Tivent& store : Stores) {
-      if (store.Total > 0) store.SortInto(words.get());
+      SortStore(store, words.get(), Presorted);
       if (Use) Use(store);
     }
     return;
   }
-  SortQueue queue(Stores);
+  SortQueue queue(Stores, Presorted);
   std::exception_ptr failure;  // the helper's, read after the join
   std::thread helper;
   try {
@@ -223,6 +266,7 @@ void Tivent::SortAll(std::span<Tivent> Stores, const std::function<void(const Ti
 }
 
 void Tivent::Clear() {
+  ++Generation;
   Chunks.clear();
   TailTime = nullptr;
   TailRec = nullptr;

@@ -24,6 +24,8 @@ struct TiventRec {
 };
 
 class Tivent {
+  struct Chunk;
+
  public:
   static constexpr std::int32_t MaxEventBytes = 256;         // longest event; GetEvent's buffer size
   static constexpr std::int32_t MaxOutsideEvents = 1 << 24;  // most events longer than InlineBytes
@@ -58,9 +60,33 @@ class Tivent {
   // Sorts every store and hands each to Use, in the order of Stores, as soon
   // as it is sorted. A large song's stores are sorted on two threads while
   // Use takes them; Use always runs on the calling thread.
-  static void SortAll(std::span<Tivent> Stores, const std::function<void(const Tivent&)>& Use = {});
+  // Presorted, when given, may give a store its sorted order instead (true
+  // then); it is called for each store that has events, on either thread.
+  static void SortAll(std::span<Tivent> Stores, const std::function<void(const Tivent&)>& Use = {},
+                      const std::function<bool(Tivent&)>& Presorted = {});
   // Sorts this store using Words, room for Count() sort words.
   void SortInto(std::uint64_t* Words);
+
+  // The events added so far, held still: another thread may read them while
+  // more are added to the store, but not once it is cleared or sorted.
+  class Frozen {
+   public:
+    std::int32_t Count() const { return Total; }
+    // Writes the events' sort words (see SortWord) to Words, room for Count().
+    void ToSortWords(std::uint64_t* Words) const;
+
+   private:
+    friend class Tivent;
+    std::vector<const Chunk*> Chunks;  // the store's chunks, which never move
+    std::int32_t Total = 0;
+    std::uint64_t Generation = 0;
+  };
+  Frozen Freeze() const;
+  // Puts the events in the order of Words, Was's sort words after the sort,
+  // if no event has been added, removed or moved since Was was frozen: then
+  // the store ends as sorting it would leave it. False (and nothing done)
+  // otherwise.
+  bool TakeSorted(const Frozen& Was, const std::uint64_t* Words);
   std::int32_t Count() const { return Total; }
   // Bytes of all events together (for sizing the file buffer).
   std::size_t ByteCount() const { return static_cast<std::size_t>(ByteTotal); }
@@ -107,6 +133,8 @@ class Tivent {
   const Chunk& ChunkOf(std::int32_t Index) const { return *Chunks[static_cast<std::size_t>(Index >> ChunkShift)]; }
   Chunk& ChunkOf(std::int32_t Index) { return *Chunks[static_cast<std::size_t>(Index >> ChunkShift)]; }
   void AddSlowly(std::int32_t Time, const std::uint8_t* Data, std::int32_t Len);
+  // Writes back the events from their sort words, in the words' order.
+  void FromSortWords(const std::uint64_t* Words);
 
   // Chunks come from the memory resource that was the default when the
   // store was made: the command-line compiler puts them on huge pages.
@@ -120,6 +148,7 @@ class Tivent {
   TiventRec* TailRec = nullptr;          // next free record of the last chunk
   std::int32_t TailFree = 0;             // free entries from the tail on
   std::int32_t Total = 0;                // events stored
+  std::uint64_t Generation = 0;          // counts the clears and sorts, which a Frozen must not see
   std::int64_t ByteTotal = 0;            // bytes of all events, inline ones included
   std::vector<std::uint8_t> Stream;      // bytes of the events longer than InlineBytes, back to back
   std::vector<std::int32_t> OutsideStarts;  // where each of them starts in Stream, by number

@@ -25,7 +25,7 @@ std::int32_t CommandStart(const LineBuffer& Line, std::int32_t Col) {
 void TSmf::TrackSelect() {
   if (TrackStackDepth > 0) {
     --TrackStackDepth;
-    CurTrack = TrackStack[static_cast<std::size_t>(TrackStackDepth)];
+    EnterTrack(TrackStack[static_cast<std::size_t>(TrackStackDepth)]);
     // A section that ends on the line where it began replays that line as
     // rewritten so far, as loops do: ReplayCol was measured on it.
     if (LineNo == ReplayLine) {
@@ -82,7 +82,7 @@ void TSmf::TrackSelect() {
   }
   if (depth == 1) {
     TrackStackDepth = 0;
-    CurTrack = TrackStack[0];
+    EnterTrack(TrackStack[0]);
     return;
   }
 
@@ -95,7 +95,12 @@ void TSmf::TrackSelect() {
   ReplayCol = Col;
   ReplayLine = LineNo;
   TrackStackDepth = depth - 1;
-  CurTrack = TrackStack[static_cast<std::size_t>(TrackStackDepth)];
+  EnterTrack(TrackStack[static_cast<std::size_t>(TrackStackDepth)]);
+}
+
+void TSmf::EnterTrack(std::int32_t Next) {
+  if (Next != CurTrack) Ahead.Offer(TrackEvents[static_cast<std::size_t>(CurTrack)]);
+  CurTrack = Next;
 }
 
 // TR(text0, text1, ...) and TRL/PLAY: each non-empty text compiled on the

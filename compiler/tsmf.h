@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "compiler/line_buffer.h"
+#include "compiler/sort_ahead.h"
 #include "compiler/tivent.h"
 #include "compiler/tmacro.h"
 
@@ -286,7 +287,11 @@ class TSmf {
   TrackState& Track() { return Tracks[static_cast<std::size_t>(CurTrack)]; }
 
  private:
+  // Makes Next the current track; a large track left behind is sorted ahead.
+  void EnterTrack(std::int32_t Next);
+
   MessageSink Sink;
+  SortAhead Ahead;  // declared after TrackEvents: it stops reading them before they go
 };
 
 }  // namespace vlm

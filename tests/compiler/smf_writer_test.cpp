@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "tests/support/compile_harness.h"
 
@@ -137,6 +139,52 @@ TEST_F(SmfWriter, RewritingReplacesTheFileAndLeavesNoTemporary) {
   EXPECT_EQ(bytes.size(), 14u);
   for (const auto& entry : std::filesystem::directory_iterator(dir))
     EXPECT_EQ(entry.path().filename(), "out.mid");
+}
+
+// A song written track by track has its large tracks sorted while it is
+// still compiling; a track the song comes back to must be sorted afresh.
+// Either way every track must end exactly as sorting it at the end leaves
+// it (equal times in the sort's own order).
+TEST(SortingAhead, TracksEndAsPlainSortingLeavesThem) {
+  std::string source;
+  for (int track = 1; track <= 4; ++track)
+    source += "_tr(" + std::to_string(track) + ") l16 [3000 c d0g0e f c0 d0 e8 ]\n";
+  source += "_tr(2) [50 g a ]\n_tr(5) [10 c ]\n";
+  vlm::TSmf reference;
+  reference.Reset();
+  reference.Lines = {};
+  for (std::size_t start = 0, end; (end = source.find('\n', start)) != std::string::npos; start = end + 1)
+    reference.Lines.push_back(source.substr(start, end - start));
+  reference.CompileLines();
+  vlm::TSmf smf;
+  std::vector<std::string> messages;
+  const auto result = vlmtest::CompileWith(smf, messages, source);
+  ASSERT_TRUE(result.smf.valid) << result.smf.error;
+  for (int track = 1; track <= 5; ++track) {
+    const vlm::Tivent& compiled = smf.TrackEvents[static_cast<std::size_t>(track)];
+    const vlm::Tivent& left = reference.TrackEvents[static_cast<std::size_t>(track)];
+    vlm::Tivent sorted;
+    std::uint8_t bytes[vlm::Tivent::MaxEventBytes];
+    std::int32_t time, len;
+    for (std::int32_t i = 0; i < left.Count(); ++i) {
+      left.GetEvent(i, time, bytes, len);
+      sorted.Add(time, bytes, len);
+    }
+    sorted.Sort();
+    ASSERT_EQ(compiled.Count(), sorted.Count()) << track;
+    if (track <= 4) {
+      ASSERT_GE(compiled.Count(), vlm::SortAhead::OfferFrom) << "large enough to sort ahead";
+    }
+    std::uint8_t other[vlm::Tivent::MaxEventBytes];
+    std::int32_t otherTime, otherLen;
+    for (std::int32_t i = 0; i < compiled.Count(); ++i) {
+      compiled.GetEvent(i, time, bytes, len);
+      sorted.GetEvent(i, otherTime, other, otherLen);
+      ASSERT_EQ(time, otherTime) << "track " << track << " event " << i;
+      ASSERT_EQ(std::vector<std::uint8_t>(bytes, bytes + len), std::vector<std::uint8_t>(other, other + otherLen))
+          << "track " << track << " event " << i;
+    }
+  }
 }
 
 }  // namespace
