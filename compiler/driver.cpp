@@ -106,7 +106,11 @@ void TSmf::CompileLine() {
       AbortCompile("処理が多すぎるので、コンパイルを中止します。");
       return;
     }
-    DoCommand();
+    // A blank, the commonest separator, only moves on (even while skipping).
+    if (c == ' ')
+      ++Col;
+    else
+      DoCommand();
     // Every handler that rewrites the line is bounded here as well, whether
     // or not it checks the length itself.
     if (LineTooLong()) return;
