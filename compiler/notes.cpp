@@ -122,6 +122,46 @@ inline bool TakeSequenceEntry(TSmf& smf, std::deque<std::string>& List, std::int
   return !List.empty() && TakeFirstEntry(smf, List, Value, Relative);
 }
 
+// The commonest form of a note, read in one pass over the line as it
+// stands: a letter a..g, accidentals, a length of plain digits or none, and
+// dots, not followed by a tie or a bar line (which ReadLength would read on).
+// It gives what ReadNoteNumber and ReadLength give for that form. Any other
+// form, and any case that reports an error or drops the note, returns false
+// having changed nothing, and the general readers then start afresh.
+bool ReadPlainNote(TSmf& smf, std::int32_t& Number, std::int32_t& Length) {
+  const TextView text = smf.Line.View();
+  std::int32_t at = smf.Col;
+  const int letter = text.At(at);
+  if (letter < 'a' || letter > 'g') return false;
+  std::int64_t number = NoteLetterTable[letter - 'a'] + 12 * static_cast<std::int64_t>(smf.Track().Octave);
+  for (int c; (c = text.At(++at)) == '+' || c == '-';) number += c == '+' ? 1 : -1;
+  if (number == -1) return false;  // reported as a bad note number
+  std::int32_t value = -1;
+  std::int32_t len = 0;
+  if (!ReadPlainNumber(text, at, value, len)) {
+    const int c = text.At(at);
+    if ((c >= '0' && c <= '9') || c == '$' || c == '~' || c == '%') return false;
+  }
+  at += len;
+  if (value == 0) {  // a chord note: no dots, ties or bar lines are read
+    Number = ClampTo(number, INT32_MIN, INT32_MAX);
+    Length = 0;
+    smf.Col = at;
+    return true;
+  }
+  std::int64_t ticks = value == -1 ? smf.Track().Length : RoundTicks(4.0 / value * smf.Timebase);
+  while (text.At(at) == '.') {
+    ++at;
+    ticks = ClampLength(ticks + RoundTicks(static_cast<double>(ticks) / 2.0));
+  }
+  const int next = text.At(at);
+  if (static_cast<std::int32_t>(ticks) < 0 || next == '^' || next == '|') return false;
+  Number = ClampTo(number, INT32_MIN, INT32_MAX);
+  Length = static_cast<std::int32_t>(ticks);
+  smf.Col = at;
+  return true;
+}
+
 }  // namespace
 
 // Ties are read in a loop instead of by recursion, so a note with any number
@@ -211,14 +251,18 @@ std::int32_t TSmf::ReadNoteParams(TextRef S, std::int32_t& At) {
 // and of the per-note parameters are undone after the note.
 void TSmf::NoteCommand() {
   const auto letter = static_cast<char>(CharAt(Line, Col));
-  const std::int32_t number = ReadNoteNumber(Line, Col);
-  if (number == -1) {
-    ReportError(5, "ノートナンバー指定");
-    return;
+  std::int32_t number = 0;
+  std::int32_t length = 0;
+  if (!ReadPlainNote(*this, number, length)) {
+    number = ReadNoteNumber(Line, Col);
+    if (number == -1) {
+      ReportError(5, "ノートナンバー指定");
+      return;
+    }
+    length = ReadLength(Line, Col);
   }
   const std::size_t track = static_cast<std::size_t>(CurTrack);
   const std::int32_t note = ClampTo(static_cast<std::int64_t>(number) + Transpose[track], 0, 127);
-  std::int32_t length = ReadLength(Line, Col);
   if (length == -1) return;
   if (length == 0) {
     if (ChordCount >= ChordCapacity - 1) {

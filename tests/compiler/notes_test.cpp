@@ -118,6 +118,31 @@ TEST(Notes, LettersOctavesAndAccidentals) {
                         "90 7F 64", "90 00 64", "90 3C 64", "90 3D 64", "90 00 64"}));
 }
 
+// Plain notes are read in one pass; every neighbouring form must still read
+// as the general readers read it: bar lines and ties after a length, a
+// chord note, "%", "$" and "~" lengths, dots, mixed accidentals and the
+// track's default length.
+TEST(Notes, EveryFormAroundThePlainNoteReadsAlike) {
+  const auto r = CompileSource("c8|d8 c8|^8 c8 |^8 c8^8 c0e0g4 c%12 c$10 c~1 c8.. c+-+8 l3 c d4. e-");
+  EXPECT_TRUE(r.Errors().empty());
+  Lines ons;
+  for (const auto& e : r.Events())
+    if (e.find(": 9") != std::string::npos) ons.push_back(e);
+  EXPECT_EQ(ons, (Lines{"0: 90 30 64", "48: 90 32 64", "96: 90 30 64", "192: 90 30 64", "288: 90 30 64",
+                        "384: 90 34 64", "384: 90 37 64", "384: 90 30 64", "480: 90 30 64", "492: 90 30 64",
+                        "516: 90 30 64", "516: 90 30 64", "624: 90 31 64", "672: 90 30 64", "800: 90 32 64",
+                        "944: 90 33 64"}));
+  // Sounding ends: 48 ticks sound 42, ties make 96, "%12" sounds 10 (half to
+  // even), "$10" is a 16th, "c8.." is 108 ticks, "l3" 128.
+  const auto events = r.Events();
+  EXPECT_NE(std::find(events.begin(), events.end(), "41: 80 30 64"), events.end());
+  EXPECT_NE(std::find(events.begin(), events.end(), "179: 80 30 64"), events.end());
+  EXPECT_NE(std::find(events.begin(), events.end(), "489: 80 30 64"), events.end());
+  EXPECT_NE(std::find(events.begin(), events.end(), "512: 80 30 64"), events.end());
+  EXPECT_NE(std::find(events.begin(), events.end(), "609: 80 30 64"), events.end());
+  EXPECT_NE(std::find(events.begin(), events.end(), "783: 80 30 64"), events.end());
+}
+
 TEST(Notes, LengthsAndGate) {
   // 144 ticks sound 126, 216 sound 189, 75 sound 65.625 -> 66, 77 sound 67.375 -> 67.
   const auto r = CompileSource("o5c4. c4.. c%50. c5");
