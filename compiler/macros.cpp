@@ -38,17 +38,16 @@ std::string RunawayDetail(const std::string& Name) {
   return "マクロ" + Name + "の展開が深すぎるので、コンパイルを中止します。";
 }
 
-// Replaces each "?n" marker of Value by argument n in one pass from left to
-// right. Inserted argument text is never searched for markers again, so an
-// argument that holds a "?" (SEL(?,c,d) given to BACK) reaches its command
-// as written instead of being substituted without end. A marker without a
-// number stands for the first argument; a marker for an argument that was not
-// given, and "?0", insert nothing and report error 3 with the macro name
-// unless Exempt.
-std::string SubstituteMarkers(TSmf& smf, const std::string& Value, const std::string& Name,
-                              bool Exempt) {
-  std::string out;
-  out.reserve(Value.size());
+// Appends Value to Out with each "?n" marker replaced by argument n, in one
+// pass from left to right. Inserted argument text is never searched for
+// markers again, so an argument that holds a "?" (SEL(?,c,d) given to BACK)
+// reaches its command as written instead of being substituted without end.
+// A marker without a number stands for the first argument; a marker for an
+// argument that was not given, and "?0", insert nothing and report error 3
+// with the macro name, unless OptionalAllowed and the macro is one whose
+// arguments are optional.
+void SubstituteMarkers(TSmf& smf, const std::string& Value, const std::string& Name, bool OptionalAllowed,
+                       std::string& Out) {
   const auto size = static_cast<std::int32_t>(Value.size());
   const auto linesBefore = smf.Lines.size();
   std::int32_t at = 1;
@@ -56,21 +55,20 @@ std::string SubstituteMarkers(TSmf& smf, const std::string& Value, const std::st
     // The text up to the next marker is copied as it stands.
     const std::size_t mark = Value.find('?', static_cast<std::size_t>(at - 1));
     if (mark == std::string::npos) {
-      out.append(Value, static_cast<std::size_t>(at - 1));
+      Out.append(Value, static_cast<std::size_t>(at - 1));
       break;
     }
-    out.append(Value, static_cast<std::size_t>(at - 1), mark - static_cast<std::size_t>(at - 1));
+    Out.append(Value, static_cast<std::size_t>(at - 1), mark - static_cast<std::size_t>(at - 1));
     at = static_cast<std::int32_t>(mark) + 2;  // past the "?"
     std::int32_t len = 0;
     std::int32_t n = smf.ReadNumber(Value, at, len);
     at += len;
     if (n == -1) n = 1;
     if (n >= 1 && n <= smf.ArgCount)
-      out += smf.Args[static_cast<std::size_t>(n - 1)];
-    else if (!Exempt)
+      Out += smf.Args[static_cast<std::size_t>(n - 1)];
+    else if (!OptionalAllowed || OptionalArgumentNames.find(Name) == std::string_view::npos)
       smf.ReportError(3, Name);
   }
-  return out;
 }
 
 // A quoted value after "_m(name,", with Col on its opening quote: on this
@@ -198,11 +196,19 @@ void TSmf::ExpandMacro() {
       AbortCompile(RunawayDetail(name));
       return;
     }
-    std::string value = found;
-    std::replace(value.begin(), value.end(), '\'', '"');
+    // The text that replaces the name: "{name}" and the value, with single
+    // quotes made double and the markers replaced by the arguments.
+    std::string text;
+    text.reserve(name.size() + 2 + found.size());
+    text += '{';
+    text += name;
+    text += '}';
+    const std::size_t valueAt = text.size();
+    text += found;
+    std::replace(text.begin() + static_cast<std::ptrdiff_t>(valueAt), text.end(), '\'', '"');
     ArgCount = 0;
     std::int32_t end = Col + static_cast<std::int32_t>(name.size());  // just after the name
-    if (value.find('?') != std::string::npos) {
+    if (found.find('?') != std::string::npos) {
       const auto linesBefore = Lines.size();
       const int next = CharAt(Line, end);
       if (next == '(' || next == '=') {
@@ -216,10 +222,12 @@ void TSmf::ExpandMacro() {
         }
         if (Lines.size() != linesBefore) return;  // an error stopped the compile; Line is " "
       }
-      value = SubstituteMarkers(*this, value, name, OptionalArgumentNames.find(name) != std::string_view::npos);
+      const std::string value = text.substr(valueAt);
+      text.resize(valueAt);
+      SubstituteMarkers(*this, value, name, true, text);
       if (Lines.size() != linesBefore) return;  // an error stopped the compile; Line is " "
     }
-    EditLine(static_cast<std::size_t>(Col - 1), static_cast<std::size_t>(end - Col), "{" + name + "}" + value);
+    EditLine(static_cast<std::size_t>(Col - 1), static_cast<std::size_t>(end - Col), text);
     Col += static_cast<std::int32_t>(name.size()) + 2;
     LastMacro = name;
     if (LineTooLong()) return;
@@ -265,7 +273,9 @@ void TSmf::ExpandArg(std::string& Src, std::int32_t& At) {
       const auto linesBefore = Lines.size();
       const int next = CharAt(Src, end);
       if (next == '(' || next == '=') ReadArgs(Src, end);
-      value = SubstituteMarkers(*this, value, name, false);
+      std::string substituted;
+      SubstituteMarkers(*this, value, name, false, substituted);
+      value = std::move(substituted);
       if (Lines.size() != linesBefore) {
         restore();
         return;
