@@ -44,7 +44,16 @@ std::vector<std::string> SplitSourceLines(std::string_view Text) {
 // (Failed is then set, with errno).
 bool ReadUtf8Lines(int Fd, std::vector<std::string>& Lines, bool& Failed) {
   std::vector<char> piece(std::size_t{1} << 16);
-  std::string partial;  // the start of a line that ran past the last piece
+  // The start of a line that ran past the last piece. A line that long may
+  // be the whole file (a song written on one line): it gets room for the
+  // file at once, which costs nothing until used, instead of growing by copies.
+  std::string partial;
+  struct stat info {};
+  const std::size_t fileSize =
+      ::fstat(Fd, &info) == 0 && S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0;
+  auto valid = [&Lines](std::string_view line) {
+    return IsValidUtf8(line) && !(Lines.empty() && line.starts_with(ByteOrderMark));
+  };
   auto add = [&Lines](std::string_view line) {
     if (!IsValidUtf8(line)) return false;
     if (Lines.empty() && line.starts_with(ByteOrderMark)) line.remove_prefix(ByteOrderMark.size());
@@ -69,9 +78,15 @@ bool ReadUtf8Lines(int Fd, std::vector<std::string>& Lines, bool& Failed) {
         partial.clear();
       }
     }
+    if (!rest.empty() && partial.empty() && fileSize > partial.capacity()) partial.reserve(fileSize);
     partial.append(rest);
   }
-  return partial.empty() || add(partial);
+  if (partial.empty()) return true;
+  // A long last line without a line end is kept as read rather than copied.
+  if (partial.size() < partial.capacity() / 2 || !valid(partial)) return add(partial);
+  if (partial.ends_with('\r')) partial.pop_back();
+  Lines.push_back(std::move(partial));
+  return true;
 }
 
 }  // namespace

@@ -167,7 +167,10 @@ TEST(TextFile, SourceLinesAreTheWholeTextsLines) {
     long_text += std::string(static_cast<std::size_t>(i % 97), 'c') + (i % 3 ? "音" : "") + (i % 5 ? "\r\n" : "\n");
   const std::vector<std::string> texts = {
       "", "\n", "x", "a\r\nb\r\n", "a\n\nb", "end\r", "\xEF\xBB\xBFt132 c\n", long_text,
-      long_text + "no final line end", long_text + "\x89\xB9\n",  // 音 in code page 932
+      long_text + "no final line end",
+      std::string(200000, 'x') + "\r",                       // one long line, kept as read
+      "\xEF\xBB\xBF" + std::string(200000, 'y'),             // the same after a byte-order mark
+      long_text + "\x89\xB9\n",                             // 音 in code page 932
   };
   for (std::size_t k = 0; k < texts.size(); ++k) {
     ASSERT_FALSE(vlm::WriteFileAtomically(file, texts[k], false).has_value());
