@@ -305,17 +305,19 @@ void TSmf::NoteCommand() {
   }
   const auto noteVelocity = static_cast<std::uint8_t>(std::clamp<std::int64_t>(velocity, 0, 127));
 
-  while (CharAt(Line, Col) == ' ') ++Col;
-  if (CharAt(Line, Col) == '&') {  // sounds for the whole length
+  // Nothing from here to a tied length changes the line: one snapshot reads it.
+  TextView text = Line.View();
+  while (text.At(Col) == ' ') ++Col;
+  if (text.At(Col) == '&') {  // sounds for the whole length
     gate = 16;
     ++Col;
   }
   // Ties after blanks and bar lines; without a "^" the look-ahead is undone.
   // A tied part that fails drops the note, as a failing length does.
-  for (;;) {
+  for (;; text = Line.View()) {
     std::int32_t at = Col;
-    while (CharAt(Line, at) == ' ' || CharAt(Line, at) == '|') ++at;
-    if (CharAt(Line, at) != '^') break;
+    while (text.At(at) == ' ' || text.At(at) == '|') ++at;
+    if (text.At(at) != '^') break;
     Col = at + 1;
     const std::int32_t tied = ReadLength(Line, Col);
     if (tied == -1) {
