@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
@@ -36,6 +38,9 @@ void PutUint32(std::uint8_t* Out, std::uint32_t Value) {
   for (int k = 0; k < 4; ++k) Out[k] = static_cast<std::uint8_t>(Value >> (8 * (3 - k)));
 }
 
+static_assert(sizeof(TiventRec) == 4 && offsetof(TiventRec, Len) == 0 && offsetof(TiventRec, Bytes) == 1,
+              "PutTrack stores a record as one word, its first byte the length");
+
 // Writes one track chunk at Out and returns the position after it. Negative
 // times are written as 0. A delta is kept within 0..0x0FFFFFFF, the range of
 // a four-byte quantity, so that no reader sees a corrupt file even when times
@@ -50,6 +55,19 @@ std::uint8_t* PutTrack(std::uint8_t* Out, const Tivent& Store) {
     if (delta < 0) delta = 0;
     if (delta > 0x0FFFFFFF) delta = 0x0FFFFFFF;
     previous += delta;
+    if constexpr (std::endian::native == std::endian::little) {
+      // The commonest case, a one-byte delta before a short event, is one
+      // store: the record's first byte (its length) replaced by the delta
+      // leaves the delta followed by the event's bytes.
+      if (delta < 0x80 && rec.Len != TiventRec::Outside) {
+        std::uint32_t word;
+        std::memcpy(&word, &rec, sizeof word);
+        word = (word & 0xFFFFFF00u) | static_cast<std::uint32_t>(delta);
+        std::memcpy(Out, &word, sizeof word);
+        Out += 1 + rec.Len;
+        return;
+      }
+    }
     Out = PutDelta(Out, static_cast<std::uint32_t>(delta));
     // A short event is copied as all the bytes its record can hold; those
     // past its end land where the next event or the track's end goes.
