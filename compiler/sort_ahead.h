@@ -31,7 +31,7 @@ class SortAhead {
   // it was last taken, so that a song that moves between tracks often costs
   // at most twice its events in sorting and memory.
   void Offer(Tivent& Store);
-  // Ends the work: a store not yet begun is left, one under way is finished.
+  // Ends the work: stores still waiting are left, one being sorted is finished.
   // No store is read after it returns.
   void Stop();
   // Waits until every store offered so far has been sorted, then stops as
@@ -59,7 +59,7 @@ class SortAhead {
   std::condition_variable Wake;     // work for the thread, or the end of it
   std::condition_variable JobEnded;  // for Finish
   std::vector<std::unique_ptr<Job>> Jobs;  // in the order offered; later ones for a store supersede earlier
-  std::size_t NextJob = 0;                 // the first job not yet begun
+  std::size_t NextJob = 0;                 // the first job still waiting
   std::size_t Finished = 0;                // jobs ended, sorted or not
   bool Stopping = false;
   bool NoThread = false;                   // the thread could not start: nothing is taken

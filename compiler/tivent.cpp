@@ -184,7 +184,7 @@ class SortQueue {
     while (!Done[K].load(std::memory_order_acquire))
       if (!SortNext(Words)) Done[K].wait(false, std::memory_order_acquire);
   }
-  // Leaves every store not yet claimed unsorted.
+  // Leaves every unclaimed store unsorted.
   void Close() { NextClaim.store(Stores.size()); }
 
  private:

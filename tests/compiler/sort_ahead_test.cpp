@@ -6,25 +6,11 @@
 #include <vector>
 
 #include "compiler/tivent.h"
+#include "tests/support/store_events.h"
 
 namespace {
 
-struct Event {
-  std::int32_t time;
-  std::vector<std::uint8_t> bytes;
-  bool operator==(const Event&) const = default;
-};
-
-std::vector<Event> ReadAll(const vlm::Tivent& store) {
-  std::vector<Event> out;
-  std::uint8_t buffer[vlm::Tivent::MaxEventBytes];
-  for (std::int32_t i = 0; i < store.Count(); ++i) {
-    std::int32_t time, len;
-    store.GetEvent(i, time, buffer, len);
-    out.push_back({time, std::vector<std::uint8_t>(buffer, buffer + len)});
-  }
-  return out;
-}
+using vlmtest::ReadStore;
 
 // Events as a song gives them: mostly in order, with chords and early
 // events, many of equal time (whose order only the sort's steps decide),
@@ -55,7 +41,7 @@ TEST(SortAhead, AnUnchangedStoreTakesTheOrderSortingItGives) {
   sorter.Finish();
   ASSERT_TRUE(sorter.TakeSorted(ahead));
   reference.Sort();
-  EXPECT_EQ(ReadAll(ahead), ReadAll(reference));
+  EXPECT_EQ(ReadStore(ahead), ReadStore(reference));
   // Taken once: the order is the store's now, and the result is gone.
   EXPECT_FALSE(sorter.TakeSorted(ahead));
 }
@@ -76,13 +62,13 @@ TEST(SortAhead, AChangedStoreIsLeftAsItIs) {
   sorter.Finish();
   refilled.Clear();
   AddSongEvents(refilled, Large, 5);
-  const auto grownBefore = ReadAll(grown);
-  const auto refilledBefore = ReadAll(refilled);
+  const auto grownBefore = ReadStore(grown);
+  const auto refilledBefore = ReadStore(refilled);
   EXPECT_FALSE(sorter.TakeSorted(grown));
   EXPECT_FALSE(sorter.TakeSorted(refilled));
   EXPECT_FALSE(sorter.TakeSorted(small));
-  EXPECT_EQ(ReadAll(grown), grownBefore);
-  EXPECT_EQ(ReadAll(refilled), refilledBefore);
+  EXPECT_EQ(ReadStore(grown), grownBefore);
+  EXPECT_EQ(ReadStore(refilled), refilledBefore);
 }
 
 // A store offered again is taken again only once it has doubled; the latest
@@ -107,7 +93,7 @@ TEST(SortAhead, AStoreIsTakenAgainOnlyOnceItHasDoubled) {
   AddSongEvents(reference, Large * 2, 11);
   ASSERT_TRUE(sorter.TakeSorted(store));
   reference.Sort();
-  EXPECT_EQ(ReadAll(store), ReadAll(reference));
+  EXPECT_EQ(ReadStore(store), ReadStore(reference));
 }
 
 // Stopping with work still queued, or destroying the sorter mid-work, ends
@@ -126,12 +112,12 @@ TEST(SortAhead, StoppingLeavesUnbegunStoresUntaken) {
   for (auto& store : stores) {
     vlm::Tivent reference;
     AddSongEvents(reference, Large, static_cast<std::uint32_t>(&store - stores.data()));
-    const auto before = ReadAll(store);
+    const auto before = ReadStore(store);
     if (sorter.TakeSorted(store)) {
       reference.Sort();
-      EXPECT_EQ(ReadAll(store), ReadAll(reference));
+      EXPECT_EQ(ReadStore(store), ReadStore(reference));
     } else {
-      EXPECT_EQ(ReadAll(store), before);
+      EXPECT_EQ(ReadStore(store), before);
     }
   }
 }

@@ -7,24 +7,11 @@
 
 #include "common/warning.h"
 #include "compiler/tivent.h"
+#include "tests/support/store_events.h"
 
 namespace {
 
-struct Event {
-  std::int32_t time;
-  std::vector<std::uint8_t> bytes;
-};
-
-std::vector<Event> ReadAll(const vlm::Tivent& store) {
-  std::vector<Event> out;
-  std::uint8_t buffer[vlm::Tivent::MaxEventBytes];
-  for (std::int32_t i = 0; i < store.Count(); ++i) {
-    std::int32_t time, len;
-    store.GetEvent(i, time, buffer, len);
-    out.push_back({time, std::vector<std::uint8_t>(buffer, buffer + len)});
-  }
-  return out;
-}
+using vlmtest::ReadStore;
 
 void AddByte(vlm::Tivent& store, std::int32_t time, std::uint8_t tag) {
   const std::uint8_t bytes[3] = {0x90, tag, 100};
@@ -38,7 +25,7 @@ TEST(Tivent, SortsByTimeKeepingEachEventsBytes) {
   AddByte(store, 7, 3);
   AddByte(store, -4, 4);
   store.Sort();
-  const auto events = ReadAll(store);
+  const auto events = ReadStore(store);
   ASSERT_EQ(events.size(), 4u);
   EXPECT_EQ(events[0].time, -4);
   EXPECT_EQ(events[0].bytes[1], 4);
@@ -55,7 +42,7 @@ TEST(Tivent, EqualTimesFollowTheQuicksortOrder) {
   for (std::uint8_t tag = 0; tag < 5; ++tag) AddByte(store, 0, tag);
   store.Sort();
   std::vector<int> tags;
-  for (const auto& e : ReadAll(store)) tags.push_back(e.bytes[1]);
+  for (const auto& e : ReadStore(store)) tags.push_back(e.bytes[1]);
   EXPECT_EQ(tags, (std::vector<int>{3, 4, 2, 0, 1}));
 }
 
@@ -66,7 +53,7 @@ TEST(Tivent, ClearStartsAgainAtOffsetZero) {
   EXPECT_EQ(store.Count(), 0);
   store.Sort();
   AddByte(store, 2, 9);
-  const auto events = ReadAll(store);
+  const auto events = ReadStore(store);
   ASSERT_EQ(events.size(), 1u);
   EXPECT_EQ(events[0].bytes[1], 9);
 }
@@ -77,7 +64,7 @@ TEST(Tivent, LargeAndAdversarialInputsSortCorrectly) {
   for (int i = 0; i < 200000; ++i) times.push_back((i * 7919) % 1000 - (i % 3 == 0 ? 500 : 0));
   for (std::size_t i = 0; i < times.size(); ++i) AddByte(store, times[i], static_cast<std::uint8_t>(i & 0x7F));
   store.Sort();
-  const auto events = ReadAll(store);
+  const auto events = ReadStore(store);
   std::sort(times.begin(), times.end());
   ASSERT_EQ(events.size(), times.size());
   for (std::size_t i = 0; i < times.size(); ++i) ASSERT_EQ(events[i].time, times[i]);
@@ -134,7 +121,7 @@ TEST(Tivent, EqualTimesEndWhereTheStepsPutThem) {
       store.Add(times[i], bytes, 3);
     }
     store.Sort();
-    const auto events = ReadAll(store);
+    const auto events = ReadStore(store);
     const auto expected = StepOrder(times);
     ASSERT_EQ(events.size(), times.size());
     for (std::size_t k = 0; k < events.size(); ++k) {
@@ -163,7 +150,7 @@ TEST(Tivent, SortingAllStoresAtOnceMatchesEachAlone) {
     }
   }
   auto expectSorted = [&](std::size_t s) {
-    const auto events = ReadAll(stores[s]);
+    const auto events = ReadStore(stores[s]);
     ASSERT_EQ(events.size(), times[s].size());
     if (events.empty()) return;
     const auto expected = StepOrder(times[s]);
@@ -197,7 +184,7 @@ TEST(Tivent, AFailingConsumerEndsSortingAll) {
                                     }),
                std::runtime_error);
   EXPECT_EQ(used, 3);
-  for (std::size_t s = 0; s < 3; ++s) EXPECT_EQ(ReadAll(stores[s]).front().time, 1);
+  for (std::size_t s = 0; s < 3; ++s) EXPECT_EQ(ReadStore(stores[s]).front().time, 1);
 }
 
 class RecordingWarnings : public vlm::WarningSink {
@@ -228,7 +215,7 @@ TEST(Tivent, EventsOfEveryLengthKeepTheirBytes) {
     ~CaughtWarnings() override { vlm::SetWarningSink(nullptr); }
   } warnings;
   vlm::Tivent store;
-  std::vector<Event> added;
+  std::vector<vlmtest::StoredEvent> added;
   auto add = [&](std::int32_t time, std::size_t length) {
     std::vector<std::uint8_t> bytes(length);
     for (std::size_t k = 0; k < length; ++k) bytes[k] = static_cast<std::uint8_t>(time * 7 + k);
@@ -240,9 +227,9 @@ TEST(Tivent, EventsOfEveryLengthKeepTheirBytes) {
   store.Sort();
   add(-1, 5);  // after a sort: appended at the end
   add(200, 2);
-  std::vector<Event> expected = added;
-  std::sort(expected.begin(), expected.end() - 2, [](const Event& a, const Event& b) { return a.time < b.time; });
-  const auto events = ReadAll(store);
+  std::vector<vlmtest::StoredEvent> expected = added;
+  std::sort(expected.begin(), expected.end() - 2, [](const vlmtest::StoredEvent& a, const vlmtest::StoredEvent& b) { return a.time < b.time; });
+  const auto events = ReadStore(store);
   ASSERT_EQ(events.size(), expected.size());
   for (std::size_t k = 0; k < events.size(); ++k) {
     EXPECT_EQ(events[k].time, expected[k].time);
@@ -254,7 +241,7 @@ TEST(Tivent, EventsOfEveryLengthKeepTheirBytes) {
   add(4, 3);
   store.Sort();
   EXPECT_EQ(warnings.beeps, 1);
-  const auto again = ReadAll(store);
+  const auto again = ReadStore(store);
   ASSERT_EQ(again.size(), 2u);
   EXPECT_EQ(again[0].bytes, added[1].bytes);
   EXPECT_EQ(again[1].bytes, added[0].bytes);
