@@ -51,9 +51,6 @@ bool ReadUtf8Lines(int Fd, std::vector<std::string>& Lines, bool& Failed) {
   struct stat info {};
   const std::size_t fileSize =
       ::fstat(Fd, &info) == 0 && S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0;
-  auto valid = [&Lines](std::string_view line) {
-    return IsValidUtf8(line) && !(Lines.empty() && line.starts_with(ByteOrderMark));
-  };
   auto add = [&Lines](std::string_view line) {
     if (!IsValidUtf8(line)) return false;
     if (Lines.empty() && line.starts_with(ByteOrderMark)) line.remove_prefix(ByteOrderMark.size());
@@ -82,8 +79,10 @@ bool ReadUtf8Lines(int Fd, std::vector<std::string>& Lines, bool& Failed) {
     partial.append(rest);
   }
   if (partial.empty()) return true;
-  // A long last line without a line end is kept as read rather than copied.
-  if (partial.size() < partial.capacity() / 2 || !valid(partial)) return add(partial);
+  if (partial.size() < partial.capacity() / 2) return add(partial);
+  // A long last line without a line end is moved in rather than copied.
+  if (!IsValidUtf8(partial)) return false;
+  if (Lines.empty() && partial.starts_with(ByteOrderMark)) partial.erase(0, ByteOrderMark.size());
   if (partial.ends_with('\r')) partial.pop_back();
   Lines.push_back(std::move(partial));
   return true;
