@@ -1,11 +1,6 @@
 #include "fuzz/form_host.h"
 
-#include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-
 #include "common/app_path.h"
-#include "common/text_file.h"
 #include "fuzz/scratch_dir.h"
 
 namespace vlmfuzz {
@@ -26,24 +21,9 @@ FormHost::FormHost(const std::string& role) : dir_(ScratchDir(role).string() + "
   WriteWhole(dir_ + vlm::ScaleFileBaseName, StartPresets());
   form_ = std::make_unique<vlm::TForm1>(platform_, messages_);
   form_->FormCreate();
+  form_->Smf->MaxCompileSteps = 200'000;
 }
 
 std::string FormHost::Path(const std::string& name) const { return dir_ + name; }
-
-std::string ReadWhole(const std::string& path) {
-  const auto bytes = vlm::ReadFileBytes(path);
-  if (!bytes) {
-    std::fprintf(stderr, "cannot read back %s\n", path.c_str());
-    std::abort();
-  }
-  return *bytes;
-}
-
-void Differ(const char* promise, const std::string& a, const std::string& b) {
-  const auto at = static_cast<std::size_t>(std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin());
-  std::fprintf(stderr, "broken promise: %s (sizes %zu and %zu, first difference at byte %zu)\n", promise, a.size(),
-               b.size(), at);
-  std::abort();
-}
 
 }  // namespace vlmfuzz

@@ -20,7 +20,8 @@ class QuietPlatform : public vlm::Platform {
   void ShowMessage(const std::string&) override {}
   void ShowMessageCaption(const std::string&, const std::string&) override {}
   void ShowError(const std::string&) override {}
-  std::string InputBox(const std::string&, const std::string&, const std::string&) override { return "FUZZ"; }
+  static constexpr const char* PresetName = "FUZZ";  // every input box's answer
+  std::string InputBox(const std::string&, const std::string&, const std::string&) override { return PresetName; }
   std::optional<std::string> SaveFileName(const vlm::FileFilter&) override { return std::nullopt; }
   std::optional<std::string> OpenFileName(const vlm::FileFilter&) override { return std::nullopt; }
   void SetClipboardText(const std::string&) override {}
@@ -31,8 +32,10 @@ class QuietPlatform : public vlm::Platform {
 // more than a run of either target. Every run loads every setting it uses.
 class FormHost {
  public:
-  // Makes the scratch directory the program's, writes the shipped presets
-  // there as Scale.dat, and starts the form.
+  // Makes the scratch directory the program's, writes a preset file there as
+  // Scale.dat, and starts the form. Its compiler's work bound is lowered as
+  // the compiler's fuzz target lowers it: a play list may repeat a long slot
+  // many times, and such a compile must end well within the fuzzer's timeout.
   explicit FormHost(const std::string& role);
 
   vlm::TForm1& Form() { return *form_; }
@@ -45,13 +48,5 @@ class FormHost {
   vlm::TfrmMsg messages_{platform_};
   std::unique_ptr<vlm::TForm1> form_;
 };
-
-// The file's bytes; aborts when it cannot be read, since every file a target
-// reads back is one it has just written.
-std::string ReadWhole(const std::string& path);
-
-// Stops the process with a message naming the broken promise and the first
-// byte where two texts differ.
-[[noreturn]] void Differ(const char* promise, const std::string& a, const std::string& b);
 
 }  // namespace vlmfuzz
