@@ -1,6 +1,7 @@
 // Inputs that once made a fuzz target fail, kept byte for byte in one folder
 // per target, replayed through the same checks the fuzzers run: each must
-// keep every promise now.
+// keep every promise now. A folder whose target has not failed yet holds one
+// ordinary file of its kind, so that the checks always run on a real file.
 
 #include <gtest/gtest.h>
 
