@@ -37,24 +37,17 @@ test-sanitize: deps
 	@cd $(SANITIZE_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --output-on-failure -j $(JOBS)
 
-# The compiler's fuzzer (clang, ASan and UBSan) for FUZZ_SECONDS, seeded with
-# the examples and every string of the compiler tests; inputs it finds are
-# kept in $(FUZZ_BUILD)/corpus, crashes and hangs in $(FUZZ_BUILD)/artifacts.
-# The fuzzer runs in an empty scratch directory, hence the absolute paths.
+# Every fuzz target (clang, ASan and UBSan) for FUZZ_SECONDS each: the
+# compiler, the MIDI file reader, the settings and preset files, and text
+# decoding (fuzz/run.sh says where seeds, findings and crashes go).
 # The instrumented build runs some twenty times slower than a release build:
-# its 5-second timeout stands for a quarter of a second of a real compile.
+# the 5-second timeout stands for a quarter of a second of real work.
+FUZZ_TARGETS = mml_fuzz smf_reader_fuzz settings_fuzz scale_fuzz text_fuzz
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DVLM_SANITIZE=ON -DVLM_FUZZ=ON >/dev/null
-	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target mml_fuzz vlm_fuzz_seeds
-	@rm -rf $(FUZZ_BUILD)/seeds
-	@mkdir -p $(FUZZ_BUILD)/seeds $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/artifacts
-	@$(FUZZ_BUILD)/bin/vlm_fuzz_seeds $(FUZZ_BUILD)/seeds examples/*.vlm tests/compiler/*.cpp \
-		$(wildcard tests/compiler/fuzz_inputs/*)
-	@ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-		$(FUZZ_BUILD)/bin/mml_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=5 -rss_limit_mb=2048 \
-		-max_len=4096 -dict=$(abspath fuzz/mml.dict) -print_final_stats=1 -artifact_prefix=$(abspath $(FUZZ_BUILD))/artifacts/ \
-		$(abspath $(FUZZ_BUILD))/corpus $(abspath $(FUZZ_BUILD))/seeds
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS) vlm_fuzz_seeds
+	@bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

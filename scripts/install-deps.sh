@@ -13,6 +13,7 @@ packages=(
   libfluidsynth-dev libfluidsynth3 fluidsynth timgm6mb-soundfont
   fonts-noto-cjk
   midicsv
+  valgrind
 )
 
 missing=()

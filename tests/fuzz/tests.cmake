@@ -1,0 +1,1 @@
+vlm_test_folder(fuzz_tests fuzz vlm_fuzz_checks)
