@@ -175,33 +175,45 @@ void TSmf::IncludeFile() {
   const std::string name = Line().substr(static_cast<std::size_t>(Col), close - static_cast<std::size_t>(Col));
   Col = static_cast<std::int32_t>(close) + 2;
 
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  const fs::path path(name);
-  if (name.empty() || !fs::is_regular_file(path, ec)) {
-    ReportError(0, "指定されたファイル\"" + name + "\"が開けません");
-    return;
+  // A file is looked up and read once per compile under the name it is
+  // written with: including it again costs its lines, not system calls
+  // (the canonical name alone takes one per directory of the path).
+  auto known = IncludedFiles.find(name);
+  if (known == IncludedFiles.end()) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path path(name);
+    if (name.empty() || !fs::is_regular_file(path, ec)) {
+      ReportError(0, "指定されたファイル\"" + name + "\"が開けません");
+      return;
+    }
+    std::string canonical = fs::weakly_canonical(path, ec).string();
+    // Read as the program reads any MML file: Shift-JIS text is decoded to UTF-8.
+    const std::optional<std::string> text = ReadTextFile(name);
+    if (!text) throw CompileFailure("include: " + name + " を読めません");
+    known = IncludedFiles.emplace(name, IncludedFile{ec ? name : std::move(canonical), SplitLines(*text)}).first;
   }
-  std::string file = fs::weakly_canonical(path, ec).string();
-  if (ec) file = name;
+  const std::string& file = known->second.File;
+  // Inclusions that the compile has left are closed: only the ones still
+  // holding this line stay, so the check and the shift cost the nesting
+  // depth, not the number of includes so far.
+  while (!Inclusions.empty() && !(Inclusions.back().First <= LineNo() && LineNo() < Inclusions.back().End))
+    Inclusions.pop_back();
   for (const Inclusion& open : Inclusions) {
-    if (open.File == file && open.First <= LineNo() && LineNo() < open.End) {
+    if (open.File == file) {
       ReportError(0, "指定されたファイル\"" + name + "\"は既にインクルードされています");
       return;
     }
   }
 
-  // Read as the program reads any MML file: Shift-JIS text is decoded to UTF-8.
-  const std::optional<std::string> text = ReadTextFile(name);
-  if (!text) throw CompileFailure("include: " + name + " を読めません");
-  std::vector<std::string> inserted = SplitLines(*text);
+  std::vector<std::string> inserted = known->second.Lines;
+  // Included lines count against the work bound: a tree of files that
+  // include each other twice would otherwise grow the source without end.
+  ChargeSteps(static_cast<std::int64_t>(inserted.size()));
   AddMessage("include = " + name);
   const auto count = static_cast<std::int32_t>(inserted.size());
   InsertAfter(std::move(inserted));
-  for (Inclusion& open : Inclusions) {
-    if (open.First > LineNo()) open.First += count;
-    if (open.End > LineNo()) open.End += count;
-  }
+  for (Inclusion& open : Inclusions) open.End += count;
   Inclusions.push_back({file, LineNo() + 1, LineNo() + 1 + count});
 
   const std::string directive =

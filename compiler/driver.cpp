@@ -12,6 +12,7 @@ TSmf::TSmf(MessageSink sink) : Sink(std::move(sink)) { Reset(); }
 void TSmf::Reset() {
   Lines.clear();
   Inclusions.clear();
+  IncludedFiles.clear();
   Macros.Clear();
   Seed = ClockSeed();
   SkipMode = 0;

@@ -12,6 +12,7 @@
 #include <initializer_list>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "compiler/line_buffer.h"
@@ -211,7 +212,12 @@ class TSmf : public SourceCursor {
     std::int32_t First;  // index in Lines of its first inserted line
     std::int32_t End;    // index just past its last inserted line
   };
-  std::vector<Inclusion> Inclusions;  // this compile's includes, to refuse a file including itself
+  std::vector<Inclusion> Inclusions;  // open includes, outermost first, to refuse a file including itself
+  struct IncludedFile {
+    std::string File;                // canonical name
+    std::vector<std::string> Lines;  // its lines as read
+  };
+  std::unordered_map<std::string, IncludedFile> IncludedFiles;  // by the name the directive gives
 
   // ---- macros (macros.cpp) ----
   void ExpandMacro();
