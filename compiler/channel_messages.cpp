@@ -47,7 +47,7 @@ void TSmf::EmitBend(std::int32_t Time, std::uint8_t Lsb, std::uint8_t Msb) {
 // y controller, value. A value that cannot be read counts as 0.
 void TSmf::ControlCommand() {
   ++Col;
-  ReadEqArgs(Line, Col);
+  ReadEqArgs(Line(), Col);
   if (ArgCount != 2) {
     ReportError(4, "y");
     return;
@@ -65,7 +65,7 @@ void TSmf::ControlCommand() {
 // @ program[, bank MSB[, bank LSB]]; the program is written as given (0 first).
 void TSmf::ProgramCommand() {
   ++Col;
-  ReadEqArgs(Line, Col);
+  ReadEqArgs(Line(), Col);
   const std::int32_t count = ArgCount;
   if (count < 1 || count > 3) {
     ReportError(4, "@");
@@ -95,12 +95,12 @@ void TSmf::BendCommand(std::int32_t Mode) {
   if (Mode == 0) {
     ++Col;
     std::int64_t sign = 1;
-    if (CharAt(Line, Col) == '-') {
+    if (CharAt(Line(), Col) == '-') {
       ++Col;
       sign = -1;
     }
     std::int32_t len = 0;
-    const std::int32_t n = ReadNumber(Line, Col, len);
+    const std::int32_t n = ReadNumber(Line(), Col, len);
     Col += len;
     if (n == -1) {
       ReportError(4, "p");
@@ -114,7 +114,7 @@ void TSmf::BendCommand(std::int32_t Mode) {
     EmitBend(here, static_cast<std::uint8_t>(value & 0x7F), static_cast<std::uint8_t>((value >> 7) & 0x7F));
     return;
   }
-  ReadArgs(Line, Col);
+  ReadArgs(Line(), Col);
   const std::string text = Args[0];
   const std::int32_t count = ArgCount;
   std::int32_t at = 1;
@@ -134,7 +134,7 @@ void TSmf::BendCommand(std::int32_t Mode) {
 void TSmf::TempoCommand() {
   ++Col;
   std::int32_t len = 0;
-  const std::int32_t bpm = ReadNumber(Line, Col, len);
+  const std::int32_t bpm = ReadNumber(Line(), Col, len);
   Col += len;
   if (bpm < 20 || bpm > 999) {
     ReportError(4, "t");
@@ -153,7 +153,7 @@ void TSmf::TempoCommand() {
 // message carries raw bytes, so its values keep their low 8 bits. EX2 needs
 // six values, so that the four summed bytes are all data bytes.
 void TSmf::ExclusiveCommand(std::int32_t Mode) {
-  ReadEqArgs(Line, Col);
+  ReadEqArgs(Line(), Col);
   const std::int32_t count = ArgCount;
   if (count < 3 || (Mode == 1 && count < 6)) {
     ReportError(3, "EX");
@@ -188,7 +188,7 @@ void TSmf::ExclusiveCommand(std::int32_t Mode) {
 
 // One argument, written as it stands (quotes included), at most 127 bytes.
 void TSmf::MetaText(std::uint8_t Type) {
-  ReadArgs(Line, Col);
+  ReadArgs(Line(), Col);
   if (ArgCount != 1) {
     ReportError(4, "_");
     return;

@@ -12,10 +12,10 @@ namespace {
 
 // Keywords are matched case-sensitively as prefixes at column At; nothing
 // checks what follows them.
-bool KeywordAt(const LineBuffer& Line, std::int32_t At, std::string_view Keyword) {
-  if (At < 1 || static_cast<std::size_t>(At - 1) + Keyword.size() > Line.size()) return false;
+bool KeywordAt(const LineBuffer& Text, std::int32_t At, std::string_view Keyword) {
+  if (At < 1 || static_cast<std::size_t>(At - 1) + Keyword.size() > Text.size()) return false;
   for (std::size_t k = 0; k < Keyword.size(); ++k)
-    if (Line[static_cast<std::size_t>(At - 1) + k] != Keyword[k]) return false;
+    if (Text[static_cast<std::size_t>(At - 1) + k] != Keyword[k]) return false;
   return true;
 }
 
@@ -24,27 +24,23 @@ bool KeywordAt(const LineBuffer& Line, std::int32_t At, std::string_view Keyword
 // ";" to the end of the line; "{" to the next "}", across lines. The lines a
 // brace comment passes over are neither compiled nor written back.
 void TSmf::SkipComment() {
-  if (CharAt(Line, Col) == ';') {
-    Col = static_cast<std::int32_t>(Line.size()) + 1;
+  if (CharAt(Line(), Col) == ';') {
+    Col = static_cast<std::int32_t>(Line().size()) + 1;
     return;
   }
   std::size_t from = static_cast<std::size_t>(Col - 1);
   for (;;) {
-    const std::size_t close = Line.find('}', from);
+    const std::size_t close = Line().find('}', from);
     if (close != std::string::npos) {
       Col = static_cast<std::int32_t>(close) + 2;
       return;
     }
-    if (static_cast<std::size_t>(LineNo) + 1 >= Lines.size()) {
-      Col = static_cast<std::int32_t>(Line.size()) + 1;
+    if (LineNo() + 1 >= LineCount()) {
+      Col = static_cast<std::int32_t>(Line().size()) + 1;
       ReportError(5, "}がない");
       return;
     }
-    SettleStoredLine();
-    ++LineNo;
-    Line = Lines[static_cast<std::size_t>(LineNo)];
-    LineStored = true;
-    Col = 1;
+    MoveTo(LineNo() + 1, 1, Leaving::Keep);
     from = 0;
   }
 }
@@ -55,9 +51,9 @@ void TSmf::SkipComment() {
 // the "_" is consumed.
 void TSmf::UnderscoreCommand() {
   ++Col;
-  if (KeywordAt(Line, Col, "print")) {  // _print(text or ~n, ...)
+  if (KeywordAt(Line(), Col, "print")) {  // _print(text or ~n, ...)
     Col += 5;
-    ReadArgs(Line, Col);
+    ReadArgs(Line(), Col);
     if (ArgCount == 0) {
       ReportError(4, "_print");
       return;
@@ -69,32 +65,32 @@ void TSmf::UnderscoreCommand() {
       text += CharAt(arg, 1) == '~' ? std::to_string(ReadNumber(arg, 1, len)) : arg;
     }
     AddMessage(text);
-  } else if (KeywordAt(Line, Col, "smon")) {  // one-letter macros on for this track
+  } else if (KeywordAt(Line(), Col, "smon")) {  // one-letter macros on for this track
     Track().OneLetterMacros = 1;
     Col += 4;
-  } else if (KeywordAt(Line, Col, "smoff")) {  // one-letter macros off
+  } else if (KeywordAt(Line(), Col, "smoff")) {  // one-letter macros off
     Track().OneLetterMacros = 0;
     Col += 5;
-  } else if (KeywordAt(Line, Col, "skipon")) {  // compile only "_;{}#" from here
+  } else if (KeywordAt(Line(), Col, "skipon")) {  // compile only "_;{}#" from here
     SkipMode = 1;
     Col += 6;
-  } else if (KeywordAt(Line, Col, "skipoff")) {  // compile everything again
+  } else if (KeywordAt(Line(), Col, "skipoff")) {  // compile everything again
     SkipMode = 0;
     Col += 7;
-  } else if (KeywordAt(Line, Col, "INST_NAME")) {  // instrument-name meta event
+  } else if (KeywordAt(Line(), Col, "INST_NAME")) {  // instrument-name meta event
     Col += 9;
     MetaText(4);
   }
 
-  if (KeywordAt(Line, Col, "COPYRIGHT")) {  // copyright meta event
+  if (KeywordAt(Line(), Col, "COPYRIGHT")) {  // copyright meta event
     Col += 9;
     MetaText(2);
-  } else if (KeywordAt(Line, Col, "TITLE")) {  // sequence or track name meta event
+  } else if (KeywordAt(Line(), Col, "TITLE")) {  // sequence or track name meta event
     Col += 5;
     MetaText(3);
-  } else if (KeywordAt(Line, Col, "ac")) {  // _ac(length): controller-curve step
+  } else if (KeywordAt(Line(), Col, "ac")) {  // _ac(length): controller-curve step
     Col += 2;
-    ReadArgs(Line, Col);
+    ReadArgs(Line(), Col);
     if (ArgCount != 1) {
       ReportError(4, "_ac");
       return;
@@ -107,9 +103,9 @@ void TSmf::UnderscoreCommand() {
       return;
     }
     CurveStep[static_cast<std::size_t>(CurTrack)] = std::clamp(step, 1, 2 * Timebase);
-  } else if (KeywordAt(Line, Col, "tr")) {  // track selection and multi-track sections
+  } else if (KeywordAt(Line(), Col, "tr")) {  // track selection and multi-track sections
     TrackSelect();
-  } else if (KeywordAt(Line, Col, "m")) {  // macro definition
+  } else if (KeywordAt(Line(), Col, "m")) {  // macro definition
     DefineMacro();
   }
 }
@@ -119,31 +115,31 @@ void TSmf::UnderscoreCommand() {
 void TSmf::Directive() {
   ++Col;
   std::int32_t len = 0;
-  if (KeywordAt(Line, Col, "timebase")) {  // #timebase 13..1536
+  if (KeywordAt(Line(), Col, "timebase")) {  // #timebase 13..1536
     Col += 8;
-    SkipBlanks(Line, Col);
-    const std::int32_t value = ReadNumber(Line, Col, len);
+    SkipBlanks(Line(), Col);
+    const std::int32_t value = ReadNumber(Line(), Col, len);
     Col += len;
     if (value >= 13 && value <= 1536)
       Timebase = value;
     else
       ReportError(4, "timebase");
-  } else if (KeywordAt(Line, Col, "octave_up_down")) {  // #octave_up_down 0|1
+  } else if (KeywordAt(Line(), Col, "octave_up_down")) {  // #octave_up_down 0|1
     Col += 14;
-    SkipBlanks(Line, Col);
-    const std::int32_t value = ReadNumber(Line, Col, len);
+    SkipBlanks(Line(), Col);
+    const std::int32_t value = ReadNumber(Line(), Col, len);
     Col += len;
     if (value == 0 || value == 1)
       OctaveSwap = value;
     else
       ReportError(4, "octave_up_down");
-  } else if (KeywordAt(Line, Col, "end")) {  // nothing after it is compiled
-    StopCompile();
-  } else if (KeywordAt(Line, Col, "randomize")) {  // #randomize seed (0: draw one)
+  } else if (KeywordAt(Line(), Col, "end")) {  // nothing after it is compiled
+    throw CompileStop{};
+  } else if (KeywordAt(Line(), Col, "randomize")) {  // #randomize seed (0: draw one)
     Col += 9;
-    SkipBlanks(Line, Col);
+    SkipBlanks(Line(), Col);
     std::int32_t status = 0;
-    std::int32_t seed = ReadValue(Line, Col, status);
+    std::int32_t seed = ReadValue(Line(), Col, status);
     if (status == -1) {
       ReportError(5, "randomize");
       return;
@@ -151,7 +147,7 @@ void TSmf::Directive() {
     if (seed == 0) seed = Random(2147483647);
     Seed = static_cast<std::uint32_t>(seed);
     AddMessage("#randomize = " + std::to_string(seed));
-  } else if (KeywordAt(Line, Col, "include")) {  // #include "file"
+  } else if (KeywordAt(Line(), Col, "include")) {  // #include "file"
     Col += 7;
     IncludeFile();
   }
@@ -166,50 +162,62 @@ void TSmf::Directive() {
 // could be read without end).
 void TSmf::IncludeFile() {
   const std::int32_t directiveCol = Col - 8;  // the "#" of "#include"
-  SkipBlanks(Line, Col);
-  if (CharAt(Line, Col) != '"') {
+  SkipBlanks(Line(), Col);
+  if (CharAt(Line(), Col) != '"') {
     ReportError(5, "include");
     return;
   }
-  const std::size_t close = Line.find('"', static_cast<std::size_t>(Col));
+  const std::size_t close = Line().find('"', static_cast<std::size_t>(Col));
   if (close == std::string::npos) {
     ReportError(5, "include が \" で終わっていない");
     return;
   }
-  const std::string name = Line.substr(static_cast<std::size_t>(Col), close - static_cast<std::size_t>(Col));
+  const std::string name = Line().substr(static_cast<std::size_t>(Col), close - static_cast<std::size_t>(Col));
   Col = static_cast<std::int32_t>(close) + 2;
 
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  const fs::path path(name);
-  if (name.empty() || !fs::is_regular_file(path, ec)) {
-    ReportError(0, "指定されたファイル\"" + name + "\"が開けません");
-    return;
+  // A file is looked up and read once per compile under the name it is
+  // written with: including it again costs its lines, not system calls
+  // (the canonical name alone takes one per directory of the path).
+  auto known = IncludedFiles.find(name);
+  if (known == IncludedFiles.end()) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path path(name);
+    if (name.empty() || !fs::is_regular_file(path, ec)) {
+      ReportError(0, "指定されたファイル\"" + name + "\"が開けません");
+      return;
+    }
+    std::string canonical = fs::weakly_canonical(path, ec).string();
+    // Read as the program reads any MML file: Shift-JIS text is decoded to UTF-8.
+    const std::optional<std::string> text = ReadTextFile(name);
+    if (!text) throw CompileFailure("include: " + name + " を読めません");
+    known = IncludedFiles.emplace(name, IncludedFile{ec ? name : std::move(canonical), SplitLines(*text)}).first;
   }
-  std::string file = fs::weakly_canonical(path, ec).string();
-  if (ec) file = name;
+  const std::string& file = known->second.File;
+  // Inclusions that the compile has left are closed: only the ones still
+  // holding this line stay, so the check and the shift cost the nesting
+  // depth, not the number of includes so far.
+  while (!Inclusions.empty() && !(Inclusions.back().First <= LineNo() && LineNo() < Inclusions.back().End))
+    Inclusions.pop_back();
   for (const Inclusion& open : Inclusions) {
-    if (open.File == file && open.First <= LineNo && LineNo < open.End) {
+    if (open.File == file) {
       ReportError(0, "指定されたファイル\"" + name + "\"は既にインクルードされています");
       return;
     }
   }
 
-  // Read as the program reads any MML file: Shift-JIS text is decoded to UTF-8.
-  const std::optional<std::string> text = ReadTextFile(name);
-  if (!text) throw CompileFailure("include: " + name + " を読めません");
-  const std::vector<std::string> inserted = SplitLines(*text);
+  std::vector<std::string> inserted = known->second.Lines;
+  // Included lines count against the work bound: a tree of files that
+  // include each other twice would otherwise grow the source without end.
+  ChargeSteps(static_cast<std::int64_t>(inserted.size()));
   AddMessage("include = " + name);
   const auto count = static_cast<std::int32_t>(inserted.size());
-  Lines.insert(Lines.begin() + LineNo + 1, inserted.begin(), inserted.end());
-  for (Inclusion& open : Inclusions) {
-    if (open.First > LineNo) open.First += count;
-    if (open.End > LineNo) open.End += count;
-  }
-  Inclusions.push_back({file, LineNo + 1, LineNo + 1 + count});
+  InsertAfter(std::move(inserted));
+  for (Inclusion& open : Inclusions) open.End += count;
+  Inclusions.push_back({file, LineNo() + 1, LineNo() + 1 + count});
 
   const std::string directive =
-      Line.substr(static_cast<std::size_t>(directiveCol - 1), static_cast<std::size_t>(Col - directiveCol));
+      Line().substr(static_cast<std::size_t>(directiveCol - 1), static_cast<std::size_t>(Col - directiveCol));
   const std::string done = directive.find('}') == std::string::npos ? "{" + directive + "}" : "{#include}";
   EraseColumns(*this, directiveCol, Col);
   InsertAt(*this, directiveCol, done);

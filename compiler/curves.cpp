@@ -13,17 +13,6 @@ namespace {
 // computed with it, and the steps that land on a limit depend on it.
 constexpr double HalfTurn = 3.141519;
 
-// Counts a curve's steps against the compile's work bound; false (and the
-// compile stopped) when they would pass it, so a huge curve cannot hang.
-bool ChargeCurveSteps(TSmf& smf, std::int32_t steps) {
-  if (steps < 0) return true;
-  if (smf.CompileSteps + steps > smf.MaxCompileSteps) {
-    smf.AbortCompile("処理が多すぎるので、コンパイルを中止します。");
-    return false;
-  }
-  smf.CompileSteps += steps;
-  return true;
-}
 
 // Trunc of a floating-point curve value into a range where the clamping that
 // follows cannot overflow (huge slopes, or a NaN, in degenerate curves).
@@ -152,15 +141,15 @@ class CurveSteps {
 // Walks the curve's steps from the track's position plus Start, one curve
 // step apart, and emits a value one tick before each step whenever it differs
 // from the last one written (and always at the first step). Last receives the
-// final value; false when the steps would pass the compile's work bound.
+// final value. The steps count against the compile's work bound.
 template <typename ToValue, typename Emit>
-bool WalkCurve(TSmf& smf, const CurveShape& shape, bool bend, bool debug, ToValue toValue, Emit emit,
+void WalkCurve(TSmf& smf, const CurveShape& shape, bool bend, bool debug, ToValue toValue, Emit emit,
                std::int32_t& Last) {
   const std::int32_t step = smf.CurveStep[static_cast<std::size_t>(smf.CurTrack)];
   CurveSteps curve(shape, bend, step);
   std::int64_t time = static_cast<std::int64_t>(smf.ptr[static_cast<std::size_t>(smf.CurTrack)]) + shape.Start;
   const std::int32_t n = curve.LastIndex();
-  if (!ChargeCurveSteps(smf, n)) return false;
+  if (n >= 0) smf.ChargeSteps(n);  // a huge curve cannot hang the compile
   std::int32_t last = 0;
   for (std::int32_t k = 0; k <= n; ++k) {
     Last = toValue(curve.Value(k));
@@ -171,7 +160,6 @@ bool WalkCurve(TSmf& smf, const CurveShape& shape, bool bend, bool debug, ToValu
     }
     time += step;
   }
-  return true;
 }
 
 }  // namespace
@@ -180,7 +168,7 @@ bool WalkCurve(TSmf& smf, const CurveShape& shape, bool bend, bool debug, ToValu
 // words: controller events every CurveStep ticks from ptr+start to ptr+end,
 // each two ticks before its step, written only when the value changes.
 void TSmf::ControllerCurve() {
-  ReadArgs(Line, Col);
+  ReadArgs(Line(), Col);
   if (ArgCount != 7 && ArgCount != 8) {
     ReportError(4, "ACTIVE_CC");
     return;
@@ -210,14 +198,13 @@ void TSmf::ControllerCurve() {
   }
 
   std::int32_t j = 0;
-  const bool walked = WalkCurve(
+  WalkCurve(
       *this, shape, false, debug,
       [](std::int64_t value) { return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, 0, 127)); },
       [&](std::int32_t time, std::int32_t value) {
         EmitControl(time, static_cast<std::uint8_t>(cc), static_cast<std::uint8_t>(value));
       },
       j);
-  if (!walked) return;
 
   TrackState& t = Track();
   switch (cc) {  // relative controller commands continue from the curve's last value
@@ -235,7 +222,7 @@ void TSmf::ControllerCurve() {
 // ACTIVE_PB(from, to, end, start, cycles, mode[, debug]) and ACB: the same on
 // the 14-bit bend scale, From and To given as 0..127 and multiplied by 128.
 void TSmf::BendCurve() {
-  ReadArgs(Line, Col);
+  ReadArgs(Line(), Col);
   if (ArgCount != 6 && ArgCount != 7) {
     ReportError(4, "Active B");
     return;
@@ -260,7 +247,7 @@ void TSmf::BendCurve() {
   }
 
   std::int32_t j = 0;
-  const bool walked = WalkCurve(
+  WalkCurve(
       *this, shape, true, debug,
       [](std::int64_t value) {
         return static_cast<std::int32_t>(std::clamp<std::int64_t>(std::abs(value), 0, 16383));
@@ -269,7 +256,6 @@ void TSmf::BendCurve() {
         EmitBend(time, static_cast<std::uint8_t>(value & 127), static_cast<std::uint8_t>((value >> 7) & 127));
       },
       j);
-  if (!walked) return;
   Track().Bend = j / 127;  // back on the 0..127 scale of the random bend
 }
 

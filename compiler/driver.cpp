@@ -12,6 +12,7 @@ TSmf::TSmf(MessageSink sink) : Sink(std::move(sink)) { Reset(); }
 void TSmf::Reset() {
   Lines.clear();
   Inclusions.clear();
+  IncludedFiles.clear();
   Macros.Clear();
   Seed = ClockSeed();
   SkipMode = 0;
@@ -49,9 +50,6 @@ void TSmf::Reset() {
   OctaveSwap = 0;
   ErrorCount = 0;
   CompileSteps = 0;
-  LineStored = false;
-  StoreOwed = false;
-  PendingEdits.clear();
 }
 
 // A compile that fails still ends the sorting ahead, so that nothing reads
@@ -67,45 +65,51 @@ void TSmf::Compile(const std::string& FileName) {
   }
 }
 
+// A stop ends the line being compiled: the rest of the source is not
+// compiled, and an entry " " after the last line marks where it stopped. A
+// stop raised by the final check, after the last line, ends no line: its
+// entry stays empty.
 void TSmf::CompileLines() {
-  LineNo = 0;
   std::size_t sourceSize = 0;
   for (const auto& line : Lines) sourceSize += line.size() + 1;
   LineLengthLimit = std::max(MaxLineLength, sourceSize > SIZE_MAX / 16 ? SIZE_MAX : 16 * sourceSize);
+  Begin(Lines);
   try {
-    while (LineNo < static_cast<std::int32_t>(Lines.size())) {
-      NextVelMode = -1;
-      Line = Lines[static_cast<std::size_t>(LineNo)];
-      LineStored = true;
-      CompileLine();
-      StoreLineNow();
-      ++LineNo;
+    try {
+      while (!AtEnd()) {
+        NextVelMode = -1;
+        CompileLine();
+        MoveTo(LineNo() + 1, 1, Leaving::Store);
+      }
+    } catch (const CompileStop&) {
+      MoveTo(Append(" "), 1, Leaving::Keep);
+      MoveTo(LineNo() + 1, 1, Leaving::Store);
+    }
+    if (LoopDepth > 0) {
+      try {
+        ReportError(5, "] が" + std::to_string(LoopDepth) + "つ足りません。");
+      } catch (const CompileStop&) {
+        Append("");
+      }
     }
   } catch (...) {
-    // A compile that throws leaves Lines as the jumps stored them.
-    SettleStoredLine();
+    // A compile that fails leaves Lines as the moves stored them.
+    End(Lines);
     throw;
   }
-  LineStored = false;
-  if (LoopDepth > 0)
-    ReportError(5, "] が" + std::to_string(LoopDepth) + "つ足りません。");
+  End(Lines);
 }
 
 void TSmf::CompileLine() {
-  Col = 1;
-  for (int c; (c = CharAt(Line, Col)) >= 0;) {
+  for (int c; (c = CharAt(Line(), Col)) >= 0;) {
     // Only an upper-case letter, or a lower-case one where single letters are
     // macros, can start a macro name: most commands skip the call.
     if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z' && Track().OneLetterMacros == 1)) {
       ExpandMacro();
-      if (CharAt(Line, Col) < 0) break;
+      if (CharAt(Line(), Col) < 0) break;
     }
-    if (++CompileSteps > MaxCompileSteps) {
-      // A source whose macros or selections rewrite it for ever ends here.
-      CompileSteps = 0;
-      AbortCompile("処理が多すぎるので、コンパイルを中止します。");
-      return;
-    }
+    // A source whose macros or selections rewrite it for ever ends here.
+    ChargeSteps(1);
     // A blank, the commonest separator, only moves on (even while skipping).
     if (c == ' ')
       ++Col;
@@ -113,12 +117,12 @@ void TSmf::CompileLine() {
       DoCommand();
     // Every handler that rewrites the line is bounded here as well, whether
     // or not it checks the length itself.
-    if (LineTooLong()) return;
+    CheckLineLength();
   }
 }
 
 void TSmf::DoCommand() {
-  const int c = CharAt(Line, Col);
+  const int c = CharAt(Line(), Col);
   if (SkipMode == 1 && c != '_' && c != ';' && c != '{' && c != '}' && c != '#') {
     ++Col;
     return;
@@ -185,7 +189,7 @@ void TSmf::DoCommand() {
 }
 
 void TSmf::Unhandled() {
-  const int c = CharAt(Line, Col);
+  const int c = CharAt(Line(), Col);
   ReportError(2, c < 0 ? std::string() : std::string(1, static_cast<char>(c)));
   ++Col;
 }
@@ -196,7 +200,7 @@ void TSmf::ReportError(std::int32_t ErrNo, const std::string& Detail) {
   const std::string_view text =
       (ErrNo >= 0 && ErrNo < static_cast<std::int32_t>(ErrorTexts.size())) ? ErrorTexts[ErrNo] : "";
   std::string line = "err(";
-  line += std::to_string(LineNo);
+  line += std::to_string(LineNo());
   line += ")\"";
   line += Detail;
   line += "\":";
@@ -211,75 +215,31 @@ void TSmf::ReportError(std::int32_t ErrNo, const std::string& Detail) {
   AddMessage(line);
   if (++ErrorCount >= 10) {
     AddMessage("エラー数が１０個を超えたので、コンパイルを中止します。");
-    StopCompile();
     ErrorCount = 0;
+    throw CompileStop{};
   }
-}
-
-void TSmf::EditLine(std::size_t At, std::size_t Count, const std::string& Text) {
-  if (StoreOwed)
-    PendingEdits.push_back({static_cast<std::int32_t>(At), static_cast<std::int32_t>(Text.size()),
-                            Line.substr(At, Count)});
-  Line.replace(At, Count, Text);
-  LineStored = false;
-}
-
-void TSmf::StoreLineLater() {
-  // A short line is cheaper to copy than to keep a record of its edits.
-  constexpr std::size_t OweFromLength = 4096;
-  if (!LineStored) {
-    if (Line.size() < OweFromLength) {
-      Line.CopyTo(Lines[static_cast<std::size_t>(LineNo)]);
-      StoreOwed = false;
-    } else {
-      StoreOwed = true;
-    }
-    PendingEdits.clear();
-  }
-  LineStored = true;
-}
-
-void TSmf::StoreLineNow() {
-  if (!LineStored || StoreOwed) Line.CopyTo(Lines[static_cast<std::size_t>(LineNo)]);
-  StoreOwed = false;
-  PendingEdits.clear();
-}
-
-// The owed copy is Line with the edits since the last jump undone, newest
-// first; it costs the line once, on the rare paths that need it.
-void TSmf::SettleStoredLine() {
-  if (!StoreOwed) return;
-  std::string stored = Line.str();
-  for (auto edit = PendingEdits.rbegin(); edit != PendingEdits.rend(); ++edit)
-    stored.replace(static_cast<std::size_t>(edit->At), static_cast<std::size_t>(edit->Inserted), edit->Removed);
-  Lines[static_cast<std::size_t>(LineNo)] = std::move(stored);
-  StoreOwed = false;
-  PendingEdits.clear();
-}
-
-void TSmf::StopCompile() {
-  SettleStoredLine();
-  Line = " ";
-  LineStored = false;
-  Col = 1;
-  Lines.emplace_back();
-  LineNo = static_cast<std::int32_t>(Lines.size()) - 1;
 }
 
 void TSmf::AbortCompile(const std::string& Detail) {
-  const auto linesBefore = Lines.size();
   ReportError(5, Detail);
-  if (Lines.size() == linesBefore) StopCompile();  // the tenth error has stopped it already
+  throw CompileStop{};
+}
+
+void TSmf::ChargeSteps(std::int64_t Steps) {
+  if (Steps <= MaxCompileSteps - CompileSteps) {
+    CompileSteps += Steps;
+    return;
+  }
+  CompileSteps = 0;
+  AbortCompile("処理が多すぎるので、コンパイルを中止します。");
 }
 
 void TSmf::AddMessage(const std::string& Text) {
   if (Sink) Sink(Text);
 }
 
-bool TSmf::LineTooLong() {
-  if (Line.size() <= LineLengthLimit) return false;
-  AbortCompile("行が長すぎるので、コンパイルを中止します。");
-  return true;
+void TSmf::CheckLineLength() {
+  if (Line().size() > LineLengthLimit) AbortCompile("行が長すぎるので、コンパイルを中止します。");
 }
 
 }  // namespace vlm

@@ -7,15 +7,15 @@ namespace vlm {
 namespace {
 
 // Where the "]" that closes the innermost open loop stands, searched from
-// column Col of line LineNo (the line being compiled is Current, the others
-// are read from Lines). Nested loops are passed over whole, and so are
+// column Col of line LineNo (the line being compiled is read as rewritten,
+// the others as stored). Nested loops are passed over whole, and so are
 // comments. On success LineNo and Col name the "]".
-bool FindLoopEnd(const TSmf& smf, const LineBuffer& Current, std::int32_t& LineNo, std::int32_t& Col) {
-  const auto count = static_cast<std::int32_t>(smf.Lines.size());
+bool FindLoopEnd(const TSmf& smf, std::int32_t& LineNo, std::int32_t& Col) {
+  const std::int32_t count = smf.LineCount();
   int depth = 0;
   bool inComment = false;
   for (std::int32_t n = LineNo; n < count; ++n) {
-    const TextRef text = n == smf.LineNo ? TextRef(Current) : TextRef(smf.Lines[static_cast<std::size_t>(n)]);
+    const TextRef text = n == smf.LineNo() ? TextRef(smf.Line()) : TextRef(smf.StoredLine(n));
     for (std::int32_t at = n == LineNo ? Col : 1; CharAt(text, at) >= 0; ++at) {
       const int c = CharAt(text, at);
       if (inComment) {
@@ -39,20 +39,6 @@ bool FindLoopEnd(const TSmf& smf, const LineBuffer& Current, std::int32_t& LineN
   return false;
 }
 
-// Moves compiling to column Col of line Target, storing the line being left.
-// A jump within the line copies nothing: an edited line's store is owed.
-void JumpTo(TSmf& smf, std::int32_t Target, std::int32_t Col) {
-  if (Target != smf.LineNo) {
-    smf.StoreLineNow();
-    smf.LineNo = Target;
-    smf.Line = smf.Lines[static_cast<std::size_t>(Target)];
-  } else {
-    smf.StoreLineLater();
-  }
-  smf.LineStored = true;
-  smf.Col = Col;
-}
-
 bool Compare(std::int32_t Left, const std::string& Operator, std::int32_t Right, bool& Valid) {
   Valid = true;
   if (Operator == ">") return Left > Right;
@@ -67,11 +53,11 @@ bool Compare(std::int32_t Left, const std::string& Operator, std::int32_t Right,
 }  // namespace
 
 void TSmf::LoopCommand() {
-  switch (CharAt(Line, Col)) {
+  switch (CharAt(Line(), Col)) {
     case '[': {  // "[" count: open a loop whose body starts here (or on the next line)
       ++Col;
       std::int32_t len = 0;
-      std::int32_t passes = ReadNumber(Line, Col, len);
+      std::int32_t passes = ReadNumber(Line(), Col, len);
       Col += len;
       if (passes == -1) passes = 2;
       if (LoopDepth >= StackSlots) {
@@ -79,12 +65,12 @@ void TSmf::LoopCommand() {
         return;
       }
       LoopRecord& loop = LoopStack[static_cast<std::size_t>(LoopDepth)];
-      if (CharAt(Line, Col) >= 0) {
+      if (CharAt(Line(), Col) >= 0) {
         loop.StartCol = Col;
-        loop.StartLine = LineNo;
+        loop.StartLine = LineNo();
       } else {
         loop.StartCol = 1;
-        loop.StartLine = LineNo + 1;
+        loop.StartLine = LineNo() + 1;
       }
       loop.Passes = passes;
       loop.ExitCol = 0;
@@ -106,8 +92,8 @@ void TSmf::LoopCommand() {
         return;
       }
       loop.ExitCol = Col + 1;
-      loop.ExitLine = LineNo;
-      JumpTo(*this, loop.StartLine, loop.StartCol);
+      loop.ExitLine = LineNo();
+      MoveTo(loop.StartLine, loop.StartCol, Leaving::Store);
       break;
     }
     default: {  // ":": on the last pass, leave the loop at once
@@ -120,20 +106,20 @@ void TSmf::LoopCommand() {
       if (loop.Passes > 1) return;
       if (loop.ExitCol > 0) {
         --LoopDepth;
-        JumpTo(*this, loop.ExitLine, loop.ExitCol);
+        MoveTo(loop.ExitLine, loop.ExitCol, Leaving::Store);
         return;
       }
       // Its "]" has not been reached yet (a count of 0 or 1): look for it
       // ahead. Without one the body goes on, and the missing "]" is
       // reported at the end of the source.
-      std::int32_t endLine = LineNo;
+      std::int32_t endLine = LineNo();
       std::int32_t endCol = Col;
-      if (!FindLoopEnd(*this, Line, endLine, endCol)) return;
+      if (!FindLoopEnd(*this, endLine, endCol)) return;
       --LoopDepth;
-      if (endLine == LineNo)
+      if (endLine == LineNo())
         Col = endCol + 1;
       else
-        JumpTo(*this, endLine, endCol + 1);
+        MoveTo(endLine, endCol + 1, Leaving::Store);
       break;
     }
   }
@@ -146,7 +132,7 @@ void TSmf::LoopCommand() {
 // branch that ends in a command word (GHOST_ON) would run into the word and
 // form one unknown word, and a source may redefine IF.
 void TSmf::IfCommand() {
-  ReadArgs(Line, Col);
+  ReadArgs(Line(), Col);
   if (ArgCount == 1) {
     if (IfDepth > 0 && Args[0] == "*IF*") {
       --IfDepth;
@@ -196,7 +182,7 @@ void TSmf::IfCommand() {
   IfCols[static_cast<std::size_t>(IfDepth)] = Col;
   ++IfDepth;
   InsertAt(*this, Col, branch + "\\31(*IF*)");
-  LineTooLong();
+  CheckLineLength();
 }
 
 void TSmf::SlashChord() {
@@ -204,13 +190,13 @@ void TSmf::SlashChord() {
   TrackState& track = Track();
   const std::int32_t savedLength = track.Length;
   const std::int32_t strum = track.StrumStep;
-  const std::int32_t close = InStr(Line, "/", Col);
+  const std::int32_t close = InStr(Line(), "/", Col);
   if (close == 0) {
     ReportError(5, "/が同行上にみつかりません。");
     return;
   }
   std::int32_t after = close + 1;
-  const std::int32_t total = ReadLength(Line, after);
+  const std::int32_t total = ReadLength(Line(), after);
   if (total < 0) {
     Col = after;  // the length's failure is reported; the chord is skipped
     return;
@@ -219,12 +205,7 @@ void TSmf::SlashChord() {
   auto& position = ptr[static_cast<std::size_t>(CurTrack)];
   const std::int32_t start = position;
   std::int64_t offset = 0;
-  const auto linesBefore = Lines.size();
-  for (int c = CharAt(Line, Col); c >= 0 && c != '/'; c = CharAt(Line, Col)) {
-    if (Lines.size() != linesBefore) {  // a note's error stopped the compile
-      track.Length = savedLength;
-      return;
-    }
+  for (int c = CharAt(Line(), Col); c >= 0 && c != '/'; c = CharAt(Line(), Col)) {
     switch (c) {
       case 'c': case 'd': case 'e': case 'f': case 'g': case 'a': case 'b': case 'n':
         NoteCommand();  // each note starts StrumStep ticks after the previous one

@@ -49,9 +49,8 @@ std::string RunawayDetail(const std::string& Name) {
 void SubstituteMarkers(TSmf& smf, const std::string& Value, const std::string& Name, bool OptionalAllowed,
                        std::string& Out) {
   const auto size = static_cast<std::int32_t>(Value.size());
-  const auto linesBefore = smf.Lines.size();
   std::int32_t at = 1;
-  while (at <= size && smf.Lines.size() == linesBefore) {  // until an error stops the compile
+  while (at <= size) {
     // The text up to the next marker is copied as it stands.
     const std::size_t mark = Value.find('?', static_cast<std::size_t>(at - 1));
     if (mark == std::string::npos) {
@@ -76,68 +75,60 @@ void SubstituteMarkers(TSmf& smf, const std::string& Value, const std::string& N
 // then any "+" continuations. Returns false (reported) when it is dropped.
 bool ReadQuotedValue(TSmf& smf, const std::string& RawName, std::string& Value) {
   ++smf.Col;
-  const std::int32_t close = InStr(smf.Line, "\"", smf.Col);
+  const std::int32_t close = InStr(smf.Line(), "\"", smf.Col);
   if (close > 0) {
-    Value = smf.Line.substr(static_cast<std::size_t>(smf.Col - 1),
+    Value = smf.Line().substr(static_cast<std::size_t>(smf.Col - 1),
                             static_cast<std::size_t>(close - smf.Col));
     smf.Col = close + 1;
   } else {
-    const auto count = static_cast<std::int32_t>(smf.Lines.size());
-    std::int32_t closing = smf.LineNo + 1;
-    while (closing < count && smf.Lines[static_cast<std::size_t>(closing)].find('"') == std::string::npos)
+    const std::int32_t count = smf.LineCount();
+    std::int32_t closing = smf.LineNo() + 1;
+    while (closing < count && smf.StoredLine(closing).find('"') == std::string::npos)
       ++closing;
     if (closing >= count) {
       // The rest of the definition's line is the start of the unclosed value:
       // it is not compiled. LineNo has not moved.
       smf.ReportError(5, "_m(" + RawName);
-      smf.Col = static_cast<std::int32_t>(smf.Line.size()) + 1;
+      smf.Col = static_cast<std::int32_t>(smf.Line().size()) + 1;
       return false;
     }
-    Value = smf.Line.substr(std::min(smf.Line.size(), static_cast<std::size_t>(smf.Col - 1)));
-    smf.StoreLineNow();
-    for (std::int32_t k = smf.LineNo + 1; k < closing; ++k) Value += smf.Lines[static_cast<std::size_t>(k)];
-    smf.LineNo = closing;
-    smf.Line = smf.Lines[static_cast<std::size_t>(closing)];
-    smf.LineStored = true;
-    const auto quote = smf.Line.find('"');
-    Value += smf.Line.substr(0, quote);
-    smf.Col = static_cast<std::int32_t>(quote) + 2;
+    Value = smf.Line().substr(std::min(smf.Line().size(), static_cast<std::size_t>(smf.Col - 1)));
+    for (std::int32_t k = smf.LineNo() + 1; k < closing; ++k) Value += smf.StoredLine(k);
+    const auto quote = smf.StoredLine(closing).find('"');
+    smf.MoveTo(closing, static_cast<std::int32_t>(quote) + 2, Leaving::Store);
+    Value += smf.Line().substr(0, quote);
   }
   auto fail = [&smf]() {
     smf.ReportError(4, "_m");
-    smf.Col = static_cast<std::int32_t>(smf.Line.size()) + 1;
+    smf.Col = static_cast<std::int32_t>(smf.Line().size()) + 1;
     return false;
   };
   auto skipTabsAndBlanks = [&smf]() {
-    while (CharAt(smf.Line, smf.Col) == ' ' || CharAt(smf.Line, smf.Col) == '\t') ++smf.Col;
+    while (CharAt(smf.Line(), smf.Col) == ' ' || CharAt(smf.Line(), smf.Col) == '\t') ++smf.Col;
   };
-  SkipBlanks(smf.Line, smf.Col);
-  while (CharAt(smf.Line, smf.Col) == '+') {
+  SkipBlanks(smf.Line(), smf.Col);
+  while (CharAt(smf.Line(), smf.Col) == '+') {
     // The rest of this line is ignored; the next line holds an optional
     // braced comment and the next quoted piece.
-    if (smf.LineNo + 1 >= static_cast<std::int32_t>(smf.Lines.size())) return fail();
-    smf.StoreLineNow();
-    ++smf.LineNo;
-    smf.Line = smf.Lines[static_cast<std::size_t>(smf.LineNo)];
-    smf.LineStored = true;
-    smf.Col = 1;
+    if (smf.LineNo() + 1 >= smf.LineCount()) return fail();
+    smf.MoveTo(smf.LineNo() + 1, 1, Leaving::Store);
     skipTabsAndBlanks();
-    if (CharAt(smf.Line, smf.Col) == '{') {
-      const std::int32_t brace = InStr(smf.Line, "}", smf.Col);
+    if (CharAt(smf.Line(), smf.Col) == '{') {
+      const std::int32_t brace = InStr(smf.Line(), "}", smf.Col);
       if (brace == 0) return fail();
       smf.Col = brace + 1;
       skipTabsAndBlanks();
     }
-    if (CharAt(smf.Line, smf.Col) != '"') return fail();
+    if (CharAt(smf.Line(), smf.Col) != '"') return fail();
     ++smf.Col;
-    const std::int32_t end = InStr(smf.Line, "\"", smf.Col);
+    const std::int32_t end = InStr(smf.Line(), "\"", smf.Col);
     if (end == 0) return fail();
     Value += ' ';
-    Value += smf.Line.substr(static_cast<std::size_t>(smf.Col - 1), static_cast<std::size_t>(end - smf.Col));
+    Value += smf.Line().substr(static_cast<std::size_t>(smf.Col - 1), static_cast<std::size_t>(end - smf.Col));
     smf.Col = end + 1;
-    SkipBlanks(smf.Line, smf.Col);
+    SkipBlanks(smf.Line(), smf.Col);
   }
-  if (CharAt(smf.Line, smf.Col) != ')') {
+  if (CharAt(smf.Line(), smf.Col) != ')') {
     smf.ReportError(4, "_m");
     return false;
   }
@@ -182,20 +173,17 @@ bool DefinitionAllowed(TSmf& smf, const std::string& RawName, const std::string&
 // names further inside are reached by the driver later.
 void TSmf::ExpandMacro() {
   for (int chained = 0;; ++chained) {
-    const int c = CharAt(Line, Col);
+    const int c = CharAt(Line(), Col);
     std::string name;
     if (Track().OneLetterMacros == 1 && IsLower(c))
       name.assign(1, static_cast<char>(c));
     else if (IsUpper(c))
-      name = WordAt(Line, Col);
+      name = WordAt(Line(), Col);
     else
       return;
     const std::string& found = Macros.Find(name);
     if (found.empty()) return;
-    if (chained == MaxChainedExpansions) {
-      AbortCompile(RunawayDetail(name));
-      return;
-    }
+    if (chained == MaxChainedExpansions) AbortCompile(RunawayDetail(name));
     // The text that replaces the name: "{name}" and the value, with single
     // quotes made double and the markers replaced by the arguments.
     std::string text;
@@ -209,28 +197,25 @@ void TSmf::ExpandMacro() {
     ArgCount = 0;
     std::int32_t end = Col + static_cast<std::int32_t>(name.size());  // just after the name
     if (found.find('?') != std::string::npos) {
-      const auto linesBefore = Lines.size();
-      const int next = CharAt(Line, end);
+      const int next = CharAt(Line(), end);
       if (next == '(' || next == '=') {
-        ReadArgs(Line, end);
-        for (std::int32_t i = 0; i < ArgCount && Lines.size() == linesBefore; ++i) {
+        ReadArgs(Line(), end);
+        for (std::int32_t i = 0; i < ArgCount; ++i) {
           // A copy: ExpandArg restores Args, which would overwrite its Src.
           std::string arg = Args[static_cast<std::size_t>(i)];
           std::int32_t at = 1;
           ExpandArg(arg, at);
           Args[static_cast<std::size_t>(i)] = std::move(arg);
         }
-        if (Lines.size() != linesBefore) return;  // an error stopped the compile; Line is " "
       }
       const std::string value = text.substr(valueAt);
       text.resize(valueAt);
       SubstituteMarkers(*this, value, name, true, text);
-      if (Lines.size() != linesBefore) return;  // an error stopped the compile; Line is " "
     }
-    EditLine(static_cast<std::size_t>(Col - 1), static_cast<std::size_t>(end - Col), text);
+    Edit(static_cast<std::size_t>(Col - 1), static_cast<std::size_t>(end - Col), text);
     Col += static_cast<std::int32_t>(name.size()) + 2;
     LastMacro = name;
-    if (LineTooLong()) return;
+    CheckLineLength();
   }
 }
 
@@ -260,62 +245,50 @@ void TSmf::ExpandArg(std::string& Src, std::int32_t& At) {
       ++At;
       continue;
     }
-    if (++expansions > MaxArgExpansions) {
-      restore();
-      AbortCompile(RunawayDetail(name));
-      return;
-    }
+    if (++expansions > MaxArgExpansions) AbortCompile(RunawayDetail(name));
     if (!savedArgs) savedArgs = std::make_unique<std::array<std::string, ArgSlots>>(Args);
     std::string value = found;
     std::int32_t end = At + static_cast<std::int32_t>(name.size());
     ArgCount = 0;
     if (value.find('?') != std::string::npos) {
-      const auto linesBefore = Lines.size();
       const int next = CharAt(Src, end);
       if (next == '(' || next == '=') ReadArgs(Src, end);
       std::string substituted;
       SubstituteMarkers(*this, value, name, false, substituted);
       value = std::move(substituted);
-      if (Lines.size() != linesBefore) {
-        restore();
-        return;
-      }
     }
     Src.replace(static_cast<std::size_t>(At - 1), static_cast<std::size_t>(end - At), value);
     restore();
-    if (Src.size() > LineLengthLimit) {
-      AbortCompile("行が長すぎるので、コンパイルを中止します。");
-      return;
-    }
+    if (Src.size() > LineLengthLimit) AbortCompile("行が長すぎるので、コンパイルを中止します。");
   }
 }
 
 void TSmf::DefineMacro() {
   ++Col;  // past "m"
-  if (CharAt(Line, Col) != '(') {
+  if (CharAt(Line(), Col) != '(') {
     ReportError(4, "_m");
     return;
   }
   ++Col;
-  const std::int32_t comma = InStr(Line, ",", Col);
+  const std::int32_t comma = InStr(Line(), ",", Col);
   if (comma == 0) {
     ReportError(4, "_m");
     return;
   }
   const std::string rawName =
-      Line.substr(static_cast<std::size_t>(Col - 1), static_cast<std::size_t>(comma - Col));
+      Line().substr(static_cast<std::size_t>(Col - 1), static_cast<std::size_t>(comma - Col));
   Col = comma + 1;
-  SkipBlanks(Line, Col);
+  SkipBlanks(Line(), Col);
   std::string value;
-  if (CharAt(Line, Col) == '"') {
+  if (CharAt(Line(), Col) == '"') {
     if (!ReadQuotedValue(*this, rawName, value)) return;
   } else {
-    const std::int32_t close = InStr(Line, ")", Col);
+    const std::int32_t close = InStr(Line(), ")", Col);
     if (close == 0) {
       ReportError(4, "_m");
       return;
     }
-    value = Line.substr(static_cast<std::size_t>(Col - 1), static_cast<std::size_t>(close - Col));
+    value = Line().substr(static_cast<std::size_t>(Col - 1), static_cast<std::size_t>(close - Col));
     Col = close + 1;
   }
   std::string name;

@@ -26,11 +26,11 @@ std::int32_t ApplyOp(std::int32_t Current, int Op, std::int64_t N, std::int64_t 
 // an unsigned number. A dot after "l8" is not part of it.
 void TSmf::LengthCommand() {
   TrackState& t = Track();
-  const int letter = CharAt(Line, Col);
+  const int letter = CharAt(Line(), Col);
   const std::string letterText(1, static_cast<char>(letter));
   ++Col;
   bool ticks = false;
-  if (CharAt(Line, Col) == '%') {
+  if (CharAt(Line(), Col) == '%') {
     ++Col;
     if (letter != 'l') {
       ReportError(5, letterText + "に%指定をした");
@@ -39,13 +39,13 @@ void TSmf::LengthCommand() {
     ticks = true;
   }
   int op = 0;
-  const int c = CharAt(Line, Col);
+  const int c = CharAt(Line(), Col);
   if (c == '+' || c == '-' || c == '=') {
     op = c;
     ++Col;
   }
   std::int32_t len = 0;
-  const std::int32_t n = ReadNumber(Line, Col, len);
+  const std::int32_t n = ReadNumber(Line(), Col, len);
   Col += len;
   if (n == -1) {
     ReportError(4, ticks ? "%" : letterText);
@@ -71,10 +71,10 @@ void TSmf::LengthCommand() {
 // ">" raises and "<" lowers by the count (1 when absent); OctaveSwap
 // exchanges the two.
 void TSmf::OctaveShift() {
-  const int c = CharAt(Line, Col);
+  const int c = CharAt(Line(), Col);
   ++Col;
   std::int32_t len = 0;
-  std::int32_t n = ReadNumber(Line, Col, len);
+  std::int32_t n = ReadNumber(Line(), Col, len);
   if (n == -1) {
     n = 1;
   } else {
@@ -89,7 +89,7 @@ void TSmf::OctaveShift() {
 void TSmf::VelocityCommand() {
   TrackState& t = Track();
   ++Col;
-  ReadEqArgs(Line, Col);
+  ReadEqArgs(Line(), Col);
   if (ArgCount == 0) {
     ReportError(4, "v");
     return;
@@ -135,15 +135,15 @@ void TSmf::AccentCommand() {
   NextVelMode = -1;
   ++Col;
   std::int32_t status = 0;
-  const int c = CharAt(Line, Col);
+  const int c = CharAt(Line(), Col);
   if (c == '+' || c == '-') {
     NextVelMode = 1;
-    NextVelValue = ReadValue(Line, Col, status);
+    NextVelValue = ReadValue(Line(), Col, status);
     if (status == -1) ReportError(4, "!の相対指定値が不正");
     return;
   }
   if (c == '=') ++Col;
-  NextVelValue = ReadValue(Line, Col, status);
+  NextVelValue = ReadValue(Line(), Col, status);
   if (status == -1) NextVelValue = RoundTicks(Track().Velocity * 1.5);
   NextVelMode = 0;
 }

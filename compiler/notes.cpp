@@ -129,7 +129,7 @@ inline bool TakeSequenceEntry(TSmf& smf, std::deque<std::string>& List, std::int
 // form, and any case that reports an error or drops the note, returns false
 // having changed nothing, and the general readers then start afresh.
 bool ReadPlainNote(TSmf& smf, std::int32_t& Number, std::int32_t& Length) {
-  const TextView text = smf.Line.View();
+  const TextView text = smf.Line().View();
   std::int32_t at = smf.Col;
   const int letter = text.At(at);
   if (letter < 'a' || letter > 'g') return false;
@@ -250,16 +250,16 @@ std::int32_t TSmf::ReadNoteParams(TextRef S, std::int32_t& At) {
 // crescendo, or with mode 1 a sweep); the one-note changes of the sequences
 // and of the per-note parameters are undone after the note.
 void TSmf::NoteCommand() {
-  const auto letter = static_cast<char>(CharAt(Line, Col));
+  const auto letter = static_cast<char>(CharAt(Line(), Col));
   std::int32_t number = 0;
   std::int32_t length = 0;
   if (!ReadPlainNote(*this, number, length)) {
-    number = ReadNoteNumber(Line, Col);
+    number = ReadNoteNumber(Line(), Col);
     if (number == -1) {
       ReportError(5, "ノートナンバー指定");
       return;
     }
-    length = ReadLength(Line, Col);
+    length = ReadLength(Line(), Col);
   }
   const std::size_t track = static_cast<std::size_t>(CurTrack);
   const std::int32_t note = ClampTo(static_cast<std::int64_t>(number) + Transpose[track], 0, 127);
@@ -290,8 +290,8 @@ void TSmf::NoteCommand() {
   if (TakeSequenceEntry(*this, t.RqList, value, relative))
     t.Gate = relative ? ClampTo(static_cast<std::int64_t>(t.Gate) + value, INT32_MIN, INT32_MAX) : value;
 
-  const std::int32_t step = CharAt(Line, Col) == ',' ? 0 : t.VelStep;  // applied only without parameters
-  if (ReadNoteParams(Line, Col) == -1) {
+  const std::int32_t step = CharAt(Line(), Col) == ',' ? 0 : t.VelStep;  // applied only without parameters
+  if (ReadNoteParams(Line(), Col) == -1) {
     ReportError(4, std::string(1, letter));
     restore(0);
     return;
@@ -306,7 +306,7 @@ void TSmf::NoteCommand() {
   const auto noteVelocity = static_cast<std::uint8_t>(std::clamp<std::int64_t>(velocity, 0, 127));
 
   // Nothing from here to a tied length changes the line: one snapshot reads it.
-  TextView text = Line.View();
+  TextView text = Line().View();
   while (text.At(Col) == ' ') ++Col;
   if (text.At(Col) == '&') {  // sounds for the whole length
     gate = 16;
@@ -314,12 +314,12 @@ void TSmf::NoteCommand() {
   }
   // Ties after blanks and bar lines; without a "^" the look-ahead is undone.
   // A tied part that fails drops the note, as a failing length does.
-  for (;; text = Line.View()) {
+  for (;; text = Line().View()) {
     std::int32_t at = Col;
     while (text.At(at) == ' ' || text.At(at) == '|') ++at;
     if (text.At(at) != '^') break;
     Col = at + 1;
-    const std::int32_t tied = ReadLength(Line, Col);
+    const std::int32_t tied = ReadLength(Line(), Col);
     if (tied == -1) {
       restore(0);
       return;
@@ -358,7 +358,7 @@ void TSmf::NoteCommand() {
 
 void TSmf::RestCommand() {
   ++Col;
-  const std::int32_t length = ReadLength(Line, Col);
+  const std::int32_t length = ReadLength(Line(), Col);
   if (length == 0) {
     ReportError(5, "r");
   } else if (length > 0) {

@@ -84,13 +84,11 @@ std::int32_t TSmf::ReadNumber(TextRef Src, std::int32_t From, std::int32_t& Len)
     Len = length;
     return value;
   }
-  const auto linesBefore = Lines.size();
   bool failed = false;
   for (std::int32_t level = 0; level < tildes; ++level) {
     if (failed || value < 0 || value >= VarCount) {
       failed = true;
       value = -1;
-      if (Lines.size() != linesBefore) break;  // the compile has been stopped
       ReportError(4, "~");
     } else {
       value = Vars[static_cast<std::size_t>(value)];
@@ -224,9 +222,7 @@ void TSmf::ReadEqArgs(TextRef Src, std::int32_t& At) {
   const std::int32_t start = At;
   const int firstChar = CharAt(Src, At);
   std::int32_t status = 0;
-  const auto linesBefore = Lines.size();
   ReadValue(Src, At, status);
-  if (Lines.size() != linesBefore) return;
   if (status == -1 && firstChar != ',') return;
   Args[0] = Src.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(At - start));
   ArgCount = 1;
@@ -235,10 +231,6 @@ void TSmf::ReadEqArgs(TextRef Src, std::int32_t& At) {
     ++At;
     const std::int32_t from = At;
     ReadValue(Src, At, status);
-    if (Lines.size() != linesBefore) {
-      ArgCount = 0;
-      return;
-    }
     if (status == -1) return;
     if (ArgCount >= MaxArgCount) {
       ReportError(4, "引数が多すぎます");

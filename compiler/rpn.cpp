@@ -9,7 +9,7 @@ namespace vlm {
 // position of one track step the base back by two ticks each, so that in the
 // file the later write comes first and every select pair precedes its data.
 void TSmf::ParamWrite(std::uint8_t MsbCc, std::uint8_t LsbCc) {
-  ReadEqArgs(Line, Col);
+  ReadEqArgs(Line(), Col);
   if (ArgCount < 2 || ArgCount > 4) {
     ReportError(4, "RPN or NRPN");
     return;

@@ -38,7 +38,7 @@ std::int64_t AmountAfterSign(int Sign, int FirstAfterSign, std::int32_t Value) {
 
 // \3 T: transpose of the current track, clamped to -127..127.
 void TransposeCommand(TSmf& smf) {
-  smf.ReadArgs(smf.Line, smf.Col);
+  smf.ReadArgs(smf.Line(), smf.Col);
   std::int32_t at = 1;
   std::int32_t status = 0;
   const std::int32_t value = smf.ReadValue(smf.Args[0], at, status);
@@ -51,7 +51,7 @@ void TransposeCommand(TSmf& smf) {
 
 // \4 CH: channel 1..16 as written, 0..15 as stored.
 void ChannelCommand(TSmf& smf) {
-  smf.ReadArgs(smf.Line, smf.Col);
+  smf.ReadArgs(smf.Line(), smf.Col);
   std::int32_t len = 0;
   const std::int32_t channel = smf.ReadNumber(smf.Args[0], 1, len);
   if (channel < 1 || channel > 16 || smf.ArgCount != 1) {
@@ -63,7 +63,7 @@ void ChannelCommand(TSmf& smf) {
 
 // \6 PTR: "=" value sets the track position, "+" and "-" move it; no limit.
 void PointerCommand(TSmf& smf) {
-  smf.ReadArgs(smf.Line, smf.Col);
+  smf.ReadArgs(smf.Line(), smf.Col);
   const std::string& arg = smf.Args[0];
   std::int32_t at = 1;
   std::int32_t status = 0;
@@ -84,7 +84,7 @@ void PointerCommand(TSmf& smf) {
 
 // \13 RNDV, \14 RNDN, \22 RNDB: a random range of 0 or more; 0 switches it off.
 void RandomRangeCommand(TSmf& smf, std::array<std::int32_t, TrackCount>& Ranges, const char* Word) {
-  smf.ReadArgs(smf.Line, smf.Col);
+  smf.ReadArgs(smf.Line(), smf.Col);
   std::int32_t at = 1;
   std::int32_t status = 0;
   std::int32_t value = smf.ReadValue(smf.Args[0], at, status);
@@ -99,7 +99,7 @@ void RandomRangeCommand(TSmf& smf, std::array<std::int32_t, TrackCount>& Ranges,
 // \15 to \21: the field keeps the unlimited value (so relative steps build on
 // it); the event carries it limited to 0..127. A missing number counts as -1.
 void ControllerValueCommand(TSmf& smf, const ControllerValue& Command) {
-  smf.ReadArgs(smf.Line, smf.Col);
+  smf.ReadArgs(smf.Line(), smf.Col);
   if (smf.ArgCount != 1) {
     smf.ReportError(4, Command.Word);
     return;
@@ -126,25 +126,25 @@ void GateOffsetCommand(TSmf& smf) {
   int sign = 0;
   std::int32_t n = -1;
   std::int32_t len = 0;
-  if (CharAt(smf.Line, smf.Col) != '(') {
-    if (CharAt(smf.Line, smf.Col) == '=') ++smf.Col;
-    if (CharAt(smf.Line, smf.Col) == '%') {
+  if (CharAt(smf.Line(), smf.Col) != '(') {
+    if (CharAt(smf.Line(), smf.Col) == '=') ++smf.Col;
+    if (CharAt(smf.Line(), smf.Col) == '%') {
       percent = true;
       ++smf.Col;
     }
-    const int c = CharAt(smf.Line, smf.Col);
+    const int c = CharAt(smf.Line(), smf.Col);
     if (c == '+' || c == '-') {
       sign = c;
       ++smf.Col;
     }
-    n = smf.ReadNumber(smf.Line, smf.Col, len);
+    n = smf.ReadNumber(smf.Line(), smf.Col, len);
     smf.Col += len;
     if (n == -1) {
       smf.ReportError(4, "Qの%指定が不正");
       return;
     }
   } else {
-    smf.ReadArgs(smf.Line, smf.Col);
+    smf.ReadArgs(smf.Line(), smf.Col);
     if (smf.ArgCount != 1) {
       smf.ReportError(4, "Q");
       return;
@@ -188,10 +188,10 @@ void GateOffsetCommand(TSmf& smf) {
 // \24 CD_DELAY, DLY: "=" value or "(" value ")" sets the strum step; a
 // leading "+" or "-" moves it.
 void StrumDelayCommand(TSmf& smf) {
-  const int first = CharAt(smf.Line, smf.Col);
-  const int afterSign = CharAt(smf.Line, smf.Col + 1);
+  const int first = CharAt(smf.Line(), smf.Col);
+  const int afterSign = CharAt(smf.Line(), smf.Col + 1);
   std::int32_t status = 0;
-  const std::int32_t value = smf.ReadSingleValue(smf.Line, smf.Col, status);
+  const std::int32_t value = smf.ReadSingleValue(smf.Line(), smf.Col, status);
   if (status == -1) {
     smf.ReportError(4, "CD_DELAY or DLY");
     return;
@@ -207,7 +207,7 @@ void StrumDelayCommand(TSmf& smf) {
 
 // \28 RV, \29 RQ, \30 RN: every argument joins the track's sequence as written.
 void SequenceAppend(TSmf& smf, std::deque<std::string>& Sequence, const char* Word) {
-  smf.ReadArgs(smf.Line, smf.Col);
+  smf.ReadArgs(smf.Line(), smf.Col);
   if (smf.ArgCount < 1) {
     smf.ReportError(4, Word);
     return;
@@ -221,7 +221,7 @@ void TSmf::SystemCommand() {
   const std::int32_t commandStart = Col;  // the backslash
   ++Col;
   std::int32_t len = 0;
-  const std::int32_t number = ReadNumber(Line, Col, len);
+  const std::int32_t number = ReadNumber(Line(), Col, len);
   Col += len;
   if (number == -1) {
     ReportError(4, "\\");

@@ -16,17 +16,17 @@ void DivideLength(TSmf& smf, std::int32_t CommandStart) {
   EraseColumns(smf, CommandStart, smf.Col);
   smf.Col = CommandStart;
   const std::int32_t start = smf.Col;
-  smf.ReadArgs(smf.Line, smf.Col);
+  smf.ReadArgs(smf.Line(), smf.Col);
   if (smf.ArgCount < 2) {
     smf.ReportError(4, "DIV");
     return;
   }
   const std::vector<std::string> args(smf.Args.begin(), smf.Args.begin() + smf.ArgCount);
   std::int64_t total = 0;
-  SkipBlanks(smf.Line, smf.Col);
-  while (CharAt(smf.Line, smf.Col) == '^') {
+  SkipBlanks(smf.Line(), smf.Col);
+  while (CharAt(smf.Line(), smf.Col) == '^') {
     ++smf.Col;
-    const std::int32_t part = smf.ReadLength(smf.Line, smf.Col);
+    const std::int32_t part = smf.ReadLength(smf.Line(), smf.Col);
     if (part > 0) total += part;  // a failed part has been reported and adds nothing
   }
   EraseColumns(smf, start, smf.Col);
@@ -49,7 +49,7 @@ void DivideLength(TSmf& smf, std::int32_t CommandStart) {
   }
   text += "l%" + std::to_string(smf.Track().Length);
   InsertAt(smf, smf.Col, text);
-  smf.LineTooLong();
+  smf.CheckLineLength();
 }
 
 // The chosen text and the end marker "\27(=>\27)" are inserted after the
@@ -57,7 +57,7 @@ void DivideLength(TSmf& smf, std::int32_t CommandStart) {
 // the line chooses afresh. A selector outside 1..count is refused rather
 // than taking whatever an unused argument slot holds.
 void SelectText(TSmf& smf) {
-  smf.ReadArgs(smf.Line, smf.Col);
+  smf.ReadArgs(smf.Line(), smf.Col);
   if (smf.ArgCount == 1 && smf.Args[0] == "=>\\27") {
     if (smf.SelDepth == 0) return;
     --smf.SelDepth;
@@ -86,7 +86,7 @@ void SelectText(TSmf& smf) {
   smf.SelCols[static_cast<std::size_t>(smf.SelDepth)] = smf.Col;
   ++smf.SelDepth;
   InsertAt(smf, smf.Col, StripQuotes(smf.Args[static_cast<std::size_t>(choice)]) + "\\27(=>\\27)");
-  smf.LineTooLong();
+  smf.CheckLineLength();
 }
 
 // The generated text keeps the octave in ~502, takes the two note numbers
@@ -95,7 +95,7 @@ void SelectText(TSmf& smf) {
 // the note, plays the first note and returns bend and octave. ~502..~505 are
 // overwritten.
 void Glide(TSmf& smf, std::int32_t CommandStart) {
-  smf.ReadArgs(smf.Line, smf.Col);
+  smf.ReadArgs(smf.Line(), smf.Col);
   if (smf.ArgCount < 3) {
     smf.ReportError(4, "PRT");
     return;
@@ -111,7 +111,7 @@ void Glide(TSmf& smf, std::int32_t CommandStart) {
     text += "ACB(64,~503," + length + "," + smf.Args[3] + ",1,0)n~505," + length;
   text += "B=64o=~502";
   InsertAt(smf, smf.Col, text);
-  smf.LineTooLong();
+  smf.CheckLineLength();
 }
 
 }  // namespace vlm

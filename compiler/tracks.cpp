@@ -11,9 +11,9 @@ namespace {
 // Column of the backslash that started the system command whose number ends
 // just before Col. A command number (digits, "$" and hex digits, "~" chains)
 // holds no backslash, so the last one before Col is it.
-std::int32_t CommandStart(const LineBuffer& Line, std::int32_t Col) {
-  for (std::int32_t c = std::min<std::int32_t>(Col - 1, static_cast<std::int32_t>(Line.size())); c >= 1; --c)
-    if (CharAt(Line, c) == '\\') return c;
+std::int32_t CommandStart(const LineBuffer& Text, std::int32_t Col) {
+  for (std::int32_t c = std::min<std::int32_t>(Col - 1, static_cast<std::int32_t>(Text.size())); c >= 1; --c)
+    if (CharAt(Text, c) == '\\') return c;
   return Col;
 }
 
@@ -27,21 +27,14 @@ void TSmf::TrackSelect() {
     --TrackStackDepth;
     EnterTrack(TrackStack[static_cast<std::size_t>(TrackStackDepth)]);
     // A section that ends on the line where it began replays that line as
-    // rewritten so far, as loops do: ReplayCol was measured on it.
-    if (LineNo == ReplayLine) {
-      StoreLineLater();
-    } else {
-      SettleStoredLine();
-      Line = Lines[static_cast<std::size_t>(ReplayLine)];
-      LineNo = ReplayLine;
-    }
-    LineStored = true;
-    Col = ReplayCol;
+    // rewritten so far, as loops do: ReplayCol was measured on it. A later
+    // line is left as stored.
+    MoveTo(ReplayLine, ReplayCol, Leaving::Keep);
     return;
   }
 
   Col += 2;
-  ReadArgs(Line, Col);
+  ReadArgs(Line(), Col);
   if (ArgCount == 0) {
     ReportError(4, "_tr");
     return;
@@ -88,12 +81,12 @@ void TSmf::TrackSelect() {
 
   // A section runs to the next "_tr" (looked for in the line as rewritten so
   // far, then in the following lines); without one it runs to the end of the source.
-  bool closed = InStr(Line, "_tr", Col) != 0;
-  for (std::size_t i = static_cast<std::size_t>(LineNo) + 1; i < Lines.size() && !closed; ++i)
-    closed = Lines[i].find("_tr") != std::string::npos;
-  if (!closed) Lines.emplace_back("_tr(0)");
+  bool closed = InStr(Line(), "_tr", Col) != 0;
+  for (std::int32_t i = LineNo() + 1; i < LineCount() && !closed; ++i)
+    closed = StoredLine(i).find("_tr") != std::string::npos;
+  if (!closed) Append("_tr(0)");
   ReplayCol = Col;
-  ReplayLine = LineNo;
+  ReplayLine = LineNo();
   TrackStackDepth = depth - 1;
   EnterTrack(TrackStack[static_cast<std::size_t>(TrackStackDepth)]);
 }
@@ -108,10 +101,8 @@ void TSmf::EnterTrack(std::int32_t Next) {
 // so that a loop or a section replaying the compiled line compiles the texts
 // once per pass instead of once more on every pass.
 void TSmf::TrackListCommand(bool Align) {
-  const std::int32_t start = CommandStart(Line, Col);
-  const auto linesBefore = Lines.size();
-  ReadArgs(Line, Col);
-  if (Lines.size() != linesBefore) return;  // the compile has been stopped
+  const std::int32_t start = CommandStart(Line(), Col);
+  ReadArgs(Line(), Col);
   if (ArgCount == 0) {  // ReadArgs caps a list at 127 arguments
     ReportError(4, Align ? "TRL" : "TR");
     return;
@@ -126,16 +117,14 @@ void TSmf::TrackListCommand(bool Align) {
   EraseColumns(*this, start, Col);
   InsertAt(*this, start, text);
   Col = start;
-  LineTooLong();
+  CheckLineLength();
 }
 
 // TRN(first, text1, text2, ...) and TRNL: the texts on tracks first, first+1, ...
 void TSmf::TrackFromCommand(bool Align) {
   const std::string word = Align ? "TRNL" : "TRN";
-  const std::int32_t start = CommandStart(Line, Col);
-  const auto linesBefore = Lines.size();
-  ReadArgs(Line, Col);
-  if (Lines.size() != linesBefore) return;  // the compile has been stopped
+  const std::int32_t start = CommandStart(Line(), Col);
+  ReadArgs(Line(), Col);
   if (ArgCount == 0) {  // ReadArgs caps a list at 127 arguments
     ReportError(4, word);
     return;
@@ -159,12 +148,12 @@ void TSmf::TrackFromCommand(bool Align) {
   EraseColumns(*this, start, Col);
   InsertAt(*this, start, text);
   Col = start;
-  LineTooLong();
+  CheckLineLength();
 }
 
 // LAST_PTR: every track continues at the latest position of all (never below 0).
 void TSmf::LastPtrCommand() {
-  ReadArgs(Line, Col);
+  ReadArgs(Line(), Col);
   if (ArgCount > 1) {
     ReportError(4, "LAST_PTR");
     return;
@@ -177,12 +166,10 @@ void TSmf::LastPtrCommand() {
 // with the chord length as its default length; the position then moves on by
 // that length. ~509..~511 are scratch.
 void TSmf::StrumChordCommand() {
-  const std::int32_t start = CommandStart(Line, Col);
+  const std::int32_t start = CommandStart(Line(), Col);
   EraseColumns(*this, start, Col);
   Col = start;
-  const auto linesBefore = Lines.size();
-  ReadArgs(Line, Col);
-  if (Lines.size() != linesBefore) return;  // the compile has been stopped
+  ReadArgs(Line(), Col);
   if (ArgCount < 2) {
     ReportError(4, "CD_");
     return;
@@ -193,7 +180,6 @@ void TSmf::StrumChordCommand() {
   std::int32_t at = 1;
   const std::string lengthText = Args[0];
   const std::int32_t chordLength = ReadLength(lengthText, at);
-  if (Lines.size() != linesBefore) return;
   if (chordLength < 1) {
     ReportError(4, "CD_");
     return;
@@ -204,7 +190,7 @@ void TSmf::StrumChordCommand() {
     text += "PTR=~511" + StripQuotes(Args[static_cast<std::size_t>(i)]) + " ~511+~510 ";
   text += " l%" + std::to_string(defaultLength) + "~509+" + length + "PTR=~509|";
   InsertAt(*this, Col, text);
-  LineTooLong();
+  CheckLineLength();
 }
 
 }  // namespace vlm

@@ -12,10 +12,12 @@
 #include <initializer_list>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "compiler/line_buffer.h"
 #include "compiler/sort_ahead.h"
+#include "compiler/source_cursor.h"
 #include "compiler/tivent.h"
 #include "compiler/tmacro.h"
 
@@ -36,6 +38,12 @@ class CompileFailure : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+// A stopped compile (the tenth error, a work bound, the end directive)
+// unwinds with this to the driver, which ends the compiled lines with an
+// entry " " and still writes the file. Not a std::exception: nothing but the
+// driver may catch it.
+struct CompileStop {};
 
 // 32-bit two's complement wrap of a wider result: tick positions and lengths
 // near the int32 limit wrap instead of overflowing.
@@ -102,7 +110,10 @@ struct LoopRecord {
   std::int32_t Passes;     // passes still to play, counting the current one
 };
 
-class TSmf {
+// The compiler stands at a source cursor: Line, Col and LineNo are the
+// cursor's, and so is every move to another line (MoveTo) and every edit of
+// the line (Edit).
+class TSmf : public SourceCursor {
  public:
   explicit TSmf(MessageSink sink = {});
   TSmf(const TSmf&) = delete;
@@ -112,9 +123,7 @@ class TSmf {
   std::array<Tivent, TrackCount> TrackEvents;      // one event store per track
   std::array<std::uint8_t, 256> NumBuf{};           // scratch of PutVarLen/PutBigEndian
   std::int32_t Timebase = 96;                       // ticks per quarter note; SMF division
-  std::int32_t Col = 1;                             // 1-based position in Line
   std::array<std::int32_t, TrackCount> ptr{};       // each track's current time in ticks
-  LineBuffer Line;                                  // the line being compiled
   std::array<TrackState, TrackCount> Tracks;        // per-track settings
   std::array<std::int32_t, VarCount> Vars{};        // ~0..~511; survive Reset
   std::int32_t CurTrack = 0;                        // track that note commands act on
@@ -147,9 +156,8 @@ class TSmf {
   std::array<std::int32_t, StackSlots> IfCols{};    // column where each branch text was inserted
   std::string LastMacro;                            // name of the macro expanded last
   std::uint8_t NoOutput = 0;                        // 1: notes advance time, write nothing
-  std::vector<std::string> Lines;                   // source lines; after a compile, as compiled
+  std::vector<std::string> Lines;                   // source lines; after a compile, as compiled (the cursor holds them during it)
   Tmacro Macros;                                    // macro table
-  std::int32_t LineNo = 0;                          // 0-based index of the line being compiled
 
   // Bounds on one compile's work, so that no source runs for ever or fills
   // memory: characters dispatched, and the length a rewritten line may reach.
@@ -160,21 +168,6 @@ class TSmf {
   // The length a line may reach in this compile: MaxLineLength, or sixteen
   // times the source for a song written on very long lines.
   std::size_t LineLengthLimit = 1'000'000;
-  // True while Lines[LineNo] holds Line as it stands, so that storing Line
-  // back (at a loop jump, at the end of the line) can be skipped: on a long
-  // line that copy would make every loop pass cost the whole line. Every
-  // edit of Line clears it.
-  bool LineStored = false;
-  // A jump back within an edited line does not copy it into Lines[LineNo]
-  // either: the copy is owed (StoreOwed) and, until a path that leaves the
-  // line without storing it needs it, is Line with PendingEdits undone.
-  struct LineEditRecord {
-    std::int32_t At;           // 0-based offset of the edit in Line
-    std::int32_t Inserted;     // length of the text put there
-    std::string Removed;       // the text it replaced
-  };
-  bool StoreOwed = false;
-  std::vector<LineEditRecord> PendingEdits;
 
   // ---- driver and error report (driver.cpp) ----
   void Reset();
@@ -184,26 +177,17 @@ class TSmf {
   void DoCommand();
   void ReportError(std::int32_t ErrNo, const std::string& Detail);
   void AddMessage(const std::string& Text);
-  // Ends the compile after the current line, as the tenth error and the end
-  // directive do: Line becomes one blank and an empty entry is appended.
-  void StopCompile();
   // Reports error 5 with Detail and stops the compile (a work bound was hit).
-  void AbortCompile(const std::string& Detail);
+  [[noreturn]] void AbortCompile(const std::string& Detail);
+  // Counts Steps more units of work against MaxCompileSteps; past it the
+  // compile is stopped with error 5, so that no source runs for ever.
+  void ChargeSteps(std::int64_t Steps);
   // Appends one event to the current track's store.
   void AddEvent(std::int32_t Time, std::initializer_list<std::uint8_t> Bytes) {
     TrackEvents[static_cast<std::size_t>(CurTrack)].Add(Time, Bytes.begin(), static_cast<std::int32_t>(Bytes.size()));
   }
-  // Replaces Count characters of Line from the 0-based offset At by Text,
-  // recording what an owed store must undo.
-  void EditLine(std::size_t At, std::size_t Count, const std::string& Text);
-  // A jump within the line: what Lines[LineNo] must hold is now Line itself.
-  void StoreLineLater();
-  // Leaving the line storing Line as it stands.
-  void StoreLineNow();
-  // Leaving the line without storing it: settles an owed store.
-  void SettleStoredLine();
-  // Reports error 5 and stops the compile when Line has grown past LineLengthLimit.
-  bool LineTooLong();
+  // Stops the compile when Line has grown past LineLengthLimit (error 5).
+  void CheckLineLength();
   // Error 2 with the character at Col as detail, then steps over it.
   void Unhandled();
 
@@ -228,7 +212,12 @@ class TSmf {
     std::int32_t First;  // index in Lines of its first inserted line
     std::int32_t End;    // index just past its last inserted line
   };
-  std::vector<Inclusion> Inclusions;  // this compile's includes, to refuse a file including itself
+  std::vector<Inclusion> Inclusions;  // open includes, outermost first, to refuse a file including itself
+  struct IncludedFile {
+    std::string File;                // canonical name
+    std::vector<std::string> Lines;  // its lines as read
+  };
+  std::unordered_map<std::string, IncludedFile> IncludedFiles;  // by the name the directive gives
 
   // ---- macros (macros.cpp) ----
   void ExpandMacro();

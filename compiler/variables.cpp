@@ -41,16 +41,16 @@ std::int32_t Operate(int op, std::int32_t a, std::int32_t b) {
 void TSmf::VariableCommand() {
   const std::int32_t start = Col;
   ++Col;
-  while (CharAt(Line, Col) == ' ') ++Col;
+  while (CharAt(Line(), Col) == ' ') ++Col;
   std::int32_t len = 0;
-  const std::int32_t n = ReadNumber(Line, Col, len);
+  const std::int32_t n = ReadNumber(Line(), Col, len);
   Col += len;
   if (n < 0 || n >= VarCount) {
     ReportError(4, "~変数番号の不正");
     return;
   }
   std::int32_t& var = Vars[static_cast<std::size_t>(n)];
-  const int op = CharAt(Line, Col);
+  const int op = CharAt(Line(), Col);
   ++Col;
   if (!IsOneOf(op, "=+-*/%RL|^&")) {
     ReportError(5, "~");
@@ -58,7 +58,7 @@ void TSmf::VariableCommand() {
   }
   std::int32_t status = 0;
   if (op != '=') {  // compound: ~N op value
-    const std::int32_t a = ReadValue(Line, Col, status);
+    const std::int32_t a = ReadValue(Line(), Col, status);
     if (status == -1) {
       ReportError(4, "~");
       return;
@@ -67,7 +67,7 @@ void TSmf::VariableCommand() {
     return;
   }
 
-  const std::string name = Line.substr(static_cast<std::size_t>(std::min<std::int64_t>(Col - 1, Line.size())), 3);
+  const std::string name = Line().substr(static_cast<std::size_t>(std::min<std::int64_t>(Col - 1, Line().size())), 3);
   TrackState& t = Track();
   const auto track = static_cast<std::size_t>(CurTrack);
   // Named quantities stand alone: what follows them is compiled as ordinary text.
@@ -80,9 +80,7 @@ void TSmf::VariableCommand() {
   if (name == "CHO") { var = t.Chorus; Col += 3; return; }
   if (name == "nno") {
     Col += 3;
-    const auto linesBefore = Lines.size();
-    ReadArgs(Line, Col);
-    if (Lines.size() != linesBefore) return;  // the compile has been stopped
+    ReadArgs(Line(), Col);
     if (ArgCount != 1) {
       ReportError(4, "nno");
       return;
@@ -118,12 +116,12 @@ void TSmf::VariableCommand() {
     InsertAt(*this, start,
              note.substr(0, cut) + "|~" + std::to_string(n) + "=nno(" + note.substr(cut) + ")");
     Col = start;
-    LineTooLong();
+    CheckLineLength();
     return;
   }
   if (name == "rnd") {
     Col += 3;
-    ReadArgs(Line, Col);
+    ReadArgs(Line(), Col);
     if (ArgCount != 1) {
       ReportError(3, "rnd()の引数は１つです");
       return;
@@ -133,9 +131,7 @@ void TSmf::VariableCommand() {
   }
   if (name == "len") {
     Col += 3;
-    const auto linesBefore = Lines.size();
-    ReadArgs(Line, Col);
-    if (Lines.size() != linesBefore) return;  // the compile has been stopped
+    ReadArgs(Line(), Col);
     if (ArgCount != 1) {
       ReportError(3, "len");
       return;
@@ -146,11 +142,11 @@ void TSmf::VariableCommand() {
     InsertAt(*this, start,
              "\\37 ~508=ptr|" + Args[0] + " ~509=ptr\\38 ~" + std::to_string(n) + "=~509-~508PTR=~508|");
     Col = start;
-    LineTooLong();
+    CheckLineLength();
     return;
   }
 
-  const int letter = CharAt(Line, Col);
+  const int letter = CharAt(Line(), Col);
   if (IsOneOf(letter, "MPVEDBvloqQ")) {  // read-back of a track setting
     switch (letter) {
       case 'M': var = t.Modulation; break;
@@ -168,18 +164,18 @@ void TSmf::VariableCommand() {
     return;
   }
 
-  const std::int32_t a = ReadValue(Line, Col, status);
+  const std::int32_t a = ReadValue(Line(), Col, status);
   if (status == -1) {
     ReportError(4, "~");
     return;
   }
-  const int binary = CharAt(Line, Col);
+  const int binary = CharAt(Line(), Col);
   if (!IsOneOf(binary, "+-*/%><:RL^&|")) {
     var = a;
     return;
   }
   ++Col;
-  const std::int32_t b = ReadValue(Line, Col, status);
+  const std::int32_t b = ReadValue(Line(), Col, status);
   if (status == -1) {
     ReportError(4, "~");
     return;

@@ -100,8 +100,8 @@ class DirectCall : public ::testing::Test {
 
   void SetUp() override { smf.ptr[0] = 960; }
   void At(const std::string& text) {
-    smf.Line = text;
-    smf.Col = 1;
+    std::vector<std::string> lines{text};
+    smf.Begin(lines);
   }
   // The store's events in order of addition, as "time: XX XX ..".
   Lines Events() {

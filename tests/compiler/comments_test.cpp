@@ -225,6 +225,47 @@ TEST_F(Include, FileIncludingItselfIsInsertedOnce) {
   EXPECT_EQ(NoteOns(0), (std::vector<std::string>{"0: 48", "96: 50", "192: 52", "288: 48", "384: 50", "480: 52"}));
 }
 
+// Each level includes the one below twice: 2^25 copies of the bottom file's
+// thousand empty lines, which compile at no cost of their own. Only counting
+// the included lines ends it, and every include must cost its own lines.
+TEST_F(Include, IncludeTreeEndsWithTheWorkBound) {
+  File("c0.vlm", std::string(999, '\n'));
+  for (int level = 1; level <= 25; ++level) {
+    const std::string below = dir + "/c" + std::to_string(level - 1) + ".vlm";
+    File("c" + std::to_string(level) + ".vlm", "#include \"" + below + "\"\n#include \"" + below + "\"\n");
+  }
+  smf.MaxCompileSteps = 200'000;
+  Compile("c\n#include \"" + dir + "/c25.vlm\"\nd");
+  ASSERT_EQ(Errors().size(), 1u);
+  const std::string error = Errors()[0];
+  const std::string detail = ")\"処理が多すぎるので、コンパイルを中止します。\":";
+  ASSERT_NE(error.find(detail), std::string::npos) << error;
+  const std::size_t at = std::stoul(error.substr(4));  // the include that passed the bound
+  ASSERT_LT(at, last.lines.size());
+  EXPECT_EQ(last.lines[at].rfind("#include", 0), 0u) << last.lines[at];
+  EXPECT_EQ(last.lines.back(), " ");
+  EXPECT_LT(last.lines.size(), 201'000u);
+  EXPECT_EQ(NoteOns(0), (std::vector<std::string>{"0: 48"}));  // the d after the tree is never reached
+}
+
+// Only the inclusions that hold the current line are open: a file may be
+// included again once its earlier inclusion is done, but not from inside it,
+// however many inclusions were opened and closed in between.
+TEST_F(Include, RefusalFollowsTheOpenInclusionsOnly) {
+  const std::string x = dir + "/x.vlm";
+  const std::string y = dir + "/y.vlm";
+  File("y.vlm", "c");
+  File("x.vlm", "#include \"" + y + "\"\n#include \"" + y + "\"\nd\n#include \"" + x + "\"\ne");
+  Compile("#include \"" + x + "\"\n#include \"" + y + "\"\n#include \"" + x + "\"");
+  ASSERT_EQ(Errors().size(), 2u);
+  const std::string refused = "指定されたファイル\"" + x + "\"は既にインクルードされています";
+  EXPECT_EQ(ErrorLine(6, refused, UnknownError, 0, 288, 3), Errors()[0]);
+  EXPECT_EQ(ErrorLine(16, refused, UnknownError, 0, 768, 8), Errors()[1]);
+  // x: c c d e; then y: c; then x again: c c d e.
+  EXPECT_EQ(NoteOns(0), (std::vector<std::string>{"0: 48", "96: 48", "192: 50", "288: 52", "384: 48", "480: 48",
+                                                  "576: 48", "672: 50", "768: 52"}));
+}
+
 TEST_F(Include, LoopReplaysTheInsertedLinesInsteadOfInsertingAgain) {
   const std::string path = File("x.vlm", "c");
   Compile("[3\n#include \"" + path + "\"\n]");

@@ -40,9 +40,7 @@ class CoreTest : public ::testing::Test {
   void OnLine(const std::string& Text) {
     messages.clear();
     smf.Lines = {Text};
-    smf.LineNo = 0;
-    smf.Line = Text;
-    smf.Col = 1;
+    smf.Begin(smf.Lines);
   }
 
   std::vector<std::string> Errors() const {

@@ -53,7 +53,9 @@ TEST(Driver, ErrorLineShowsTrackPointerAndPosition) {
   for (auto [ptr, position] : {std::pair{95, 0}, {96, 1}, {-1, 0}}) {
     sink.clear();
     smf.ptr[0] = ptr;
-    smf.LineNo = 3;
+    std::vector<std::string> lines{"", "", "", ""};
+    smf.Begin(lines);
+    smf.MoveTo(3, 1, vlm::Leaving::Keep);
     smf.ReportError(4, "x");
     ASSERT_EQ(sink.size(), 1u);
     EXPECT_EQ(sink[0], "err(3)\"x\":引数が不正です\"> _tr<0> ptr=" + std::to_string(ptr) + "<" +
@@ -89,12 +91,16 @@ TEST(Driver, ResetKeepsVariablesAndBendButClearsTheRest) {
 TEST(Driver, AbortedCompileStillWritesTheFile) {
   std::vector<std::string> sink;
   vlm::TSmf smf([&](const std::string& t) { sink.push_back(t); });
-  smf.Lines = {"}", "}"};
-  smf.Line = "x";
-  smf.AbortCompile("stop");
-  EXPECT_EQ(smf.Lines.size(), 3u);
-  EXPECT_EQ(smf.Line.str(), " ");
-  EXPECT_EQ(smf.LineNo, 2);
+  // A note and the blanks after it are one step: the f of the second line
+  // passes the bound.
+  smf.MaxCompileSteps = 3;
+  smf.Lines = {"c d", "e f", "g"};
+  smf.CompileLines();
+  EXPECT_EQ(smf.Lines, (std::vector<std::string>{"c d", "e f", "g", " "}));
+  ASSERT_EQ(sink.size(), 1u);
+  EXPECT_EQ(sink[0].substr(0, sink[0].find(':')), "err(1)\"処理が多すぎるので、コンパイルを中止します。\"");
+  EXPECT_EQ(smf.LineNo(), 4);
+  EXPECT_EQ(smf.TrackEvents[0].Count(), 6);  // c, d and e, on and off
 }
 
 TEST(Driver, UnwritableOutputFailsTheCompile) {

@@ -58,12 +58,12 @@ TEST_F(CoreTest, ExpansionWritesTheBracedNameIntoTheCompiledLine) {
 
   OnLine("BR=12");
   smf.ExpandMacro();
-  EXPECT_EQ(smf.Line.str(), "{BR}\\2=0,0,12");
+  EXPECT_EQ(smf.Line().str(), "{BR}\\2=0,0,12");
   EXPECT_EQ(smf.Col, 5);  // on the first character of the value
 
   OnLine("ACV(0,127,1,0,1,0)");  // a curve word: its missing seventh point is dropped silently
   smf.ExpandMacro();
-  EXPECT_EQ(smf.Line.str(), "{ACV}\\10(7,0,127,1,0,1,0,)");
+  EXPECT_EQ(smf.Line().str(), "{ACV}\\10(7,0,127,1,0,1,0,)");
   EXPECT_TRUE(Errors().empty());
 }
 
@@ -256,9 +256,9 @@ class Definitions : public CoreTest {
     messages.clear();
     std::istringstream in(Source);
     for (std::string line; std::getline(in, line);) smf.Lines.push_back(line);
-    smf.LineNo = Index;
-    smf.Line = smf.Lines[static_cast<std::size_t>(Index)];
-    smf.Col = static_cast<std::int32_t>(smf.Line.find("_m")) + 2;
+    smf.Begin(smf.Lines);
+    const auto col = static_cast<std::int32_t>(smf.StoredLine(Index).find("_m")) + 2;
+    smf.MoveTo(Index, col, vlm::Leaving::Keep);
     smf.DefineMacro();
   }
 };
@@ -266,10 +266,10 @@ class Definitions : public CoreTest {
 TEST_F(Definitions, UnquotedAndQuotedValues) {
   Define("_m(HOOK,c d e)r");
   EXPECT_EQ(smf.Macros.Find("HOOK"), "c d e");
-  EXPECT_EQ(smf.Line.substr(static_cast<std::size_t>(smf.Col - 1)), "r");
+  EXPECT_EQ(smf.Line().substr(static_cast<std::size_t>(smf.Col - 1)), "r");
   Define("_m(HOOK, \"c,d)e\" )r");
   EXPECT_EQ(smf.Macros.Find("HOOK"), "c,d)e");
-  EXPECT_EQ(smf.Line.substr(static_cast<std::size_t>(smf.Col - 1)), "r");
+  EXPECT_EQ(smf.Line().substr(static_cast<std::size_t>(smf.Col - 1)), "r");
   EXPECT_TRUE(Errors().empty());
 }
 
@@ -286,18 +286,18 @@ TEST_F(Definitions, QuotedValueOverSeveralLines) {
   Define("x _m(LONG,\"ab\ncd\nef\"  )r\nh", 0);
   EXPECT_TRUE(Errors().empty());
   EXPECT_EQ(smf.Macros.Find("LONG"), "abcdef");  // line breaks disappear
-  EXPECT_EQ(smf.LineNo, 2);
-  EXPECT_EQ(smf.Line.str(), "ef\"  )r");
-  EXPECT_EQ(smf.Line.substr(static_cast<std::size_t>(smf.Col - 1)), "r");
-  EXPECT_EQ(smf.Lines[0], "x _m(LONG,\"ab");
+  EXPECT_EQ(smf.LineNo(), 2);
+  EXPECT_EQ(smf.Line().str(), "ef\"  )r");
+  EXPECT_EQ(smf.Line().substr(static_cast<std::size_t>(smf.Col - 1)), "r");
+  EXPECT_EQ(smf.StoredLine(0), "x _m(LONG,\"ab");
 }
 
 TEST_F(Definitions, PlusContinuesOnTheNextLine) {
   Define("_m(JOIN,\"ab\" + ignored\n\t {note} \"cd\"+\n  \"ef\" )r");
   EXPECT_TRUE(Errors().empty());
   EXPECT_EQ(smf.Macros.Find("JOIN"), "ab cd ef");
-  EXPECT_EQ(smf.LineNo, 2);
-  EXPECT_EQ(smf.Line.substr(static_cast<std::size_t>(smf.Col - 1)), "r");
+  EXPECT_EQ(smf.LineNo(), 2);
+  EXPECT_EQ(smf.Line().substr(static_cast<std::size_t>(smf.Col - 1)), "r");
 }
 
 TEST_F(Definitions, FailedDefinitionsAreDropped) {
@@ -339,9 +339,9 @@ TEST_F(Definitions, UnclosedQuotedValueRestoresTheLine) {
   Define("c\n_m(OPEN,\"ab\ncd\nef", 1);
   EXPECT_EQ(Errors().size(), 1u);
   EXPECT_EQ(Errors()[0], "err(1)\"_m(OPEN\":文法のエラー\"> _tr<0> ptr=0<0>小節目");
-  EXPECT_EQ(smf.LineNo, 1);
-  EXPECT_EQ(smf.Line.str(), "_m(OPEN,\"ab");
-  EXPECT_EQ(smf.Col, static_cast<std::int32_t>(smf.Line.size()) + 1);
+  EXPECT_EQ(smf.LineNo(), 1);
+  EXPECT_EQ(smf.Line().str(), "_m(OPEN,\"ab");
+  EXPECT_EQ(smf.Col, static_cast<std::int32_t>(smf.Line().size()) + 1);
   EXPECT_EQ(smf.Macros.Find("OPEN"), "");
 }
 

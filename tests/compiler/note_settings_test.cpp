@@ -93,11 +93,11 @@ TEST_F(NoteSettings, OctaveSwapExchangesTheDirections) {
   for (auto [swap, text, octave] : {std::tuple{0, ">2", 6}, {0, "<", 3}, {1, ">2", 2}, {1, "<", 5}}) {
     smf.Reset();
     smf.OctaveSwap = swap;
-    smf.Line = text;
-    smf.Col = 1;
+    std::vector<std::string> lines{text};
+    smf.Begin(lines);
     smf.OctaveShift();
     EXPECT_EQ(Track().Octave, octave) << swap << text;
-    EXPECT_EQ(smf.Col, static_cast<std::int32_t>(smf.Line.size()) + 1);
+    EXPECT_EQ(smf.Col, static_cast<std::int32_t>(smf.Line().size()) + 1);
   }
 }
 

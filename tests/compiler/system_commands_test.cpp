@@ -266,7 +266,7 @@ TEST_F(SystemCommands, DivisionWrittenWithAnyNumberForm) {
 TEST_F(SystemCommands, GlideGeneratesABendCurveText) {
   OnLine("\\39(4,c,g)x");
   smf.SystemCommand();
-  EXPECT_EQ(smf.Line.str(),
+  EXPECT_EQ(smf.Line().str(),
             "~502=o~505=nno(c)~504=nno(g)"
             "~503=~504-~505IF(~503<0,~503*-1)IF(~503>24,~503=24)BR(~503)IF(~505>~504,~503=0,~503=127)"
             "ACB(64,~503,4,0,1,0)n~505,4"
@@ -275,8 +275,8 @@ TEST_F(SystemCommands, GlideGeneratesABendCurveText) {
   OnLine("c\\39(8,e,c,%24)");
   smf.Col = 2;
   smf.SystemCommand();
-  EXPECT_EQ(smf.Line.substr(0, 29), "c~502=o~505=nno(e)~504=nno(c)");
-  EXPECT_NE(smf.Line.find("ACB(64,~503,8,%24,1,0)n~505,8B=64o=~502"), std::string::npos);
+  EXPECT_EQ(smf.Line().substr(0, 29), "c~502=o~505=nno(e)~504=nno(c)");
+  EXPECT_NE(smf.Line().find("ACB(64,~503,8,%24,1,0)n~505,8B=64o=~502"), std::string::npos);
   EXPECT_EQ(smf.Col, 2);
   EXPECT_TRUE(Errors().empty());
 }

@@ -148,8 +148,8 @@ TEST_F(Tracks, LastPtrMovesEveryTrackToTheLatest) {
   EXPECT_EQ(Errors()[0], ErrorLine(0, "LAST_PTR", BadArgument));
 
   smf.ptr.fill(-5);
-  smf.Line = "";
-  smf.Col = 1;
+  std::vector<std::string> lines{""};
+  smf.Begin(lines);
   smf.LastPtrCommand();
   for (std::int32_t p : smf.ptr) EXPECT_EQ(p, 0);
 }
