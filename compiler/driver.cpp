@@ -22,7 +22,6 @@ void TSmf::Reset() {
     if (row.Name == "*") break;
     Macros.Add(std::string(row.Name), std::string(row.Replacement));
   }
-  Ahead.Reset();
   CurTrack = 0;
   Timebase = 96;
   for (int t = 0; t < TrackCount; ++t) {
@@ -54,17 +53,10 @@ void TSmf::Reset() {
   PendingEdits.clear();
 }
 
-// A compile that fails still ends the sorting ahead, so that nothing reads
-// the stores after it.
 void TSmf::Compile(const std::string& FileName) {
   AddMessage("Compile Start");
-  try {
-    CompileLines();
-    WriteSmf(FileName);
-  } catch (...) {
-    Ahead.Stop();
-    throw;
-  }
+  CompileLines();
+  WriteSmf(FileName);
 }
 
 void TSmf::CompileLines() {
