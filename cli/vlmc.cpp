@@ -6,12 +6,10 @@
 #include <cstring>
 #include <iomanip>
 #include <iostream>
-#include <memory_resource>
 #include <string>
 #include <vector>
 
 #include "audio/renderer.h"
-#include "common/huge_page_arena.h"
 #include "common/random.h"
 #include "common/text_file.h"
 #include "compiler/tsmf.h"
@@ -107,10 +105,6 @@ int main(int argc, char** argv) {
   }
 
   bool hadErrors = false;
-  // A large song's events are many megabytes, each page written once: on
-  // huge pages that costs far fewer faults.
-  static vlm::HugePageArena eventMemory;
-  std::pmr::set_default_resource(&eventMemory);
   // The compiler is left to the system at exit: freeing a large song's
   // events and lines one by one took longer than writing its file. A global
   // holds it, so leak checkers count it as still in use.

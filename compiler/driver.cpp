@@ -23,7 +23,6 @@ void TSmf::Reset() {
     if (row.Name == "*") break;
     Macros.Add(std::string(row.Name), std::string(row.Replacement));
   }
-  Ahead.Reset();
   CurTrack = 0;
   Timebase = 96;
   for (int t = 0; t < TrackCount; ++t) {
@@ -52,17 +51,10 @@ void TSmf::Reset() {
   CompileSteps = 0;
 }
 
-// A compile that fails still ends the sorting ahead, so that nothing reads
-// the stores after it.
 void TSmf::Compile(const std::string& FileName) {
   AddMessage("Compile Start");
-  try {
-    CompileLines();
-    WriteSmf(FileName);
-  } catch (...) {
-    Ahead.Stop();
-    throw;
-  }
+  CompileLines();
+  WriteSmf(FileName);
 }
 
 // A stop ends the line being compiled: the rest of the source is not

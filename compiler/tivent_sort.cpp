@@ -21,7 +21,7 @@ namespace {
 // bounds show that it would pass each of them.
 class TimeQuicksort {
  public:
-  TimeQuicksort(std::uint64_t* Words, std::int32_t Count);
+  TimeQuicksort(ChunkedWords Words, std::int32_t Count);
   void Run();
 
  private:
@@ -40,7 +40,7 @@ class TimeQuicksort {
   std::int32_t ScanDown(std::int32_t J, std::int32_t L, std::uint32_t P, bool ByBlocks) const;
   void Swap(std::int32_t I, std::int32_t J, bool ByBlocks);
 
-  std::uint64_t* W;                   // the events
+  ChunkedWords W;                     // the events
   std::int32_t N;                     // how many
   // True when all times lie within a span under the wrap: then the wrapped
   // difference orders them as plain comparison does, which both the word
@@ -50,7 +50,7 @@ class TimeQuicksort {
   std::vector<std::uint64_t> BlockMin;  // per block: no word in it is smaller
 };
 
-TimeQuicksort::TimeQuicksort(std::uint64_t* Words, std::int32_t Count) : W(Words), N(Count) {
+TimeQuicksort::TimeQuicksort(ChunkedWords Words, std::int32_t Count) : W(Words), N(Count) {
   const auto blocks = static_cast<std::size_t>((N + BlockSize - 1) >> BlockShift);
   BlockMax.resize(blocks);
   BlockMin.resize(blocks);
@@ -159,7 +159,7 @@ void TimeQuicksort::Run() {
 
 }  // namespace
 
-void QuicksortByTime(std::uint64_t* Words, std::int32_t Count) {
+void QuicksortByTime(ChunkedWords Words, std::int32_t Count) {
   if (Count > 0) TimeQuicksort(Words, Count).Run();
 }
 

@@ -7,19 +7,32 @@
 
 namespace vlm {
 
-// An event as the sort moves it: its time in the high half, offset by 2^31 so
-// that unsigned order is the order of the signed times (differences are
-// unchanged), and its four-byte body in the low half.
+// An event as the store keeps it and the sort moves it, one word: its time in
+// the high half, offset by 2^31 so that unsigned order is the order of the
+// signed times (differences are unchanged), and its four-byte body in the
+// low half.
 inline std::uint64_t SortWord(std::int32_t Time, std::uint32_t Body) {
   return static_cast<std::uint64_t>(static_cast<std::uint32_t>(Time) ^ 0x80000000u) << 32 | Body;
 }
 inline std::int32_t SortWordTime(std::uint64_t Word) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(Word >> 32) ^ 0x80000000u);
 }
+inline std::uint32_t SortWordBody(std::uint64_t Word) { return static_cast<std::uint32_t>(Word); }
+
+// Words held in fixed chunks, the K-th at Chunks[K >> ChunkShift] at
+// K & (ChunkWords - 1): a store grows by chunks without moving its events,
+// and is sorted where it lies.
+struct ChunkedWords {
+  static constexpr int ChunkShift = 12;
+  static constexpr std::int32_t ChunkWords = 1 << ChunkShift;  // 32 KiB
+
+  std::uint64_t* const* Chunks;
+  std::uint64_t& operator[](std::int32_t K) const { return Chunks[K >> ChunkShift][K & (ChunkWords - 1)]; }
+};
 
 // Sorts Words[0..Count) by time with a Hoare-style quicksort: middle pivot,
 // both scans stopping at equal times, times compared as their difference
 // wrapped to 32 bits. Events of equal time end in the order its steps give.
-void QuicksortByTime(std::uint64_t* Words, std::int32_t Count);
+void QuicksortByTime(ChunkedWords Words, std::int32_t Count);
 
 }  // namespace vlm

@@ -92,7 +92,6 @@ void TSmf::TrackSelect() {
 }
 
 void TSmf::EnterTrack(std::int32_t Next) {
-  if (Next != CurTrack) Ahead.Offer(TrackEvents[static_cast<std::size_t>(CurTrack)]);
   CurTrack = Next;
 }
 

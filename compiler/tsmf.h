@@ -10,13 +10,13 @@
 #include <deque>
 #include <functional>
 #include <initializer_list>
+#include <memory_resource>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "compiler/line_buffer.h"
-#include "compiler/sort_ahead.h"
 #include "compiler/source_cursor.h"
 #include "compiler/tivent.h"
 #include "compiler/tmacro.h"
@@ -198,7 +198,17 @@ class TSmf : public SourceCursor {
   void ReadEqArgs(TextRef Src, std::int32_t& At);
 
   // ---- SMF writer (smf_writer.cpp) ----
+  // Sorts the stores and writes the file under FileName, then adds "ok".
   void WriteSmf(const std::string& FileName);
+  // Sorts the stores and returns the same file's bytes, then adds "ok".
+  std::string WriteSmfBytes();
+  // Gives every event store where to warn of an event it refuses and where
+  // to take its memory from (which must outlive the compiler), and empties
+  // them. Until then they warn through the process's warning sink and use
+  // new and delete.
+  void SetEventStores(const TiventWarning& Warn, std::pmr::memory_resource* Memory) {
+    for (auto& store : TrackEvents) store.Configure(Warn, Memory);
+  }
   std::int32_t PutVarLen(std::uint32_t Value);
   std::int32_t PutBigEndian(std::uint32_t Value);
 
@@ -276,11 +286,10 @@ class TSmf : public SourceCursor {
   TrackState& Track() { return Tracks[static_cast<std::size_t>(CurTrack)]; }
 
  private:
-  // Makes Next the current track; a large track left behind is sorted ahead.
+  // Makes Next the current track.
   void EnterTrack(std::int32_t Next);
 
   MessageSink Sink;
-  SortAhead Ahead;  // declared after TrackEvents: it stops reading them before they go
 };
 
 }  // namespace vlm

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "tests/support/compile_harness.h"
+#include "tests/support/counting_memory.h"
+#include "tests/support/store_events.h"
 
 namespace {
 
@@ -141,11 +143,34 @@ TEST_F(SmfWriter, RewritingReplacesTheFileAndLeavesNoTemporary) {
     EXPECT_EQ(entry.path().filename(), "out.mid");
 }
 
-// A song written track by track has its large tracks sorted while it is
-// still compiling; a track the song comes back to must be sorted afresh.
-// Either way every track must end exactly as sorting it at the end leaves
-// it (equal times in the sort's own order).
-TEST(SortingAhead, TracksEndAsPlainSortingLeavesThem) {
+// The file in memory is the file on disk, "ok" follows either, and writing
+// again gives the same bytes although equal times would be swapped by
+// sorting again.
+TEST_F(SmfWriter, BytesInMemoryAreTheFileOnDisk) {
+  for (std::uint8_t k = 0; k < 9; ++k) Event(2, 0, {0x90, k, 1});
+  Event(2, -5, {0xFF, 0x51, 3, 7, 0xA1, 0x20});
+  Event(7, 300, {0xC1, 4});
+  const auto onDisk = Write();
+  const std::string inMemory = smf.WriteSmfBytes();
+  EXPECT_EQ(std::vector<std::uint8_t>(inMemory.begin(), inMemory.end()), onDisk);
+  EXPECT_EQ(messages, (std::vector<std::string>{"ok", "ok"}));
+  const auto f = vlmtest::ParseSmf(onDisk);
+  ASSERT_TRUE(f.valid) << f.error;
+  EXPECT_EQ(vlmtest::EventLines(f, 1), (std::vector<std::string>{"300: C1 04"}));
+  EXPECT_EQ(Write(), onDisk);
+}
+
+// A file that cannot be written ends the compile with the reason; no "ok".
+TEST_F(SmfWriter, AFailedWriteIsReportedAndNotOk) {
+  Event(0, 0, {0x90, 1, 1});
+  EXPECT_THROW(smf.WriteSmf(dir + "/no-such-dir/out.mid"), vlm::CompileFailure);
+  EXPECT_TRUE(messages.empty());
+}
+
+// A song written track by track, coming back to one of its tracks: every
+// track of the file must end exactly as sorting its store after the compile
+// leaves it (equal times in the sort's own order).
+TEST(SmfWriterOnASong, TracksEndAsPlainSortingLeavesThem) {
   std::string source;
   for (int track = 1; track <= 4; ++track)
     source += "_tr(" + std::to_string(track) + ") l16 [3000 c d0g0e f c0 d0 e8 ]\n";
@@ -173,7 +198,7 @@ TEST(SortingAhead, TracksEndAsPlainSortingLeavesThem) {
     sorted.Sort();
     ASSERT_EQ(compiled.Count(), sorted.Count()) << track;
     if (track <= 4) {
-      ASSERT_GE(compiled.Count(), vlm::SortAhead::OfferFrom) << "large enough to sort ahead";
+      ASSERT_GE(compiled.Count(), 32768) << "a large track";
     }
     std::uint8_t other[vlm::Tivent::MaxEventBytes];
     std::int32_t otherTime, otherLen;
@@ -185,6 +210,37 @@ TEST(SortingAhead, TracksEndAsPlainSortingLeavesThem) {
           << "track " << track << " event " << i;
     }
   }
+}
+
+// The compiler's stores take their memory only from the resource they are
+// given, and whatever that memory held before, a song with chords (equal
+// times), short events and controller curves compiles to the same file.
+TEST(SmfWriterOnASong, EventMemoryIsGivenAndItsLeftoversChangeNothing) {
+  const std::string source =
+      "_tr(1) @3 l16 [400 c0e0g d e0g f ]\n"
+      "_tr(2) CH=2 l8 [300 ACE(100,40,%96,0,1,0) c0f a c0 d ]\n";
+  vlmtest::CountingResource fallback;
+  std::pmr::memory_resource* const previous = std::pmr::set_default_resource(&fallback);
+  std::vector<std::vector<std::uint8_t>> files;
+  std::vector<std::vector<vlmtest::StoredEvent>> tracks;
+  for (const std::uint8_t fill : {0x00, 0xFF, 0xA5}) {
+    vlmtest::CountingResource memory(fill);
+    vlm::TSmf smf;
+    smf.SetEventStores({}, &memory);
+    std::vector<std::string> messages;
+    const auto result = vlmtest::CompileWith(smf, messages, source);
+    ASSERT_TRUE(result.smf.valid) << result.smf.error;
+    EXPECT_GT(memory.live, 2);
+    files.push_back(result.bytes);
+    tracks.push_back(vlmtest::ReadStore(smf.TrackEvents[1]));
+    smf.SetEventStores({}, std::pmr::new_delete_resource());
+    EXPECT_EQ(memory.live, 0);
+  }
+  std::pmr::set_default_resource(previous);
+  EXPECT_EQ(fallback.allocations, 0);
+  EXPECT_EQ(files[1], files[0]);
+  EXPECT_EQ(files[2], files[0]);
+  EXPECT_EQ(tracks[1], tracks[0]);
 }
 
 }  // namespace

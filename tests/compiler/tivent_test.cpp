@@ -2,15 +2,17 @@
 
 #include <algorithm>
 #include <memory_resource>
-#include <stdexcept>
-#include <thread>
+#include <string>
+#include <vector>
 
 #include "common/warning.h"
 #include "compiler/tivent.h"
+#include "tests/support/counting_memory.h"
 #include "tests/support/store_events.h"
 
 namespace {
 
+using vlmtest::CountingResource;
 using vlmtest::ReadStore;
 
 void AddByte(vlm::Tivent& store, std::int32_t time, std::uint8_t tag) {
@@ -132,10 +134,9 @@ TEST(Tivent, EqualTimesEndWhereTheStepsPutThem) {
   }
 }
 
-// A song's worth of stores is sorted on two threads: every store must come
-// out as sorting it alone does, whichever thread sorted it, and reach the
-// consumer sorted, in the stores' order and on the calling thread.
-TEST(Tivent, SortingAllStoresAtOnceMatchesEachAlone) {
+// Stores of every size, none to tens of thousands, each end in the order the
+// steps give, independently of each other.
+TEST(Tivent, StoresOfEverySizeEndInTheStepsOrder) {
   std::uint32_t seed = 99;
   auto next = [&seed](std::uint32_t n) { return ((seed = seed * 1103515245u + 12345u) >> 8 & 0xFFFFu) % n; };
   const std::vector<int> sizes = {30000, 0, 25000, 9000, 17000, 1, 12000};
@@ -149,42 +150,82 @@ TEST(Tivent, SortingAllStoresAtOnceMatchesEachAlone) {
       stores[s].Add(times[s].back(), bytes, 3);
     }
   }
-  auto expectSorted = [&](std::size_t s) {
+  for (auto& store : stores) store.Sort();
+  for (std::size_t s = 0; s < sizes.size(); ++s) {
     const auto events = ReadStore(stores[s]);
     ASSERT_EQ(events.size(), times[s].size());
-    if (events.empty()) return;
+    if (events.empty()) continue;
     const auto expected = StepOrder(times[s]);
     for (std::size_t k = 0; k < events.size(); ++k) {
       const int position = events[k].bytes[0] | events[k].bytes[1] << 8 | events[k].bytes[2] << 16;
       ASSERT_EQ(position, expected[k]) << "store " << s << " at " << k;
     }
-  };
-  std::vector<std::size_t> used;
-  const auto caller = std::this_thread::get_id();
-  vlm::Tivent::SortAll(stores, [&](const vlm::Tivent& store) {
-    EXPECT_EQ(std::this_thread::get_id(), caller);
-    const auto s = static_cast<std::size_t>(&store - stores.data());
-    used.push_back(s);
-    expectSorted(s);
-  });
-  EXPECT_EQ(used, (std::vector<std::size_t>{0, 1, 2, 3, 4, 5, 6}));
-  for (std::size_t s = 0; s < sizes.size(); ++s) expectSorted(s);
+  }
 }
 
-// A consumer that fails stops the work: the failure reaches the caller, and
-// the stores left are not handed on (nor is anything left running).
-TEST(Tivent, AFailingConsumerEndsSortingAll) {
-  std::vector<vlm::Tivent> stores(16);
-  for (auto& store : stores)
-    for (int i = 0; i < 20000; ++i) AddByte(store, 20000 - i, static_cast<std::uint8_t>(i & 0x7F));
-  int used = 0;
-  EXPECT_THROW(vlm::Tivent::SortAll(stores,
-                                    [&used](const vlm::Tivent&) {
-                                      if (++used == 3) throw std::runtime_error("disk full");
-                                    }),
-               std::runtime_error);
-  EXPECT_EQ(used, 3);
-  for (std::size_t s = 0; s < 3; ++s) EXPECT_EQ(ReadStore(stores[s]).front().time, 1);
+// The positions of Times once a store holding them in this order is sorted,
+// one or more times, with more events added in between. Every seventh event
+// is one too long to be held in its record.
+std::vector<int> StoreOrder(vlm::Tivent& store, const std::vector<std::int32_t>& times, std::size_t from) {
+  for (std::size_t i = from; i < times.size(); ++i) {
+    const std::uint8_t bytes[5] = {static_cast<std::uint8_t>(i & 0x7F), static_cast<std::uint8_t>(i >> 7), 1, 2, 3};
+    store.Add(times[i], bytes, i % 7 == 0 ? 5 : 2);
+  }
+  store.Sort();
+  std::vector<int> order;
+  for (const auto& e : ReadStore(store)) order.push_back(e.bytes[0] | e.bytes[1] << 7);
+  return order;
+}
+
+// A store whose times strictly rise is left unsorted; that must still be the
+// order the steps give, and no store may be taken for rising when it is not.
+TEST(Tivent, StrictlyRisingStoresKeepTheStepsOrder) {
+  std::vector<std::int32_t> rising;
+  for (int i = 0; i < 9000; ++i) rising.push_back(i * 5 - 100);
+  std::vector<std::int32_t> tie = rising;
+  tie[4500] = tie[4499];  // one equal pair: the steps swap it
+  std::vector<std::int32_t> longTie = rising;
+  longTie[4501] = longTie[4500];  // the same with a long event
+  std::vector<std::int32_t> late = rising;
+  late.push_back(rising.back());  // the last event ties with the one before
+  // Rising, but spanning more than the 32-bit difference can order: the
+  // wrapped comparison moves the ends.
+  std::vector<std::int32_t> wide = {INT32_MIN + 1, (1 << 30) + 9, INT32_MAX - 1};
+  ASSERT_NE(StepOrder(tie), StepOrder(rising));
+  ASSERT_NE(StepOrder(longTie), StepOrder(rising));
+  ASSERT_EQ(StepOrder(wide), (std::vector<int>{1, 2, 0}));
+  for (const auto* times : {&rising, &tie, &longTie, &late, &wide}) {
+    vlm::Tivent store;
+    EXPECT_EQ(StoreOrder(store, *times, 0), StepOrder(*times));
+  }
+  // Sorted with the wrap, then given a later event: sorted again by the
+  // steps, from the order the first sort left.
+  vlm::Tivent store;
+  StoreOrder(store, wide, 0);
+  std::vector<std::int32_t> all = wide;
+  all.push_back(INT32_MAX);
+  // The steps over the first sort's order (times 2^30 + 9, max - 1, min + 1)
+  // and the new event put the last two in the other order.
+  EXPECT_EQ(StoreOrder(store, all, wide.size()), (std::vector<int>{1, 2, 3, 0}));
+}
+
+// Sorting a sorted store again changes nothing, even where the steps would
+// swap equal times once more: a file written twice is the same file.
+TEST(Tivent, SortingTwiceLeavesTheFirstOrder) {
+  vlm::Tivent store;
+  for (std::uint8_t tag = 0; tag < 5; ++tag) AddByte(store, 0, tag);
+  store.Sort();
+  const auto once = ReadStore(store);
+  store.Sort();
+  EXPECT_EQ(ReadStore(store), once);
+  AddByte(store, 0, 5);  // a new event: the next sort runs the steps again
+  store.Sort();
+  std::vector<int> tags;
+  for (const auto& e : ReadStore(store)) tags.push_back(e.bytes[1]);
+  std::vector<int> expected;
+  for (const int position : StepOrder(std::vector<std::int32_t>(6, 0)))
+    expected.push_back(position < 5 ? once[static_cast<std::size_t>(position)].bytes[1] : 5);
+  EXPECT_EQ(tags, expected);
 }
 
 class RecordingWarnings : public vlm::WarningSink {
@@ -247,41 +288,73 @@ TEST(Tivent, EventsOfEveryLengthKeepTheirBytes) {
   EXPECT_EQ(again[1].bytes, added[0].bytes);
 }
 
-// The event store takes its chunks from the default resource of the time it
-// was made, and gives them back to it.
-class CountingResource : public std::pmr::memory_resource {
- public:
-  int live = 0;
-  int allocations = 0;
-
- private:
-  void* do_allocate(std::size_t bytes, std::size_t alignment) override {
-    ++live;
-    ++allocations;
-    return std::pmr::new_delete_resource()->allocate(bytes, alignment);
-  }
-  void do_deallocate(void* p, std::size_t bytes, std::size_t alignment) override {
-    --live;
-    std::pmr::new_delete_resource()->deallocate(p, bytes, alignment);
-  }
-  bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override { return this == &other; }
-};
-
-TEST(HugePageArena, EventStoresTakeTheirChunksFromTheDefaultResource) {
-  CountingResource counting;
-  std::pmr::memory_resource* const previous = std::pmr::set_default_resource(&counting);
+// A store takes its chunks from the resource it is given and gives them back
+// to it; the process's default resource is never asked, whatever it is.
+TEST(Tivent, StoresTakeTheirChunksFromTheResourceTheyAreGiven) {
+  CountingResource given, fallback;
+  std::pmr::memory_resource* const previous = std::pmr::set_default_resource(&fallback);
   {
-    vlm::Tivent store;
-    std::pmr::set_default_resource(previous);
+    vlm::Tivent store({}, &given);
+    vlm::Tivent plain;
     const std::uint8_t note[3] = {0x90, 60, 100};
-    for (int i = 0; i < 10000; ++i) store.Add(i, note, 3);
-    EXPECT_EQ(counting.allocations, 3);  // 4096 events to a chunk
+    for (int i = 0; i < 10000; ++i) {
+      store.Add(i, note, 3);
+      plain.Add(i, note, 3);
+    }
+    EXPECT_EQ(given.allocations, 3);  // 4096 events to a chunk
     store.Clear();
-    EXPECT_EQ(counting.live, 0);
+    EXPECT_EQ(given.live, 0);
     store.Add(0, note, 3);
-    EXPECT_EQ(counting.live, 1);
+    EXPECT_EQ(given.live, 1);
+    CountingResource other;
+    store.Configure({}, &other);  // empties the store into the resource it came from
+    EXPECT_EQ(given.live, 0);
+    store.Add(0, note, 3);
+    EXPECT_EQ(other.live, 1);
+    store.Clear();
   }
-  EXPECT_EQ(counting.live, 0);
+  std::pmr::set_default_resource(previous);
+  EXPECT_EQ(given.live, 0);
+  EXPECT_EQ(fallback.allocations, 0);
+}
+
+// A store given a warning reports a refused event there, and only there.
+TEST(Tivent, ARefusedEventGoesToTheGivenWarning) {
+  RecordingWarnings sink;
+  vlm::SetWarningSink(&sink);
+  std::vector<std::string> told;
+  vlm::Tivent store([&told](const std::string& text) { told.push_back(text); }, std::pmr::new_delete_resource());
+  std::vector<std::uint8_t> big(257, 0xF0);
+  store.Add(0, big.data(), 257);
+  store.Add(0, big.data(), -1);
+  store.Add(0, big.data(), 256);
+  vlm::SetWarningSink(nullptr);
+  EXPECT_EQ(told, (std::vector<std::string>(2, "Tivent write error! Out Of Memory")));
+  EXPECT_EQ(store.Count(), 1);
+  EXPECT_TRUE(sink.shown.empty());
+  EXPECT_EQ(sink.beeps, 0);
+}
+
+// Whatever the chunk memory held before, the same events give the same
+// order and the same bytes: nothing past an event's length is read as part
+// of it (memcheck reports any such read of uninitialised memory).
+TEST(Tivent, LeftoverMemoryChangesNothing) {
+  std::vector<std::vector<vlmtest::StoredEvent>> results;
+  for (const std::uint8_t fill : {0x00, 0xFF, 0x5A}) {
+    CountingResource memory(fill);
+    vlm::Tivent store({}, &memory);
+    std::uint32_t seed = 5;
+    auto next = [&seed](std::uint32_t n) { return ((seed = seed * 1103515245u + 12345u) >> 8 & 0xFFFFu) % n; };
+    for (int i = 0; i < 9000; ++i) {
+      const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(0xC0 | (i & 0x0F)), static_cast<std::uint8_t>(i & 0x7F),
+                                     static_cast<std::uint8_t>(i >> 7 & 0x7F)};
+      store.Add(i / 4 * 10 - static_cast<std::int32_t>(next(3)), bytes, static_cast<std::int32_t>(i % 4));
+    }
+    store.Sort();
+    results.push_back(ReadStore(store));
+  }
+  EXPECT_EQ(results[0], results[1]);
+  EXPECT_EQ(results[0], results[2]);
 }
 
 }  // namespace
