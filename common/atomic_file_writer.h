@@ -34,6 +34,9 @@ class AtomicFileWriter {
   // True when the target is written in place (not a regular file): WriteAt
   // then fails, so a caller that patches a header must write it final first.
   bool InPlace() const { return inPlace; }
+  // The errno of the first failure so far (0 when none): a target that
+  // could not be opened or created shows here at once.
+  int ErrorNumber() const { return Error; }
 
   // Sets aside disk space for a file of up to Bytes, a hint that is never a
   // failure. Written into reserved space, the file's blocks are not left for
