@@ -1,4 +1,5 @@
 #include <exception>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -64,8 +65,11 @@ void TForm1::Compile1Click() {
       messages_.ShowMessagePage();
       messages_.SetDebugLines(Smf->Lines);
     }
-  } catch (const std::exception&) {
-    platform_.ShowMessage("原因不明のエラーが発生しました。");
+  } catch (const std::bad_alloc&) {
+    throw;  // the caller's guard reports it; the compiler is reset by the next compile
+  } catch (const std::exception& e) {
+    // The failure's own text names the file and the reason.
+    platform_.ShowMessage(std::string("原因不明のエラーが発生しました。\n") + e.what());
   }
 }
 

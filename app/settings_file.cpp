@@ -131,7 +131,7 @@ bool TForm1::LoadSettings(const std::string& fileName) {
 void TForm1::Save1Click() {
   const auto fileName = platform_.SaveFileName(SettingsFilter);
   if (!fileName) return;
-  if (SaveSettings(*fileName)) platform_.ShowError("Unable to write to " + *fileName);
+  if (const auto failure = SaveSettings(*fileName)) platform_.ShowError("Unable to write to " + *failure);
 }
 
 void TForm1::Open1Click() {

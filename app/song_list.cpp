@@ -1,3 +1,4 @@
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -8,6 +9,11 @@
 namespace vlm {
 
 namespace {
+// The most text a play list may join: thousands of times a long song, and
+// little enough that a hand-made settings file (one long slot named many
+// times) cannot exhaust memory.
+constexpr std::size_t MaxSongTextBytes = std::size_t{16} << 20;
+
 // The slot a play-list entry names, or nothing when it names none.
 std::optional<int> SlotNumber(const std::string& entry) {
   const auto n = StrToInt(entry);
@@ -36,10 +42,19 @@ void TForm1::SongPBtnClick() {
 void TForm1::SongClearBtnClick() { lstSong.clear(); }
 
 // Entries that name no slot (possible in a hand-edited settings file) are
-// skipped. Song mode lasts for the one compile.
+// skipped. A song longer than MaxSongTextBytes is refused before it is
+// joined. Song mode lasts for the one compile.
 void TForm1::PlaySong1Click() {
   if (lstSong.empty()) {
     ShowWarning("No Song !");
+    return;
+  }
+  std::size_t songBytes = 0;
+  for (const auto& entry : lstSong)
+    if (const auto k = SlotNumber(entry)) songBytes += Slot(*k).size();
+  if (songBytes > MaxSongTextBytes) {
+    ShowWarning("The song is too long: its play list joins " + std::to_string(songBytes >> 20) +
+                " MiB of pattern text, more than the 16 MiB a song may have.");
     return;
   }
   SongMode = 1;

@@ -77,7 +77,7 @@ class FluidSynthOutput final : public SoundEngine {
   }
   ~FluidSynthOutput() override { Fluid().delete_fluid_audio_driver(driver_); }
 
-  void Send(const std::vector<std::uint8_t>& message) override { synth_.Send(message); }
+  void Send(std::span<const std::uint8_t> message) override { synth_.Send(message); }
   void ReleaseAll() override { synth_.ReleaseAll(); }
   void Reset() override { synth_.Reset(); }
 

@@ -52,7 +52,7 @@ FluidSynth::~FluidSynth() {
   fluid_.delete_fluid_settings(settings_);
 }
 
-void FluidSynth::Send(const std::vector<std::uint8_t>& message) {
+void FluidSynth::Send(std::span<const std::uint8_t> message) {
   if (message.empty()) return;
   const int channel = message[0] & 0x0F;
   const int data1 = message.size() > 1 ? message[1] : 0;

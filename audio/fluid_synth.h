@@ -3,6 +3,7 @@
 // by the live output and the offline renderer. Only audio/ includes this.
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "audio/fluid_library.h"
@@ -23,7 +24,7 @@ class FluidSynth {
   fluid_synth_t* Synth() const { return synth_; }
 
   // A channel message or a whole exclusive message (F0 ... F7).
-  void Send(const std::vector<std::uint8_t>& message);
+  void Send(std::span<const std::uint8_t> message);
   void ReleaseAll();
   void Reset();
   // Synthesizes the next frames as interleaved 16-bit stereo into

@@ -8,7 +8,7 @@ namespace {
 
 constexpr double MaxWaitSeconds = 86400;
 
-bool IsNoteMessage(const std::vector<std::uint8_t>& bytes) {
+bool IsNoteMessage(std::span<const std::uint8_t> bytes) {
   const int kind = bytes[0] & 0xF0;
   return kind == 0x80 || kind == 0x90 || kind == 0xA0;
 }
@@ -52,15 +52,19 @@ void MidiFilePlayer::Play() {
   JoinThread();  // a thread that reached the end of the file
   std::unique_lock<std::mutex> lock(mutex_);
   if (playing_) return;
-  const std::vector<TimedMessage>& messages = sequence_->messages;
+  const MessageList& messages = sequence_->messages;
   if (position_ >= sequence_->lengthSeconds) position_ = 0;
   // Start from a clean synthesizer; in the middle of the file, bring back the
   // programs, controllers, bends and exclusive messages sent before this point.
   engine_->Reset();
-  next_ = static_cast<std::size_t>(
-      std::lower_bound(messages.begin(), messages.end(), position_,
-                       [](const TimedMessage& m, double seconds) { return m.seconds < seconds; }) -
-      messages.begin());
+  // The first message at or after the position.
+  std::size_t low = 0, high = messages.size();
+  while (low < high) {
+    const std::size_t middle = low + (high - low) / 2;
+    if (messages[middle].seconds < position_) low = middle + 1;
+    else high = middle;
+  }
+  next_ = low;
   if (position_ > 0) {
     for (std::size_t i = 0; i < next_; ++i)
       if (!IsNoteMessage(messages[i].bytes)) engine_->Send(messages[i].bytes);
@@ -115,7 +119,7 @@ void MidiFilePlayer::JoinThread() {
 // wakes it), sends everything due, and at the end of the file leaves the
 // player stopped at its end.
 void MidiFilePlayer::Run() {
-  const std::vector<TimedMessage>& messages = sequence_->messages;
+  const MessageList& messages = sequence_->messages;
   const double length = sequence_->lengthSeconds;
   std::unique_lock<std::mutex> lock(mutex_);
   while (true) {

@@ -3,7 +3,7 @@
 // device in the program, a recording fake in tests.
 
 #include <cstdint>
-#include <vector>
+#include <span>
 
 #include "common/media_player.h"
 
@@ -21,7 +21,7 @@ class SoundEngine {
   virtual ~SoundEngine() = default;
   // A channel message (status and data bytes) or a whole exclusive message
   // (F0 ... F7), sounding at once.
-  virtual void Send(const std::vector<std::uint8_t>& message) = 0;
+  virtual void Send(std::span<const std::uint8_t> message) = 0;
   // Pedals up and every note off on every channel; notes fade with their release.
   virtual void ReleaseAll() = 0;
   // Back to the power-on state: programs, controllers and pitch bends reset, no voice sounding.

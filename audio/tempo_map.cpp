@@ -21,19 +21,21 @@ TempoMap::TempoMap(std::uint16_t division) {
 
 void TempoMap::AddChange(std::int64_t tick, std::uint32_t microsPerQuarter) {
   changes_.push_back({tick, microsPerQuarter, 0});
-  prepared_ = false;
 }
 
+// Changes read from a file come in order already: they are then neither
+// sorted (which takes a buffer) nor copied.
 void TempoMap::Prepare() {
-  std::stable_sort(changes_.begin(), changes_.end(),
-                   [](const Change& a, const Change& b) { return a.tick < b.tick; });
+  const auto byTick = [](const Change& a, const Change& b) { return a.tick < b.tick; };
+  if (!std::is_sorted(changes_.begin(), changes_.end(), byTick))
+    std::stable_sort(changes_.begin(), changes_.end(), byTick);
   // Of several changes at one tick only the last counts.
-  std::vector<Change> kept;
+  std::size_t kept = 0;
   for (const Change& c : changes_) {
-    if (!kept.empty() && kept.back().tick == c.tick) kept.pop_back();
-    kept.push_back(c);
+    if (kept > 0 && changes_[kept - 1].tick == c.tick) --kept;
+    changes_[kept++] = c;
   }
-  changes_ = std::move(kept);
+  changes_.resize(kept);
   std::int64_t tick = 0;
   double seconds = 0;
   std::uint32_t tempo = DefaultMicrosPerQuarter;
@@ -43,12 +45,10 @@ void TempoMap::Prepare() {
     tick = c.tick;
     tempo = c.microsPerQuarter;
   }
-  prepared_ = true;
 }
 
-double TempoMap::Seconds(std::int64_t tick) {
+double TempoMap::Seconds(std::int64_t tick) const {
   if (ticksPerQuarter_ == 0) return static_cast<double>(tick) / ticksPerSecond_;
-  if (!prepared_) Prepare();
   // The last change at or before tick; before the first one the default tempo runs from tick 0.
   auto after = std::upper_bound(changes_.begin(), changes_.end(), tick,
                                 [](std::int64_t t, const Change& c) { return t < c.tick; });

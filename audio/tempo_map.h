@@ -17,9 +17,15 @@ class TempoMap {
   // Microseconds per quarter note from tick on. Changes may come in any order;
   // of two at the same tick the later call wins.
   void AddChange(std::int64_t tick, std::uint32_t microsPerQuarter);
+  // Orders the changes; once after the last AddChange, before Seconds. A
+  // prepared map is only read, so threads may share it.
+  void Prepare();
 
   // Seconds from tick 0 to tick.
-  double Seconds(std::int64_t tick);
+  double Seconds(std::int64_t tick) const;
+  // Room taken by the changes; Reserve sets it aside for count of them.
+  std::size_t MemoryBytes() const { return changes_.capacity() * sizeof(Change); }
+  void Reserve(std::size_t count) { changes_.reserve(count); }
 
  private:
   struct Change {
@@ -27,12 +33,9 @@ class TempoMap {
     std::uint32_t microsPerQuarter; // the tempo from there on
     double seconds;                 // time of tick, filled in by Prepare
   };
-  void Prepare();
-
   double ticksPerQuarter_ = 0;  // 0 for SMPTE time
   double ticksPerSecond_ = 0;   // SMPTE time only
   std::vector<Change> changes_; // sorted by tick once prepared
-  bool prepared_ = false;
 };
 
 }  // namespace vlm

@@ -1,7 +1,7 @@
 #include "audio/wav_writer.h"
 
-#include <cstdio>
-#include <filesystem>
+#include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "common/media_player.h"
@@ -36,19 +36,18 @@ std::vector<char> Header(int sampleRate, int channels, std::uint32_t dataBytes) 
 
 }  // namespace
 
+// A stream cannot be patched at its end: its header gives the largest sizes,
+// which players read as "until the data ends".
 WavWriter::WavWriter(const std::string& path, int sampleRate, int channels)
-    : path_(path), tempPath_(path + ".tmp~"), sampleRate_(sampleRate), channels_(channels) {
-  out_.open(tempPath_, std::ios::binary | std::ios::trunc);
-  if (!out_) throw MediaError("The WAV file \"" + path + "\" cannot be created");
-  const std::vector<char> header = Header(sampleRate_, channels_, 0);
-  out_.write(header.data(), static_cast<std::streamsize>(header.size()));
+    : path_(path), out_(path), sampleRate_(sampleRate), channels_(channels) {
+  if (out_.ErrorNumber() != 0)
+    throw MediaError("The WAV file \"" + path + "\" cannot be created: " + std::strerror(out_.ErrorNumber()));
+  const std::vector<char> header = Header(sampleRate_, channels_, out_.InPlace() ? MaxDataBytes : 0);
+  out_.Write(std::string_view(header.data(), header.size()));
 }
 
-WavWriter::~WavWriter() {
-  if (finished_) return;
-  out_.close();
-  std::error_code ignored;
-  std::filesystem::remove(tempPath_, ignored);
+void WavWriter::Fail(const std::string& what) const {
+  throw MediaError("The WAV file \"" + path_ + "\" " + what + ": " + std::strerror(out_.ErrorNumber()));
 }
 
 void WavWriter::Write(const std::int16_t* samples, std::size_t frames) {
@@ -58,22 +57,19 @@ void WavWriter::Write(const std::int16_t* samples, std::size_t frames) {
   std::vector<char> bytes;
   bytes.reserve(count * 2);
   for (std::size_t i = 0; i < count; ++i) PutLittle(bytes, static_cast<std::uint16_t>(samples[i]), 2);
-  out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out_) throw MediaError("The WAV file \"" + path_ + "\" cannot be written (disk full?)");
+  out_.Write(std::string_view(bytes.data(), bytes.size()));
+  if (out_.ErrorNumber() != 0) Fail("cannot be written");
   frames_ += static_cast<std::int64_t>(frames);
 }
 
 void WavWriter::Finish() {
-  const auto dataBytes = static_cast<std::uint32_t>(frames_ * channels_ * 2);
-  const std::vector<char> header = Header(sampleRate_, channels_, dataBytes);
-  out_.seekp(0);
-  out_.write(header.data(), static_cast<std::streamsize>(header.size()));
-  out_.close();
-  if (!out_) throw MediaError("The WAV file \"" + path_ + "\" cannot be written (disk full?)");
-  std::error_code ec;
-  std::filesystem::rename(tempPath_, path_, ec);
-  if (ec) throw MediaError("The WAV file \"" + path_ + "\" cannot be written (" + ec.message() + ")");
-  finished_ = true;
+  if (!out_.InPlace()) {
+    const auto dataBytes = static_cast<std::uint32_t>(frames_ * channels_ * 2);
+    const std::vector<char> header = Header(sampleRate_, channels_, dataBytes);
+    out_.WriteAt(0, std::string_view(header.data(), header.size()));
+  }
+  if (const auto failure = out_.Commit())
+    throw MediaError("The WAV file cannot be written: " + *failure);
 }
 
 }  // namespace vlm

@@ -1,18 +1,19 @@
 #pragma once
-// Writes 16-bit PCM WAV files. The file appears under its name only when
-// Finish succeeds, so a failed render never leaves a truncated file behind.
+// Writes 16-bit PCM WAV files through the atomic writer: a regular file
+// appears under its name only when Finish succeeds, so a failed render never
+// leaves a truncated file behind; a pipe or a device is written as a stream.
 
 #include <cstdint>
-#include <fstream>
 #include <string>
+
+#include "common/atomic_file_writer.h"
 
 namespace vlm {
 
 class WavWriter {
  public:
-  // Throws MediaError when the file cannot be created.
+  // Throws MediaError, naming the file and the reason, when it cannot be created.
   WavWriter(const std::string& path, int sampleRate, int channels);
-  ~WavWriter();  // without Finish: removes the unfinished file
   WavWriter(const WavWriter&) = delete;
   WavWriter& operator=(const WavWriter&) = delete;
 
@@ -28,13 +29,13 @@ class WavWriter {
   static constexpr std::uint32_t MaxDataBytes = 0xFFFFFFFFu - 36;
 
  private:
+  [[noreturn]] void Fail(const std::string& what) const;
+
   std::string path_;
-  std::string tempPath_;
-  std::ofstream out_;
+  AtomicFileWriter out_;  // dropped without Finish: the old file stays
   int sampleRate_;
   int channels_;
   std::int64_t frames_ = 0;
-  bool finished_ = false;
 };
 
 }  // namespace vlm

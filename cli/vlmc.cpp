@@ -3,14 +3,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <iomanip>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "audio/renderer.h"
 #include "common/random.h"
+#include "common/same_file.h"
 #include "common/text_file.h"
 #include "compiler/tsmf.h"
 
@@ -30,8 +31,10 @@ constexpr const char* kHelp =
     "                       instead of the clock: the same seed gives the same file\n"
     "  -h, --help           show this text\n"
     "\n"
-    "SOURCE is 8-bit text with LF or CR LF line ends. A source that is not valid\n"
-    "UTF-8 is read as Windows Shift-JIS (code page 932).\n"
+    "SOURCE is 8-bit text with LF or CR LF line ends, a regular file or - for\n"
+    "standard input (then -o is needed), of at most 256 MiB. A source that is not\n"
+    "valid UTF-8 is read as Windows Shift-JIS (code page 932). No output may be\n"
+    "the same file as the source or as another output.\n"
     "\n"
     "Standard output carries the compiler's messages and nothing else, one per\n"
     "line: \"Compile Start\", error lines beginning with \"err(\", and \"ok\" once\n"
@@ -41,7 +44,7 @@ constexpr const char* kHelp =
     "\n"
     "Exit status: 0 no error line, 1 at least one error line (the file is still\n"
     "written), 2 usage error, unreadable source, unwritable output, or a compile\n"
-    "ended by a failure.\n";
+    "ended by a failure or by a lack of memory.\n";
 
 int UsageError(const std::string& text) {
   std::cerr << "vlmc: " << text << "\n" << kHelp;
@@ -69,7 +72,7 @@ vlm::TSmf* Compiler = nullptr;  // see main
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   std::string source, output, dump, wav;
   bool seeded = false;
   std::uint32_t seed = 0;
@@ -82,6 +85,7 @@ int main(int argc, char** argv) {
     } else if (a == "-o" || a == "--dump-source" || a == "--wav" || a == "--seed") {
       if (!hasValue) return UsageError(a + " needs a value");
       const char* value = argv[++i];
+      if (a != "--seed" && *value == '\0') return UsageError(a + " needs a file name");
       if (a == "-o") output = value;
       if (a == "--dump-source") dump = value;
       if (a == "--wav") wav = value;
@@ -96,11 +100,23 @@ int main(int argc, char** argv) {
     }
   }
   if (source.empty()) return UsageError("no SOURCE given");
-  if (output.empty()) output = DefaultOutput(source);
+  if (source == "-" && output.empty()) return UsageError("standard input as SOURCE needs -o");
+  const bool outputGiven = !output.empty();
+  if (!outputGiven) output = DefaultOutput(source);
+  // Checked before anything is read or written: an output must not replace
+  // the source or another output.
+  if (const auto conflict = vlm::SameFileConflict({{"SOURCE", source == "-" ? "" : source},
+                                                   {outputGiven ? "-o" : "the MIDI file", output},
+                                                   {"--dump-source", dump},
+                                                   {"--wav", wav}})) {
+    std::cerr << "vlmc: " << *conflict << "; nothing was written\n";
+    return 2;
+  }
 
-  auto lines = vlm::ReadSourceLines(source);
+  std::string why;
+  auto lines = vlm::ReadSourceLines(source, &why);
   if (!lines) {
-    std::cerr << "vlmc: cannot read " << source << ": " << std::strerror(errno) << "\n";
+    std::cerr << "vlmc: cannot read " << why << "\n";
     return 2;
   }
 
@@ -128,7 +144,7 @@ int main(int argc, char** argv) {
     std::string text;
     for (const auto& line : smf->Lines) text += line + "\n";
     if (const auto failure = vlm::WriteFileAtomically(dump, text)) {
-      std::cerr << "vlmc: cannot write " << dump << ": " << *failure << "\n";
+      std::cerr << "vlmc: cannot write " << *failure << "\n";
       return 2;
     }
   }
@@ -143,4 +159,15 @@ int main(int argc, char** argv) {
     }
   }
   return hadErrors ? 1 : 0;
+}
+
+// Memory running out anywhere in a run ends it with a message, not an abort.
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::cout.flush();
+    std::cerr << "vlmc: out of memory: the source needs more than this machine (or its limits) can give\n";
+    return 2;
+  }
 }

@@ -10,6 +10,7 @@
 #include <iomanip>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -19,6 +20,7 @@
 #include "audio/renderer.h"
 #include "cli/terminal_playback.h"
 #include "common/random.h"
+#include "common/same_file.h"
 #include "common/text_file.h"
 #include "msgview/msg_view.h"
 
@@ -57,7 +59,8 @@ void Usage(std::FILE* to) {
                "  --wav FILE        render the phrase to a WAV file (needs no audio device)\n"
                "exit status: 0 compiled cleanly, 1 compiled with errors, 2 bad arguments,\n"
                "unreadable files, no phrase written or no sound made, 3 no audio output for\n"
-               "--play (nothing compiled), 130 stopped by Ctrl+C. Warnings go to standard error.\n");
+               "--play (nothing compiled), 130 stopped by Ctrl+C. Warnings go to standard error.\n"
+               "No output may be the same file as an input or as another output.\n");
 }
 
 bool ParseNumber(const std::string& text, long long low, long long high, long long& value) {
@@ -178,9 +181,19 @@ std::string Absolute(const std::string& path) { return std::filesystem::absolute
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   Options options;
   if (const auto status = ParseArguments(argc, argv, options)) return *status;
+  // Checked before anything is written: an output must not replace an input
+  // or another output.
+  if (const auto conflict = vlm::SameFileConflict({{"--settings", options.settingsFile},
+                                                   {"--scale-dat", options.scaleFile},
+                                                   {"--out", options.outFile},
+                                                   {"--mml", options.mmlFile},
+                                                   {"--wav", options.wavFile}})) {
+    std::fprintf(stderr, "vorlumi3-cli: %s; nothing was written\n", conflict->c_str());
+    return 2;
+  }
   if (!options.settingsFile.empty() && !Readable(options.settingsFile, "settings file")) return 2;
   if (!options.scaleFile.empty() && !Readable(options.scaleFile, "scale presets")) return 2;
 
@@ -251,4 +264,15 @@ int main(int argc, char** argv) {
   report.flush();
   if (player && !vlmcli::WaitWhilePlaying(*player, stdout)) return 130;
   return messages.MessageText().find("err(") != std::string::npos ? 1 : 0;
+}
+
+// Memory running out anywhere in a run ends it with a message, not an abort.
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::cout.flush();
+    std::fprintf(stderr, "vorlumi3-cli: out of memory: the phrase needs more than this machine (or its limits) can give\n");
+    return 2;
+  }
 }

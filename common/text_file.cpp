@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -48,6 +50,7 @@ bool ReadUtf8Lines(int Fd, std::vector<std::string>& Lines, bool& Failed) {
   // be the whole file (a song written on one line): it gets room for the
   // file at once, which costs nothing until used, instead of growing by copies.
   std::string partial;
+  std::uint64_t total = 0;  // bytes read
   struct stat info {};
   const std::size_t fileSize =
       ::fstat(Fd, &info) == 0 && S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0;
@@ -65,6 +68,12 @@ bool ReadUtf8Lines(int Fd, std::vector<std::string>& Lines, bool& Failed) {
       return false;
     }
     if (n == 0) break;
+    // A file still growing is not followed past the limit.
+    if ((total += static_cast<std::uint64_t>(n)) > MaxSourceBytes) {
+      errno = EFBIG;
+      Failed = true;
+      return false;
+    }
     std::string_view rest(piece.data(), static_cast<std::size_t>(n));
     for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos; rest.remove_prefix(end + 1)) {
       if (partial.empty()) {
@@ -78,7 +87,8 @@ bool ReadUtf8Lines(int Fd, std::vector<std::string>& Lines, bool& Failed) {
     if (!rest.empty() && partial.empty() && fileSize > partial.capacity()) partial.reserve(fileSize);
     partial.append(rest);
   }
-  if (partial.empty()) return true;
+  // A byte-order mark alone is an empty text: no line, as DecodeText gives.
+  if (partial.empty() || (Lines.empty() && partial == ByteOrderMark)) return true;
   if (partial.size() < partial.capacity() / 2) return add(partial);
   // A long last line without a line end is moved in rather than copied.
   if (!IsValidUtf8(partial)) return false;
@@ -106,23 +116,92 @@ std::optional<std::string> ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
-// A file that turns out not to be UTF-8 is read again whole and decoded.
-std::optional<std::vector<std::string>> ReadSourceLines(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
+namespace {
+
+// Reads up to Limit bytes and one more, so that a longer input shows. False
+// on a read error (errno tells why).
+bool ReadAtMost(int Fd, std::uint64_t Limit, std::string& Bytes) {
+  char buffer[65536];
+  while (Bytes.size() <= Limit) {
+    const std::size_t want = std::min<std::uint64_t>(sizeof buffer, Limit + 1 - Bytes.size());
+    const ssize_t n = ::read(Fd, buffer, want);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;
+    Bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+std::string TooLarge(const std::string& path) {
+  return path + ": larger than " + std::to_string(MaxSourceBytes >> 20) + " MiB, the most a source may hold";
+}
+
+// The lines of a regular file opened on Fd, read in pieces while it is UTF-8;
+// a file that turns out not to be is read again whole and decoded.
+std::optional<std::vector<std::string>> ReadRegularSource(int Fd, const std::string& path, std::string& why) {
   std::vector<std::string> lines;
   bool failed = false;
-  const bool utf8 = ReadUtf8Lines(fd, lines, failed);
-  const int error = errno;
-  ::close(fd);
+  const bool utf8 = ReadUtf8Lines(Fd, lines, failed);
+  std::string bytes;
+  if (!failed && !utf8 && (::lseek(Fd, 0, SEEK_SET) != 0 || !ReadAtMost(Fd, MaxSourceBytes, bytes))) failed = true;
+  if (!failed && bytes.size() > MaxSourceBytes) {
+    errno = EFBIG;
+    failed = true;
+  }
   if (failed) {
-    errno = error;
+    why = errno == EFBIG ? TooLarge(path) : Reason(path, errno);
     return std::nullopt;
   }
   if (utf8) return lines;
-  const auto text = ReadTextFile(path);
-  if (!text) return std::nullopt;
-  return SplitSourceLines(*text);
+  return SplitSourceLines(DecodeText(bytes));
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> ReadSourceLines(const std::string& path, std::string* why) {
+  std::string reason;
+  auto result = [&]() -> std::optional<std::vector<std::string>> {
+    if (path == "-") {
+      std::string bytes;
+      if (!ReadAtMost(STDIN_FILENO, MaxSourceBytes, bytes)) {
+        reason = Reason("standard input", errno);
+        return std::nullopt;
+      }
+      if (bytes.size() > MaxSourceBytes) {
+        errno = EFBIG;
+        reason = TooLarge("standard input");
+        return std::nullopt;
+      }
+      return SplitSourceLines(DecodeText(bytes));
+    }
+    // Not blocking: opening a pipe would wait for its writer before it is refused.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+      reason = Reason(path, errno);
+      return std::nullopt;
+    }
+    struct stat info {};
+    std::optional<std::vector<std::string>> lines;
+    if (::fstat(fd, &info) != 0) {
+      reason = Reason(path, errno);
+    } else if (!S_ISREG(info.st_mode)) {
+      errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+      reason = path + ": not a regular file (a source is a regular file of up to " +
+               std::to_string(MaxSourceBytes >> 20) + " MiB, or - for standard input)";
+    } else if (static_cast<std::uint64_t>(info.st_size) > MaxSourceBytes) {
+      errno = EFBIG;
+      reason = TooLarge(path);
+    } else {
+      lines = ReadRegularSource(fd, path, reason);
+    }
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return lines;
+  }();
+  if (!result && why) *why = reason;
+  return result;
 }
 
 std::optional<std::string> ReadTextFile(const std::string& path) {

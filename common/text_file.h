@@ -1,6 +1,7 @@
 #pragma once
 // Reading and writing the program's text files: presets, settings, MML.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,11 +15,18 @@ std::optional<std::string> ReadFileBytes(const std::string& path);
 // The file's text as UTF-8 (see DecodeText); nothing when it cannot be read.
 std::optional<std::string> ReadTextFile(const std::string& path);
 
+// The most bytes a source may hold: far beyond any song, and few enough that
+// reading one cannot exhaust a machine's memory.
+inline constexpr std::uint64_t MaxSourceBytes = std::uint64_t{256} << 20;
+
 // The lines of an MML source file as UTF-8 (see DecodeText), split at LF with
 // a CR before it dropped; a line end at the very end starts no further line.
-// A UTF-8 file is read in pieces, never held whole beside its lines. Nothing
-// when the file cannot be read (errno tells why).
-std::optional<std::vector<std::string>> ReadSourceLines(const std::string& path);
+// A UTF-8 file is read in pieces, never held whole beside its lines. The path
+// "-" reads standard input. Only a regular file or standard input of at most
+// MaxSourceBytes is read: a device such as /dev/zero, a pipe by name or a
+// larger file is refused. Nothing when the source cannot be read: errno
+// tells why, and why (when given) gets the path and the reason for a message.
+std::optional<std::vector<std::string>> ReadSourceLines(const std::string& path, std::string* why = nullptr);
 
 // Splits at CR LF, CR or LF. A line break at the very end starts no further line.
 std::vector<std::string> SplitLines(const std::string& text);

@@ -2,14 +2,17 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStringList>
+#include <new>
 
 #include "ui/numeric_edit.h"
 
@@ -53,10 +56,22 @@ QString ShownText(const std::string& model) {
   return text;
 }
 
+void RunGuarded(const std::function<void()>& command) {
+  try {
+    command();
+  } catch (const std::bad_alloc&) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Vorlumi3"),
+                    QStringLiteral("Out of memory: the command was stopped. A smaller phrase, song or file may "
+                                   "fit; the program goes on."),
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+  }
+}
+
 Binder::Binder(std::function<void()> changed) : changed_(std::move(changed)) {}
 
 void Binder::Run(const std::function<void()>& handler) {
-  handler();
+  RunGuarded(handler);
   if (changed_) changed_();
 }
 

@@ -31,13 +31,19 @@ class NumericEdit;
 std::string ModelText(const QString& shown);
 QString ShownText(const std::string& model);
 
+// Runs one command of the user. Memory running out inside it abandons the
+// command with a message box instead of ending the program; every command
+// the windows run goes through here.
+void RunGuarded(const std::function<void()>& command);
+
 // The binder is the context of every connection it makes: once it is gone
 // (its window is being destroyed), no widget signal reaches the models.
 class Binder : public QObject {
  public:
   explicit Binder(std::function<void()> changed);
 
-  // Runs a handler of the model, then lets every window show the result.
+  // Runs a handler of the model (guarded), then lets every window show the
+  // result, also of a handler abandoned half-way.
   void Run(const std::function<void()>& handler);
   void Refresh() const;
 

@@ -5,6 +5,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "ui/binder.h"
 #include "ui/text_pane_widget.h"
 
 namespace vlm::ui {
@@ -38,8 +39,10 @@ MsgViewWindowQt::MsgViewWindowQt(TfrmMsg& model, QWidget* parent)
           [this](int index) { model_.ActivePage = index == 0 ? MsgPage::Message : MsgPage::Debug; });
   for (TextPaneWidget* pane : {richEdit1_, reDebug_}) {
     connect(pane, &TextPaneWidget::Pressed, this, [this] {
-      StoreSelections();
-      model_.RichEdit1MouseDown();
+      RunGuarded([this] {
+        StoreSelections();
+        model_.RichEdit1MouseDown();
+      });
     });
   }
 
@@ -61,8 +64,10 @@ QAction* MsgViewWindowQt::AddDebugAction(const QString& caption, const QKeySeque
   action->setShortcut(key);
   action->setShortcutContext(Qt::WidgetShortcut);
   connect(action, &QAction::triggered, this, [this, handler = std::move(handler)] {
-    StoreSelections();
-    handler();
+    RunGuarded([this, &handler] {
+      StoreSelections();
+      handler();
+    });
   });
   reDebug_->addAction(action);
   return action;

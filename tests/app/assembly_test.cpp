@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "tests/app/form_fixture.h"
 #include "tests/support/smf_dump.h"
 
@@ -129,14 +132,17 @@ TEST_F(FormTest, FailuresInsideTheCompileStepAreReported) {
   messages.AddMessage("before");
   f.MmlFileName = Path("missing/out.vlm");
   f.Compile1Click();
-  EXPECT_EQ(platform.messages, std::vector<std::string>{"原因不明のエラーが発生しました。"});
+  // The generic text, then the file and the system's reason.
+  EXPECT_EQ(platform.messages, std::vector<std::string>{"原因不明のエラーが発生しました。\n" + Path("missing/out.vlm") +
+                                                        ": " + std::strerror(ENOENT)});
   EXPECT_EQ(messages.RichEdit1.Lines, std::vector<std::string>{"before"});
   EXPECT_TRUE(f.MmlFileName.empty());
   // A phrase file that cannot be written.
   f.PhraseFileName = Path("missing/vorlumi3.mid");
   f.Compile1Click();
   EXPECT_EQ(platform.messages.size(), 2u);
-  EXPECT_EQ(platform.messages.back(), "原因不明のエラーが発生しました。");
+  EXPECT_EQ(platform.messages.back(),
+            "原因不明のエラーが発生しました。\n" + Path("missing/vorlumi3.mid") + ": " + std::strerror(ENOENT));
 }
 
 }  // namespace

@@ -113,5 +113,69 @@ TEST_F(CliTest, AllZeroWeightsWarnOnStandardError) {
   else EXPECT_GE(warnings, notes + 2) << rhythm;
 }
 
+// One song slot of 100,000 characters named 20,000 times would join 1.9 GB
+// of text: refused with a message before anything is joined or compiled.
+TEST_F(CliTest, ASongLongerThan16MiBIsRefused) {
+  std::string list = "1";
+  for (int i = 1; i < 20000; ++i) list += ",1";
+  ASSERT_FALSE(vlm::WriteFileAtomically(dir + "/long.vr3", "[SongTab]\r\nMML1=" + std::string(100000, 'c') +
+                                                              "\r\nPlayList=" + list + "\r\n")
+                   .has_value());
+  const CliRun run = Cli("--settings long.vr3 --song");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("The song is too long: its play list joins 1907 MiB of pattern text, more than the 16 MiB "
+                         "a song may have."),
+            std::string::npos)
+      << run.err;
+  EXPECT_FALSE(std::filesystem::exists(dir + "/vorlumi3.mid"));
+}
+
+// An output that is an input or another output is refused before anything
+// is written, naming both.
+TEST_F(CliTest, RefusesAnOutputThatIsAnInputOrAnotherOutput) {
+  ASSERT_FALSE(vlm::WriteFileAtomically(dir + "/s.vr3", "[BasicTab]\r\n").has_value());
+  std::filesystem::create_symlink("s.vr3", dir + "/link.vr3");
+  const struct {
+    const char* args;
+    const char* message;
+  } cases[] = {
+      {"--mml x.vlm -o x.vlm", "vorlumi3-cli: --mml x.vlm is the same file as --out x.vlm; nothing was written\n"},
+      {"--settings s.vr3 --out link.vr3", "vorlumi3-cli: --out link.vr3 is the same file as --settings s.vr3"},
+      {"--wav vorlumi3.mid", "vorlumi3-cli: --wav vorlumi3.mid is the same file as --out vorlumi3.mid"},
+  };
+  for (const auto& c : cases) {
+    const CliRun run = Cli(c.args);
+    EXPECT_EQ(run.status, 2) << c.args;
+    EXPECT_EQ(run.err.rfind(c.message, 0), 0u) << run.err;
+  }
+  EXPECT_EQ(vlm::ReadFileBytes(dir + "/s.vr3"), "[BasicTab]\r\n");
+  EXPECT_FALSE(std::filesystem::exists(dir + "/x.vlm"));
+  EXPECT_FALSE(std::filesystem::exists(dir + "/vorlumi3.mid"));
+}
+
+// A phrase file that cannot be written is named with the system's reason.
+TEST_F(CliTest, WriteFailuresNameTheFileAndTheReason) {
+  const CliRun run = Cli("--out missing/p.mid");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find(dir + "/missing/p.mid: No such file or directory"), std::string::npos) << run.err;
+}
+
+// Memory running out ends the run with status 2 and a message, never an
+// abort: a song of 16 MB, just under the limit, compiled inside a 100 MB
+// address space.
+TEST_F(CliTest, RunningOutOfMemoryIsAMessage) {
+  std::string list = "1";
+  for (int i = 1; i < 160; ++i) list += ",1";
+  std::string slot;
+  for (int i = 0; i < 25000; ++i) slot += "l64c";
+  ASSERT_FALSE(
+      vlm::WriteFileAtomically(dir + "/near.vr3", "[SongTab]\r\nMML1=" + slot + "\r\nPlayList=" + list + "\r\n")
+          .has_value());
+  const CliRun run = RunCommand(dir, "prlimit --as=100000000 '" + std::string(VLM_BIN_DIR) +
+                                         "/vorlumi3-cli' --settings near.vr3 --song");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("vorlumi3-cli: out of memory"), std::string::npos) << run.err;
+}
+
 }  // namespace
 }  // namespace vlmtest

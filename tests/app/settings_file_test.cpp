@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "app/ini_file.h"
 #include "tests/app/form_fixture.h"
 
@@ -177,7 +180,9 @@ TEST_F(FormTest, FailedSaveSaysSoAndLeavesTheOldFile) {
   auto& f = Start();
   platform.saveName = Path("missing-dir/x.vr3");
   f.Save1Click();
-  EXPECT_EQ(platform.errors, std::vector<std::string>{"Unable to write to " + Path("missing-dir/x.vr3")});
+  // The file and the system's reason.
+  EXPECT_EQ(platform.errors,
+            std::vector<std::string>{"Unable to write to " + Path("missing-dir/x.vr3") + ": " + std::strerror(ENOENT)});
   // A directory in the file's place: nothing is replaced.
   std::filesystem::create_directory(Path("dir.vr3"));
   EXPECT_TRUE(f.SaveSettings(Path("dir.vr3")).has_value());

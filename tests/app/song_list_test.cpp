@@ -102,5 +102,25 @@ TEST_F(FormTest, CopyingChangesWhatTheNextSongPlays) {
   EXPECT_EQ(f.SongText, "l8e");
 }
 
+// Seventeen copies of a 1 MiB slot would join 17 MiB: a warning, and nothing
+// is compiled or played; sixteen of a shorter one are still a song.
+TEST_F(FormTest, ASongLongerThan16MiBWarnsAndPlaysNothing) {
+  auto& f = Start();
+  f.Slot(1) = std::string(std::size_t{1} << 20, 'r');
+  f.Slot(2) = "l8c";
+  f.lstSong = std::vector<std::string>(17, "1");
+  f.lstSong.push_back("2");
+  f.PlaySong1Click();
+  EXPECT_EQ(warnings.warnings, std::vector<std::string>{"The song is too long: its play list joins 17 MiB of pattern "
+                                                        "text, more than the 16 MiB a song may have."});
+  EXPECT_TRUE(player.calls.empty());
+  EXPECT_FALSE(std::filesystem::exists(dir + "/vorlumi3.mid"));
+  EXPECT_EQ(f.SongMode, 0);
+  f.lstSong = {"2", "2"};
+  f.PlaySong1Click();
+  EXPECT_EQ(f.SongText, "l8cl8c");
+  EXPECT_EQ(player.calls.back(), "Play");
+}
+
 }  // namespace
 }  // namespace vlmtest

@@ -44,7 +44,7 @@ struct EngineLog {
 class RecordingEngine : public vlm::SoundEngine {
  public:
   explicit RecordingEngine(EngineLog& log) : log_(log) {}
-  void Send(const Bytes& m) override {
+  void Send(std::span<const std::uint8_t> m) override {
     std::string text;
     char hex[4];
     for (std::uint8_t b : m) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "audio/renderer.h"
@@ -115,7 +117,7 @@ TEST_F(Renderer, FailuresSayWhatIsWrongAndLeaveNoFile) {
 
   vlmtest::WriteBytes(midi, BuildSmf(1, 96, {SustainedA()}));
   wav = dir + "/no/such/dir/out.wav";
-  EXPECT_EQ(ErrorOf(), "The WAV file \"" + wav + "\" cannot be created");
+  EXPECT_EQ(ErrorOf(), "The WAV file \"" + wav + "\" cannot be created: " + std::strerror(ENOENT));
 }
 
 TEST_F(Renderer, FailedRenderKeepsAnEarlierWav) {

@@ -101,10 +101,12 @@ TEST(SmfReader, TempoMapOrderAndSmpteTime) {
   map.AddChange(192, 250000);
   map.AddChange(0, 1000000);
   map.AddChange(0, 2000000);  // the later of two changes at one tick wins
+  map.Prepare();
   EXPECT_DOUBLE_EQ(map.Seconds(96), 2.0);
   EXPECT_DOUBLE_EQ(map.Seconds(288), 4.0 + 0.25);
   vlm::TempoMap smpte(0xE728);  // 25 frames per second, 40 ticks per frame
   smpte.AddChange(0, 1000000);  // ignored in SMPTE time
+  smpte.Prepare();
   EXPECT_DOUBLE_EQ(smpte.Seconds(500), 0.5);
   vlm::TempoMap dropFrame(0xE302);
   EXPECT_NEAR(dropFrame.Seconds(60), 1.001, 1e-9);
@@ -221,10 +223,55 @@ TEST(SmfReader, ReadsAFileOf128TracksWrittenByTheCompiler) {
   for (int track = 0; track < 128; ++track) {
     const auto& on = seq.messages[static_cast<std::size_t>(2 * track)];
     EXPECT_EQ(on.track, track);
-    EXPECT_EQ(on.bytes, (Bytes{static_cast<std::uint8_t>(0x90 + track % 16), static_cast<std::uint8_t>(track), 100}));
+    EXPECT_EQ(Bytes(on.bytes.begin(), on.bytes.end()),
+              (Bytes{static_cast<std::uint8_t>(0x90 + track % 16), static_cast<std::uint8_t>(track), 100}));
     EXPECT_DOUBLE_EQ(on.seconds, track * 10 / 192.0);
   }
   std::filesystem::remove_all(dir);
+}
+
+// A large file keeps to at most eight times its size in memory (the file's
+// bytes while it is read, and the sequence): one written by the compiler
+// (4 bytes an event), and a denser one of 2-byte events in running status
+// with exclusive messages and tempo changes between them. The messages come
+// out whole and in time order across tracks.
+TEST(SmfReader, MemoryStaysWithinEightTimesTheFileSize) {
+  TrackBytes notes, dense, tempos;
+  constexpr int Events = 300000;
+  for (int i = 0; i < Events; ++i) {
+    const auto key = static_cast<std::uint8_t>(i % 128);
+    notes.Event(1, {static_cast<std::uint8_t>(0x90 | (i % 16)), key, 100});
+    if (i % 2 == 0) dense.Event(1, {0xC3, key});
+    else dense.Event(0, {key});  // running status: delta and one data byte
+    if (i % 1000 == 1) dense.Event(0, {0xF0, 3, 0x41, key, 0xF7});  // ends the running status
+    if (i % 5000 == 0) tempos.Event(i == 0 ? 0 : 5000, {0xFF, 0x51, 3, 0x07, 0xA1, 0x20});
+  }
+  notes.End();
+  dense.End();
+  tempos.End();
+  for (const auto& file : {BuildSmf(1, 96, {notes}), BuildSmf(1, 96, {tempos, dense, notes})}) {
+    const auto seq = vlm::ParseMidiFile(file);
+    EXPECT_LE(file.size() + seq.messages.MemoryBytes(), 8 * file.size())
+        << seq.messages.MemoryBytes() / static_cast<double>(file.size()) << " times the file";
+    std::int64_t tick = 0;
+    int lastTrack = 0;
+    for (const auto& m : seq.messages) {
+      ASSERT_TRUE(m.tick > tick || (m.tick == tick && m.track >= lastTrack));
+      tick = m.tick;
+      lastTrack = m.track;
+    }
+  }
+  const auto seq = vlm::ParseMidiFile(BuildSmf(1, 96, {tempos, dense, notes}));
+  ASSERT_EQ(seq.messages.size(), 2u * Events + Events / 1000);
+  // Tick 1 holds the dense track's two program changes and its exclusive
+  // message, in file order, then the notes' first note.
+  EXPECT_EQ(Describe(seq.messages[0]), "1@1: C3 00");
+  EXPECT_EQ(Describe(seq.messages[1]), "1@1: C3 01");
+  EXPECT_EQ(Describe(seq.messages[2]), "1@1: F0 41 01 F7");
+  EXPECT_EQ(Describe(seq.messages[3]), "1@2: 90 00 64");
+  EXPECT_EQ(Describe(seq.messages[4]), "2@1: C3 02");
+  // 500,000 microseconds a quarter: 96 ticks make half a second.
+  EXPECT_DOUBLE_EQ(seq.messages[seq.messages.size() - 1].seconds, Events / 96.0 * 0.5);
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ using Mode = vlm::MediaPlayer::Mode;
 class CountingEngine : public vlm::SoundEngine {
  public:
   explicit CountingEngine(std::atomic<int>& releases) : releases_(releases) {}
-  void Send(const std::vector<std::uint8_t>&) override {}
+  void Send(std::span<const std::uint8_t>) override {}
   void ReleaseAll() override { ++releases_; }
   void Reset() override {}
 

@@ -99,5 +99,68 @@ TEST_F(Vlmc, SameSeedSameFile) {
   EXPECT_EQ(ReadFileBytes(dir + "/a.mid"), ReadFileBytes(dir + "/b.mid"));
 }
 
+// An output that is the source, or another output, under any of its names,
+// is refused before anything is read or written.
+TEST_F(Vlmc, RefusesAnOutputThatIsTheSourceOrAnotherOutput) {
+  Write("s.vlm", "c d e");
+  Write("s.mid", "old");
+  Shell("ln s.vlm hard.vlm && ln -s s.vlm soft.vlm");
+  const struct {
+    const char* args;
+    const char* message;
+  } cases[] = {
+      {"s.vlm -o s.vlm", "vlmc: -o s.vlm is the same file as SOURCE s.vlm; nothing was written\n"},
+      {"s.vlm --dump-source hard.vlm", "vlmc: --dump-source hard.vlm is the same file as SOURCE s.vlm"},
+      {"s.vlm --wav soft.vlm", "vlmc: --wav soft.vlm is the same file as SOURCE s.vlm"},
+      {"s.vlm --wav ./s.mid", "vlmc: --wav ./s.mid is the same file as the MIDI file s.mid"},
+      {"s.vlm -o new.mid --dump-source new.mid", "vlmc: --dump-source new.mid is the same file as -o new.mid"},
+  };
+  for (const auto& c : cases) {
+    const ToolRun run = Compile(c.args);
+    EXPECT_EQ(run.status, 2) << c.args;
+    EXPECT_EQ(run.err.rfind(c.message, 0), 0u) << run.err;
+    EXPECT_TRUE(run.out.empty()) << c.args;
+  }
+  EXPECT_EQ(vlm::ReadFileBytes(dir + "/s.vlm"), "c d e");
+  EXPECT_EQ(vlm::ReadFileBytes(dir + "/s.mid"), "old");
+  EXPECT_FALSE(std::filesystem::exists(dir + "/new.mid"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir + "/soft.vlm"));
+}
+
+// Empty names are usage errors; a device or a pipe as the source is refused
+// at once with its name and the limit; standard input is read for "-".
+TEST_F(Vlmc, BoundedSourcesAndNamedOutputs) {
+  Write("s.vlm", "c");
+  for (const char* args : {"s.vlm -o ''", "s.vlm --dump-source ''", "s.vlm --wav ''", "-"}) {
+    const ToolRun run = Compile(args);
+    EXPECT_EQ(run.status, 2) << args;
+    EXPECT_TRUE(run.out.empty()) << args;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir + "/s.mid"));
+  const ToolRun zero = Compile("/dev/zero");
+  EXPECT_EQ(zero.status, 2);
+  EXPECT_EQ(zero.err, "vlmc: cannot read /dev/zero: not a regular file (a source is a regular file of up to "
+                      "256 MiB, or - for standard input)\n");
+  const ToolRun piped = Shell("printf 'c d e' | '" + std::string(VLM_BIN_DIR) + "/vlmc' - -o piped.mid");
+  EXPECT_EQ(piped.status, 0) << piped.err;
+  EXPECT_EQ(EventLines(Midi("piped.mid"), 0).size(), 6u);
+  // The MIDI file into a pipe: written through it, never renamed over it.
+  const ToolRun streamed = Shell("mkfifo fifo && (cat fifo > got.mid &) && '" + std::string(VLM_BIN_DIR) +
+                                 "/vlmc' s.vlm -o fifo && sleep 0.2 && test -p fifo");
+  EXPECT_EQ(streamed.status, 0) << streamed.err;
+  EXPECT_TRUE(Midi("got.mid").valid);
+}
+
+// Memory running out ends the run with status 2 and a message, never an
+// abort. Here the source alone outgrows a 60 MB address space.
+TEST_F(Vlmc, RunningOutOfMemoryIsAMessage) {
+  std::string text;
+  while (text.size() < 40'000'000) text += "cdefgab cdefgab cdefgab cdefgab cdefgab cdefgab cdefgab\n";
+  Write("big.vlm", text);
+  const ToolRun run = Shell("prlimit --as=60000000 '" + std::string(VLM_BIN_DIR) + "/vlmc' big.vlm");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("vlmc: out of memory"), std::string::npos) << run.err;
+}
+
 }  // namespace
 }  // namespace vlmtest

@@ -1,7 +1,10 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <vector>
 
@@ -166,7 +169,7 @@ TEST(TextFile, SourceLinesAreTheWholeTextsLines) {
   for (int i = 0; long_text.size() < 300000; ++i)
     long_text += std::string(static_cast<std::size_t>(i % 97), 'c') + (i % 3 ? "音" : "") + (i % 5 ? "\r\n" : "\n");
   const std::vector<std::string> texts = {
-      "", "\n", "x", "a\r\nb\r\n", "a\n\nb", "end\r", "\xEF\xBB\xBFt132 c\n", long_text,
+      "", "\xEF\xBB\xBF", "\xEF\xBB\xBF\r", "\n", "x", "a\r\nb\r\n", "a\n\nb", "end\r", "\xEF\xBB\xBFt132 c\n", long_text,
       long_text + "no final line end",
       std::string(200000, 'x') + "\r",                       // one long line, kept as read
       "\xEF\xBB\xBF" + std::string(200000, 'y'),             // the same after a byte-order mark
@@ -187,6 +190,56 @@ TEST(TextFile, SourceLinesAreTheWholeTextsLines) {
   EXPECT_EQ(errno, ENOENT);
   EXPECT_FALSE(vlm::ReadSourceLines(dir).has_value());
   EXPECT_EQ(errno, EISDIR);
+  std::filesystem::remove_all(dir);
+}
+
+// A byte-order mark alone is an empty text on every road that reads text.
+TEST(TextFile, AByteOrderMarkAloneHoldsNoLine) {
+  const std::string dir = vlmtest::ScratchDir();
+  const std::string file = dir + "/bom.vlm";
+  ASSERT_FALSE(vlm::WriteFileAtomically(file, "\xEF\xBB\xBF").has_value());
+  EXPECT_EQ(vlm::ReadSourceLines(file), std::vector<std::string>{});
+  EXPECT_EQ(vlm::SplitLines(*vlm::ReadTextFile(file)), std::vector<std::string>{});
+  std::filesystem::remove_all(dir);
+}
+
+// Only a regular file (or standard input) of at most 256 MiB is a source:
+// an endless device, a pipe (refused without waiting for a writer) and a
+// larger file are refused at once with the name and the limit.
+TEST(TextFile, SourcesAreBoundedRegularFiles) {
+  const std::string dir = vlmtest::ScratchDir();
+  std::string why;
+  EXPECT_FALSE(vlm::ReadSourceLines("/dev/zero", &why).has_value());
+  EXPECT_EQ(why, "/dev/zero: not a regular file (a source is a regular file of up to 256 MiB, or - for standard input)");
+  ASSERT_EQ(::mkfifo((dir + "/pipe").c_str(), 0600), 0);
+  EXPECT_FALSE(vlm::ReadSourceLines(dir + "/pipe", &why).has_value());
+  EXPECT_EQ(why.rfind(dir + "/pipe: not a regular file", 0), 0u) << why;
+  const std::string big = dir + "/big.vlm";
+  ASSERT_FALSE(vlm::WriteFileAtomically(big, "c").has_value());
+  std::filesystem::resize_file(big, vlm::MaxSourceBytes + 1);  // sparse: costs no disk
+  EXPECT_FALSE(vlm::ReadSourceLines(big, &why).has_value());
+  EXPECT_EQ(errno, EFBIG);
+  EXPECT_EQ(why, big + ": larger than 256 MiB, the most a source may hold");
+  std::filesystem::resize_file(big, vlm::MaxSourceBytes);
+  EXPECT_EQ(vlm::ReadSourceLines(big).value_or(std::vector<std::string>{}).size(), 1u);
+  EXPECT_FALSE(vlm::ReadSourceLines(dir + "/none.vlm", &why).has_value());
+  EXPECT_EQ(why, dir + "/none.vlm: " + std::strerror(ENOENT));
+  std::filesystem::remove_all(dir);
+}
+
+// "-" reads standard input, decoded as a file is (here code page 932).
+TEST(TextFile, DashReadsStandardInput) {
+  const std::string dir = vlmtest::ScratchDir();
+  ASSERT_FALSE(vlm::WriteFileAtomically(dir + "/in.vlm", "a\r\n\x89\xB9\n").has_value());
+  const int saved = ::dup(STDIN_FILENO);
+  const int in = ::open((dir + "/in.vlm").c_str(), O_RDONLY);
+  ASSERT_GE(in, 0);
+  ::dup2(in, STDIN_FILENO);
+  ::close(in);
+  const auto lines = vlm::ReadSourceLines("-");
+  ::dup2(saved, STDIN_FILENO);
+  ::close(saved);
+  EXPECT_EQ(lines, (std::vector<std::string>{"a", "音"}));
   std::filesystem::remove_all(dir);
 }
 
