@@ -1,5 +1,6 @@
 #include <cmath>
-#include <vector>
+#include <optional>
+#include <span>
 
 #include "audio/midi_sequence.h"
 #include "fuzz/checks.h"
@@ -10,7 +11,7 @@ namespace {
 
 // A message a synthesizer takes: a channel message of the length its status
 // calls for, or a whole exclusive message F0 ... F7 of 7-bit data.
-bool Playable(const std::vector<std::uint8_t>& m) {
+bool Playable(std::span<const std::uint8_t> m) {
   if (m.empty()) return false;
   const std::uint8_t status = m[0];
   if (status == 0xF0) {
@@ -32,8 +33,8 @@ std::string CheckSequence(const vlm::MidiSequence& s, int declaredTracks) {
   if (s.format != 0 && s.format != 1) return "format 0 or 1";
   if (s.trackCount != declaredTracks) return "every declared track read";
   if (!std::isfinite(s.lengthSeconds) || s.lengthSeconds < 0) return "a finite, non-negative length";
-  const vlm::TimedMessage* previous = nullptr;
-  for (const auto& m : s.messages) {
+  std::optional<vlm::TimedMessage> previous;
+  for (const vlm::TimedMessage m : s.messages) {
     if (!Playable(m.bytes)) return "only playable messages";
     if (m.track < 0 || m.track >= s.trackCount) return "a message's track exists";
     if (m.tick < 0) return "no negative tick";
@@ -44,7 +45,7 @@ std::string CheckSequence(const vlm::MidiSequence& s, int declaredTracks) {
       if (previous->seconds > m.seconds) return "seconds rise with ticks";
       if (previous->tick == m.tick && previous->track > m.track) return "equal ticks in track order";
     }
-    previous = &m;
+    previous = m;
   }
   return {};
 }
