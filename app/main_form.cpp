@@ -30,7 +30,7 @@ constexpr const char* KeyNames[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "
 }  // namespace
 
 TForm1::TForm1(Platform& platform, TfrmMsg& messages, MediaPlayer* player)
-    : Voice(platform), platform_(platform), messages_(messages), player_(player) {
+    : Voice(platform, Rng), platform_(platform), messages_(messages), player_(player) {
   for (const char* key : KeyNames) cbKey.Items.emplace_back(key);
   cbKey.SetItemIndex(0);
   for (const char* name : InstrumentNames) cmbVoiceList.Items.emplace_back(name);
@@ -86,9 +86,9 @@ bool TForm1::EnterAppPath() {
 
 void TForm1::FormCreate() {
   Title = "Vorlumi3";
-  Smf = std::make_unique<TSmf>([this](const std::string& text) { messages_.AddMessage(text); });
+  Compiler = std::make_unique<MmlCompiler>();
   MmlFileName.clear();
-  Seed = ClockSeed();
+  Rng.Seed = ClockSeed();
   for (int k = 0; k < NoteNameCount; ++k) {
     std::string name(NoteNameText + 2 * k, 2);
     if (name.back() == ' ') name.pop_back();
@@ -114,7 +114,7 @@ void TForm1::cmbVoiceListClick() {
   if (cmbVoiceList.ItemIndex() >= 0) seVoice.SetValue(cmbVoiceList.ItemIndex());
 }
 
-void TForm1::lblVoiceRndClick() { seVoice.SetValue(Random(128)); }
+void TForm1::lblVoiceRndClick() { seVoice.SetValue(Rng.Random(128)); }
 
 void TForm1::GateNormalChange() { GateNormal.Hint = std::to_string(GateNormal.Position()); }
 

@@ -18,7 +18,6 @@
 #include "audio/fluid_output.h"
 #include "audio/renderer.h"
 #include "cli/terminal_playback.h"
-#include "common/random.h"
 #include "common/text_file.h"
 #include "msgview/msg_view.h"
 
@@ -213,7 +212,7 @@ int main(int argc, char** argv) {
 
   form.FormCreate();
   if (!options.settingsFile.empty() && !form.LoadSettings(options.settingsFile)) return 2;
-  if (options.seed) vlm::Seed = *options.seed;
+  if (options.seed) form.Rng.Seed = *options.seed;
   if (options.steps) form.speLength.SetValue(*options.steps);
   form.MmlFileName = mmlFile;
 

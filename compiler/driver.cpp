@@ -13,7 +13,7 @@ void TSmf::Reset() {
   Lines.clear();
   Inclusions.clear();
   Macros.Clear();
-  Seed = ClockSeed();
+  Rng.Seed = ClockSeed();
   SkipMode = 0;
   SelDepth = 0;
   NoOutput = 0;

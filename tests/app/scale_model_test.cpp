@@ -17,7 +17,7 @@ const std::string FourPresets =
 TEST_F(FormTest, StartUpLoadsPresetsAndAppliesTheThirtySecond) {
   auto& f = Start();
   EXPECT_EQ(f.Title, "Vorlumi3");
-  ASSERT_NE(f.Smf, nullptr);
+  ASSERT_NE(f.Compiler, nullptr);
   EXPECT_GE(f.cbScale.Items.size(), 40u);
   EXPECT_EQ(f.ScaleList.size(), 2 * f.cbScale.Items.size());
   EXPECT_EQ(f.cbScale.ItemIndex(), 31);
@@ -140,7 +140,7 @@ TEST_F(FormTest, RandomPresetDrawsItsIndexFromTheGenerator) {
   auto& f = Start();
   const auto count = static_cast<std::int32_t>(f.cbScale.Items.size());
   for (std::uint32_t seed : {5u, 99u, 123456u}) {
-    vlm::Seed = seed;
+    form->Rng.Seed = seed;
     Lcg lcg{seed};
     const std::int32_t expected = lcg.Next(count);
     f.btnRndScaleClick();
@@ -246,7 +246,7 @@ TEST_F(FormTest, VoiceNumberAndInstrumentListFollowEachOther) {
   EXPECT_EQ(f.seVoice.Text(), "73");
   f.seVoice.SetText("flute");  // not a number: the field's minimum
   EXPECT_EQ(f.cmbVoiceList.ItemIndex(), 0);
-  vlm::Seed = 77;
+  form->Rng.Seed = 77;
   Lcg lcg{77};
   f.lblVoiceRndClick();
   const std::int32_t expected = lcg.Next(128);
