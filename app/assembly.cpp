@@ -1,4 +1,5 @@
 #include <exception>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,7 +45,7 @@ std::vector<std::string> TForm1::AssembleSource() {
 
 void TForm1::Compile1Click() {
   platform_.ProcessEvents();
-  if (!EnterAppPath() || !Smf) return;
+  if (!EnterAppPath() || !Compiler) return;
   const std::vector<std::string> lines = AssembleSource();
   LastSource = lines;
   try {
@@ -56,13 +57,16 @@ void TForm1::Compile1Click() {
         throw std::runtime_error(*failure);
     }
     messages_.ClearMessages();
-    Smf->Reset();
-    Smf->Lines = lines;
-    Smf->Compile(PhraseFileName);
+    CompileOptions options;
+    options.OutputFile = PhraseFileName;
+    CompileResult result = Compiler->Compile(lines, options);
+    for (const auto& message : result.Messages) messages_.AddMessage(message);
+    CompiledLines = std::move(result.Lines);
+    if (result.Failed()) throw std::runtime_error(*result.Failure);
     platform_.ProcessEvents();
     if (messages_.MessageText().find("err(") != std::string::npos) {
       messages_.ShowMessagePage();
-      messages_.SetDebugLines(Smf->Lines);
+      messages_.SetDebugLines(CompiledLines);
     }
   } catch (const std::exception&) {
     platform_.ShowMessage("原因不明のエラーが発生しました。");

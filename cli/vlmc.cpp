@@ -12,9 +12,8 @@
 
 #include "audio/renderer.h"
 #include "common/huge_page_arena.h"
-#include "common/random.h"
 #include "common/text_file.h"
-#include "compiler/tsmf.h"
+#include "compiler/mml_compiler.h"
 
 namespace {
 
@@ -67,8 +66,6 @@ std::string DefaultOutput(const std::string& source) {
   return source + ".mid";
 }
 
-vlm::TSmf* Compiler = nullptr;  // see main
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -106,33 +103,23 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  bool hadErrors = false;
   // A large song's events are many megabytes, each page written once: on
   // huge pages that costs far fewer faults.
   static vlm::HugePageArena eventMemory;
   std::pmr::set_default_resource(&eventMemory);
-  // The compiler is left to the system at exit: freeing a large song's
-  // events and lines one by one took longer than writing its file. A global
-  // holds it, so leak checkers count it as still in use.
-  Compiler = new vlm::TSmf([&](const std::string& text) {
-    hadErrors = hadErrors || text.rfind("err(", 0) == 0;
-    std::cout << text << "\n";
-  });
-  vlm::TSmf* const smf = Compiler;
-  smf->Reset();
-  if (seeded) vlm::Seed = seed;
-  smf->Lines = std::move(*lines);
-  try {
-    smf->Compile(output);
-  } catch (const vlm::CompileFailure& e) {
-    std::cout.flush();
-    std::cerr << "原因不明のエラーが発生しました。\n" << "vlmc: " << source << ": " << e.what() << "\n";
+  vlm::CompileOptions options;
+  if (seeded) options.Seed = seed;
+  options.OutputFile = output;
+  const vlm::CompileResult result = vlm::CompileMml(std::move(*lines), options);
+  for (const auto& message : result.Messages) std::cout << message << "\n";
+  std::cout.flush();
+  if (result.Failed()) {
+    std::cerr << "原因不明のエラーが発生しました。\n" << "vlmc: " << source << ": " << *result.Failure << "\n";
     return 2;
   }
-  std::cout.flush();
   if (!dump.empty()) {
     std::string text;
-    for (const auto& line : smf->Lines) text += line + "\n";
+    for (const auto& line : result.Lines) text += line + "\n";
     if (const auto failure = vlm::WriteFileAtomically(dump, text)) {
       std::cerr << "vlmc: cannot write " << dump << ": " << *failure << "\n";
       return 2;
@@ -148,5 +135,5 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  return hadErrors ? 1 : 0;
+  return result.HasErrors() ? 1 : 0;
 }
