@@ -12,7 +12,8 @@ namespace vlm {
 
 namespace {
 
-// The weights by control name, as the design's operations look them up.
+// The weights by control name, as the design's operations look them up:
+// scl1..sclC, then ryt1..ryt7.  ORDER WEIGHTS
 const std::pair<const char*, ScrollBar TForm1::*> WeightFields[] = {
     {"scl1", &TForm1::scl1}, {"scl2", &TForm1::scl2}, {"scl3", &TForm1::scl3},
     {"scl4", &TForm1::scl4}, {"scl5", &TForm1::scl5}, {"scl6", &TForm1::scl6},
@@ -58,15 +59,16 @@ ScrollBar* TForm1::FindWeight(const std::string& name) {
   return nullptr;
 }
 
+// By position in WeightFields, without building the name: the rhythm draw
+// asks for a bar on every try.
 ScrollBar& TForm1::Scl(int pitchClass) {
-  static constexpr char Hex[] = "0123456789ABC";
   if (pitchClass < 1 || pitchClass > 12) pitchClass = 1;
-  return *FindWeight(std::string("scl") + Hex[pitchClass]);
+  return this->*WeightFields[pitchClass - 1].second;
 }
 
 ScrollBar& TForm1::Ryt(int symbol) {
   if (symbol < 1 || symbol > 7) symbol = 1;
-  return *FindWeight("ryt" + std::to_string(symbol));
+  return this->*WeightFields[12 + symbol - 1].second;
 }
 
 std::string& TForm1::Slot(int k) {

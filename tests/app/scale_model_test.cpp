@@ -14,6 +14,22 @@ using Weights12 = std::vector<std::int32_t>;
 const std::string FourPresets =
     "Zero\r\n000000000000\r\nSteps\r\n0123456789AA\r\nBad\r\n01Z000000000\r\nMajor\r\nA0A0AA0A0A0A\r\n";
 
+TEST_F(FormTest, WeightBarsAreReachedByNumberAndByName) {
+  auto& f = Start();
+  const std::pair<int, vlm::ScrollBar*> scales[] = {{1, &f.scl1}, {2, &f.scl2}, {9, &f.scl9}, {10, &f.sclA},
+                                                    {11, &f.sclB}, {12, &f.sclC}};
+  for (auto [k, bar] : scales) EXPECT_EQ(&f.Scl(k), bar) << k;
+  const std::pair<int, vlm::ScrollBar*> rhythms[] = {{1, &f.ryt1}, {4, &f.ryt4}, {7, &f.ryt7}};
+  for (auto [j, bar] : rhythms) EXPECT_EQ(&f.Ryt(j), bar) << j;
+  // A number out of range falls back to the first bar.
+  EXPECT_EQ(&f.Scl(0), &f.scl1);
+  EXPECT_EQ(&f.Scl(13), &f.scl1);
+  EXPECT_EQ(&f.Ryt(8), &f.ryt1);
+  EXPECT_EQ(f.FindWeight("sclA"), &f.sclA);
+  EXPECT_EQ(f.FindWeight("ryt7"), &f.ryt7);
+  EXPECT_EQ(f.FindWeight("sclD"), nullptr);
+}
+
 TEST_F(FormTest, StartUpLoadsPresetsAndAppliesTheThirtySecond) {
   auto& f = Start();
   EXPECT_EQ(f.Title, "Vorlumi3");
