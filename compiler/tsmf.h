@@ -91,9 +91,9 @@ struct TrackState {
   std::int32_t DValue = 0;         // last data-entry value (controller 6)
   std::int32_t Pan = 64;           // last P value (controller 10)
   std::int32_t StrumStep = 0;      // ticks between the starts of chord notes
-  // Per-note sequences, one entry taken per note from the front. Lists:
-  // an empty one allocates nothing, and most tracks of most compiles never
-  // hold an entry (128 tracks of deques cost a start-up some 0.3 ms).
+  // Per-note sequences, one entry taken per note from the front. Lists: an
+  // empty one allocates nothing, and most tracks never hold an entry (as
+  // deques they cost every Reset 768 allocations).
   NoteSequence RvList;  // velocities
   NoteSequence RqList;  // gates
   NoteSequence RnList;  // note-on timing offsets
