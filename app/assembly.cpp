@@ -1,5 +1,6 @@
 #include <exception>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,7 +46,7 @@ std::vector<std::string> TForm1::AssembleSource() {
 
 void TForm1::Compile1Click() {
   platform_.ProcessEvents();
-  if (!EnterAppPath() || !Smf) return;
+  if (!EnterAppPath() || !Compiler) return;
   const std::vector<std::string> lines = AssembleSource();
   LastSource = lines;
   try {
@@ -57,13 +58,16 @@ void TForm1::Compile1Click() {
         throw std::runtime_error(*failure);
     }
     messages_.ClearMessages();
-    Smf->Reset();
-    Smf->Lines = lines;
-    Smf->Compile(PhraseFileName);
+    CompileOptions options = CompileBase;
+    options.OutputFile = PhraseFileName;
+    CompileResult result = Compiler->Compile(lines, options);
+    for (const auto& message : result.Messages) messages_.AddMessage(message);
+    CompiledLines = std::move(result.Lines);
+    if (result.Failed()) throw std::runtime_error(*result.Failure);
     platform_.ProcessEvents();
     if (messages_.MessageText().find("err(") != std::string::npos) {
       messages_.ShowMessagePage();
-      messages_.SetDebugLines(Smf->Lines);
+      messages_.SetDebugLines(CompiledLines);
     }
   } catch (const std::bad_alloc&) {
     throw;  // the caller's guard reports it; the compiler is reset by the next compile

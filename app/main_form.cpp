@@ -12,7 +12,8 @@ namespace vlm {
 
 namespace {
 
-// The weights by control name, as the design's operations look them up.
+// The weights by control name, as the design's operations look them up:
+// scl1..sclC, then ryt1..ryt7.  ORDER WEIGHTS
 const std::pair<const char*, ScrollBar TForm1::*> WeightFields[] = {
     {"scl1", &TForm1::scl1}, {"scl2", &TForm1::scl2}, {"scl3", &TForm1::scl3},
     {"scl4", &TForm1::scl4}, {"scl5", &TForm1::scl5}, {"scl6", &TForm1::scl6},
@@ -30,7 +31,7 @@ constexpr const char* KeyNames[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "
 }  // namespace
 
 TForm1::TForm1(Platform& platform, TfrmMsg& messages, MediaPlayer* player)
-    : Voice(platform), platform_(platform), messages_(messages), player_(player) {
+    : Voice(platform, Rng), platform_(platform), messages_(messages), player_(player) {
   for (const char* key : KeyNames) cbKey.Items.emplace_back(key);
   cbKey.SetItemIndex(0);
   for (const char* name : InstrumentNames) cmbVoiceList.Items.emplace_back(name);
@@ -58,15 +59,16 @@ ScrollBar* TForm1::FindWeight(const std::string& name) {
   return nullptr;
 }
 
+// By position in WeightFields, without building the name: the rhythm draw
+// asks for a bar on every try.
 ScrollBar& TForm1::Scl(int pitchClass) {
-  static constexpr char Hex[] = "0123456789ABC";
   if (pitchClass < 1 || pitchClass > 12) pitchClass = 1;
-  return *FindWeight(std::string("scl") + Hex[pitchClass]);
+  return this->*WeightFields[pitchClass - 1].second;
 }
 
 ScrollBar& TForm1::Ryt(int symbol) {
   if (symbol < 1 || symbol > 7) symbol = 1;
-  return *FindWeight("ryt" + std::to_string(symbol));
+  return this->*WeightFields[12 + symbol - 1].second;
 }
 
 std::string& TForm1::Slot(int k) {
@@ -86,9 +88,9 @@ bool TForm1::EnterAppPath() {
 
 void TForm1::FormCreate() {
   Title = "Vorlumi3";
-  Smf = std::make_unique<TSmf>([this](const std::string& text) { messages_.AddMessage(text); });
+  Compiler = std::make_unique<MmlCompiler>();
   MmlFileName.clear();
-  Seed = ClockSeed();
+  Rng.Seed = ClockSeed();
   for (int k = 0; k < NoteNameCount; ++k) {
     std::string name(NoteNameText + 2 * k, 2);
     if (name.back() == ' ') name.pop_back();
@@ -114,7 +116,7 @@ void TForm1::cmbVoiceListClick() {
   if (cmbVoiceList.ItemIndex() >= 0) seVoice.SetValue(cmbVoiceList.ItemIndex());
 }
 
-void TForm1::lblVoiceRndClick() { seVoice.SetValue(Random(128)); }
+void TForm1::lblVoiceRndClick() { seVoice.SetValue(Rng.Random(128)); }
 
 void TForm1::GateNormalChange() { GateNormal.Hint = std::to_string(GateNormal.Position()); }
 

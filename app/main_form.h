@@ -17,7 +17,8 @@
 #include "common/controls.h"
 #include "common/media_player.h"
 #include "common/platform.h"
-#include "compiler/tsmf.h"
+#include "common/random.h"
+#include "compiler/mml_compiler.h"
 #include "voice/voice_editor.h"
 
 namespace vlm {
@@ -82,7 +83,8 @@ class TForm1 {
   bool chkRepeat = true;                         // "x4 Repeat"
 
   // ---- private fields of the window, in the design's order ----
-  std::unique_ptr<TSmf> Smf;          // the compiler, created at start-up
+  std::unique_ptr<MmlCompiler> Compiler;  // the compiler, created at start-up
+  CompileOptions CompileBase;             // what every compile starts from (its work bounds)
   std::vector<std::string> ScaleList; // every line of the preset file, plus presets saved since
   std::int32_t LastOctave = -1;       // octave last written into the pattern, -1 none
   std::int32_t LastGate = -1;         // gate last written into the pattern, -1 none
@@ -96,7 +98,12 @@ class TForm1 {
   std::string PhraseFileName;  // where every compile writes; AppPath + "vorlumi3.mid"
   std::string ScaleFileName;   // the preset file; AppPath + "Scale.dat"
   std::vector<std::string> LastSource;  // the line list of the last assembly, for display
-  TfrmVEdit Voice;           // the voice editor window's model
+  std::vector<std::string> CompiledLines;  // the source as the last compile left it
+  // The generator of the rhythm, the pattern and the voice editor's "Rnd"
+  // buttons; seeded from the clock at start-up. The compiler draws from its
+  // own, so compiling never moves this one.
+  RandomGenerator Rng;
+  TfrmVEdit Voice;           // the voice editor window's model; draws from Rng
 
   // Weights by control name ("scl1".."sclC", "ryt1".."ryt7"); nullptr for any other name.
   ScrollBar* FindWeight(const std::string& name);

@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "app/main_form.h"
-#include "common/random.h"
 #include "common/warning.h"
 
 namespace vlm {
@@ -63,9 +62,9 @@ void TForm1::MakePattern1Click() {
 // Each try picks one of the twelve classes and keeps it with chance W/100.
 std::int32_t TForm1::RetNoteNo() {
   for (int tries = 0; tries < MaxPitchTries; ++tries) {
-    const std::int32_t k = Random(12) + 1;
+    const std::int32_t k = Rng.Random(12) + 1;
     const std::int32_t w = Scl(k).Position();
-    const std::int32_t r = Random(100);
+    const std::int32_t r = Rng.Random(100);
     if (w > r) return k;
   }
   ShowWarning("RetNoteNo Error!");
@@ -78,7 +77,7 @@ std::string TForm1::MakeNoteWithGate(std::int32_t gate) {
   std::int32_t low = speOlow.ClampedValue();
   std::int32_t high = speOhigh.ClampedValue();
   if (low > high) std::swap(low, high);
-  const std::int32_t octave = Random(high - low + 1) + low;
+  const std::int32_t octave = Rng.Random(high - low + 1) + low;
   std::string text;
   if (octave != LastOctave) text += "o" + std::to_string(octave);
   if (gate != LastGate) text += "q" + std::to_string(gate);
@@ -94,7 +93,7 @@ std::string TForm1::MakeMuteNote() { return MakeNoteWithGate(GateMute.Position()
 
 // Two notes of twice the basic value, or (31 times in 100) a triplet of three.
 std::string TForm1::MakeDivNote() {
-  const std::int64_t n = Random(100) <= 30 ? 3 : 2;
+  const std::int64_t n = Rng.Random(100) <= 30 ? 3 : 2;
   std::string text;
   for (std::int64_t i = 0; i < n; ++i) {
     text += MakeNote();

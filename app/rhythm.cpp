@@ -2,7 +2,6 @@
 #include <string>
 
 #include "app/main_form.h"
-#include "common/random.h"
 
 namespace vlm {
 
@@ -20,9 +19,9 @@ void TForm1::MakeRythm1Click() {
   for (std::int32_t s = 0; s < steps; ++s) {
     int j;
     for (;;) {
-      j = Random(7) + 1;
+      j = Rng.Random(7) + 1;
       const std::int32_t w = Ryt(j).Position();
-      const std::int32_t r = Random(100);
+      const std::int32_t r = Rng.Random(100);
       if (w > r && !(j == TieSymbol && s == 0)) break;
     }
     result += RhythmSymbols[j - 1];
@@ -31,7 +30,7 @@ void TForm1::MakeRythm1Click() {
 }
 
 void TForm1::btnRythmRndClick() {
-  for (int j = 1; j <= 7; ++j) Ryt(j).SetPosition(Random(100));
+  for (int j = 1; j <= 7; ++j) Ryt(j).SetPosition(Rng.Random(100));
 }
 
 }  // namespace vlm

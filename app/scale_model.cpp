@@ -3,7 +3,6 @@
 
 #include "app/main_form.h"
 #include "common/int_text.h"
-#include "common/random.h"
 #include "common/text_file.h"
 #include "common/warning.h"
 
@@ -64,7 +63,7 @@ void TForm1::btnShiftFlatClick() {
 
 void TForm1::btnRndScaleClick() {
   if (cbScale.Items.empty()) return;
-  cbScale.SetItemIndex(Random(static_cast<std::int32_t>(cbScale.Items.size())));
+  cbScale.SetItemIndex(Rng.Random(static_cast<std::int32_t>(cbScale.Items.size())));
   btnScaleSetClick();
 }
 

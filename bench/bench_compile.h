@@ -1,28 +1,27 @@
 #pragma once
-// The timed loop shared by the compiler benchmarks: Reset, fill Lines,
-// Compile into a scratch file, with a fixed seed so every pass does the same work.
+// The timed loop shared by the compiler benchmarks: one compiler compiling
+// the source again and again into a scratch file, with a fixed seed so every
+// pass does the same work.
 
 #include <benchmark/benchmark.h>
 
-#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "common/random.h"
-#include "compiler/tsmf.h"
+#include "compiler/mml_compiler.h"
 
 inline void CompileEachIteration(benchmark::State& state, const std::vector<std::string>& source) {
-  const auto file = (std::filesystem::temp_directory_path() / "vlm_compile_bench.mid").string();
-  std::int64_t errors = 0;
-  vlm::TSmf smf([&errors](const std::string& text) { errors += text.rfind("err(", 0) == 0; });
+  vlm::CompileOptions options;
+  options.Seed = 1;
+  options.OutputFile = (std::filesystem::temp_directory_path() / "vlm_compile_bench.mid").string();
+  vlm::MmlCompiler compiler;
+  bool errors = false;
   for (auto _ : state) {
-    smf.Reset();
-    vlm::Seed = 1;
-    smf.Lines = source;
-    smf.Compile(file);
-    benchmark::DoNotOptimize(smf.TrackEvents[0].Count());
+    const vlm::CompileResult result = compiler.Compile(source, options);
+    errors = errors || result.HasErrors() || result.Failed();
+    benchmark::DoNotOptimize(result.EventCount);
   }
-  std::filesystem::remove(file);
-  if (errors > 0) state.SkipWithError("the source has errors");
+  std::filesystem::remove(options.OutputFile);
+  if (errors) state.SkipWithError("the source has errors");
 }

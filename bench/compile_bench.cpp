@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/bench_compile.h"
-#include "compiler/tsmf.h"
+#include "bench_compile.h"
 
 namespace {
 

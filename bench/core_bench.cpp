@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "bench/bench_compile.h"
-#include "compiler/tsmf.h"
+#include "bench_compile.h"
+#include "compiler/tivent.h"
 
 namespace {
 

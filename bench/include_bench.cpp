@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/bench_compile.h"
+#include "bench_compile.h"
 
 namespace {
 

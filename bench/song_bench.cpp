@@ -18,8 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "common/random.h"
-#include "compiler/tsmf.h"
+#include "compiler/mml_compiler.h"
 
 namespace {
 
@@ -70,54 +69,34 @@ std::int64_t SourceBytes(const std::vector<std::string>& Lines) {
   return n;
 }
 
-struct Counts {
-  std::int64_t Notes = 0;   // note-on events
-  std::int64_t Events = 0;  // all events
-};
-
-Counts CountEvents(const vlm::TSmf& Smf) {
-  Counts c;
-  std::uint8_t buffer[vlm::Tivent::MaxEventBytes];
-  for (const auto& store : Smf.TrackEvents) {
-    c.Events += store.Count();
-    for (std::int32_t i = 0; i < store.Count(); ++i) {
-      std::int32_t time = 0, len = 0;
-      store.GetEvent(i, time, buffer, len);
-      c.Notes += len == 3 && (buffer[0] & 0xF0) == 0x90;
-    }
-  }
-  return c;
-}
-
 // A song of size 1000 as one line is some 3 MB long and dispatches some
 // 10 million characters: both bounds are raised so that only speed is measured.
-void Unbound(vlm::TSmf& Smf) {
-  Smf.MaxCompileSteps = INT64_MAX;
-  Smf.MaxLineLength = SIZE_MAX;
+vlm::CompileOptions Unbound(const std::string& OutputFile) {
+  vlm::CompileOptions options;
+  options.Seed = 1;
+  options.OutputFile = OutputFile;
+  options.MaxCompileSteps = INT64_MAX;
+  options.MaxLineLength = SIZE_MAX;
+  return options;
 }
 
 void BM_CompileSong(benchmark::State& state, bool OneLine) {
   const auto source = SongSource(state.range(0), OneLine);
-  const auto file = (std::filesystem::temp_directory_path() / "vlm_song_bench.mid").string();
-  std::int64_t errors = 0;
-  vlm::TSmf smf([&errors](const std::string& text) { errors += text.rfind("err(", 0) == 0; });
-  Counts counts;
+  const auto options = Unbound((std::filesystem::temp_directory_path() / "vlm_song_bench.mid").string());
+  vlm::MmlCompiler compiler;
+  bool errors = false;
+  std::int64_t notes = 0;
   for (auto _ : state) {
-    smf.Reset();
-    Unbound(smf);
-    vlm::Seed = 1;
-    smf.Lines = source;
-    smf.Compile(file);
-    state.PauseTiming();
-    counts = CountEvents(smf);
-    state.ResumeTiming();
+    const vlm::CompileResult result = compiler.Compile(source, options);
+    errors = errors || result.HasErrors() || result.Failed();
+    notes = result.NoteCount;
   }
-  std::filesystem::remove(file);
-  if (errors > 0) state.SkipWithError("the song has errors");
+  std::filesystem::remove(options.OutputFile);
+  if (errors) state.SkipWithError("the song has errors");
   const auto bytes = SourceBytes(source);
-  state.SetItemsProcessed(state.iterations() * counts.Notes);
+  state.SetItemsProcessed(state.iterations() * notes);
   state.SetBytesProcessed(state.iterations() * bytes);
-  state.counters["notes"] = static_cast<double>(counts.Notes);
+  state.counters["notes"] = static_cast<double>(notes);
   // Time per source byte: flat when the compile is linear in the source.
   state.counters["ns_per_byte"] =
       benchmark::Counter(static_cast<double>(state.iterations() * bytes),
@@ -141,17 +120,12 @@ int WriteSong(int argc, char** argv) {
     for (const auto& l : source) out << l << '\n';
     if (!out) return 2;
   }
-  std::int64_t errors = 0;
-  vlm::TSmf smf([&errors](const std::string& text) { errors += text.rfind("err(", 0) == 0; });
-  Unbound(smf);
-  vlm::Seed = 1;
-  smf.Lines = source;
   const auto scratch = (std::filesystem::temp_directory_path() / "vlm_song_write.mid").string();
-  smf.Compile(scratch);
+  const vlm::CompileResult result = vlm::CompileMml(source, Unbound(scratch));
   std::filesystem::remove(scratch);
-  const Counts counts = CountEvents(smf);
+  const std::int64_t errors = result.ErrorLines + (result.Failed() ? 1 : 0);
   std::printf("bytes=%lld notes=%lld events=%lld errors=%lld\n", static_cast<long long>(SourceBytes(source)),
-              static_cast<long long>(counts.Notes), static_cast<long long>(counts.Events),
+              static_cast<long long>(result.NoteCount), static_cast<long long>(result.EventCount),
               static_cast<long long>(errors));
   return errors > 0 ? 1 : 0;
 }

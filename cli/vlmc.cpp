@@ -10,10 +10,9 @@
 #include <vector>
 
 #include "audio/renderer.h"
-#include "common/random.h"
 #include "common/same_file.h"
 #include "common/text_file.h"
-#include "compiler/tsmf.h"
+#include "compiler/mml_compiler.h"
 
 namespace {
 
@@ -68,8 +67,6 @@ std::string DefaultOutput(const std::string& source) {
   return source + ".mid";
 }
 
-vlm::TSmf* Compiler = nullptr;  // see main
-
 }  // namespace
 
 int Run(int argc, char** argv) {
@@ -120,29 +117,19 @@ int Run(int argc, char** argv) {
     return 2;
   }
 
-  bool hadErrors = false;
-  // The compiler is left to the system at exit: freeing a large song's
-  // events and lines one by one took longer than writing its file. A global
-  // holds it, so leak checkers count it as still in use.
-  Compiler = new vlm::TSmf([&](const std::string& text) {
-    hadErrors = hadErrors || text.rfind("err(", 0) == 0;
-    std::cout << text << "\n";
-  });
-  vlm::TSmf* const smf = Compiler;
-  smf->Reset();
-  if (seeded) vlm::Seed = seed;
-  smf->Lines = std::move(*lines);
-  try {
-    smf->Compile(output);
-  } catch (const vlm::CompileFailure& e) {
-    std::cout.flush();
-    std::cerr << "原因不明のエラーが発生しました。\n" << "vlmc: " << source << ": " << e.what() << "\n";
+  vlm::CompileOptions options;
+  if (seeded) options.Seed = seed;
+  options.OutputFile = output;
+  const vlm::CompileResult result = vlm::CompileMml(std::move(*lines), options);
+  for (const auto& message : result.Messages) std::cout << message << "\n";
+  std::cout.flush();
+  if (result.Failed()) {
+    std::cerr << "原因不明のエラーが発生しました。\n" << "vlmc: " << source << ": " << *result.Failure << "\n";
     return 2;
   }
-  std::cout.flush();
   if (!dump.empty()) {
     std::string text;
-    for (const auto& line : smf->Lines) text += line + "\n";
+    for (const auto& line : result.Lines) text += line + "\n";
     if (const auto failure = vlm::WriteFileAtomically(dump, text)) {
       std::cerr << "vlmc: cannot write " << *failure << "\n";
       return 2;
@@ -158,7 +145,7 @@ int Run(int argc, char** argv) {
       return 2;
     }
   }
-  return hadErrors ? 1 : 0;
+  return result.HasErrors() ? 1 : 0;
 }
 
 // Memory running out anywhere in a run ends it with a message, not an abort.

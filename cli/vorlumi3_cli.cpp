@@ -19,7 +19,6 @@
 #include "audio/fluid_output.h"
 #include "audio/renderer.h"
 #include "cli/terminal_playback.h"
-#include "common/random.h"
 #include "common/same_file.h"
 #include "common/text_file.h"
 #include "msgview/msg_view.h"
@@ -226,7 +225,7 @@ int Run(int argc, char** argv) {
 
   form.FormCreate();
   if (!options.settingsFile.empty() && !form.LoadSettings(options.settingsFile)) return 2;
-  if (options.seed) vlm::Seed = *options.seed;
+  if (options.seed) form.Rng.Seed = *options.seed;
   if (options.steps) form.speLength.SetValue(*options.steps);
   form.MmlFileName = mmlFile;
 

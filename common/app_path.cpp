@@ -12,12 +12,17 @@ std::string& Override() {
 }
 }  // namespace
 
+// The executable does not move while it runs: its directory is looked up
+// once, not on every compile and every file name made from it.
 std::string AppPath() {
   if (!Override().empty()) return Override();
-  std::error_code ec;
-  auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  std::string dir = ec ? std::filesystem::current_path().string() : exe.parent_path().string();
-  if (dir.empty() || dir.back() != '/') dir += '/';
+  static const std::string dir = [] {
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    std::string found = ec ? std::filesystem::current_path().string() : exe.parent_path().string();
+    if (found.empty() || found.back() != '/') found += '/';
+    return found;
+  }();
   return dir;
 }
 

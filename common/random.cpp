@@ -4,8 +4,6 @@
 
 namespace vlm {
 
-std::uint32_t Seed = 0;
-
 std::uint32_t ClockSeed() {
   using namespace std::chrono;
   const auto now = system_clock::now().time_since_epoch();

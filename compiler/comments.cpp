@@ -144,8 +144,8 @@ void TSmf::Directive() {
       ReportError(5, "randomize");
       return;
     }
-    if (seed == 0) seed = Random(2147483647);
-    Seed = static_cast<std::uint32_t>(seed);
+    if (seed == 0) seed = Rng.Random(2147483647);
+    Rng.Seed = static_cast<std::uint32_t>(seed);
     AddMessage("#randomize = " + std::to_string(seed));
   } else if (KeywordAt(Line(), Col, "include")) {  // #include "file"
     Col += 7;
@@ -182,16 +182,16 @@ void TSmf::IncludeFile() {
   if (known == IncludedFiles.end()) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::path path(name);
+    const fs::path path = fs::path(IncludeDirectory) / name;  // an absolute name stays itself
     if (name.empty() || !fs::is_regular_file(path, ec)) {
       ReportError(0, "指定されたファイル\"" + name + "\"が開けません");
       return;
     }
     std::string canonical = fs::weakly_canonical(path, ec).string();
     // Read as the program reads any MML file: Shift-JIS text is decoded to UTF-8.
-    const std::optional<std::string> text = ReadTextFile(name);
+    const std::optional<std::string> text = ReadTextFile(path.string());
     if (!text) throw CompileFailure("include: " + name + " を読めません");
-    known = IncludedFiles.emplace(name, IncludedFile{ec ? name : std::move(canonical), SplitLines(*text)}).first;
+    known = IncludedFiles.emplace(name, IncludedFile{ec ? path.string() : std::move(canonical), SplitLines(*text)}).first;
   }
   const std::string& file = known->second.File;
   // Inclusions that the compile has left are closed: only the ones still

@@ -81,7 +81,7 @@ class CurveSteps {
   std::int32_t LastIndex() const { return n_; }
 
   // Unlimited value of step K.
-  std::int64_t Value(std::int32_t K) {
+  std::int64_t Value(std::int32_t K, RandomGenerator& Rng) {
     const double d = d_;
     switch (s_.Mode) {
       case 0:  // ramp, wrapping back to From after each cycle; the last step is To
@@ -102,7 +102,7 @@ class CurveSteps {
         return bend_ ? TruncValue(std::sin(K * inc_) * (h_ - h_ / n_ * K + h_ / 6.0) + s_.From)
                      : TruncValue(std::sin(K * inc_) * (d - h_ / n_ * K + d / 6.0) + s_.From);
       case 4:  // independent random values in M - A .. M + A - 1
-        return static_cast<std::int64_t>(Random(2 * a_)) - a_ + m_;
+        return static_cast<std::int64_t>(Rng.Random(2 * a_)) - a_ + m_;
       case 5: {  // triangle: a value beyond a bound is written once, then the slope turns
         const std::int64_t j = TruncValue(x_);
         if (x_ < std::min(s_.From, s_.To) || x_ > std::max(s_.From, s_.To)) {
@@ -152,7 +152,7 @@ void WalkCurve(TSmf& smf, const CurveShape& shape, bool bend, bool debug, ToValu
   if (n >= 0) smf.ChargeSteps(n);  // a huge curve cannot hang the compile
   std::int32_t last = 0;
   for (std::int32_t k = 0; k <= n; ++k) {
-    Last = toValue(curve.Value(k));
+    Last = toValue(curve.Value(k, smf.Rng));
     if (Last != last || k == 0) {
       emit(Wrap32(time - 1), Last);
       last = Last;

@@ -14,7 +14,7 @@ void TSmf::Reset() {
   Inclusions.clear();
   IncludedFiles.clear();
   Macros.Clear();
-  Seed = ClockSeed();
+  Rng.Seed = ClockSeed();
   SkipMode = 0;
   SelDepth = 0;
   NoOutput = 0;
@@ -55,6 +55,12 @@ void TSmf::Compile(const std::string& FileName) {
   AddMessage("Compile Start");
   CompileLines();
   WriteSmf(FileName);
+}
+
+std::string TSmf::CompileToBytes() {
+  AddMessage("Compile Start");
+  CompileLines();
+  return WriteSmfBytes();
 }
 
 // A stop ends the line being compiled: the rest of the source is not

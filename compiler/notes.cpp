@@ -33,8 +33,8 @@ std::uint8_t StatusByte(std::uint8_t kind, std::int32_t channel) {
 
 // One draw of a random range: -Range .. Range-1. The draw is made even for a
 // range of 0, since the order of draws fixes the output for a given seed.
-std::int64_t DrawRange(std::int32_t Range) {
-  const auto draw = static_cast<std::uint32_t>(Random(Wrap32(2 * static_cast<std::int64_t>(Range))));
+std::int64_t DrawRange(RandomGenerator& Rng, std::int32_t Range) {
+  const auto draw = static_cast<std::uint32_t>(Rng.Random(Wrap32(2 * static_cast<std::int64_t>(Range))));
   return static_cast<std::int64_t>(draw) - Range;
 }
 
@@ -107,7 +107,7 @@ bool ReadNoteParam(TSmf& smf, const std::string& Text, std::int32_t Current, boo
 // Takes the first entry of a per-note sequence. Returns false when the list
 // is empty or the entry holds no value (the entry is consumed either way);
 // Relative tells whether the entry was written with a sign.
-bool TakeFirstEntry(TSmf& smf, std::deque<std::string>& List, std::int32_t& Value, bool& Relative) {
+bool TakeFirstEntry(TSmf& smf, NoteSequence& List, std::int32_t& Value, bool& Relative) {
   const std::string entry = std::move(List.front());
   List.pop_front();
   std::int32_t at = 1;
@@ -118,7 +118,7 @@ bool TakeFirstEntry(TSmf& smf, std::deque<std::string>& List, std::int32_t& Valu
 }
 
 // Most notes have no sequence to take from: that test stays in the caller.
-inline bool TakeSequenceEntry(TSmf& smf, std::deque<std::string>& List, std::int32_t& Value, bool& Relative) {
+inline bool TakeSequenceEntry(TSmf& smf, NoteSequence& List, std::int32_t& Value, bool& Relative) {
   return !List.empty() && TakeFirstEntry(smf, List, Value, Relative);
 }
 
@@ -298,7 +298,7 @@ void TSmf::NoteCommand() {
   }
   std::int64_t velocity = t.Velocity;
   std::int32_t gate = t.Gate;
-  velocity += DrawRange(RandVel[track]);
+  velocity += DrawRange(Rng, RandVel[track]);
   if (NextVelMode != -1) {
     velocity = NextVelMode == 0 ? NextVelValue : velocity + NextVelValue;
     NextVelMode = -1;
@@ -326,7 +326,7 @@ void TSmf::NoteCommand() {
     }
     length = ClampLength(static_cast<std::int64_t>(length) + tied);
   }
-  const std::int64_t timing = DrawRange(RandTime[track]);
+  const std::int64_t timing = DrawRange(Rng, RandTime[track]);
 
   ChordNotes[static_cast<std::size_t>(ChordCount)] = note;
   const std::int64_t start = static_cast<std::int64_t>(ptr[track]) + timing;
@@ -339,7 +339,7 @@ void TSmf::NoteCommand() {
     const std::int64_t offDelay = std::max<std::int64_t>(static_cast<std::int64_t>(sounding) - 1, 1);
     std::int64_t strum = 0;
     for (std::int32_t i = 0; i <= ChordCount; ++i) {
-      const std::int64_t bend = DrawRange(RandBend[track]);
+      const std::int64_t bend = DrawRange(Rng, RandBend[track]);
       if (bend != 0) {
         const std::int32_t value = ClampTo(static_cast<std::int64_t>(t.Bend) + bend, 0, 128) * 127;
         EmitBend(Wrap32(start - 1), static_cast<std::uint8_t>(value & 0x7F), static_cast<std::uint8_t>(value >> 7));

@@ -206,7 +206,7 @@ void StrumDelayCommand(TSmf& smf) {
 }
 
 // \28 RV, \29 RQ, \30 RN: every argument joins the track's sequence as written.
-void SequenceAppend(TSmf& smf, std::deque<std::string>& Sequence, const char* Word) {
+void SequenceAppend(TSmf& smf, NoteSequence& Sequence, const char* Word) {
   smf.ReadArgs(smf.Line(), smf.Col);
   if (smf.ArgCount < 1) {
     smf.ReportError(4, Word);

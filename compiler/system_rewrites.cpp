@@ -72,7 +72,7 @@ void SelectText(TSmf& smf) {
   }
   std::int32_t len = 0;
   std::int32_t choice = smf.ReadNumber(smf.Args[0], 1, len);
-  if (choice == -1) choice = Random(smf.ArgCount - 1) + 1;  // "?" or no number: at random
+  if (choice == -1) choice = smf.Rng.Random(smf.ArgCount - 1) + 1;  // "?" or no number: at random
   if (choice < 1 || choice >= smf.ArgCount) {
     smf.ReportError(4, "SWITCH or SEL");
     return;

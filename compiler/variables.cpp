@@ -126,7 +126,7 @@ void TSmf::VariableCommand() {
       ReportError(3, "rnd()の引数は１つです");
       return;
     }
-    var = Random(ReadNumber(Args[0], 1, len));
+    var = Rng.Random(ReadNumber(Args[0], 1, len));
     return;
   }
   if (name == "len") {

@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <optional>
 
-#include "common/random.h"
 #include "common/text_file.h"
 #include "fuzz/checks.h"
 #include "fuzz/form_host.h"
@@ -52,7 +51,7 @@ std::string CheckSettingsFile(FormHost& host, const std::string& bytes) {
   WriteWhole(input, bytes);
 
   if (!form.LoadSettings(input)) return "a written settings file loads";
-  vlm::Seed = 1;
+  form.CompileBase.Seed = 1;
   form.Compile1Click();
   form.PlaySong1Click();
 

@@ -21,7 +21,7 @@ FormHost::FormHost(const std::string& role) : dir_(ScratchDir(role).string() + "
   WriteWhole(dir_ + vlm::ScaleFileBaseName, StartPresets());
   form_ = std::make_unique<vlm::TForm1>(platform_, messages_);
   form_->FormCreate();
-  form_->Smf->MaxCompileSteps = 200'000;
+  form_->CompileBase.MaxCompileSteps = 200'000;
 }
 
 std::string FormHost::Path(const std::string& name) const { return dir_ + name; }

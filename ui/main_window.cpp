@@ -161,7 +161,7 @@ void MainWindow::VoiceEdeiter1Click() {
 }
 
 void MainWindow::MessageView1Click() {
-  if (form_.Smf) messages_.SetDebugLines(form_.Smf->Lines);
+  messages_.SetDebugLines(form_.CompiledLines);
   messages_.ShowView();
 }
 

@@ -8,7 +8,6 @@
 #include <QTextBlock>
 #include <cstdio>
 
-#include "common/random.h"
 #include "ui/app_icon.h"
 #include "ui/desktop.h"
 #include "ui/main_window.h"
@@ -48,7 +47,7 @@ int main(int argc, char** argv) {
   vlm::ui::QtPlatform platform;
   vlm::ui::Desktop desktop(platform, nullptr);
   desktop.Start();
-  vlm::Seed = 20240101;  // the same phrase on every run
+  desktop.Form.Rng.Seed = 20240101;  // the same phrase on every run
 
   vlm::ui::MainWindow& main = desktop.Main();
   desktop.Form.MakePlay1Click();
@@ -62,7 +61,7 @@ int main(int argc, char** argv) {
   main.Pages()->setCurrentIndex(1);
 
   for (int row : {2, 3, 4, 6}) desktop.Form.Voice.Chk(row) = true;
-  vlm::Seed = 20240102;  // every compile reseeds the generator from the clock
+  desktop.Form.Rng.Seed = 20240102;  // the same voice parameters on every run
   desktop.Form.Voice.btnAllRndClick();
   main.VoiceEdeiter1Click();
   desktop.RefreshAll();

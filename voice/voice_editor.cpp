@@ -1,7 +1,5 @@
 #include "voice/voice_editor.h"
 
-#include "common/random.h"
-
 namespace vlm {
 
 namespace {
@@ -21,7 +19,7 @@ constexpr ScrollBar TfrmVEdit::*BarFields[] = {
 int RowIndex(int n, int count) { return (n >= 1 && n <= count) ? n - 1 : 0; }
 }  // namespace
 
-TfrmVEdit::TfrmVEdit(Platform& platform) : platform_(platform) {
+TfrmVEdit::TfrmVEdit(Platform& platform, RandomGenerator& rng) : Rng(rng), platform_(platform) {
   for (int row = 1; row <= RowCount; ++row) S(row).OnChange = [this, row] { s1Change(row); };
 }
 
@@ -35,10 +33,10 @@ void TfrmVEdit::s1Change(int row) {
   if (row == 1 && chk1 && Host.SetVoiceText) Host.SetVoiceText(e1);
 }
 
-void TfrmVEdit::r1Click(int row) { S(row).SetPosition(Random(128)); }
+void TfrmVEdit::r1Click(int row) { S(row).SetPosition(Rng.Random(128)); }
 
 void TfrmVEdit::RandomizeRows(std::initializer_list<int> rows) {
-  for (int row : rows) S(row).SetPosition(Random(128));
+  for (int row : rows) S(row).SetPosition(Rng.Random(128));
 }
 
 void TfrmVEdit::btnAllRndClick() { RandomizeRows({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}); }

@@ -9,6 +9,7 @@
 
 #include "common/controls.h"
 #include "common/platform.h"
+#include "common/random.h"
 
 namespace vlm {
 
@@ -30,11 +31,14 @@ class TfrmVEdit {
  public:
   static constexpr int RowCount = 10;  // parameter rows 1..10; row 1 is the program number
 
-  explicit TfrmVEdit(Platform& platform);
+  // rng is the generator the "Rnd" buttons draw from, shared with the main
+  // window; it and platform must outlive the editor.
+  TfrmVEdit(Platform& platform, RandomGenerator& rng);
   TfrmVEdit(const TfrmVEdit&) = delete;
   TfrmVEdit& operator=(const TfrmVEdit&) = delete;
 
   VoiceHost Host;
+  RandomGenerator& Rng;
   std::string Caption = "Voice Editer";  // window title
   bool Visible = false;                   // hidden until the main window shows it
 

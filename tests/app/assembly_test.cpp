@@ -92,7 +92,7 @@ TEST_F(FormTest, GeneratedPhrasesCompileCleanly) {
   for (int j = 1; j <= 7; ++j) f.Ryt(j).SetPosition(50);  // every symbol turns up
   f.speLength.SetValue(64);
   for (std::uint32_t seed : {1u, 2u, 3u, 77u, 4096u}) {
-    vlm::Seed = seed;
+    form->Rng.Seed = seed;
     f.MakePlay1Click();
     EXPECT_EQ(messages.MessageText().find("err("), std::string::npos) << f.memPatten << "\n" << messages.MessageText();
     const auto smf = ParseSmf(ReadFileBytes(dir + "/vorlumi3.mid"));
@@ -111,7 +111,11 @@ TEST_F(FormTest, CompileErrorsBringUpTheMessagePageWithTheCompiledSource) {
   EXPECT_NE(messages.MessageText().find("err("), std::string::npos);
   EXPECT_TRUE(messages.Visible);
   EXPECT_EQ(messages.ActivePage, vlm::MsgPage::Message);
-  EXPECT_EQ(messages.reDebug.Lines, f.Smf->Lines);
+  EXPECT_EQ(messages.reDebug.Lines, f.CompiledLines);
+  // The source as compiled, macro words expanded: what a compile of the
+  // assembled lines on a compiler of its own leaves.
+  EXPECT_EQ(f.CompiledLines, vlm::CompileMml(f.LastSource).Lines);
+  EXPECT_NE(f.CompiledLines, f.LastSource);
   EXPECT_TRUE(std::filesystem::exists(dir + "/vorlumi3.mid"));
 }
 
@@ -143,6 +147,20 @@ TEST_F(FormTest, FailuresInsideTheCompileStepAreReported) {
   EXPECT_EQ(platform.messages.size(), 2u);
   EXPECT_EQ(platform.messages.back(),
             "原因不明のエラーが発生しました。\n" + Path("missing/vorlumi3.mid") + ": " + std::strerror(ENOENT));
+}
+
+TEST_F(FormTest, CompilingLeavesTheGeneratorsDrawsAloneAndTheVoiceEditorSharesThem) {
+  auto& f = Start();
+  f.chkRndVel = true;  // the compile draws a velocity for every note
+  f.MakePattern1Click();
+  f.Rng.Seed = 1234;
+  f.Compile1Click();
+  EXPECT_EQ(messages.MessageText().find("err("), std::string::npos) << messages.MessageText();
+  EXPECT_EQ(f.Rng.Seed, 1234u);
+  vlm::RandomGenerator g{1234};
+  f.Voice.r1Click(2);
+  EXPECT_EQ(f.Voice.s2.Position(), g.Random(128));
+  EXPECT_EQ(f.Rng.Seed, g.Seed);  // the voice editor's draw moved the form's generator
 }
 
 }  // namespace

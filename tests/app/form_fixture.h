@@ -11,7 +11,6 @@
 
 #include "app/main_form.h"
 #include "common/app_path.h"
-#include "common/random.h"
 #include "common/text_file.h"
 #include "msgview/msg_view.h"
 #include "tests/app/fakes.h"
@@ -47,7 +46,7 @@ class FormTest : public ::testing::Test {
     if (scaleDat) WriteFile(dir + "/Scale.dat", *scaleDat);
     form = std::make_unique<vlm::TForm1>(platform, messages, &player);
     form->FormCreate();
-    vlm::Seed = seed;
+    form->Rng.Seed = seed;
     return *form;
   }
 

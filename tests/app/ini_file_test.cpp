@@ -51,8 +51,11 @@ TEST(IniFile, ValuesReadBackAsWritten) {
   for (std::size_t i = 0; i < values.size(); ++i) ini.WriteString("S", "k" + std::to_string(i), values[i]);
   const vlm::IniFile back(ini.Text());
   EXPECT_EQ(back.ReadString("S", "k4"), "line1\nline2\nline3");
-  for (std::size_t i = 0; i < values.size(); ++i)
-    if (i != 4) EXPECT_EQ(back.ReadString("S", "k" + std::to_string(i)), values[i]) << i;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (i != 4) {
+      EXPECT_EQ(back.ReadString("S", "k" + std::to_string(i)), values[i]) << i;
+    }
+  }
   // A multi-line value cannot smuggle a key or section into the file.
   vlm::IniFile sneaky;
   sneaky.WriteString("S", "option", "x\n[S]\nMML1=evil");

@@ -33,10 +33,10 @@ TEST_F(FormTest, PatternFollowsTheDrawOrderForAFixedSeed) {
   for (std::uint32_t seed : {1u, 99u, 31337u, 4000000000u}) {
     auto sim = SimulationOf(f, seed);
     const std::string expected = sim.Build(f.memRythm, 30);
-    vlm::Seed = seed;
+    form->Rng.Seed = seed;
     f.MakePattern1Click();
     EXPECT_EQ(f.memPatten, expected) << "seed " << seed;
-    EXPECT_EQ(vlm::Seed, sim.g.state);
+    EXPECT_EQ(form->Rng.Seed, sim.g.state);
   }
   EXPECT_TRUE(warnings.warnings.empty());
 }
@@ -55,7 +55,7 @@ TEST_F(FormTest, PatternExampleComesOutOfTheDraws) {
     if (sim.Build(f.memRythm, 4) == "l16o5q16cro4g^") break;
     ASSERT_LT(seed, 100000u);
   }
-  vlm::Seed = seed;
+  form->Rng.Seed = seed;
   f.MakePattern1Click();
   EXPECT_EQ(f.memPatten, "l16o5q16cro4g^");
 }
@@ -90,7 +90,7 @@ TEST_F(FormTest, SplitStepsUseTwiceOrThriceTheBasicValue) {
   f.speLength.SetValue(1);
   bool sawPair = false, sawTriplet = false;
   for (std::uint32_t seed = 0; seed < 50; ++seed) {
-    vlm::Seed = seed;
+    form->Rng.Seed = seed;
     Lcg g{seed};
     const bool triplet = g.Next(100) <= 30;
     f.MakePattern1Click();
@@ -105,7 +105,7 @@ TEST_F(FormTest, ChordNotesCarryAnOctaveOnlyWhenItDiffers) {
   f.memRythm = "W";
   f.speLength.SetValue(1);
   for (std::uint32_t seed = 0; seed < 40; ++seed) {
-    vlm::Seed = seed;
+    form->Rng.Seed = seed;
     f.MakePattern1Click();
     auto sim = SimulationOf(f, seed);
     EXPECT_EQ(f.memPatten, sim.Build("W", 1));
@@ -119,7 +119,7 @@ TEST_F(FormTest, EmptyRhythmIsDrawnBeforeThePattern) {
   auto& f = Start();
   f.memRythm.clear();
   f.speLength.SetValue(8);
-  vlm::Seed = 5;
+  form->Rng.Seed = 5;
   std::uint32_t afterRhythm = 0;
   const std::string rhythm = SimulateRhythm(5, 8, {0, 80, 10, 60, 20, 8, 8, 8}, &afterRhythm);
   auto sim = SimulationOf(f, afterRhythm);

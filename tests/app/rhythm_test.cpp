@@ -16,15 +16,15 @@ TEST_F(FormTest, RhythmFollowsTheDrawOrderForAFixedSeed) {
   auto& f = Start();
   EXPECT_EQ(f.memRythm, "NNNNNNNNNNNNNNNN");
   for (std::uint32_t seed : {1u, 42u, 2024u, 4294967295u}) {
-    vlm::Seed = seed;
+    form->Rng.Seed = seed;
     std::uint32_t after = 0;
     const std::string expected = SimulateRhythm(seed, 16, RhythmWeights(f), &after);
     f.MakeRythm1Click();
     EXPECT_EQ(f.memRythm, expected) << "seed " << seed;
-    EXPECT_EQ(vlm::Seed, after) << "no draw more or less than the rules make";
+    EXPECT_EQ(form->Rng.Seed, after) << "no draw more or less than the rules make";
   }
   f.speLength.SetValue(128);
-  vlm::Seed = 7;
+  form->Rng.Seed = 7;
   f.MakeRythm1Click();
   EXPECT_EQ(f.memRythm, SimulateRhythm(7, 128, RhythmWeights(f)));
 }
@@ -34,7 +34,7 @@ TEST_F(FormTest, RhythmNeverStartsWithATie) {
   f.speLength.SetValue(1);
   f.ryt3.SetPosition(100);
   for (std::uint32_t seed = 0; seed < 300; ++seed) {
-    vlm::Seed = seed;
+    form->Rng.Seed = seed;
     f.MakeRythm1Click();
     ASSERT_EQ(f.memRythm.size(), 1u);
     ASSERT_NE(f.memRythm, "^") << "seed " << seed;
@@ -73,7 +73,7 @@ TEST_F(FormTest, RhythmLengthTextZeroGivesAnEmptyRhythm) {
 TEST_F(FormTest, RandomRhythmWeightsDrawInOrderAndKeepTheNoteWeight) {
   auto& f = Start();
   for (std::uint32_t seed : {3u, 500u, 81818u}) {
-    vlm::Seed = seed;
+    form->Rng.Seed = seed;
     Lcg g{seed};
     std::array<int, 8> expected{};
     for (int j = 1; j <= 7; ++j) expected[j] = g.Next(100);
@@ -82,7 +82,7 @@ TEST_F(FormTest, RandomRhythmWeightsDrawInOrderAndKeepTheNoteWeight) {
     EXPECT_EQ(RhythmWeights(f), expected) << "seed " << seed;
   }
   for (std::uint32_t seed = 0; seed < 200; ++seed) {
-    vlm::Seed = seed;
+    form->Rng.Seed = seed;
     f.btnRythmRndClick();
     ASSERT_GE(f.ryt1.Position(), 2);
     for (int j = 1; j <= 7; ++j) ASSERT_LT(f.Ryt(j).Position(), 100);

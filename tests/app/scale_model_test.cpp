@@ -14,10 +14,26 @@ using Weights12 = std::vector<std::int32_t>;
 const std::string FourPresets =
     "Zero\r\n000000000000\r\nSteps\r\n0123456789AA\r\nBad\r\n01Z000000000\r\nMajor\r\nA0A0AA0A0A0A\r\n";
 
+TEST_F(FormTest, WeightBarsAreReachedByNumberAndByName) {
+  auto& f = Start();
+  const std::pair<int, vlm::ScrollBar*> scales[] = {{1, &f.scl1}, {2, &f.scl2}, {9, &f.scl9}, {10, &f.sclA},
+                                                    {11, &f.sclB}, {12, &f.sclC}};
+  for (auto [k, bar] : scales) EXPECT_EQ(&f.Scl(k), bar) << k;
+  const std::pair<int, vlm::ScrollBar*> rhythms[] = {{1, &f.ryt1}, {4, &f.ryt4}, {7, &f.ryt7}};
+  for (auto [j, bar] : rhythms) EXPECT_EQ(&f.Ryt(j), bar) << j;
+  // A number out of range falls back to the first bar.
+  EXPECT_EQ(&f.Scl(0), &f.scl1);
+  EXPECT_EQ(&f.Scl(13), &f.scl1);
+  EXPECT_EQ(&f.Ryt(8), &f.ryt1);
+  EXPECT_EQ(f.FindWeight("sclA"), &f.sclA);
+  EXPECT_EQ(f.FindWeight("ryt7"), &f.ryt7);
+  EXPECT_EQ(f.FindWeight("sclD"), nullptr);
+}
+
 TEST_F(FormTest, StartUpLoadsPresetsAndAppliesTheThirtySecond) {
   auto& f = Start();
   EXPECT_EQ(f.Title, "Vorlumi3");
-  ASSERT_NE(f.Smf, nullptr);
+  ASSERT_NE(f.Compiler, nullptr);
   EXPECT_GE(f.cbScale.Items.size(), 40u);
   EXPECT_EQ(f.ScaleList.size(), 2 * f.cbScale.Items.size());
   EXPECT_EQ(f.cbScale.ItemIndex(), 31);
@@ -140,7 +156,7 @@ TEST_F(FormTest, RandomPresetDrawsItsIndexFromTheGenerator) {
   auto& f = Start();
   const auto count = static_cast<std::int32_t>(f.cbScale.Items.size());
   for (std::uint32_t seed : {5u, 99u, 123456u}) {
-    vlm::Seed = seed;
+    form->Rng.Seed = seed;
     Lcg lcg{seed};
     const std::int32_t expected = lcg.Next(count);
     f.btnRndScaleClick();
@@ -246,7 +262,7 @@ TEST_F(FormTest, VoiceNumberAndInstrumentListFollowEachOther) {
   EXPECT_EQ(f.seVoice.Text(), "73");
   f.seVoice.SetText("flute");  // not a number: the field's minimum
   EXPECT_EQ(f.cmbVoiceList.ItemIndex(), 0);
-  vlm::Seed = 77;
+  form->Rng.Seed = 77;
   Lcg lcg{77};
   f.lblVoiceRndClick();
   const std::int32_t expected = lcg.Next(128);

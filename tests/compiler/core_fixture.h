@@ -11,7 +11,6 @@
 #include <utility>
 #include <vector>
 
-#include "common/random.h"
 #include "compiler/tsmf.h"
 #include "tests/support/compile_harness.h"
 
@@ -29,7 +28,7 @@ class CoreTest : public ::testing::Test {
   void Compile(const std::string& Source, const MacroList& Macros = {}) {
     messages.clear();
     smf.Reset();
-    vlm::Seed = 0;
+    smf.Rng.Seed = 0;
     for (const auto& [name, value] : Macros) smf.Macros.Add(name, value);
     std::istringstream in(Source);
     for (std::string line; std::getline(in, line);) smf.Lines.push_back(line);

@@ -8,7 +8,6 @@
 #include <functional>
 #include <sstream>
 
-#include "common/random.h"
 #include "tests/support/compile_harness.h"
 
 namespace {
@@ -25,7 +24,7 @@ struct Prepared {
 
   Prepared(const std::function<void(vlm::TSmf&)>& Setup, const std::string& Source) {
     smf.Reset();
-    vlm::Seed = 0;
+    smf.Rng.Seed = 0;
     Setup(smf);
     std::istringstream in(Source);
     for (std::string line; std::getline(in, line);) smf.Lines.push_back(line);
@@ -303,13 +302,13 @@ TEST(Notes, RandomDrawsVelocityThenTimingThenOneBendPerChordNote) {
     s.Tracks[0].Bend = 64;
   };
   const Prepared r(setup, "r%960 c0e");
-  vlm::Seed = 0;
-  const int vel = 100 + vlm::Random(20) - 10;
-  const int on = 960 + vlm::Random(10) - 5;
+  vlm::RandomGenerator g{0};
+  const int vel = 100 + g.Random(20) - 10;
+  const int on = 960 + g.Random(10) - 5;
   Lines expected;
   int bends = 0;
   for (int i = 0; i < 2; ++i) {
-    const int bend = vlm::Random(6) - 3;
+    const int bend = g.Random(6) - 3;
     if (bend == 0) continue;
     const int value = (64 + bend) * 127;
     expected.push_back(Event(on - 2, 0xE0, value & 0x7F, value >> 7));
@@ -327,12 +326,12 @@ TEST(Notes, RandomDrawsVelocityThenTimingThenOneBendPerChordNote) {
 
   // Draws are made even for ranges of 0, so they shift the timing draws.
   const Prepared timing([](vlm::TSmf& s) { s.RandTime[0] = 5; }, "r%960 c d");
-  vlm::Seed = 0;
+  vlm::RandomGenerator t{0};
   std::vector<int> starts;
   for (int base : {960, 1056}) {
-    vlm::Random(0);
-    starts.push_back(base + vlm::Random(10) - 5);
-    vlm::Random(0);
+    t.Random(0);
+    starts.push_back(base + t.Random(10) - 5);
+    t.Random(0);
   }
   EXPECT_EQ(timing.Events()[0], Event(starts[0], 0x90, 0x30, 100));
   EXPECT_EQ(timing.Events()[2], Event(starts[1], 0x90, 0x32, 100));

@@ -6,7 +6,6 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "common/random.h"
 
 namespace vlmtest {
 
@@ -30,7 +29,7 @@ CompileResult CompileWith(vlm::TSmf& smf, std::vector<std::string>& sink, const 
   CompileResult result;
   sink.clear();
   smf.Reset();
-  if (seed) vlm::Seed = *seed;
+  if (seed) smf.Rng.Seed = *seed;
   std::istringstream in(Source);
   for (std::string line; std::getline(in, line);) smf.Lines.push_back(line);
   const std::string file = ScratchDir() + "/out.mid";

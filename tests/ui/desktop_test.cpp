@@ -140,7 +140,7 @@ TEST_F(DesktopTest, MessageViewEntryShowsTheLastCompiledSource) {
   Action(Main(), "Compile1")->trigger();
   QTest::keyClick(&Main(), Qt::Key_F10);
   QStringList compiled;
-  for (const std::string& line : desktop->Form.Smf->Lines) compiled << QString::fromStdString(line);
+  for (const std::string& line : desktop->Form.CompiledLines) compiled << QString::fromStdString(line);
   ASSERT_FALSE(compiled.isEmpty());
   EXPECT_EQ(desktop->MessageView().DebugPane()->toPlainText(), compiled.join(QLatin1Char('\n')));
 }

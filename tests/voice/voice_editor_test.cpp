@@ -22,7 +22,8 @@ class VoiceTest : public ::testing::Test {
   }
 
   FakePlatform platform;
-  vlm::TfrmVEdit voice{platform};
+  vlm::RandomGenerator rng;
+  vlm::TfrmVEdit voice{platform, rng};
   std::vector<std::string> voiceTexts;  // program numbers sent to the main window
   int plays = 0, stops = 0;
 };
@@ -69,7 +70,7 @@ TEST_F(VoiceTest, TickAllGivesEveryCommandInRowOrder) {
 }
 
 TEST_F(VoiceTest, RowOneSendsTheProgramNumberOnlyWhenTicked) {
-  vlm::Seed = 11;
+  rng.Seed = 11;
   Lcg g{11};
   voice.r1Click(1);
   const int first = g.Next(128);
@@ -88,7 +89,7 @@ TEST_F(VoiceTest, RowOneSendsTheProgramNumberOnlyWhenTicked) {
 }
 
 TEST_F(VoiceTest, RandomGroupsDrawTheirRowsInOrder) {
-  vlm::Seed = 500;
+  rng.Seed = 500;
   Lcg g{500};
   voice.btnVibRndClick();
   std::vector<int> expected(10, 0);

@@ -1,0 +1,93 @@
+#include "compiler/mml_compiler.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "common/text_file.h"
+#include "compiler/tivent_sort.h"
+#include "compiler/tsmf.h"
+
+namespace vlm {
+
+namespace {
+
+// Counts over the stores the compile left: one pass over every event.
+void CountEvents(const TSmf& Smf, CompileResult& Result) {
+  std::int64_t events = 0, notes = 0;
+  std::int32_t last = 0;
+  for (const Tivent& store : Smf.TrackEvents) {
+    events += store.Count();
+    store.ForEachEvent([&](std::uint64_t word) {
+      last = std::max(last, SortWordTime(word));
+      // A short event's body: its length, then its bytes. A note-on of
+      // velocity 0 is a note-off.
+      const std::uint32_t body = SortWordBody(word);
+      if ((body & 0xFF) == 3 && ((body >> 8) & 0xF0) == 0x90 && (body >> 24) != 0) ++notes;
+    });
+  }
+  Result.EventCount = events;
+  Result.NoteCount = notes;
+  Result.TickCount = last;
+}
+
+}  // namespace
+
+MmlCompiler::MmlCompiler()
+    : Smf(std::make_unique<TSmf>([this](const std::string& text) {
+        if (Current == nullptr) return;
+        if (text.rfind("err(", 0) == 0) ++Current->ErrorLines;
+        Current->Messages.push_back(text);
+      })) {}
+
+MmlCompiler::~MmlCompiler() = default;
+
+// A compiler just made is in a fresh compile's state already: resetting it
+// again would cost a start-up the whole reset for nothing.
+CompileResult MmlCompiler::Compile(std::vector<std::string> Lines, const CompileOptions& Options) {
+  CompileResult result;
+  if (!Fresh) Smf->Reset();
+  Fresh = false;
+  if (Options.Seed) Smf->Rng.Seed = *Options.Seed;
+  Smf->IncludeDirectory = Options.IncludeDirectory;
+  Smf->MaxCompileSteps = Options.MaxCompileSteps;
+  Smf->MaxLineLength = Options.MaxLineLength;
+  Smf->Lines = std::move(Lines);
+  Current = &result;
+  try {
+    if (Options.OutputFile.empty())
+      result.MidiBytes = Smf->CompileToBytes();
+    else
+      Smf->Compile(Options.OutputFile);
+    CountEvents(*Smf, result);
+  } catch (const CompileFailure& failure) {
+    result.Failure = failure.what();
+  } catch (...) {
+    Current = nullptr;
+    throw;
+  }
+  Current = nullptr;
+  result.Lines = std::move(Smf->Lines);
+  Smf->Lines.clear();
+  return result;
+}
+
+CompileResult MmlCompiler::CompileText(std::string_view Text, const CompileOptions& Options) {
+  return Compile(SplitLines(std::string(Text)), Options);
+}
+
+void MmlCompiler::ForgetCarriedState() {
+  Smf->Vars.fill(0);
+  for (auto& track : Smf->Tracks) track.Bend = 0;
+}
+
+CompileResult CompileMml(std::vector<std::string> Lines, const CompileOptions& Options) {
+  MmlCompiler compiler;
+  return compiler.Compile(std::move(Lines), Options);
+}
+
+CompileResult CompileMmlText(std::string_view Text, const CompileOptions& Options) {
+  MmlCompiler compiler;
+  return compiler.CompileText(Text, Options);
+}
+
+}  // namespace vlm
