@@ -136,16 +136,15 @@ std::uint64_t MostFileBytes(const std::array<Tivent, TrackCount>& Stores) {
 
 }  // namespace
 
-// The file goes through a temporary file and a rename, so that a failed
-// write never leaves a truncated MIDI file behind; its space is reserved
-// first, which keeps the rename from waiting on the disk. No flush to disk:
-// every compile rewrites the file, and the rename alone already keeps a
-// failure from leaving a half-written one.
+// The file goes through the one safe writer (a temporary file, flushed to
+// disk and renamed), so that a failed write or a crash never leaves a
+// truncated MIDI file behind; its space is reserved first, which keeps the
+// rename from waiting on the disk.
 void TSmf::WriteSmf(const std::string& FileName) {
   AtomicFileWriter file(FileName);
   file.Reserve(MostFileBytes(TrackEvents));
   PutSmf(TrackEvents, Timebase, [&file](std::string_view Bytes) { file.Write(Bytes); });
-  if (const auto failure = file.Commit(false)) throw CompileFailure(*failure);
+  if (const auto failure = file.Commit()) throw CompileFailure(*failure);
   AddMessage("ok");
 }
 

@@ -23,8 +23,9 @@ void Tivent::Configure(TiventWarning NewWarn, std::pmr::memory_resource* NewMemo
   Memory = NewMemory;
 }
 
-void Tivent::Refuse() const {
-  if (Warn) Warn("Tivent write error! Out Of Memory");
+void Tivent::Refuse() {
+  if (Warn && !Warned) Warn("Tivent write error! Out Of Memory");
+  Warned = true;
 }
 
 // Every case Add does not take inline: a long event, a full chunk, or an
@@ -107,6 +108,7 @@ void Tivent::Clear() {
   TailFree = 0;
   Total = 0;
   SortedCount = 0;
+  Warned = false;
   Rising = true;
   LastTime = INT32_MIN;
   ByteTotal = 0;

@@ -47,7 +47,10 @@ class Tivent {
 
   // Appends one event. Out of memory, an event longer than MaxEventBytes, a
   // store past 2 GiB of event bytes or past MaxOutsideEvents long events
-  // warns "Tivent write error! Out Of Memory"; the event is dropped.
+  // warns "Tivent write error! Out Of Memory"; the event is dropped. The
+  // warning is given once until the store is cleared: a song that runs out
+  // of memory would otherwise warn (a modal box in the desktop program) for
+  // every event it still has.
   void Add(std::int32_t Time, const std::uint8_t* Data, std::int32_t Len) {
     // A short event with room in the last chunk.
     if (static_cast<std::uint32_t>(Len) <= InlineBytes && TailFree > 0 && ByteTotal + Len <= INT32_MAX) {
@@ -98,7 +101,7 @@ class Tivent {
 
  private:
   void AddSlowly(std::int32_t Time, const std::uint8_t* Data, std::int32_t Len);
-  void Refuse() const;
+  void Refuse();
 
   TiventWarning Warn = WarnThroughSink;
   std::pmr::memory_resource* Memory = std::pmr::new_delete_resource();
@@ -107,6 +110,7 @@ class Tivent {
   std::int32_t TailFree = 0;             // free words from Tail on
   std::int32_t Total = 0;                // events stored
   std::int32_t SortedCount = 0;          // Total at the last sort
+  bool Warned = false;                   // a refused event has been warned of since the last clear
   // True while every event came strictly later than the one before, since
   // the last clear or sort: then sorting may leave the order as it is.
   bool Rising = true;
