@@ -37,7 +37,7 @@ for f in "$work/literals"/*; do cp "$f" "$corpus/literal-$(basename "$f").vlm"; 
 awk -v dir="$corpus" '
   /^```/ { if (open) { close(file); open = 0 } else { open = 1; file = sprintf("%s/doc-%03d.vlm", dir, ++n) } next }
   open { print > file }' docs/mml.md
-# Size 600 gives tracks of tens of thousands of events, sorted in chunks.
+# Size 600 gives tracks of tens of thousands of events.
 for size in 1 3 10 200 600; do
   "$build/bin/song_bench" --write "$size" "$corpus/song-$size.vlm" >/dev/null
   "$build/bin/song_bench" --write "$size" "$corpus/song-$size-one-line.vlm" --one-line >/dev/null
