@@ -164,6 +164,7 @@ TEST_F(CliTest, WriteFailuresNameTheFileAndTheReason) {
 // abort: a song of 16 MB, just under the limit, compiled inside a 100 MB
 // address space.
 TEST_F(CliTest, RunningOutOfMemoryIsAMessage) {
+  if (vlmtest::AddressSanitized()) GTEST_SKIP() << "an address-space limit cannot hold a sanitized program";
   std::string list = "1";
   for (int i = 1; i < 160; ++i) list += ",1";
   std::string slot;

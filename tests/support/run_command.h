@@ -14,4 +14,21 @@ struct CommandRun {
 // Runs a shell command line inside dir and collects both output streams.
 CommandRun RunCommand(const std::string& dir, const std::string& command);
 
+// True in a build with AddressSanitizer: its shadow memory needs terabytes of
+// address space, so a program run under an address-space limit (prlimit
+// --as) fails in the sanitizer before it runs at all.
+constexpr bool AddressSanitized() {
+#if defined(__SANITIZE_ADDRESS__)
+  return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  return true;
+#else
+  return false;
+#endif
+#else
+  return false;
+#endif
+}
+
 }  // namespace vlmtest
