@@ -142,6 +142,26 @@ TEST_F(CliTest, GnuStyleOptionsQuietAndVersion) {
   }
 }
 
+// The program moves into its own folder at start-up; a relative SoundFont
+// name in the environment still means the one where it was started.
+TEST_F(CliTest, RelativeSoundFontIsTakenFromWhereTheProgramStarted) {
+  std::string system;
+  for (const char* file : {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2"})
+    if (std::filesystem::is_regular_file(file)) system = file;
+  if (system.empty()) GTEST_SKIP() << "no General MIDI SoundFont installed";
+  std::filesystem::create_directories(dir + "/fonts");
+  std::filesystem::create_symlink(system, dir + "/fonts/mine.sf2");
+  const CliRun run = RunCommand(dir, "VORLUMI3_SOUNDFONT=fonts/mine.sf2 '" + std::string(VLM_BIN_DIR) +
+                                         "/vorlumi3-cli' --seed 2 --steps 2 --wav p.wav");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_GT(std::filesystem::file_size(dir + "/p.wav"), 44u);
+  const CliRun missing = RunCommand(dir, "VORLUMI3_SOUNDFONT=fonts/none.sf2 '" + std::string(VLM_BIN_DIR) +
+                                             "/vorlumi3-cli' --seed 2 --steps 2 --wav q.wav");
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_NE(missing.err.find("\"" + dir + "/fonts/none.sf2\" named by VORLUMI3_SOUNDFONT"), std::string::npos)
+      << missing.err;
+}
+
 // One song slot of 100,000 characters named 20,000 times would join 1.9 GB
 // of text: refused with a message before anything is joined or compiled.
 TEST_F(CliTest, ASongLongerThan16MiBIsRefused) {
