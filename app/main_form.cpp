@@ -43,7 +43,7 @@ TForm1::TForm1(Platform& platform, TfrmMsg& messages, MediaPlayer* player)
   GateNormalChange();
   GateMuteChange();
   PhraseFileName = AppPath() + PhraseFileBaseName;
-  ScaleFileName = AppPath() + ScaleFileBaseName;
+  ScaleFileName = DataPath() + ScaleFileBaseName;
 
   Voice.Host.SetVoiceText = [this](const std::string& text) { seVoice.SetText(text); };
   Voice.Host.PatternText = [this] { return memPatten; };

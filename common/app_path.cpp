@@ -39,6 +39,15 @@ std::string AppPath() {
   return dir;
 }
 
+std::string DataPath() {
+  const std::string app = AppPath();
+  std::error_code ec;
+  if (std::filesystem::exists(app + "Scale.dat", ec)) return app;
+  const auto shared = (std::filesystem::path(app) / "../share/vorlumi3").lexically_normal();
+  if (std::filesystem::is_directory(shared, ec)) return shared.string() + "/";
+  return app;
+}
+
 std::string StartDirectory() { return Remembered().empty() ? CurrentDirectory() : Remembered(); }
 
 void RememberStartDirectory() {

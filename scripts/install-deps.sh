@@ -14,6 +14,9 @@ packages=(
   fonts-noto-cjk
   midicsv
   valgrind
+  # Command lines, packaging and the checks of the package and editor files.
+  libcli11-dev lintian desktop-file-utils appstream shared-mime-info dpkg-dev
+  libkf5syntaxhighlighting-tools vim
 )
 
 missing=()

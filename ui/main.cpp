@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
   std::string file;
   if (const auto status = FileToOpen(argc, argv, file)) return *status;
   QApplication::setApplicationName(QStringLiteral("Vorlumi3"));
-  QApplication::setDesktopFileName(QStringLiteral("vorlumi3"));
+  QApplication::setDesktopFileName(QStringLiteral("org.vorlumi3.Vorlumi3"));
   QApplication::setWindowIcon(vlm::ui::AppIcon());
 
   vlm::ui::QtPlatform platform;
@@ -109,7 +109,8 @@ int main(int argc, char** argv) {
   {
     vlm::ui::Desktop desktop(platform, player.get());
     const std::string appDir = vlm::AppPath();
-    const vlm::ui::DataFiles files = vlm::ui::ChooseDataFiles(appDir, vlm::ui::CanWrite(appDir), vlm::ui::UserDataDir());
+    const vlm::ui::DataFiles files =
+        vlm::ui::ChooseDataFiles(appDir, vlm::DataPath(), vlm::ui::CanWrite(appDir), vlm::ui::UserDataDir());
     desktop.Form.PhraseFileName = files.PhraseFile;
     desktop.Form.ScaleFileName = files.ScaleFile;
     platform.SetOwner(&desktop.Main());
