@@ -14,9 +14,8 @@ packages=(
   fonts-noto-cjk
   midicsv
   valgrind
-  # Command lines, packaging and the checks of the package and editor files.
-  libcli11-dev lintian desktop-file-utils appstream shared-mime-info dpkg-dev
-  libkf5syntaxhighlighting-tools vim
+  # make deb and the checks of the package's files.
+  lintian desktop-file-utils appstream shared-mime-info dpkg-dev
 )
 
 missing=()
