@@ -5,7 +5,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-sanitize fuzz bench clean screenshots install
+.PHONY: all deps build run test test-sanitize fuzz bench clean screenshots install deb
 
 all: build
 
@@ -27,6 +27,10 @@ screenshots: build
 PREFIX ?= /usr/local
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package in dist/ from the install under /usr, checked by lintian.
+deb: deps
+	@bash scripts/make-deb.sh
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -43,7 +43,7 @@ TForm1::TForm1(Platform& platform, TfrmMsg& messages, MediaPlayer* player)
   GateNormalChange();
   GateMuteChange();
   PhraseFileName = AppPath() + PhraseFileBaseName;
-  ScaleFileName = AppPath() + ScaleFileBaseName;
+  ScaleFileName = DataPath() + ScaleFileBaseName;
 
   Voice.Host.SetVoiceText = [this](const std::string& text) { seVoice.SetText(text); };
   Voice.Host.PatternText = [this] { return memPatten; };
@@ -79,6 +79,7 @@ std::string& TForm1::Slot(int k) {
 // Makes the executable's directory the current one, as start-up and every
 // compile do; a failure is shown and reported.
 bool TForm1::EnterAppPath() {
+  RememberStartDirectory();
   std::error_code ec;
   std::filesystem::current_path(AppPath(), ec);
   if (!ec) return true;

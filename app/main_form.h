@@ -168,6 +168,13 @@ class TForm1 {
   // defaults. False (after telling the user) when the file exists but cannot be read.
   bool LoadSettings(const std::string& fileName);
 
+  // ---- a file named on the command line (open_file.cpp) ----
+  // Loads a settings file (.vr3), or compiles any other file as an MML source
+  // into the phrase file and shows its messages and compiled lines in the
+  // message view. False (after telling the user) when that failed.
+  bool OpenFile(const std::string& fileName);
+  bool CompileSourceFile(const std::string& fileName);
+
   // ---- exports (exports.cpp) ----
   void SaveSMF1Click();
   void SaveAsMML1Click();

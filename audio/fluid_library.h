@@ -28,6 +28,7 @@ inline constexpr const char* FluidLibraryVariable = "VORLUMI3_FLUIDSYNTH";
   X(fluid_settings_setnum)           \
   X(fluid_settings_setint)           \
   X(fluid_settings_setstr)           \
+  X(fluid_settings_getstr_default)   \
   X(new_fluid_synth)                 \
   X(delete_fluid_synth)              \
   X(fluid_synth_sfload)              \

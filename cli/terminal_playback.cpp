@@ -40,7 +40,7 @@ constexpr auto StopDecayTime = std::chrono::milliseconds(150);
 
 bool WaitWhilePlaying(vlm::MidiFilePlayer& player, std::FILE* out) {
   const InterruptGuard guard;
-  const bool terminal = isatty(fileno(out));
+  const bool terminal = out && isatty(fileno(out));
   const double total = player.LengthSeconds();
   while (player.GetMode() == vlm::MediaPlayer::Mode::Playing && !interrupted) {
     if (terminal) {

@@ -10,7 +10,8 @@ namespace vlmcli {
 
 // Waits while the player plays, then lets the last notes ring out. Returns
 // true at the end of the file, false when Ctrl+C stopped the sound. On a
-// terminal, out shows "elapsed / total s" on one line, updated in place.
+// terminal, out shows "elapsed / total s" on one line, updated in place;
+// a null out shows nothing.
 bool WaitWhilePlaying(vlm::MidiFilePlayer& player, std::FILE* out);
 
 }  // namespace vlmcli

@@ -1,15 +1,19 @@
 // vlmc: compiles an MML source file into a Standard MIDI File, and on request
 // renders that file to a WAV file.
+#include <unistd.h>
+
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
+#include <cstring>
 #include <iomanip>
 #include <iostream>
 #include <new>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "audio/renderer.h"
+#include "common/command_line.h"
 #include "common/same_file.h"
 #include "common/text_file.h"
 #include "compiler/mml_compiler.h"
@@ -17,18 +21,22 @@
 namespace {
 
 constexpr const char* kHelp =
-    "usage: vlmc SOURCE [-o OUT.mid] [--dump-source FILE] [--wav OUT.wav] [--seed N]\n"
+    "usage: vlmc [OPTION]... SOURCE\n"
+    "       vlmc SOURCE [-o OUT.mid] [--dump-source FILE] [--wav OUT.wav] [--seed N] [-q]\n"
     "\n"
     "Compiles the MML source SOURCE into a Standard MIDI File.\n"
     "\n"
-    "  -o OUT.mid           where to write the MIDI file\n"
-    "                       (default: SOURCE with its extension replaced by .mid)\n"
-    "  --dump-source FILE   write the source lines as the compile left them\n"
-    "                       (macro expansions included), one per line\n"
-    "  --wav OUT.wav        also render the MIDI file to a WAV file\n"
-    "  --seed N             seed the random generator with N (0..4294967295)\n"
-    "                       instead of the clock: the same seed gives the same file\n"
-    "  -h, --help           show this text\n"
+    "  -o, --output=OUT.mid   where to write the MIDI file, - for standard output\n"
+    "                         (default: SOURCE with its extension replaced by .mid)\n"
+    "  --dump-source=FILE     write the source lines as the compile left them\n"
+    "                         (macro expansions included), one per line\n"
+    "  --wav=OUT.wav          also render the MIDI file to a WAV file\n"
+    "  --seed=N               seed the random generator with N (0..4294967295)\n"
+    "                         instead of the clock: the same seed gives the same file\n"
+    "  -q, --quiet            print error lines and failures only\n"
+    "  -h, --help             show this text\n"
+    "  --version              show the version\n"
+    "  --                     end of options: a SOURCE may then begin with -\n"
     "\n"
     "SOURCE is 8-bit text with LF or CR LF line ends, a regular file or - for\n"
     "standard input (then -o is needed), of at most 256 MiB. A source that is not\n"
@@ -37,7 +45,8 @@ constexpr const char* kHelp =
     "\n"
     "Standard output carries the compiler's messages and nothing else, one per\n"
     "line: \"Compile Start\", error lines beginning with \"err(\", and \"ok\" once\n"
-    "the file is written. An error line reads\n"
+    "the file is written; with -o - it carries the MIDI file, and the messages go\n"
+    "to standard error. An error line reads\n"
     "  err(LINE)\"DETAIL\":TEXT\"> _tr<TRACK> ptr=TICKS<BAR>小節目\n"
     "where LINE is the 0-based line of the compiled source (see --dump-source).\n"
     "\n"
@@ -50,13 +59,73 @@ int UsageError(const std::string& text) {
   return 2;
 }
 
-bool ParseSeed(const char* text, std::uint32_t& seed) {
-  char* end = nullptr;
-  errno = 0;
-  const unsigned long long value = std::strtoull(text, &end, 10);
-  if (errno != 0 || end == text || *end != '\0' || text[0] == '-' || value > 0xFFFFFFFFULL) return false;
-  seed = static_cast<std::uint32_t>(value);
-  return true;
+// ORDER VLMC_OPTIONS: the table and the enum name the options alike.
+enum VlmcOption { kOutput, kDumpSource, kWav, kSeed, kQuiet, kHelpOption, kVersion };
+constexpr vlm::CommandOption kOptions[] = {
+    {"output", 'o', vlm::CommandOption::Value::Required},
+    {"dump-source", 0, vlm::CommandOption::Value::Required},
+    {"wav", 0, vlm::CommandOption::Value::Required},
+    {"seed", 0, vlm::CommandOption::Value::Required},
+    {"quiet", 'q', vlm::CommandOption::Value::None},
+    {"help", 'h', vlm::CommandOption::Value::None},
+    {"version", 0, vlm::CommandOption::Value::None},
+};
+
+struct Arguments {
+  std::string source, output, dump, wav;  // empty: not given
+  std::optional<std::uint32_t> seed;      // without one, the clock seeds the compile
+  bool quiet = false;                     // only error lines and failures are printed
+};
+
+// Fills arguments; an exit status when the program should end at once.
+std::optional<int> ParseArguments(int argc, char** argv, Arguments& arguments) {
+  using Kind = vlm::CommandItem::Kind;
+  for (const vlm::CommandItem& item : vlm::ParseCommandLine(argc, argv, kOptions)) {
+    switch (item.kind) {
+      case Kind::Unknown:
+        return UsageError("unknown option " + item.text);
+      case Kind::MissingValue:
+        return UsageError(item.text + " needs a value");
+      case Kind::UnwantedValue:
+        return UsageError(item.text + " takes no value");
+      case Kind::Operand:  // SOURCE
+        if (!arguments.source.empty()) return UsageError("only one SOURCE, please");
+        if (item.text.empty()) return UsageError("SOURCE needs a file name");
+        arguments.source = item.text;
+        break;
+      case Kind::Option:
+        switch (static_cast<VlmcOption>(item.option)) {
+          case kHelpOption:
+            std::cout << kHelp;
+            return 0;
+          case kVersion:
+            std::cout << vlm::VersionText("vlmc");
+            return 0;
+          case kQuiet:
+            arguments.quiet = true;
+            break;
+          case kSeed: {
+            unsigned long long value = 0;
+            if (!vlm::ParseDecimal(*item.value, 0, 0xFFFFFFFFULL, value))
+              return UsageError("--seed wants a number from 0 to 4294967295");
+            arguments.seed = static_cast<std::uint32_t>(value);
+            break;
+          }
+          case kOutput:
+          case kDumpSource:
+          case kWav: {
+            if (item.value->empty()) return UsageError(item.text + " needs a file name");
+            std::string& target = item.option == kOutput ? arguments.output
+                                  : item.option == kDumpSource ? arguments.dump
+                                                               : arguments.wav;
+            target = *item.value;
+            break;
+          }
+        }
+        break;
+    }
+  }
+  return std::nullopt;
 }
 
 std::string DefaultOutput(const std::string& source) {
@@ -67,43 +136,36 @@ std::string DefaultOutput(const std::string& source) {
   return source + ".mid";
 }
 
+// Writes all of bytes to standard output; the reason on failure.
+std::optional<std::string> WriteStandardOutput(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return std::string("standard output: ") + std::strerror(errno);
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 int Run(int argc, char** argv) {
-  std::string source, output, dump, wav;
-  bool seeded = false;
-  std::uint32_t seed = 0;
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (a == "-h" || a == "--help") {
-      std::cout << kHelp;
-      return 0;
-    } else if (a == "-o" || a == "--dump-source" || a == "--wav" || a == "--seed") {
-      if (!hasValue) return UsageError(a + " needs a value");
-      const char* value = argv[++i];
-      if (a != "--seed" && *value == '\0') return UsageError(a + " needs a file name");
-      if (a == "-o") output = value;
-      if (a == "--dump-source") dump = value;
-      if (a == "--wav") wav = value;
-      if (a == "--seed" && !(seeded = ParseSeed(value, seed)))
-        return UsageError("--seed wants a number from 0 to 4294967295");
-    } else if (a.size() > 1 && a[0] == '-') {
-      return UsageError("unknown option " + a);
-    } else if (source.empty()) {
-      source = a;
-    } else {
-      return UsageError("only one SOURCE, please");
-    }
-  }
+  Arguments arguments;
+  if (const auto status = ParseArguments(argc, argv, arguments)) return *status;
+  std::string& source = arguments.source;
+  std::string& output = arguments.output;
+  const std::string& dump = arguments.dump;
+  const std::string& wav = arguments.wav;
   if (source.empty()) return UsageError("no SOURCE given");
   if (source == "-" && output.empty()) return UsageError("standard input as SOURCE needs -o");
   const bool outputGiven = !output.empty();
+  const bool toStandardOutput = output == "-";
   if (!outputGiven) output = DefaultOutput(source);
   // Checked before anything is read or written: an output must not replace
   // the source or another output.
   if (const auto conflict = vlm::SameFileConflict({{"SOURCE", source == "-" ? "" : source},
-                                                   {outputGiven ? "-o" : "the MIDI file", output},
+                                                   {outputGiven ? "-o" : "the MIDI file",
+                                                    toStandardOutput ? "" : output},
                                                    {"--dump-source", dump},
                                                    {"--wav", wav}})) {
     std::cerr << "vlmc: " << *conflict << "; nothing was written\n";
@@ -118,14 +180,23 @@ int Run(int argc, char** argv) {
   }
 
   vlm::CompileOptions options;
-  if (seeded) options.Seed = seed;
-  options.OutputFile = output;
+  options.Seed = arguments.seed;
+  if (!toStandardOutput) options.OutputFile = output;  // else the bytes come back in the result
   const vlm::CompileResult result = vlm::CompileMml(std::move(*lines), options);
-  for (const auto& message : result.Messages) std::cout << message << "\n";
-  std::cout.flush();
+  // With the MIDI file on standard output, the messages go to standard error.
+  std::ostream& messages = toStandardOutput ? std::cerr : std::cout;
+  for (const auto& message : result.Messages)
+    if (!arguments.quiet || message.rfind("err(", 0) == 0) messages << message << "\n";
+  messages.flush();
   if (result.Failed()) {
     std::cerr << "原因不明のエラーが発生しました。\n" << "vlmc: " << source << ": " << *result.Failure << "\n";
     return 2;
+  }
+  if (toStandardOutput) {
+    if (const auto failure = WriteStandardOutput(result.MidiBytes)) {
+      std::cerr << "vlmc: cannot write " << *failure << "\n";
+      return 2;
+    }
   }
   if (!dump.empty()) {
     std::string text;
@@ -137,9 +208,12 @@ int Run(int argc, char** argv) {
   }
   if (!wav.empty()) {
     try {
-      const vlm::RenderResult rendered = vlm::RenderMidiFile(output, wav);
-      std::cerr << "vlmc: wrote " << wav << " (" << std::fixed << std::setprecision(1) << rendered.seconds
-                << " s)\n";
+      const std::vector<std::uint8_t> bytes(result.MidiBytes.begin(), result.MidiBytes.end());
+      const vlm::RenderResult rendered = toStandardOutput ? vlm::RenderSequence(vlm::ParseMidiFile(bytes), wav)
+                                                          : vlm::RenderMidiFile(output, wav);
+      if (!arguments.quiet)
+        std::cerr << "vlmc: wrote " << wav << " (" << std::fixed << std::setprecision(1) << rendered.seconds
+                  << " s)\n";
     } catch (const vlm::MediaError& e) {
       std::cerr << "vlmc: " << e.what() << "\n";
       return 2;

@@ -2,10 +2,7 @@
 // window, optionally loads a settings file, then makes a rhythm and a pattern,
 // assembles and compiles them into a MIDI file (or compiles the song list),
 // and on request plays it or renders it to a WAV file.
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <iomanip>
 #include <iostream>
@@ -19,6 +16,7 @@
 #include "audio/fluid_output.h"
 #include "audio/renderer.h"
 #include "cli/terminal_playback.h"
+#include "common/command_line.h"
 #include "common/same_file.h"
 #include "common/text_file.h"
 #include "msgview/msg_view.h"
@@ -36,6 +34,7 @@ struct Options {
   bool play = false;                  // play the phrase and wait for its end
   std::string wavFile;                // render the phrase to this WAV file
   bool printRhythm = false, printPattern = false, printSource = false;
+  bool quiet = false;                 // no messages but error lines, no "wrote", no progress
 };
 
 void Usage(std::FILE* to) {
@@ -56,17 +55,14 @@ void Usage(std::FILE* to) {
                "  --song            compile the settings' song play list instead of a new phrase\n"
                "  --play            play the phrase and wait for its end (Ctrl+C stops it)\n"
                "  --wav FILE        render the phrase to a WAV file (needs no audio device)\n"
+               "  -q, --quiet       print only errors and warnings (and what --print asks for)\n"
+               "  -h, --help        show this text\n"
+               "  --version         show the version\n"
+               "A value may also follow its option after '=' (--seed=7).\n"
                "exit status: 0 compiled cleanly, 1 compiled with errors, 2 bad arguments,\n"
                "unreadable files, no phrase written or no sound made, 3 no audio output for\n"
                "--play (nothing compiled), 130 stopped by Ctrl+C. Warnings go to standard error.\n"
                "No output may be the same file as an input or as another output.\n");
-}
-
-bool ParseNumber(const std::string& text, long long low, long long high, long long& value) {
-  char* end = nullptr;
-  errno = 0;
-  value = std::strtoll(text.c_str(), &end, 10);
-  return !text.empty() && *end == '\0' && errno == 0 && value >= low && value <= high;
 }
 
 bool ParsePrintList(const std::string& list, Options& options) {
@@ -80,64 +76,97 @@ bool ParsePrintList(const std::string& list, Options& options) {
   return true;
 }
 
+// ORDER CLI_OPTIONS: the table and the enum name the options alike.
+enum CliOption { kSeed, kSettings, kScaleDat, kOut, kMml, kSteps, kPrint, kSong, kPlay, kWav, kQuiet, kHelp, kVersion };
+constexpr vlm::CommandOption kOptions[] = {
+    {"seed", 0, vlm::CommandOption::Value::Required},
+    {"settings", 0, vlm::CommandOption::Value::Required},
+    {"scale-dat", 0, vlm::CommandOption::Value::Required},
+    {"out", 'o', vlm::CommandOption::Value::Required},
+    {"mml", 0, vlm::CommandOption::Value::Required},
+    {"steps", 0, vlm::CommandOption::Value::Required},
+    // The list is optional: without one, all three blocks.
+    {"print", 0, vlm::CommandOption::Value::NextWord},
+    {"song", 0, vlm::CommandOption::Value::None},
+    {"play", 0, vlm::CommandOption::Value::None},
+    {"wav", 0, vlm::CommandOption::Value::Required},
+    {"quiet", 'q', vlm::CommandOption::Value::None},
+    {"help", 'h', vlm::CommandOption::Value::None},
+    {"version", 0, vlm::CommandOption::Value::None},
+};
+
+int BadArgument(const std::string& text) {
+  std::fprintf(stderr, "vorlumi3-cli: %s\n", text.c_str());
+  return 2;
+}
+
 // Fills options; an exit status when the program should end at once.
 std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    auto needValue = [&]() -> std::optional<std::string> {
-      if (!hasValue) return std::nullopt;
-      return std::string(argv[++i]);
-    };
-    long long number = 0;
-    if (arg == "-h" || arg == "--help") {
-      Usage(stdout);
-      return 0;
-    } else if (arg == "--seed") {
-      const auto v = needValue();
-      if (!v || !ParseNumber(*v, 0, 4294967295LL, number)) {
-        std::fprintf(stderr, "vorlumi3-cli: --seed wants a number from 0 to 4294967295\n");
+  using Kind = vlm::CommandItem::Kind;
+  for (const vlm::CommandItem& item : vlm::ParseCommandLine(argc, argv, kOptions)) {
+    unsigned long long number = 0;
+    switch (item.kind) {
+      case Kind::Unknown:
+      case Kind::Operand:  // the program takes no operands
+        std::fprintf(stderr, "vorlumi3-cli: unknown argument %s\n", item.text.c_str());
+        Usage(stderr);
         return 2;
-      }
-      options.seed = static_cast<std::uint32_t>(number);
-    } else if (arg == "--steps") {
-      const auto v = needValue();
-      if (!v || !ParseNumber(*v, 1, 128, number)) {
-        std::fprintf(stderr, "vorlumi3-cli: --steps wants a number from 1 to 128\n");
-        return 2;
-      }
-      options.steps = static_cast<std::int32_t>(number);
-    } else if (arg == "--settings" || arg == "--scale-dat" || arg == "--out" || arg == "-o" || arg == "--mml" ||
-               arg == "--wav") {
-      const auto v = needValue();
-      if (!v || v->empty()) {
-        std::fprintf(stderr, "vorlumi3-cli: %s wants a file name\n", arg.c_str());
-        return 2;
-      }
-      std::string& target = arg == "--settings"    ? options.settingsFile
-                            : arg == "--scale-dat" ? options.scaleFile
-                            : arg == "--mml"       ? options.mmlFile
-                            : arg == "--wav"       ? options.wavFile
-                                                   : options.outFile;
-      target = *v;
-    } else if (arg == "--print") {
-      // The list is optional: without one, all three blocks.
-      if (hasValue && argv[i + 1][0] != '-') {
-        if (!ParsePrintList(argv[++i], options)) {
-          std::fprintf(stderr, "vorlumi3-cli: --print takes rhythm, pattern and source, joined by commas\n");
-          return 2;
+      case Kind::UnwantedValue:
+        return BadArgument(item.text + " takes no value");
+      case Kind::MissingValue:
+        if (item.option == kSeed) return BadArgument("--seed wants a number from 0 to 4294967295");
+        if (item.option == kSteps) return BadArgument("--steps wants a number from 1 to 128");
+        return BadArgument(item.text + " wants a file name");
+      case Kind::Option:
+        switch (static_cast<CliOption>(item.option)) {
+          case kHelp:
+            Usage(stdout);
+            return 0;
+          case kVersion:
+            std::fputs(vlm::VersionText("vorlumi3-cli").c_str(), stdout);
+            return 0;
+          case kSeed:
+            if (!vlm::ParseDecimal(*item.value, 0, 4294967295ULL, number))
+              return BadArgument("--seed wants a number from 0 to 4294967295");
+            options.seed = static_cast<std::uint32_t>(number);
+            break;
+          case kSteps:
+            if (!vlm::ParseDecimal(*item.value, 1, 128, number))
+              return BadArgument("--steps wants a number from 1 to 128");
+            options.steps = static_cast<std::int32_t>(number);
+            break;
+          case kSettings:
+          case kScaleDat:
+          case kOut:
+          case kMml:
+          case kWav: {
+            if (item.value->empty()) return BadArgument(item.text + " wants a file name");
+            std::string& target = item.option == kSettings   ? options.settingsFile
+                                  : item.option == kScaleDat ? options.scaleFile
+                                  : item.option == kMml      ? options.mmlFile
+                                  : item.option == kWav      ? options.wavFile
+                                                             : options.outFile;
+            target = *item.value;
+            break;
+          }
+          case kPrint:
+            if (!item.value) {
+              options.printRhythm = options.printPattern = options.printSource = true;
+            } else if (!ParsePrintList(*item.value, options)) {
+              return BadArgument("--print takes rhythm, pattern and source, joined by commas");
+            }
+            break;
+          case kSong:
+            options.song = true;
+            break;
+          case kPlay:
+            options.play = true;
+            break;
+          case kQuiet:
+            options.quiet = true;
+            break;
         }
-      } else {
-        options.printRhythm = options.printPattern = options.printSource = true;
-      }
-    } else if (arg == "--song") {
-      options.song = true;
-    } else if (arg == "--play") {
-      options.play = true;
-    } else {
-      std::fprintf(stderr, "vorlumi3-cli: unknown argument %s\n", arg.c_str());
-      Usage(stderr);
-      return 2;
+        break;
     }
   }
   return std::nullopt;
@@ -246,14 +275,16 @@ int Run(int argc, char** argv) {
     for (const auto& line : form.LastSource) std::cout << line << "\n";
   }
   if (!printing)
-    for (const auto& line : messages.RichEdit1.Lines) std::cout << line << "\n";
+    for (const auto& line : messages.RichEdit1.Lines)
+      if (!options.quiet || line.rfind("err(", 0) == 0) std::cout << line << "\n";
   if (platform.failed) return 2;
   std::ostream& report = printing ? std::cerr : std::cout;
-  report << "wrote " << form.PhraseFileName << "\n";
+  if (!options.quiet) report << "wrote " << form.PhraseFileName << "\n";
   if (!options.wavFile.empty()) {
     try {
       const vlm::RenderResult rendered = vlm::RenderMidiFile(form.PhraseFileName, options.wavFile);
-      report << "wrote " << options.wavFile << " (" << std::fixed << std::setprecision(1) << rendered.seconds
+      if (!options.quiet)
+        report << "wrote " << options.wavFile << " (" << std::fixed << std::setprecision(1) << rendered.seconds
              << " s)\n";
     } catch (const vlm::MediaError& e) {
       std::fprintf(stderr, "vorlumi3-cli: %s\n", e.what());
@@ -261,7 +292,7 @@ int Run(int argc, char** argv) {
     }
   }
   report.flush();
-  if (player && !vlmcli::WaitWhilePlaying(*player, stdout)) return 130;
+  if (player && !vlmcli::WaitWhilePlaying(*player, options.quiet ? nullptr : stdout)) return 130;
   return messages.MessageText().find("err(") != std::string::npos ? 1 : 0;
 }
 

@@ -6,6 +6,19 @@
 namespace vlm {
 
 namespace {
+std::string& Remembered() {
+  static std::string dir;
+  return dir;
+}
+
+std::string CurrentDirectory() {
+  std::error_code ec;
+  std::string dir = std::filesystem::current_path(ec).string();
+  if (ec) return {};
+  if (dir.back() != '/') dir += '/';
+  return dir;
+}
+
 std::string& Override() {
   static std::string dir;
   return dir;
@@ -24,6 +37,21 @@ std::string AppPath() {
     return found;
   }();
   return dir;
+}
+
+std::string DataPath() {
+  const std::string app = AppPath();
+  std::error_code ec;
+  if (std::filesystem::exists(app + "Scale.dat", ec)) return app;
+  const auto shared = (std::filesystem::path(app) / "../share/vorlumi3").lexically_normal();
+  if (std::filesystem::is_directory(shared, ec)) return shared.string() + "/";
+  return app;
+}
+
+std::string StartDirectory() { return Remembered().empty() ? CurrentDirectory() : Remembered(); }
+
+void RememberStartDirectory() {
+  if (Remembered().empty()) Remembered() = CurrentDirectory();
 }
 
 void SetAppPathForTesting(const std::string& dir) {

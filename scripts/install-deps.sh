@@ -14,6 +14,8 @@ packages=(
   fonts-noto-cjk
   midicsv
   valgrind
+  # make deb and the checks of the package's files.
+  lintian desktop-file-utils appstream shared-mime-info dpkg-dev
 )
 
 missing=()

@@ -30,8 +30,9 @@ std::string UserDataDir() {
   return {};
 }
 
-DataFiles ChooseDataFiles(const std::string& appDir, bool appDirWritable, const std::string& userDir) {
-  const DataFiles beside{appDir + kPhrase, appDir + kScale};
+DataFiles ChooseDataFiles(const std::string& appDir, const std::string& dataDir, bool appDirWritable,
+                          const std::string& userDir) {
+  const DataFiles beside{appDir + kPhrase, dataDir + kScale};
   if (appDirWritable || userDir.empty()) return beside;
   std::error_code ec;
   std::filesystem::create_directories(userDir, ec);

@@ -19,11 +19,13 @@ std::string UserDataDir();
 // Whether the process may create files in `dir`.
 bool CanWrite(const std::string& dir);
 
-// Chooses the files for an executable in `appDir` (trailing '/'). When
-// `appDir` cannot be written, the user's folder is made, and a "Scale.dat"
-// there wins; without one, the installed file is copied there first, so that
+// Chooses the files for an executable in `appDir` whose installed
+// "Scale.dat" lies in `dataDir` (both with a trailing '/'). When `appDir`
+// cannot be written, the user's folder is made, and a "Scale.dat" there wins;
+// without one, the installed file is copied there first, so that
 // the presets read are the ones Save Scale extends. Any failure falls back to
 // `appDir`, where the program then reports what it cannot write.
-DataFiles ChooseDataFiles(const std::string& appDir, bool appDirWritable, const std::string& userDir);
+DataFiles ChooseDataFiles(const std::string& appDir, const std::string& dataDir, bool appDirWritable,
+                          const std::string& userDir);
 
 }  // namespace vlm::ui

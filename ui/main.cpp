@@ -1,10 +1,16 @@
 // vorlumi3: the desktop program. Makes the platform services, the media
-// player and the three windows, then runs the event loop until the main
-// window closes.
+// player and the three windows, opens a file named on the command line, then
+// runs the event loop until the main window closes.
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "common/app_path.h"
+#include "common/command_line.h"
 #include "ui/app_icon.h"
 #include "ui/data_files.h"
 #include "ui/desktop.h"
@@ -14,10 +20,81 @@
 #include "audio/fluid_output.h"
 #endif
 
+namespace {
+
+constexpr const char* kHelp =
+    "usage: vorlumi3 [OPTION]... [FILE]\n"
+    "Draws random musical phrases from a scale and rhythm weights, writes them\n"
+    "in MML and plays them.\n"
+    "\n"
+    "FILE is opened at start-up: a settings file (.vr3) is loaded; any other\n"
+    "file is compiled as an MML source and its messages are shown in the\n"
+    "message view.\n"
+    "\n"
+    "  -h, --help     show this text\n"
+    "  --version      show the version\n"
+    "  --             end of options: a FILE may then begin with -\n"
+    "Qt's own options (-platform NAME, -style NAME, ...) are accepted too.\n"
+    "\n"
+    "Exit status: 0 the window was closed, 2 bad arguments or an unreadable FILE.\n";
+
+enum DesktopOption { kHelpOption, kVersion };
+constexpr vlm::CommandOption kOptions[] = {
+    {"help", 'h', vlm::CommandOption::Value::None},
+    {"version", 0, vlm::CommandOption::Value::None},
+};
+
+// --help and --version are answered before the toolkit starts, so that they
+// work without a display; Qt's options ("-style", ...) are not parsed yet, so
+// only the exact words count here.
+std::optional<int> AnswerWithoutDisplay(int argc, char** argv) {
+  for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kHelp, stdout);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::fputs(vlm::VersionText("vorlumi3").c_str(), stdout);
+      return 0;
+    }
+  }
+  return std::nullopt;
+}
+
+int UsageError(const std::string& text) {
+  std::fprintf(stderr, "vorlumi3: %s\nTry 'vorlumi3 --help' for more information.\n", text.c_str());
+  return 2;
+}
+
+// The file to open from what Qt left of the command line (empty: none); an
+// exit status when the program should end at once. The name is made absolute:
+// start-up changes the current directory.
+std::optional<int> FileToOpen(int argc, char** argv, std::string& file) {
+  using Kind = vlm::CommandItem::Kind;
+  for (const vlm::CommandItem& item : vlm::ParseCommandLine(argc, argv, kOptions)) {
+    if (item.kind == Kind::Unknown) return UsageError("unknown option " + item.text);
+    if (item.kind == Kind::UnwantedValue) return UsageError(item.text + " takes no value");
+    if (item.kind != Kind::Operand) continue;  // --help and --version were answered already
+    if (!file.empty()) return UsageError("only one FILE, please");
+    std::error_code ec;
+    if (item.text.empty() || !std::filesystem::is_regular_file(item.text, ec)) {
+      std::fprintf(stderr, "vorlumi3: cannot open %s: not a readable file\n", item.text.c_str());
+      return 2;
+    }
+    file = std::filesystem::absolute(item.text).string();
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  if (const auto status = AnswerWithoutDisplay(argc, argv)) return *status;
+  QApplication app(argc, argv);  // takes Qt's own options out of argv
+  std::string file;
+  if (const auto status = FileToOpen(argc, argv, file)) return *status;
   QApplication::setApplicationName(QStringLiteral("Vorlumi3"));
-  QApplication::setDesktopFileName(QStringLiteral("vorlumi3"));
+  QApplication::setDesktopFileName(QStringLiteral("org.vorlumi3.Vorlumi3"));
   QApplication::setWindowIcon(vlm::ui::AppIcon());
 
   vlm::ui::QtPlatform platform;
@@ -32,12 +109,17 @@ int main(int argc, char** argv) {
   {
     vlm::ui::Desktop desktop(platform, player.get());
     const std::string appDir = vlm::AppPath();
-    const vlm::ui::DataFiles files = vlm::ui::ChooseDataFiles(appDir, vlm::ui::CanWrite(appDir), vlm::ui::UserDataDir());
+    const vlm::ui::DataFiles files =
+        vlm::ui::ChooseDataFiles(appDir, vlm::DataPath(), vlm::ui::CanWrite(appDir), vlm::ui::UserDataDir());
     desktop.Form.PhraseFileName = files.PhraseFile;
     desktop.Form.ScaleFileName = files.ScaleFile;
     platform.SetOwner(&desktop.Main());
     platform.BeforeProcessEvents = [&desktop] { desktop.RefreshAll(); };
     desktop.Start();
+    if (!file.empty()) {
+      desktop.Form.OpenFile(file);
+      desktop.RefreshAll();
+    }
     status = QApplication::exec();
     platform.SetOwner(nullptr);
     platform.BeforeProcessEvents = nullptr;

@@ -165,7 +165,7 @@ void MainWindow::MessageView1Click() {
   messages_.ShowView();
 }
 
-void MainWindow::Help2Click() { platform_.ShowHelp(AppPath() + "vorlumi3.hlp"); }
+void MainWindow::Help2Click() { platform_.ShowHelp(DataPath() + "vorlumi3.hlp"); }
 
 void MainWindow::VerInfo1Click() { platform_.ShowMessageCaption("Version Info.", VersionText()); }
 

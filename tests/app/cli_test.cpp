@@ -113,6 +113,55 @@ TEST_F(CliTest, AllZeroWeightsWarnOnStandardError) {
   else EXPECT_GE(warnings, notes + 2) << rhythm;
 }
 
+// Values after '=', "--print" without a list before another option, -q
+// keeping only what was asked for, and --version.
+TEST_F(CliTest, GnuStyleOptionsQuietAndVersion) {
+  const CliRun spaced = Cli("--seed 5 --steps 6 --print rhythm,pattern");
+  const CliRun joined = Cli("--seed=5 --steps=6 --print=rhythm,pattern -q");
+  EXPECT_EQ(joined.status, 0) << joined.err;
+  EXPECT_EQ(joined.out, spaced.out);
+  EXPECT_TRUE(joined.err.empty()) << joined.err;  // no "wrote" line
+
+  const CliRun all = Cli("--print -q --seed 5");
+  EXPECT_EQ(all.status, 0) << all.err;
+  EXPECT_EQ(all.out.rfind("rhythm: ", 0), 0u) << all.out;
+  EXPECT_NE(all.out.find("\nsource:\n"), std::string::npos) << all.out;
+
+  const CliRun quiet = Cli("--seed 5 --out=q.mid -q");
+  EXPECT_EQ(quiet.status, 0);
+  EXPECT_EQ(quiet.out + quiet.err, "");
+  EXPECT_TRUE(std::filesystem::exists(dir + "/q.mid"));
+
+  const CliRun version = Cli("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("vorlumi3-cli (Vorlumi3) ", 0), 0u) << version.out;
+  for (const char* bad : {"--song=yes", "-- --seed", "extra", "--steps=129", "--mml="}) {
+    const CliRun run = Cli(bad);
+    EXPECT_EQ(run.status, 2) << bad;
+    EXPECT_FALSE(run.err.empty()) << bad;
+  }
+}
+
+// The program moves into its own folder at start-up; a relative SoundFont
+// name in the environment still means the one where it was started.
+TEST_F(CliTest, RelativeSoundFontIsTakenFromWhereTheProgramStarted) {
+  std::string system;
+  for (const char* file : {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2"})
+    if (std::filesystem::is_regular_file(file)) system = file;
+  if (system.empty()) GTEST_SKIP() << "no General MIDI SoundFont installed";
+  std::filesystem::create_directories(dir + "/fonts");
+  std::filesystem::create_symlink(system, dir + "/fonts/mine.sf2");
+  const CliRun run = RunCommand(dir, "VORLUMI3_SOUNDFONT=fonts/mine.sf2 '" + std::string(VLM_BIN_DIR) +
+                                         "/vorlumi3-cli' --seed 2 --steps 2 --wav p.wav");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_GT(std::filesystem::file_size(dir + "/p.wav"), 44u);
+  const CliRun missing = RunCommand(dir, "VORLUMI3_SOUNDFONT=fonts/none.sf2 '" + std::string(VLM_BIN_DIR) +
+                                             "/vorlumi3-cli' --seed 2 --steps 2 --wav q.wav");
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_NE(missing.err.find("\"" + dir + "/fonts/none.sf2\" named by VORLUMI3_SOUNDFONT"), std::string::npos)
+      << missing.err;
+}
+
 // One song slot of 100,000 characters named 20,000 times would join 1.9 GB
 // of text: refused with a message before anything is joined or compiled.
 TEST_F(CliTest, ASongLongerThan16MiBIsRefused) {

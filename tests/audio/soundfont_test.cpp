@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "audio/soundfont.h"
+#include "common/app_path.h"
 #include "common/media_player.h"
 #include "tests/audio/audio_support.h"
 #include "tests/support/compile_harness.h"
@@ -22,7 +23,7 @@ class SoundFontDiscovery : public ::testing::Test {
   ~SoundFontDiscovery() override { std::filesystem::remove_all(dir); }
   void Make(const std::string& path) { vlmtest::WriteBytes(path, {'R', 'I', 'F', 'F'}); }
   vlm::SoundFontSearch Search(std::string explicitChoice = "", std::string environment = "") {
-    return {explicitChoice, environment, {defaultGm, fluid, tim}};
+    return {explicitChoice, environment, {defaultGm, fluid, tim}, ""};
   }
   std::string ErrorOf(const vlm::SoundFontSearch& search) {
     try {
@@ -67,14 +68,65 @@ TEST_F(SoundFontDiscovery, MissingFilesAreNamedWithTheWayToGetOne) {
 
 TEST(SoundFontSearchDefaults, ReadsTheEnvironmentAndKnowsTheDebianFiles) {
   setenv("VORLUMI3_SOUNDFONT", "/somewhere/own.sf2", 1);
+  setenv("XDG_DATA_HOME", "/data/me", 1);
   const auto search = vlm::DefaultSoundFontSearch("given.sf2");
   unsetenv("VORLUMI3_SOUNDFONT");
+  unsetenv("XDG_DATA_HOME");
   EXPECT_EQ(search.explicitChoice, "given.sf2");
   EXPECT_EQ(search.environment, "/somewhere/own.sf2");
-  EXPECT_EQ(search.systemFiles, (std::vector<std::string>{"/usr/share/sounds/sf2/default-GM.sf2",
+  EXPECT_EQ(search.userFolder, "/data/me/soundfonts");
+  // The library's own default first (Debian 12 builds libfluidsynth3 with
+  // the .sf3 file), each file once.
+  EXPECT_EQ(vlm::FluidDefaultSoundFont(), "/usr/share/sounds/sf3/default-GM.sf3");
+  EXPECT_EQ(search.systemFiles, (std::vector<std::string>{"/usr/share/sounds/sf3/default-GM.sf3",
+                                                           "/usr/share/sounds/sf2/default-GM.sf2",
                                                            "/usr/share/sounds/sf2/FluidR3_GM.sf2",
                                                            "/usr/share/sounds/sf2/TimGM6mb.sf2"}));
   EXPECT_EQ(vlm::DefaultSoundFontSearch("").environment, "");
+  const char* home = std::getenv("HOME");
+  if (home && home[0] == '/') {
+    EXPECT_EQ(vlm::DefaultSoundFontSearch("").userFolder, std::string(home) + "/.local/share/soundfonts");
+  }
+}
+
+// A relative name in the environment is the user's, from where the program
+// was started, not from the folder the program moves into.
+TEST(SoundFontSearchDefaults, RelativeEnvironmentNameIsTakenFromTheStartDirectory) {
+  const auto before = std::filesystem::current_path();
+  const std::string dir = vlmtest::ScratchDir();
+  std::filesystem::current_path(dir);
+  vlm::RememberStartDirectory();
+  const std::string start = vlm::StartDirectory();
+  std::filesystem::current_path("/");
+  setenv("VORLUMI3_SOUNDFONT", "fonts/my.sf2", 1);
+  const auto search = vlm::DefaultSoundFontSearch("");
+  unsetenv("VORLUMI3_SOUNDFONT");
+  std::filesystem::current_path(before);
+  std::filesystem::remove_all(dir);
+  if (start != std::filesystem::path(dir).string() + "/") GTEST_SKIP() << "another test remembered " << start;
+  EXPECT_EQ(search.environment, start + "fonts/my.sf2");
+}
+
+TEST_F(SoundFontDiscovery, TheUsersFolderComesBeforeTheSystemFiles) {
+  Make(tim);
+  const std::string own = dir + "/own";
+  std::filesystem::create_directories(own + "/sub.sf2");  // a folder, not a SoundFont
+  vlm::SoundFontSearch search = Search();
+  search.userFolder = own;
+  EXPECT_EQ(vlm::FindSoundFont(search), tim);  // nothing there yet
+  Make(own + "/notes.txt");
+  Make(own + "/zz.sf3");
+  EXPECT_EQ(vlm::FindSoundFont(search), own + "/zz.sf3");
+  Make(own + "/Piano.SF2");
+  EXPECT_EQ(vlm::FindSoundFont(search), own + "/Piano.SF2");
+  Make(fromEnv);
+  search.environment = fromEnv;  // the environment still comes first
+  EXPECT_EQ(vlm::FindSoundFont(search), fromEnv);
+  search.environment.clear();
+  std::filesystem::remove(tim);
+  search.userFolder = dir + "/none";
+  EXPECT_NE(ErrorOf(search).find(", and .sf2 or .sf3 files in " + dir + "/none). "), std::string::npos)
+      << ErrorOf(search);
 }
 
 }  // namespace

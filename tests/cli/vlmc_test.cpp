@@ -151,6 +151,45 @@ TEST_F(Vlmc, BoundedSourcesAndNamedOutputs) {
   EXPECT_TRUE(Midi("got.mid").valid);
 }
 
+// "-o -" sends the very bytes a file would get to standard output; the
+// messages then go to standard error, and -q keeps only the error lines.
+TEST_F(Vlmc, StandardOutputQuietAndGnuStyleOptions) {
+  Write("s.vlm", "t90 c d e\n}\n");
+  const ToolRun file = Compile("s.vlm -o file.mid --seed 9");
+  ASSERT_EQ(file.status, 1) << file.err;
+  const ToolRun piped = Compile("s.vlm -o - --seed=9");
+  EXPECT_EQ(piped.status, 1);
+  EXPECT_EQ(piped.out, vlm::ReadFileBytes(dir + "/file.mid").value_or("?"));
+  EXPECT_EQ(piped.err, file.out);
+  EXPECT_FALSE(std::filesystem::exists(dir + "/-"));
+
+  const ToolRun quiet = Compile("-q --output=q.mid s.vlm");
+  EXPECT_EQ(quiet.status, 1);
+  EXPECT_EQ(quiet.out, "err(1)\"}\":解読不能文字です\"> _tr<0> ptr=288<3>小節目\n");
+  EXPECT_TRUE(quiet.err.empty()) << quiet.err;
+  Write("ok.vlm", "c");
+  const ToolRun silent = Compile("ok.vlm --quiet");
+  EXPECT_EQ(silent.status, 0);
+  EXPECT_EQ(silent.out + silent.err, "");
+
+  // After "--" a source may begin with '-'; standard input to standard output.
+  Write("-dash.vlm", "c d");
+  EXPECT_EQ(Compile("-o dash.mid -- -dash.vlm").status, 0);
+  EXPECT_TRUE(Midi("dash.mid").valid);
+  const ToolRun stream = Shell("printf 'c d' | '" + std::string(VLM_BIN_DIR) + "/vlmc' -q - -o - > out.mid");
+  EXPECT_EQ(stream.status, 0) << stream.err;
+  EXPECT_EQ(EventLines(Midi("out.mid"), 0).size(), 4u);
+
+  const ToolRun version = Compile("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("vlmc (Vorlumi3) ", 0), 0u) << version.out;
+  for (const char* bad : {"--quiet=1 ok.vlm", "--seed= ok.vlm", "--output= ok.vlm", "ok.vlm -- b.vlm"}) {
+    const ToolRun run = Compile(bad);
+    EXPECT_EQ(run.status, 2) << bad;
+    EXPECT_TRUE(run.out.empty()) << bad;
+  }
+}
+
 // Memory running out ends the run with status 2 and a message, never an
 // abort. Here the source alone outgrows a 60 MB address space.
 TEST_F(Vlmc, RunningOutOfMemoryIsAMessage) {

@@ -30,29 +30,40 @@ class DataFilesTest : public ::testing::Test {
 };
 
 TEST_F(DataFilesTest, AWritableProgramFolderKeepsEverythingBesideTheProgram) {
-  const auto files = vlm::ui::ChooseDataFiles(app, true, user);
+  const auto files = vlm::ui::ChooseDataFiles(app, app, true, user);
   EXPECT_EQ(files.PhraseFile, app + "vorlumi3.mid");
   EXPECT_EQ(files.ScaleFile, app + "Scale.dat");
   EXPECT_FALSE(std::filesystem::exists(user));
 }
 
 TEST_F(DataFilesTest, AnInstalledProgramWritesIntoTheUsersFolderAndCopiesThePresetsOnce) {
-  auto files = vlm::ui::ChooseDataFiles(app, false, user);
+  auto files = vlm::ui::ChooseDataFiles(app, app, false, user);
   EXPECT_EQ(files.PhraseFile, user + "vorlumi3.mid");
   EXPECT_EQ(files.ScaleFile, user + "Scale.dat");
   EXPECT_EQ(Read(user + "Scale.dat"), "Major\nA0A0AA0A0A0A\n");
 
   // The user's presets, once there, win over the installed ones.
   Write(user + "Scale.dat", "Mine\nAAAAAAAAAAAA\n");
-  files = vlm::ui::ChooseDataFiles(app, false, user);
+  files = vlm::ui::ChooseDataFiles(app, app, false, user);
   EXPECT_EQ(files.ScaleFile, user + "Scale.dat");
   EXPECT_EQ(Read(user + "Scale.dat"), "Mine\nAAAAAAAAAAAA\n");
 }
 
+// Installed in bin with the presets in share/vorlumi3: those are copied.
+TEST_F(DataFilesTest, ThePresetsComeFromTheDataFolder) {
+  const std::string data = tmp.path().toStdString() + "/data/";
+  std::filesystem::create_directories(data);
+  Write(data + "Scale.dat", "Shared\nA00000000000\n");
+  EXPECT_EQ(vlm::ui::ChooseDataFiles(app, data, true, user).ScaleFile, data + "Scale.dat");
+  const auto files = vlm::ui::ChooseDataFiles(app, data, false, user);
+  EXPECT_EQ(files.ScaleFile, user + "Scale.dat");
+  EXPECT_EQ(Read(user + "Scale.dat"), "Shared\nA00000000000\n");
+}
+
 TEST_F(DataFilesTest, NoUsableUserFolderFallsBackToTheProgramFolder) {
-  EXPECT_EQ(vlm::ui::ChooseDataFiles(app, false, "").PhraseFile, app + "vorlumi3.mid");
+  EXPECT_EQ(vlm::ui::ChooseDataFiles(app, app, false, "").PhraseFile, app + "vorlumi3.mid");
   Write(tmp.path().toStdString() + "/file", "");
-  const auto files = vlm::ui::ChooseDataFiles(app, false, tmp.path().toStdString() + "/file/sub/");
+  const auto files = vlm::ui::ChooseDataFiles(app, app, false, tmp.path().toStdString() + "/file/sub/");
   EXPECT_EQ(files.ScaleFile, app + "Scale.dat");
 }
 
