@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "audio/renderer.h"
+#include "cli/source_map_json.h"
 #include "common/same_file.h"
 #include "common/text_file.h"
 #include "compiler/mml_compiler.h"
@@ -18,6 +19,7 @@ namespace {
 
 constexpr const char* kHelp =
     "usage: vlmc SOURCE [-o OUT.mid] [--dump-source FILE] [--wav OUT.wav] [--seed N]\n"
+    "            [--source-map FILE]\n"
     "\n"
     "Compiles the MML source SOURCE into a Standard MIDI File.\n"
     "\n"
@@ -25,6 +27,10 @@ constexpr const char* kHelp =
     "                       (default: SOURCE with its extension replaced by .mid)\n"
     "  --dump-source FILE   write the source lines as the compile left them\n"
     "                       (macro expansions included), one per line\n"
+    "  --source-map FILE    write, one JSON object a line, every note-on of the file\n"
+    "                       in file order with the place in the text that made it:\n"
+    "                       track, tick, note, file, line and column (from 1, in\n"
+    "                       characters)\n"
     "  --wav OUT.wav        also render the MIDI file to a WAV file\n"
     "  --seed N             seed the random generator with N (0..4294967295)\n"
     "                       instead of the clock: the same seed gives the same file\n"
@@ -70,7 +76,7 @@ std::string DefaultOutput(const std::string& source) {
 }  // namespace
 
 int Run(int argc, char** argv) {
-  std::string source, output, dump, wav;
+  std::string source, output, dump, wav, sourceMap;
   bool seeded = false;
   std::uint32_t seed = 0;
   for (int i = 1; i < argc; ++i) {
@@ -79,13 +85,15 @@ int Run(int argc, char** argv) {
     if (a == "-h" || a == "--help") {
       std::cout << kHelp;
       return 0;
-    } else if (a == "-o" || a == "--dump-source" || a == "--wav" || a == "--seed") {
+    } else if (a == "-o" || a == "--dump-source" || a == "--wav" || a == "--seed" ||
+               a == "--source-map") {
       if (!hasValue) return UsageError(a + " needs a value");
       const char* value = argv[++i];
       if (a != "--seed" && *value == '\0') return UsageError(a + " needs a file name");
       if (a == "-o") output = value;
       if (a == "--dump-source") dump = value;
       if (a == "--wav") wav = value;
+      if (a == "--source-map") sourceMap = value;
       if (a == "--seed" && !(seeded = ParseSeed(value, seed)))
         return UsageError("--seed wants a number from 0 to 4294967295");
     } else if (a.size() > 1 && a[0] == '-') {
@@ -105,7 +113,8 @@ int Run(int argc, char** argv) {
   if (const auto conflict = vlm::SameFileConflict({{"SOURCE", source == "-" ? "" : source},
                                                    {outputGiven ? "-o" : "the MIDI file", output},
                                                    {"--dump-source", dump},
-                                                   {"--wav", wav}})) {
+                                                   {"--wav", wav},
+                                                   {"--source-map", sourceMap}})) {
     std::cerr << "vlmc: " << *conflict << "; nothing was written\n";
     return 2;
   }
@@ -120,6 +129,7 @@ int Run(int argc, char** argv) {
   vlm::CompileOptions options;
   if (seeded) options.Seed = seed;
   options.OutputFile = output;
+  options.SourceMap = !sourceMap.empty();
   const vlm::CompileResult result = vlm::CompileMml(std::move(*lines), options);
   for (const auto& message : result.Messages) std::cout << message << "\n";
   std::cout.flush();
@@ -131,6 +141,12 @@ int Run(int argc, char** argv) {
     std::string text;
     for (const auto& line : result.Lines) text += line + "\n";
     if (const auto failure = vlm::WriteFileAtomically(dump, text)) {
+      std::cerr << "vlmc: cannot write " << *failure << "\n";
+      return 2;
+    }
+  }
+  if (!sourceMap.empty()) {
+    if (const auto failure = vlm::WriteFileAtomically(sourceMap, vlm::SourceMapJsonLines(*result.Map, source))) {
       std::cerr << "vlmc: cannot write " << *failure << "\n";
       return 2;
     }
