@@ -30,5 +30,27 @@ TEST_F(FormTest, GeneratedPhrasesMapEveryNoteToItsText) {
   EXPECT_GT(notes, 1000);
 }
 
+// An error in the pattern, clicked in the message view, selects its place in
+// the pattern box (in code points); an error elsewhere selects nothing.
+TEST_F(FormTest, ClickedPatternErrorSelectsItsPlaceInThePattern) {
+  auto& f = Start();
+  std::vector<std::int32_t> selected;
+  f.SelectInPattern = [&](std::int32_t Offset) { selected.push_back(Offset); };
+  f.memPatten = "c{あ} d $ e";
+  f.memOption = "}";  // an error outside the pattern, first
+  f.Compile1Click();
+  ASSERT_EQ(f.PatternErrorOffsets, (std::vector<std::int32_t>{-1, 7, 7, 7, 7}));  // one per pass of the loop
+  for (int line = 0; line < static_cast<int>(messages.RichEdit1.Lines.size()); ++line) {
+    messages.RichEdit1.Select(messages.RichEdit1.LineStart(line), 0);
+    messages.RichEdit1MouseDown();
+  }
+  EXPECT_EQ(selected, (std::vector<std::int32_t>(4, 7)));
+  EXPECT_EQ(f.PatternOffsetOf({"a", "[4 cd]"}, {0, 2, 5}), 1);
+  EXPECT_EQ(f.PatternOffsetOf({"a", "[4 cd]"}, {0, 1, 5}), -1);
+  EXPECT_EQ(f.PatternOffsetOf({"a", "[4 cd]"}, {1, 2, 5}), -1);
+  f.SongMode = 1;
+  EXPECT_EQ(f.PatternOffsetOf({"a", "[4 cd]"}, {0, 2, 5}), -1);
+}
+
 }  // namespace
 }  // namespace vlmtest
