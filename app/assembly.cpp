@@ -44,6 +44,18 @@ std::vector<std::string> TForm1::AssembleSource() {
   return lines;
 }
 
+// The pattern is the last line, after "[4 " (without the song mode); its
+// columns count code points, as the offset does.
+std::int32_t TForm1::PatternOffsetOf(const std::vector<std::string>& Lines, const SourceOrigin& Origin) const {
+  constexpr std::int32_t Prefix = 3;  // "[4 "
+  if (SongMode != 0 || Lines.empty() || Origin.File != 0) return -1;
+  if (Origin.Line != static_cast<std::int32_t>(Lines.size())) return -1;
+  std::int32_t points = 0;
+  for (const char c : memPatten) points += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  const std::int32_t offset = Origin.Column - 1 - Prefix;
+  return offset >= 0 && offset <= points ? offset : -1;
+}
+
 void TForm1::Compile1Click() {
   platform_.ProcessEvents();
   if (!EnterAppPath() || !Compiler) return;
@@ -60,7 +72,11 @@ void TForm1::Compile1Click() {
     messages_.ClearMessages();
     CompileOptions options = CompileBase;
     options.OutputFile = PhraseFileName;
+    options.SourceMap = true;
     CompileResult result = Compiler->Compile(lines, options);
+    PatternErrorOffsets.clear();
+    if (result.Map)
+      for (const SourceOrigin& origin : result.Map->Errors) PatternErrorOffsets.push_back(PatternOffsetOf(lines, origin));
     for (const auto& message : result.Messages) messages_.AddMessage(message);
     CompiledLines = std::move(result.Lines);
     if (result.Failed()) throw std::runtime_error(*result.Failure);

@@ -42,6 +42,11 @@ TForm1::TForm1(Platform& platform, TfrmMsg& messages, MediaPlayer* player)
   GateMute.OnChange = [this] { GateMuteChange(); };
   GateNormalChange();
   GateMuteChange();
+  messages_.ErrorClicked = [this](std::int32_t Index) {
+    const auto k = static_cast<std::size_t>(Index);
+    if (SelectInPattern && k < PatternErrorOffsets.size() && PatternErrorOffsets[k] >= 0)
+      SelectInPattern(PatternErrorOffsets[k]);
+  };
   PhraseFileName = AppPath() + PhraseFileBaseName;
   ScaleFileName = DataPath() + ScaleFileBaseName;
 
@@ -51,7 +56,8 @@ TForm1::TForm1(Platform& platform, TfrmMsg& messages, MediaPlayer* player)
   Voice.Host.Stop = [this] { Stop1Click(); };
 }
 
-TForm1::~TForm1() = default;
+// The message view may outlive the form: its hook into the form goes first.
+TForm1::~TForm1() { messages_.ErrorClicked = nullptr; }
 
 ScrollBar* TForm1::FindWeight(const std::string& name) {
   for (const auto& [fieldName, field] : WeightFields)

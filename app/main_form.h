@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -99,6 +100,14 @@ class TForm1 {
   std::string ScaleFileName;   // the preset file; AppPath + "Scale.dat"
   std::vector<std::string> LastSource;  // the line list of the last assembly, for display
   std::vector<std::string> CompiledLines;  // the source as the last compile left it
+  // Where each error line of the last compile lies in the pattern, as a
+  // code point offset into memPatten; -1 when it lies elsewhere.
+  std::vector<std::int32_t> PatternErrorOffsets;
+  // The window selects the code point at Offset of the pattern box.
+  std::function<void(std::int32_t Offset)> SelectInPattern;
+  // The offset in memPatten of Origin in the source Lines assembled from it,
+  // -1 when it lies outside the pattern.
+  std::int32_t PatternOffsetOf(const std::vector<std::string>& Lines, const SourceOrigin& Origin) const;
   // The generator of the rhythm, the pattern and the voice editor's "Rnd"
   // buttons; seeded from the clock at start-up. The compiler draws from its
   // own, so compiling never moves this one.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "audio/renderer.h"
+#include "cli/source_map_json.h"
 #include "common/command_line.h"
 #include "common/same_file.h"
 #include "common/text_file.h"
@@ -23,6 +24,7 @@ namespace {
 constexpr const char* kHelp =
     "usage: vlmc [OPTION]... SOURCE\n"
     "       vlmc SOURCE [-o OUT.mid] [--dump-source FILE] [--wav OUT.wav] [--seed N] [-q]\n"
+    "            [--source-map FILE]\n"
     "\n"
     "Compiles the MML source SOURCE into a Standard MIDI File.\n"
     "\n"
@@ -30,6 +32,10 @@ constexpr const char* kHelp =
     "                         (default: SOURCE with its extension replaced by .mid)\n"
     "  --dump-source=FILE     write the source lines as the compile left them\n"
     "                         (macro expansions included), one per line\n"
+    "  --source-map=FILE      write, one JSON object a line, every note-on of the file\n"
+    "                         in file order with the place in the text that made it:\n"
+    "                         track, tick, note, file, line and column (from 1, in\n"
+    "                         characters)\n"
     "  --wav=OUT.wav          also render the MIDI file to a WAV file\n"
     "  --seed=N               seed the random generator with N (0..4294967295)\n"
     "                         instead of the clock: the same seed gives the same file\n"
@@ -60,11 +66,12 @@ int UsageError(const std::string& text) {
 }
 
 // ORDER VLMC_OPTIONS: the table and the enum name the options alike.
-enum VlmcOption { kOutput, kDumpSource, kWav, kSeed, kQuiet, kHelpOption, kVersion };
+enum VlmcOption { kOutput, kDumpSource, kWav, kSourceMap, kSeed, kQuiet, kHelpOption, kVersion };
 constexpr vlm::CommandOption kOptions[] = {
     {"output", 'o', vlm::CommandOption::Value::Required},
     {"dump-source", 0, vlm::CommandOption::Value::Required},
     {"wav", 0, vlm::CommandOption::Value::Required},
+    {"source-map", 0, vlm::CommandOption::Value::Required},
     {"seed", 0, vlm::CommandOption::Value::Required},
     {"quiet", 'q', vlm::CommandOption::Value::None},
     {"help", 'h', vlm::CommandOption::Value::None},
@@ -72,7 +79,7 @@ constexpr vlm::CommandOption kOptions[] = {
 };
 
 struct Arguments {
-  std::string source, output, dump, wav;  // empty: not given
+  std::string source, output, dump, wav, sourceMap;  // empty: not given
   std::optional<std::uint32_t> seed;      // without one, the clock seeds the compile
   bool quiet = false;                     // only error lines and failures are printed
 };
@@ -113,11 +120,13 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& arguments) {
           }
           case kOutput:
           case kDumpSource:
-          case kWav: {
+          case kWav:
+          case kSourceMap: {
             if (item.value->empty()) return UsageError(item.text + " needs a file name");
-            std::string& target = item.option == kOutput ? arguments.output
+            std::string& target = item.option == kOutput       ? arguments.output
                                   : item.option == kDumpSource ? arguments.dump
-                                                               : arguments.wav;
+                                  : item.option == kWav        ? arguments.wav
+                                                               : arguments.sourceMap;
             target = *item.value;
             break;
           }
@@ -156,6 +165,7 @@ int Run(int argc, char** argv) {
   std::string& output = arguments.output;
   const std::string& dump = arguments.dump;
   const std::string& wav = arguments.wav;
+  const std::string& sourceMap = arguments.sourceMap;
   if (source.empty()) return UsageError("no SOURCE given");
   if (source == "-" && output.empty()) return UsageError("standard input as SOURCE needs -o");
   const bool outputGiven = !output.empty();
@@ -167,7 +177,8 @@ int Run(int argc, char** argv) {
                                                    {outputGiven ? "-o" : "the MIDI file",
                                                     toStandardOutput ? "" : output},
                                                    {"--dump-source", dump},
-                                                   {"--wav", wav}})) {
+                                                   {"--wav", wav},
+                                                   {"--source-map", sourceMap}})) {
     std::cerr << "vlmc: " << *conflict << "; nothing was written\n";
     return 2;
   }
@@ -182,6 +193,7 @@ int Run(int argc, char** argv) {
   vlm::CompileOptions options;
   options.Seed = arguments.seed;
   if (!toStandardOutput) options.OutputFile = output;  // else the bytes come back in the result
+  options.SourceMap = !sourceMap.empty();
   const vlm::CompileResult result = vlm::CompileMml(std::move(*lines), options);
   // With the MIDI file on standard output, the messages go to standard error.
   std::ostream& messages = toStandardOutput ? std::cerr : std::cout;
@@ -202,6 +214,12 @@ int Run(int argc, char** argv) {
     std::string text;
     for (const auto& line : result.Lines) text += line + "\n";
     if (const auto failure = vlm::WriteFileAtomically(dump, text)) {
+      std::cerr << "vlmc: cannot write " << *failure << "\n";
+      return 2;
+    }
+  }
+  if (!sourceMap.empty()) {
+    if (const auto failure = vlm::WriteFileAtomically(sourceMap, vlm::SourceMapJsonLines(*result.Map, source))) {
       std::cerr << "vlmc: cannot write " << *failure << "\n";
       return 2;
     }

@@ -212,7 +212,7 @@ void TSmf::IncludeFile() {
   ChargeSteps(static_cast<std::int64_t>(inserted.size()));
   AddMessage("include = " + name);
   const auto count = static_cast<std::int32_t>(inserted.size());
-  InsertAfter(std::move(inserted));
+  InsertAfter(std::move(inserted), name);
   for (Inclusion& open : Inclusions) open.End += count;
   Inclusions.push_back({file, LineNo() + 1, LineNo() + 1 + count});
 

@@ -13,6 +13,8 @@ void TSmf::Reset() {
   Lines.clear();
   Inclusions.clear();
   IncludedFiles.clear();
+  NoteOrigins.clear();
+  ErrorOrigins.clear();
   Macros.Clear();
   Rng.Seed = ClockSeed();
   SkipMode = 0;
@@ -109,10 +111,12 @@ void TSmf::CompileLine() {
     // A source whose macros or selections rewrite it for ever ends here.
     ChargeSteps(1);
     // A blank, the commonest separator, only moves on (even while skipping).
-    if (c == ' ')
+    if (c == ' ') {
       ++Col;
-    else
+    } else {
+      StartCommand();
       DoCommand();
+    }
     // Every handler that rewrites the line is bounded here as well, whether
     // or not it checks the length itself.
     CheckLineLength();
@@ -210,6 +214,7 @@ void TSmf::ReportError(std::int32_t ErrNo, const std::string& Detail) {
   line += "<";
   line += std::to_string(position);
   line += ">小節目";
+  if (MapsOrigins()) ErrorOrigins.push_back(OriginAt(Col));
   AddMessage(line);
   if (++ErrorCount >= 10) {
     AddMessage("エラー数が１０個を超えたので、コンパイルを中止します。");

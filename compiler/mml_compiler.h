@@ -21,6 +21,8 @@
 #include <string_view>
 #include <vector>
 
+#include "compiler/source_origin.h"
+
 namespace vlm {
 
 class TSmf;
@@ -39,6 +41,32 @@ struct CompileOptions {
   // error line. Far above any real song; the fuzzer lowers them.
   std::int64_t MaxCompileSteps = 10'000'000;
   std::size_t MaxLineLength = 1'000'000;
+  // Make CompileResult::Map: where each note and each error came from in the
+  // user's text. Off, the compile costs what it did without it.
+  bool SourceMap = false;
+};
+
+// A note-on as the MIDI file holds it, and the text that made it.
+struct MappedNote {
+  std::int32_t Track = 0;  // index of the track chunk's store (the track number, 0..127)
+  std::int32_t Tick = 0;   // absolute time in the file (negative times are written as 0)
+  std::int32_t Note = 0;   // MIDI note number
+  SourceOrigin At;         // Line 0 when the event came from no note command
+};
+
+// Origins in the user's text: lines count from 1 in the file as written,
+// columns count code points of the decoded line from 1. Text the compiler
+// generated (macro values, built-in words) maps to the word or command that
+// generated it; text copied from the user's arguments keeps its own place.
+struct SourceMap {
+  // Files origins refer to: Files[0] is the main source (""), then each
+  // included file by the name its directive gave.
+  std::vector<std::string> Files;
+  // Every note-on of velocity above 0, in the order of the file: by track
+  // chunk, then as the events stand in it.
+  std::vector<MappedNote> Notes;
+  // The origin of each error line, in the order of the "err(" messages.
+  std::vector<SourceOrigin> Errors;
 };
 
 struct CompileResult {
@@ -50,6 +78,7 @@ struct CompileResult {
   std::int64_t NoteCount = 0;         // note-on events with a velocity above 0
   std::int64_t TickCount = 0;         // ticks from 0 to the last event (the song's length)
   std::optional<std::string> Failure; // why the compile ended without its file
+  std::optional<SourceMap> Map;       // when CompileOptions::SourceMap asked for it
 
   bool HasErrors() const { return ErrorLines > 0; }
   bool Failed() const { return Failure.has_value(); }

@@ -251,6 +251,7 @@ std::int32_t TSmf::ReadNoteParams(TextRef S, std::int32_t& At) {
 // and of the per-note parameters are undone after the note.
 void TSmf::NoteCommand() {
   const auto letter = static_cast<char>(CharAt(Line(), Col));
+  const SourceOrigin origin = MapsOrigins() ? OriginAt(Col) : SourceOrigin{};
   std::int32_t number = 0;
   std::int32_t length = 0;
   if (!ReadPlainNote(*this, number, length)) {
@@ -269,6 +270,7 @@ void TSmf::NoteCommand() {
       ReportError(5, "和音の音が多すぎます");
       return;
     }
+    ChordOrigins[static_cast<std::size_t>(ChordCount)] = origin;
     ChordNotes[static_cast<std::size_t>(ChordCount++)] = note;
     return;
   }
@@ -329,6 +331,7 @@ void TSmf::NoteCommand() {
   const std::int64_t timing = DrawRange(Rng, RandTime[track]);
 
   ChordNotes[static_cast<std::size_t>(ChordCount)] = note;
+  ChordOrigins[static_cast<std::size_t>(ChordCount)] = origin;
   const std::int64_t start = static_cast<std::int64_t>(ptr[track]) + timing;
   if (NoOutput == 0) {
     const std::int32_t sounding = RoundTicks(static_cast<double>(length) * gate / 16.0 + t.GateOffset);
@@ -347,6 +350,7 @@ void TSmf::NoteCommand() {
       const auto key = static_cast<std::uint8_t>(ChordNotes[static_cast<std::size_t>(i)]);
       const std::int64_t on = start + strum + delay;
       AddEvent(Wrap32(on), {StatusByte(0x90, t.Channel), key, noteVelocity});
+      if (MapsOrigins()) NoteOrigins.push_back({CurTrack, Wrap32(on), key, ChordOrigins[static_cast<std::size_t>(i)]});
       AddEvent(Wrap32(on + offDelay), {StatusByte(0x80, t.Channel), key, noteVelocity});
       strum += t.StrumStep;
     }

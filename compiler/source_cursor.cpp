@@ -12,6 +12,15 @@ void SourceCursor::Begin(std::vector<std::string>& Source) {
   GapSize = 0;
   Owed = false;
   Pending.clear();
+  Files.clear();
+  Origins.clear();
+  if (Mapping) {
+    Files.emplace_back();
+    Origins.resize(Store.size());
+    for (std::size_t i = 0; i < Origins.size(); ++i) Origins[i].Line = static_cast<std::int32_t>(i) + 1;
+  }
+  CommandCol = 1;
+  Erased.Open = false;
   Load(0);
   Col = 1;
 }
@@ -24,6 +33,8 @@ void SourceCursor::End(std::vector<std::string>& Source) {
   GapAt = 0;
   Source.swap(Store);
   Store.clear();
+  Origins.clear();
+  Here.Assign({});
   Stored = false;
   Owed = false;
   Pending.clear();
@@ -36,17 +47,74 @@ void SourceCursor::Load(std::int32_t Target) {
   else
     Text = Store[Slot(Target)];
   Stored = true;
+  if (Mapping) LoadOrigins();
+}
+
+void SourceCursor::LoadOrigins() {
+  Erased.Open = false;
+  if (AtEnd()) {
+    Here.Assign({SourceOrigin{}});
+    return;
+  }
+  const StoredOrigins& stored = Origins[Slot(Index)];
+  Here.Assign(stored.Rewritten.empty() ? WrittenOrigins(stored.File, stored.Line, Store[Slot(Index)])
+                                       : stored.Rewritten);
+}
+
+void SourceCursor::StoreOrigins() { Here.CopyTo(Origins[Slot(Index)].Rewritten); }
+
+SourceOrigin SourceCursor::OriginAt(std::int32_t Pos) const {
+  if (!Mapping || Here.size() == 0) return {};
+  const std::size_t last = Here.size() - 1;
+  const std::size_t i = Pos < 1 ? 0 : std::min(static_cast<std::size_t>(Pos) - 1, last);
+  return Here[i];
+}
+
+// A deletion is remembered (joined with a deletion just before at the same
+// place), so that an insertion there next can inherit from it.
+void SourceCursor::EditOrigins(std::size_t At, std::size_t Count, std::string_view Replacement) {
+  if (Replacement.empty()) {
+    if (Count == 0) return;
+    std::vector<SourceOrigin> removed = Here.Slice(At, At + Count);
+    if (Erased.Open && Erased.At == At) {
+      Erased.Bytes += Text.substr(At, Count);
+      Erased.From.insert(Erased.From.end(), removed.begin(), removed.end());
+    } else {
+      Erased.Open = true;
+      Erased.At = At;
+      Erased.Bytes = Text.substr(At, Count);
+      Erased.From = std::move(removed);
+    }
+    Here.Replace(At, Count, {});
+    return;
+  }
+  std::vector<SourceOrigin> inherited;
+  if (Count > 0) {
+    inherited = InheritOrigins(Text.substr(At, Count), Here.Slice(At, At + Count), Here[At], Replacement);
+  } else if (Erased.Open && Erased.At == At && !Erased.From.empty()) {
+    inherited = InheritOrigins(Erased.Bytes, Erased.From, Erased.From.front(), Replacement);
+  } else {
+    // A plain insertion comes from the command that makes it, which stands
+    // before it: the command's text from its start up to the insertion.
+    const std::size_t from = std::min(static_cast<std::size_t>(std::max(CommandCol, 1) - 1), At);
+    const SourceOrigin fallback = Here[std::min(from, Here.size() - 1)];
+    inherited = InheritOrigins(Text.substr(from, At - from), Here.Slice(from, At), fallback, Replacement);
+  }
+  Erased.Open = false;
+  Here.Replace(At, Count, inherited);
 }
 
 void SourceCursor::Edit(std::size_t At, std::size_t Count, std::string_view Replacement) {
   if (Owed)
     Pending.push_back({static_cast<std::int32_t>(At), static_cast<std::int32_t>(Replacement.size()),
-                       Text.substr(At, Count)});
+                       Text.substr(At, Count), Mapping ? Here.Slice(At, At + Count) : std::vector<SourceOrigin>()});
+  if (Mapping) EditOrigins(At, Count, Replacement);
   Text.replace(At, Count, Replacement);
   Stored = false;
 }
 
 void SourceCursor::MoveTo(std::int32_t Target, std::int32_t NewCol, Leaving How) {
+  Erased.Open = false;
   if (Target == Index && !AtEnd()) {
     StoreLater();
   } else {
@@ -68,6 +136,7 @@ void SourceCursor::StoreLater() {
   if (!Stored) {
     if (Text.size() < OweFromLength) {
       Text.CopyTo(Store[Slot(Index)]);
+      if (Mapping) StoreOrigins();
       Owed = false;
     } else {
       Owed = true;
@@ -77,7 +146,10 @@ void SourceCursor::StoreLater() {
 }
 
 void SourceCursor::StoreNow() {
-  if (!Stored || Owed) Text.CopyTo(Store[Slot(Index)]);
+  if (!Stored || Owed) {
+    Text.CopyTo(Store[Slot(Index)]);
+    if (Mapping) StoreOrigins();
+  }
   Owed = false;
   Pending.clear();
 }
@@ -90,6 +162,16 @@ void SourceCursor::Settle() {
   for (auto edit = Pending.rbegin(); edit != Pending.rend(); ++edit)
     stored.replace(static_cast<std::size_t>(edit->At), static_cast<std::size_t>(edit->Inserted), edit->Removed);
   Store[Slot(Index)] = std::move(stored);
+  if (Mapping) {
+    std::vector<SourceOrigin> origins;
+    Here.CopyTo(origins);
+    for (auto edit = Pending.rbegin(); edit != Pending.rend(); ++edit) {
+      const auto at = origins.begin() + edit->At;
+      origins.erase(at, at + edit->Inserted);
+      origins.insert(origins.begin() + edit->At, edit->RemovedOrigins.begin(), edit->RemovedOrigins.end());
+    }
+    Origins[Slot(Index)].Rewritten = std::move(origins);
+  }
   Owed = false;
   Pending.clear();
 }
@@ -100,11 +182,13 @@ void SourceCursor::MoveGap(std::size_t To) {
     GapAt = To;
     return;
   }
+  for (std::size_t at = GapAt; Mapping && at > To; --at) Origins[at - 1 + GapSize] = std::move(Origins[at - 1]);
+  for (std::size_t at = GapAt; Mapping && at < To; ++at) Origins[at] = std::move(Origins[at + GapSize]);
   for (; GapAt > To; --GapAt) Store[GapAt - 1 + GapSize] = std::move(Store[GapAt - 1]);
   for (; GapAt < To; ++GapAt) Store[GapAt] = std::move(Store[GapAt + GapSize]);
 }
 
-void SourceCursor::InsertAfter(std::vector<std::string>&& New) {
+void SourceCursor::InsertAfter(std::vector<std::string>&& New, std::string_view File) {
   if (New.empty()) return;
   MoveGap(static_cast<std::size_t>(Index) + 1);
   if (GapSize < New.size()) {
@@ -112,7 +196,15 @@ void SourceCursor::InsertAfter(std::vector<std::string>&& New) {
     // linear time in all.
     const std::size_t grow = std::max(New.size(), Store.size()) - GapSize;
     Store.insert(Store.begin() + static_cast<std::ptrdiff_t>(GapAt), grow, std::string());
+    if (Mapping) Origins.insert(Origins.begin() + static_cast<std::ptrdiff_t>(GapAt), grow, StoredOrigins{});
     GapSize += grow;
+  }
+  if (Mapping) {
+    const auto found = std::find(Files.begin(), Files.end(), File);
+    const auto file = static_cast<std::int32_t>(found - Files.begin());
+    if (found == Files.end()) Files.emplace_back(File);
+    for (std::size_t i = 0; i < New.size(); ++i)
+      Origins[GapAt + i] = StoredOrigins{file, static_cast<std::int32_t>(i) + 1, {}};
   }
   for (std::string& line : New) Store[GapAt++] = std::move(line);
   GapSize -= New.size();
@@ -120,6 +212,7 @@ void SourceCursor::InsertAfter(std::vector<std::string>&& New) {
 
 std::int32_t SourceCursor::Append(std::string Line) {
   Store.push_back(std::move(Line));
+  if (Mapping) Origins.emplace_back();
   return LineCount() - 1;
 }
 

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "compiler/line_buffer.h"
+#include "compiler/origin_buffer.h"
+#include "compiler/source_origin.h"
 
 namespace vlm {
 
@@ -47,9 +49,26 @@ class SourceCursor {
   // LineCount() (past the last line) ends the source: Line is then empty.
   void MoveTo(std::int32_t Target, std::int32_t NewCol, Leaving How);
   // Inserts lines directly after the current one; they are compiled next.
-  void InsertAfter(std::vector<std::string>&& New);
+  // With a map, their origins are the lines of File (by the name its
+  // directive gave), from 1.
+  void InsertAfter(std::vector<std::string>&& New, std::string_view File = {});
   // Appends a line after the last one and returns its index.
   std::int32_t Append(std::string Text);
+
+  // ---- the source map (origins of the line's characters) ----
+  // Turns the map on or off for the next Begin; off, none of it costs more
+  // than a test of this flag.
+  void MapOrigins(bool On) { Mapping = On; }
+  bool MapsOrigins() const { return Mapping; }
+  // The origin of the character at 1-based Pos of Line (clamped to the line;
+  // past its end, the end of the line). Unknown (Line 0) without a map.
+  SourceOrigin OriginAt(std::int32_t Pos) const;
+  // The files origins refer to: "" (the main source), then each included
+  // file by the name its directive gave.
+  const std::vector<std::string>& OriginFiles() const { return Files; }
+  // The dispatcher marks where each command starts: text a command inserts
+  // without replacing any is matched against the command's own text.
+  void StartCommand() { CommandCol = Col; }
 
  private:
   // An edit made since the store became owed, to be undone if the line is
@@ -58,6 +77,14 @@ class SourceCursor {
     std::int32_t At;        // 0-based offset of the edit in Line
     std::int32_t Inserted;  // length of the text put there
     std::string Removed;    // the text it replaced
+    std::vector<SourceOrigin> RemovedOrigins;  // their origins, with a map
+  };
+  // The origins kept for a stored line: a line never rewritten has none and
+  // takes them from its text when it is loaded.
+  struct StoredOrigins {
+    std::int32_t File = 0;                // origin file of the line as written
+    std::int32_t Line = 0;                // its line in that file, from 1
+    std::vector<SourceOrigin> Rewritten;  // one per byte and one for the end, once rewritten
   };
 
   std::size_t Slot(std::int32_t N) const {
@@ -69,6 +96,9 @@ class SourceCursor {
   void StoreLater();
   void Settle();
   void MoveGap(std::size_t To);
+  void EditOrigins(std::size_t At, std::size_t Count, std::string_view Replacement);
+  void LoadOrigins();
+  void StoreOrigins();
 
   LineBuffer Text;             // Line
   std::int32_t Index = 0;      // LineNo
@@ -88,6 +118,20 @@ class SourceCursor {
   // Pending undone.
   bool Owed = false;
   std::vector<EditRecord> Pending;
+
+  bool Mapping = false;                 // a source map is being made
+  OriginBuffer Here;                    // origins of Line's bytes, and of its end
+  std::vector<StoredOrigins> Origins;   // beside Store, gap and all
+  std::vector<std::string> Files;       // OriginFiles
+  std::int32_t CommandCol = 1;          // column where the current command started
+  // A deletion directly followed by an insertion at the same place is one
+  // replacement: the inserted text is matched against what was deleted.
+  struct Erasure {
+    bool Open = false;                  // the last edit was a deletion
+    std::size_t At = 0;                 // its 0-based offset
+    std::string Bytes;                  // the deleted text (joined deletions at At)
+    std::vector<SourceOrigin> From;     // its origins
+  } Erased;
 };
 
 }  // namespace vlm

@@ -200,6 +200,17 @@ class TSmf : public SourceCursor {
   // Error 2 with the character at Col as detail, then steps over it.
   void Unhandled();
 
+  // ---- the source map (notes.cpp, driver.cpp) ----
+  struct NoteOrigin {
+    std::int32_t Track;  // the note's track
+    std::int32_t Tick;   // its time as stored
+    std::int32_t Note;   // its MIDI note number
+    SourceOrigin At;     // where its text came from
+  };
+  std::vector<NoteOrigin> NoteOrigins;           // every note-on written, while a map is made
+  std::vector<SourceOrigin> ErrorOrigins;        // every error line's origin, in order, likewise
+  std::array<SourceOrigin, 32> ChordOrigins{};   // origins of the pending chord notes (ChordNotes)
+
   // ---- readers (readers.cpp) ----
   std::int32_t ReadNumber(TextRef Src, std::int32_t From, std::int32_t& Len);
   std::int32_t ReadValue(TextRef Src, std::int32_t& At, std::int32_t& Status);

@@ -70,6 +70,11 @@ void TfrmMsg::RichEdit1MouseDown() {
   reDebug.Select(reDebug.LineStart(*n), 0);
   if (window_) window_->SelectionMoved(MsgPage::Debug);
   Focus(MsgPage::Debug);
+  if (!ErrorClicked || line.rfind("err(", 0) != 0) return;
+  std::int32_t index = 0;
+  for (std::int32_t k = 0; k < RichEdit1.LineAt(RichEdit1.SelStart); ++k)
+    if (RichEdit1.Lines[static_cast<std::size_t>(k)].rfind("err(", 0) == 0) ++index;
+  ErrorClicked(index);
 }
 
 void TfrmMsg::Copy1Click() {

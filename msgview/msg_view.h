@@ -8,6 +8,8 @@
 // feeds user actions back: it keeps the panes' selections and the selected
 // page up to date in the model before calling a handler.
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,6 +47,9 @@ class TfrmMsg {
   std::string SearchText;                // current search string
   MsgPage ActivePage = MsgPage::Debug;   // selected page; Debug until something else is chosen
   bool Visible = false;                  // whether the window is shown
+  // Told, after the jump, which error line (0-based among the "err(" lines)
+  // was clicked, so that its owner can show the error in the user's text.
+  std::function<void(std::int32_t ErrorIndex)> ErrorClicked;
 
   // ---- used by the compile step and the main window ----
   void ClearMessages();

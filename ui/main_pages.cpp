@@ -1,5 +1,7 @@
 // The four pages of the main window: every control bound to its field of
 // the model under the control's own name.
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -10,8 +12,10 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 #include "ui/main_window.h"
@@ -151,6 +155,22 @@ QWidget* MainWindow::RythmPage() {
 
   auto* memPatten = Memo("memPatten", 4, true);
   binder_.Bind(memPatten, f.memPatten);
+  // A clicked error that lies in the pattern is selected there: the code
+  // point at Offset, counted as the model counts (a pair of UTF-16 surrogates
+  // is one). A box already gone selects nothing.
+  f.SelectInPattern = [box = QPointer<QPlainTextEdit>(memPatten)](std::int32_t Offset) {
+    if (!box) return;
+    const QString text = box->toPlainText();
+    qsizetype at = 0;
+    for (std::int32_t k = 0; k < Offset && at < text.size(); ++k) at += text[at].isHighSurrogate() ? 2 : 1;
+    const qsizetype end = std::min(text.size(), at + (at < text.size() && text[at].isHighSurrogate() ? 2 : 1));
+    QTextCursor cursor = box->textCursor();
+    cursor.setPosition(static_cast<int>(std::min(at, text.size())));
+    cursor.setPosition(static_cast<int>(end), QTextCursor::KeepAnchor);
+    box->setTextCursor(cursor);
+    box->window()->activateWindow();
+    box->setFocus();
+  };
 
   auto* layout = new QVBoxLayout(page);
   layout->addWidget(memRythm);

@@ -192,6 +192,24 @@ TEST_F(Vlmc, StandardOutputQuietAndGnuStyleOptions) {
 
 // Memory running out ends the run with status 2 and a message, never an
 // abort. Here the source alone outgrows a 60 MB address space.
+// One JSON object a line per note-on of the file, in its order, with the
+// place of the note's letter; an included file's notes carry its name.
+TEST_F(Vlmc, SourceMapListsEveryNoteOnWithItsPlace) {
+  Write("part\\b.vlm", "\n  g");
+  Write("song.vlm", "_m(TWO,\"?1 ?2\")\nc TWO(d,e)\n#include \"part\\b.vlm\"");
+  const ToolRun run = Compile("song.vlm --source-map map.jsonl");
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(vlm::ReadFileBytes(dir + "/map.jsonl").value_or(""),
+            "{\"track\":0,\"tick\":0,\"note\":48,\"file\":\"song.vlm\",\"line\":2,\"column\":1}\n"
+            "{\"track\":0,\"tick\":96,\"note\":50,\"file\":\"song.vlm\",\"line\":2,\"column\":7}\n"
+            "{\"track\":0,\"tick\":192,\"note\":52,\"file\":\"song.vlm\",\"line\":2,\"column\":9}\n"
+            "{\"track\":0,\"tick\":288,\"note\":55,\"file\":\"part\\\\b.vlm\",\"line\":2,\"column\":3}\n");
+  // The map is no other output's file, and it changes nothing in the MIDI file.
+  EXPECT_EQ(Compile("song.vlm -o out.mid --source-map out.mid").status, 2);
+  ASSERT_EQ(Compile("song.vlm -o plain.mid").status, 0);
+  EXPECT_EQ(vlm::ReadFileBytes(dir + "/plain.mid"), vlm::ReadFileBytes(dir + "/song.mid"));
+}
+
 TEST_F(Vlmc, RunningOutOfMemoryIsAMessage) {
   if (vlmtest::AddressSanitized()) GTEST_SKIP() << "an address-space limit cannot hold a sanitized program";
   std::string text;

@@ -131,6 +131,22 @@ TEST_F(DesktopTest, ACompileErrorShowsTheMessageViewAndAClickLeadsToTheSourceLin
   EXPECT_EQ(view.Pages()->currentIndex(), 1);
   EXPECT_EQ(view.DebugPane()->textCursor().blockNumber(), sourceLine);
   EXPECT_EQ(view.DebugPane()->textCursor().positionInBlock(), 0);
+  // The error lies in the pattern: the pattern box selects it as well.
+  const QTextCursor selected = Find<QPlainTextEdit>(Main(), "memPatten")->textCursor();
+  EXPECT_EQ(selected.selectedText(), QStringLiteral("}"));
+  EXPECT_EQ(selected.selectionStart(), 9);
+}
+
+// The model counts code points, the box UTF-16 units: a character outside
+// the basic plane before the error must not shift the selection.
+TEST_F(DesktopTest, APatternErrorAfterAWideCharacterIsSelectedWhereItStands) {
+  auto* pattern = Find<QPlainTextEdit>(Main(), "memPatten");
+  pattern->setPlainText(QString::fromUtf8("{\xF0\x9D\x84\x9E} c } d"));
+  QTest::keyClick(&Main(), Qt::Key_P, Qt::ControlModifier);
+  ASSERT_FALSE(desktop->Form.PatternErrorOffsets.empty());
+  desktop->Form.SelectInPattern(desktop->Form.PatternErrorOffsets.front());
+  EXPECT_EQ(pattern->textCursor().selectedText(), QStringLiteral("}"));
+  EXPECT_EQ(pattern->textCursor().selectionStart(), 7);
 }
 
 TEST_F(DesktopTest, MessageViewEntryShowsTheLastCompiledSource) {

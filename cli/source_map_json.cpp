@@ -1,0 +1,47 @@
+#include "cli/source_map_json.h"
+
+#include <cstdio>
+
+namespace vlm {
+
+namespace {
+
+// A JSON string: quotes, backslashes and control bytes escaped, other bytes
+// (UTF-8 names) as they are.
+void PutString(std::string& Out, const std::string& Text) {
+  Out += '"';
+  for (const char c : Text) {
+    if (c == '"' || c == '\\') {
+      Out += '\\';
+      Out += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+      Out += escaped;
+    } else {
+      Out += c;
+    }
+  }
+  Out += '"';
+}
+
+}  // namespace
+
+std::string SourceMapJsonLines(const SourceMap& Map, const std::string& MainName) {
+  std::vector<std::string> names;  // each file's name, quoted once
+  for (std::size_t f = 0; f < Map.Files.size(); ++f) {
+    names.emplace_back();
+    PutString(names.back(), f == 0 ? MainName : Map.Files[f]);
+  }
+  std::string out;
+  for (const MappedNote& note : Map.Notes) {
+    out += "{\"track\":" + std::to_string(note.Track) + ",\"tick\":" + std::to_string(note.Tick) +
+           ",\"note\":" + std::to_string(note.Note) + ",\"file\":";
+    const auto file = static_cast<std::size_t>(note.At.File);
+    out += file < names.size() ? names[file] : names.front();
+    out += ",\"line\":" + std::to_string(note.At.Line) + ",\"column\":" + std::to_string(note.At.Column) + "}\n";
+  }
+  return out;
+}
+
+}  // namespace vlm

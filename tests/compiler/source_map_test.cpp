@@ -1,0 +1,199 @@
+// The source map: each note-on and each error traced back to the text the
+// user wrote, through macros, loops, selections, includes and long lines.
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "common/text_file.h"
+#include "compiler/mml_compiler.h"
+#include "compiler/origin_buffer.h"
+#include "tests/support/compile_harness.h"
+#include "tests/support/source_map_check.h"
+
+namespace {
+
+using vlm::SourceOrigin;
+
+vlm::CompileResult Mapped(const std::string& Text, const std::string& IncludeDir = "") {
+  vlm::CompileOptions options;
+  options.Seed = 1;
+  options.SourceMap = true;
+  options.IncludeDirectory = IncludeDir;
+  return vlm::CompileMmlText(Text, options);
+}
+
+// Line:column of every mapped note, in file order.
+std::vector<std::string> Places(const vlm::CompileResult& Result) {
+  std::vector<std::string> out;
+  for (const auto& note : Result.Map->Notes)
+    out.push_back(std::to_string(note.At.File) + ":" + std::to_string(note.At.Line) + ":" +
+                  std::to_string(note.At.Column));
+  return out;
+}
+
+using Strings = std::vector<std::string>;
+
+TEST(SourceMap, OffByDefaultAndTheFileIsTheSameEitherWay) {
+  const std::string text = "_m(ARP,\"?1 ?2 ?3 >?1<\")\n[2 ARP(c,e,g) c0e0g4 : /dfa/2 ]\nSEL(2,c,d) IF(~1=0,e,f)";
+  vlm::CompileOptions off;
+  off.Seed = 3;
+  const vlm::CompileResult plain = vlm::CompileMmlText(text, off);
+  EXPECT_FALSE(plain.Map.has_value());
+  vlm::CompileOptions on = off;
+  on.SourceMap = true;
+  const vlm::CompileResult mapped = vlm::CompileMmlText(text, on);
+  ASSERT_TRUE(mapped.Map.has_value());
+  EXPECT_EQ(plain.MidiBytes, mapped.MidiBytes);
+  EXPECT_EQ(plain.Messages, mapped.Messages);
+  EXPECT_EQ(plain.Lines, mapped.Lines);
+  EXPECT_EQ(static_cast<std::int64_t>(mapped.Map->Notes.size()), mapped.NoteCount);
+}
+
+TEST(SourceMap, PlainNotesChordsAndCodePointColumns) {
+  // "あ" is three bytes and one column; a tab is one column.
+  // Notes of one tick stand in the file as the store's sort put them.
+  const auto result = Mapped("c d\n{あい}\te0g4\n/ceg/4");
+  Strings notes;
+  for (const auto& note : result.Map->Notes)
+    notes.push_back(std::to_string(note.Tick) + " " + std::to_string(note.Note) + " " +
+                    std::to_string(note.At.Line) + ":" + std::to_string(note.At.Column));
+  std::sort(notes.begin(), notes.end());
+  EXPECT_EQ(notes, (Strings{"0 48 1:1", "192 52 2:6", "192 55 2:8", "288 48 3:2", "288 52 3:3", "288 55 3:4",
+                            "96 50 1:3"}));
+}
+
+TEST(SourceMap, MacroArgumentsKeepTheirPlaceAndGeneratedNotesMapToTheWord) {
+  const auto result = Mapped("_m(ARP,\"?1 ?2 ?3 >?1<\") _m(X,\"c d\")\n  ARP(c,e,g) X");
+  // The arguments' letters, then the repeated first argument (generated
+  // after them) at the word, then X's own notes at X.
+  EXPECT_EQ(Places(result), (Strings{"0:2:7", "0:2:9", "0:2:11", "0:2:3", "0:2:14", "0:2:14"}));
+}
+
+TEST(SourceMap, EveryLoopPassMapsToTheSameText) {
+  const auto result = Mapped("_m(ARP,\"?1 ?2\")\n[3 ARP(c,g) : d ] e");
+  Strings expected;
+  for (int pass = 0; pass < 3; ++pass) {
+    expected.push_back("0:2:8");
+    expected.push_back("0:2:10");
+    if (pass < 2) expected.push_back("0:2:15");
+  }
+  expected.push_back("0:2:19");
+  EXPECT_EQ(Places(result), expected);
+}
+
+TEST(SourceMap, SelectionsAndConditionalsMapIntoTheChosenArgument) {
+  const auto result = Mapped("~1=1\nSEL(2,c,d,e) IF(~1=1,f,g) IF(~1=2,a,b) DIV(4,c,d,e)");
+  EXPECT_EQ(Places(result), (Strings{"0:2:9", "0:2:22", "0:2:37", "0:2:46", "0:2:48", "0:2:50"}));
+}
+
+TEST(SourceMap, LongLinesMapTheSameThroughLoopsAndSections) {
+  // Past a few thousand bytes the line's stored copy is rebuilt from its
+  // edits: the origins must be rebuilt with it.
+  const std::string pad(5000, ' ');
+  const auto result = Mapped("_m(ARP,\"?1 ?2\")\n_tr(0,1)" + pad + "[2 ARP(c,e) d] _tr(0)");
+  const auto places = Places(result);
+  ASSERT_EQ(places.size(), 12u);
+  const int start = 9 + 5000;  // the column of "["
+  const std::string c = "0:2:" + std::to_string(start + 7), e = "0:2:" + std::to_string(start + 9),
+                    d = "0:2:" + std::to_string(start + 12);
+  for (std::size_t track = 0; track < 2; ++track)
+    EXPECT_EQ(Strings(places.begin() + 6 * track, places.begin() + 6 * track + 6), (Strings{c, e, d, c, e, d}));
+}
+
+TEST(SourceMap, IncludedNotesMapToTheIncludedFile) {
+  const std::string dir = vlmtest::ScratchDir();
+  std::ofstream(dir + "/part.vlm") << "; a part\n  e f\n";
+  const auto result = Mapped("c\n#include \"part.vlm\"\ng", dir);
+  ASSERT_EQ(result.Map->Files, (Strings{"", "part.vlm"}));
+  EXPECT_EQ(Places(result), (Strings{"0:1:1", "1:2:3", "1:2:5", "0:3:1"}));
+  std::filesystem::remove_all(dir);
+}
+
+TEST(SourceMap, ErrorsMapToWhereTheCompilerStood) {
+  const auto result = Mapped("c d $\n_m(RIFF,\"c ` d\")\n  RIFF");
+  ASSERT_EQ(result.ErrorLines, 2);
+  ASSERT_EQ(result.Map->Errors.size(), 2u);
+  EXPECT_EQ(result.Map->Errors[0], (SourceOrigin{0, 1, 5}));
+  // The error lies in the macro's value: the word that brought it in.
+  EXPECT_EQ(result.Map->Errors[1], (SourceOrigin{0, 3, 3}));
+}
+
+TEST(SourceMap, GreedyMatchFollowsTheReplacedTextInOrder) {
+  const std::string region = "ARP(c,e,g)";
+  std::vector<SourceOrigin> origins;
+  for (int i = 0; i < static_cast<int>(region.size()); ++i) origins.push_back({0, 1, 10 + i});
+  const SourceOrigin command{0, 1, 99};
+  const auto out = vlm::InheritOrigins(region, origins, command, "{ARP}c e g >c<");
+  const std::vector<int> columns = {99, 10, 11, 12, 99, 14, 99, 16, 99, 18, 99, 99, 99, 99};
+  ASSERT_EQ(out.size(), columns.size());
+  for (std::size_t i = 0; i < columns.size(); ++i) EXPECT_EQ(out[i].Column, columns[i]) << i;
+  EXPECT_TRUE(vlm::InheritOrigins("", {}, command, "cde") == std::vector<SourceOrigin>(3, command));
+}
+
+TEST(SourceMap, OriginBufferEditsAgreeWithAPlainVector) {
+  std::mt19937 random(5);
+  std::vector<SourceOrigin> model = vlm::WrittenOrigins(0, 1, "abcdef");
+  vlm::OriginBuffer buffer;
+  buffer.Assign(model);
+  for (int step = 0; step < 2000; ++step) {
+    const std::size_t at = random() % model.size();
+    const std::size_t count = std::min<std::size_t>(random() % 4, model.size() - 1 - at);  // the end stays
+    std::vector<SourceOrigin> fresh(random() % 90, SourceOrigin{0, 2, step});
+    model.erase(model.begin() + static_cast<std::ptrdiff_t>(at), model.begin() + static_cast<std::ptrdiff_t>(at + count));
+    model.insert(model.begin() + static_cast<std::ptrdiff_t>(at), fresh.begin(), fresh.end());
+    buffer.Replace(at, count, fresh);
+  }
+  std::vector<SourceOrigin> copy;
+  buffer.CopyTo(copy);
+  EXPECT_TRUE(copy == model);
+  EXPECT_TRUE(buffer.Slice(3, 9) == std::vector<SourceOrigin>(model.begin() + 3, model.begin() + 9));
+}
+
+// Every note of the examples and of the reference's examples leads to the
+// text that made it.
+std::vector<std::string> ReferenceExamples() {
+  std::ifstream in(std::string(VLM_SOURCE_DIR) + "/docs/mml.md");
+  std::vector<std::string> examples;
+  bool open = false;
+  for (std::string line; std::getline(in, line);) {
+    if (open && line.rfind("```", 0) == 0) {
+      open = false;
+    } else if (open) {
+      examples.back() += line + "\n";
+    } else if (line == "```vlm" || line == "```vlm-error") {
+      examples.emplace_back();
+      open = true;
+    }
+  }
+  return examples;
+}
+
+TEST(SourceMap, EveryExampleNoteLeadsToItsText) {
+  const std::string dir = vlmtest::ScratchDir();
+  std::ofstream(dir + "/drums.vlm") << "_tr(9) CH=10 n36 n38 n36 n38\n_tr(0)\n";
+  std::vector<std::string> sources = ReferenceExamples();
+  ASSERT_GT(sources.size(), 20u);
+  for (const auto& entry : std::filesystem::directory_iterator(std::string(VLM_SOURCE_DIR) + "/examples"))
+    if (entry.path().extension() == ".vlm") sources.push_back(vlm::ReadTextFile(entry.path().string()).value());
+  std::int64_t notes = 0;
+  for (const std::string& source : sources) {
+    const auto result = Mapped(source, dir);
+    ASSERT_TRUE(result.Map.has_value()) << source;
+    notes += static_cast<std::int64_t>(result.Map->Notes.size());
+    EXPECT_EQ(result.Map->Errors.size(), static_cast<std::size_t>(result.ErrorLines));
+    const auto wrong = vlmtest::WrongNoteOrigins(vlm::SplitLines(source), result, dir);
+    EXPECT_TRUE(wrong.empty()) << source << "\n" << (wrong.empty() ? "" : wrong.front()) << "\n(" << wrong.size()
+                               << " notes)";
+  }
+  EXPECT_GT(notes, 500);
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
