@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "audio/renderer.h"
+#include "cli/gnu_diagnostics.h"
 #include "cli/source_map_json.h"
 #include "common/command_line.h"
 #include "common/same_file.h"
@@ -24,7 +25,7 @@ namespace {
 constexpr const char* kHelp =
     "usage: vlmc [OPTION]... SOURCE\n"
     "       vlmc SOURCE [-o OUT.mid] [--dump-source FILE] [--wav OUT.wav] [--seed N] [-q]\n"
-    "            [--source-map FILE]\n"
+    "            [--source-map FILE] [--diagnostics=gnu]\n"
     "\n"
     "Compiles the MML source SOURCE into a Standard MIDI File.\n"
     "\n"
@@ -39,6 +40,9 @@ constexpr const char* kHelp =
     "  --wav=OUT.wav          also render the MIDI file to a WAV file\n"
     "  --seed=N               seed the random generator with N (0..4294967295)\n"
     "                         instead of the clock: the same seed gives the same file\n"
+    "  --diagnostics=gnu      print error lines as FILE:LINE:COLUMN: error: TEXT (DETAIL),\n"
+    "                         with the place in the text written (lines and columns\n"
+    "                         from 1, columns in characters), as editors read them\n"
     "  -q, --quiet            print error lines and failures only\n"
     "  -h, --help             show this text\n"
     "  --version              show the version\n"
@@ -66,13 +70,14 @@ int UsageError(const std::string& text) {
 }
 
 // ORDER VLMC_OPTIONS: the table and the enum name the options alike.
-enum VlmcOption { kOutput, kDumpSource, kWav, kSourceMap, kSeed, kQuiet, kHelpOption, kVersion };
+enum VlmcOption { kOutput, kDumpSource, kWav, kSourceMap, kSeed, kDiagnostics, kQuiet, kHelpOption, kVersion };
 constexpr vlm::CommandOption kOptions[] = {
     {"output", 'o', vlm::CommandOption::Value::Required},
     {"dump-source", 0, vlm::CommandOption::Value::Required},
     {"wav", 0, vlm::CommandOption::Value::Required},
     {"source-map", 0, vlm::CommandOption::Value::Required},
     {"seed", 0, vlm::CommandOption::Value::Required},
+    {"diagnostics", 0, vlm::CommandOption::Value::Required},
     {"quiet", 'q', vlm::CommandOption::Value::None},
     {"help", 'h', vlm::CommandOption::Value::None},
     {"version", 0, vlm::CommandOption::Value::None},
@@ -82,6 +87,7 @@ struct Arguments {
   std::string source, output, dump, wav, sourceMap;  // empty: not given
   std::optional<std::uint32_t> seed;      // without one, the clock seeds the compile
   bool quiet = false;                     // only error lines and failures are printed
+  bool gnuDiagnostics = false;            // error lines as FILE:LINE:COLUMN: error: TEXT (DETAIL)
 };
 
 // Fills arguments; an exit status when the program should end at once.
@@ -110,6 +116,11 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& arguments) {
             return 0;
           case kQuiet:
             arguments.quiet = true;
+            break;
+          case kDiagnostics:
+            if (*item.value != "gnu" && *item.value != "default")
+              return UsageError("--diagnostics wants gnu or default");
+            arguments.gnuDiagnostics = *item.value == "gnu";
             break;
           case kSeed: {
             unsigned long long value = 0;
@@ -193,12 +204,22 @@ int Run(int argc, char** argv) {
   vlm::CompileOptions options;
   options.Seed = arguments.seed;
   if (!toStandardOutput) options.OutputFile = output;  // else the bytes come back in the result
-  options.SourceMap = !sourceMap.empty();
+  // The GNU form names the place in the user's text, which the map knows.
+  options.SourceMap = !sourceMap.empty() || arguments.gnuDiagnostics;
   const vlm::CompileResult result = vlm::CompileMml(std::move(*lines), options);
   // With the MIDI file on standard output, the messages go to standard error.
   std::ostream& messages = toStandardOutput ? std::cerr : std::cout;
-  for (const auto& message : result.Messages)
-    if (!arguments.quiet || message.rfind("err(", 0) == 0) messages << message << "\n";
+  std::size_t errorIndex = 0;
+  for (const auto& message : result.Messages) {
+    const bool isError = message.rfind("err(", 0) == 0;
+    if (arguments.quiet && !isError) continue;
+    if (isError && arguments.gnuDiagnostics && errorIndex < result.Map->Errors.size())
+      messages << vlm::GnuDiagnostic(message, result.Map->Errors[errorIndex++], *result.Map,
+                                     source == "-" ? "<stdin>" : source)
+               << "\n";
+    else
+      messages << message << "\n";
+  }
   messages.flush();
   if (result.Failed()) {
     std::cerr << "原因不明のエラーが発生しました。\n" << "vlmc: " << source << ": " << *result.Failure << "\n";

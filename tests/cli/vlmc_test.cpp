@@ -210,6 +210,24 @@ TEST_F(Vlmc, SourceMapListsEveryNoteOnWithItsPlace) {
   EXPECT_EQ(vlm::ReadFileBytes(dir + "/plain.mid"), vlm::ReadFileBytes(dir + "/song.mid"));
 }
 
+// The form Vim's quickfix and Emacs' compilation mode read: the place in the
+// text as written (an included file by its directive's name, its own line),
+// columns in characters; the default output is left as it was.
+TEST_F(Vlmc, GnuDiagnosticsNameThePlaceInTheTextWritten) {
+  Write("inc.vlm", "c d e\n\n  v200 \xE3\x83\x89Y\n");
+  Write("main.vlm", "t120\n#include \"inc.vlm\"\n  \xE3\x83\x89 c Q");
+  const ToolRun gnu = Compile("--diagnostics=gnu main.vlm");
+  EXPECT_EQ(gnu.status, 1);
+  EXPECT_NE(gnu.out.find("inc.vlm:3:9: error: 解読不能文字です (Y)\n"), std::string::npos) << gnu.out;
+  EXPECT_NE(gnu.out.find("main.vlm:3:3: error: 解読不能文字です ("), std::string::npos) << gnu.out;
+  EXPECT_EQ(gnu.out.find("err("), std::string::npos) << gnu.out;
+  const ToolRun plain = Compile("main.vlm");
+  EXPECT_NE(plain.out.find("err(4)\"Y\":解読不能文字です\"> _tr<0>"), std::string::npos) << plain.out;
+  const ToolRun piped = Shell("printf 'c\\n}' | '" + std::string(VLM_BIN_DIR) + "/vlmc' --diagnostics=gnu -o x.mid -");
+  EXPECT_NE(piped.out.find("<stdin>:2:1: error: 解読不能文字です (})"), std::string::npos) << piped.out;
+  EXPECT_EQ(Compile("--diagnostics=emacs main.vlm").status, 2);
+}
+
 TEST_F(Vlmc, RunningOutOfMemoryIsAMessage) {
   if (vlmtest::AddressSanitized()) GTEST_SKIP() << "an address-space limit cannot hold a sanitized program";
   std::string text;
