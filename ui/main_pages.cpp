@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "ui/main_window.h"
+#include "ui/mml_highlighter.h"
 #include "ui/numeric_edit.h"
 
 namespace vlm::ui {
@@ -151,6 +152,7 @@ QWidget* MainWindow::RythmPage() {
 
   auto* memPatten = Memo("memPatten", 4, true);
   binder_.Bind(memPatten, f.memPatten);
+  new MmlHighlighter(memPatten->document());
 
   auto* layout = new QVBoxLayout(page);
   layout->addWidget(memRythm);
