@@ -70,7 +70,7 @@ TEST(SyntaxFiles, VimPatternsMatchWhatTheRulesMatch) {
               "endfor\n"
               "call writefile(out, 'ends.txt')\n";
   }
-  const auto run = vlmtest::RunCommand(dir, "vim -N -es -u NONE -i NONE -c 'source ends.vim' -c 'qa!' </dev/null");
+  const auto run = vlmtest::RunCommand(dir, "vim -N -n -es -u NONE -i NONE -c 'source ends.vim' -c 'qa!' </dev/null");
   ASSERT_EQ(run.status, 0) << run.err;
   const auto ends = vlmtest::ReadLines(dir + "/ends.txt");
   std::filesystem::remove_all(dir);

@@ -113,7 +113,7 @@ CategoryLines VimCategories(const std::string& file, std::string& filetype) {
               "endfor\n"
               "call writefile(out, 'categories.txt')\n";
   }
-  const CommandRun run = RunCommand(dir, "vim -N -es -u NONE -i NONE --cmd 'set rtp^=" + SyntaxDir() +
+  const CommandRun run = RunCommand(dir, "vim -N -n -es -u NONE -i NONE --cmd 'set rtp^=" + SyntaxDir() +
                                              "' -c 'filetype on' -c 'syntax on' -c 'edit " + file +
                                              "' -c 'source dump.vim' -c 'qa!' </dev/null");
   std::vector<std::string> rows;

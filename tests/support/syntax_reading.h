@@ -19,7 +19,7 @@ std::string SyntaxDir();
 // The example source all highlighters are checked on.
 std::string HighlightExamplePath();
 
-// Runs Vim in batch mode with SyntaxDir() first on its runtime path, loads
+// Runs Vim in batch mode (no swap file, so that runs may overlap) with SyntaxDir() first on its runtime path, loads
 // `file` with file-type detection and syntax on, and reads synID() for every
 // character. `filetype` receives the type Vim detected.
 CategoryLines VimCategories(const std::string& file, std::string& filetype);
