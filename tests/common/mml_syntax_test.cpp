@@ -53,12 +53,4 @@ TEST(VimPattern, RefusesWhatItCannotTranslate) {
   }
 }
 
-TEST(VimPattern, EveryRuleTranslates) {
-  for (const vlm::MmlRule& rule : vlm::MmlRules()) {
-    for (const std::string& pattern : {rule.pattern, rule.endPattern, rule.follow}) {
-      EXPECT_NO_THROW(vlm::VimPattern(pattern)) << pattern;
-    }
-  }
-}
-
 }  // namespace
