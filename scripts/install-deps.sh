@@ -14,6 +14,8 @@ packages=(
   fonts-noto-cjk
   midicsv
   valgrind
+  # The editor files for vlm sources are checked by the editors themselves.
+  libkf5syntaxhighlighting-tools vim
   # make deb and the checks of the package's files.
   lintian desktop-file-utils appstream shared-mime-info dpkg-dev
 )

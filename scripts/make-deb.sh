@@ -8,7 +8,7 @@ build=${1:-build-deb}
 out=${2:-dist}
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
-cmake --build "$build" -j "$(nproc)" --target vorlumi3 vlmc vorlumi3-cli vlm_man_pages
+cmake --build "$build" -j "$(nproc)" --target vorlumi3 vlmc vorlumi3-cli vlm_man_pages vlm_syntax_files
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 arch=$(dpkg --print-architecture)
 

@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "ui/main_window.h"
+#include "ui/mml_highlighter.h"
 #include "ui/numeric_edit.h"
 
 namespace vlm::ui {
@@ -155,6 +156,7 @@ QWidget* MainWindow::RythmPage() {
 
   auto* memPatten = Memo("memPatten", 4, true);
   binder_.Bind(memPatten, f.memPatten);
+  new MmlHighlighter(memPatten->document());
   // A clicked error that lies in the pattern is selected there: the code
   // point at Offset, counted as the model counts (a pair of UTF-16 surrogates
   // is one). A box already gone selects nothing.

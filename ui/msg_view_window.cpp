@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "ui/binder.h"
+#include "ui/mml_highlighter.h"
 #include "ui/text_pane_widget.h"
 
 namespace vlm::ui {
@@ -20,6 +21,7 @@ MsgViewWindowQt::MsgViewWindowQt(TfrmMsg& model, QWidget* parent)
   setWindowTitle(QStringLiteral("Message View"));
   richEdit1_->setObjectName(QStringLiteral("RichEdit1"));
   reDebug_->setObjectName(QStringLiteral("reDebug"));
+  new MmlHighlighter(reDebug_->document());
   pages_->setObjectName(QStringLiteral("PageControl1"));
   pages_->addTab(richEdit1_, QStringLiteral("&Message"));
   pages_->addTab(reDebug_, QStringLiteral("&Debug"));

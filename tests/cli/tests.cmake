@@ -5,3 +5,7 @@ foreach(program IN ITEMS vlmc vorlumi3)
     add_dependencies(cli_tests ${program})
   endif()
 endforeach()
+# The syntax-file tests read the generated Kate and Vim files.
+if(TARGET cli_tests)
+  add_dependencies(cli_tests vlm_syntax_files)
+endif()

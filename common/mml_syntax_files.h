@@ -1,0 +1,24 @@
+#pragma once
+// Editor files made from the highlighting rules of mml_syntax.h: a
+// KSyntaxHighlighting definition (Kate, KWrite, Qt Creator) and a Vim syntax
+// file with its file-type detection.
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace vlm {
+
+// The language's name in the Kate definition (what `kate-syntax-highlighter -s` takes).
+inline constexpr std::string_view KateLanguageName = "Vorlumi3 MML";
+
+std::string KateDefinition();
+std::string VimSyntaxFile();
+std::string VimFtdetectFile();
+
+// A rule pattern in Vim's "magic" syntax. Throws std::invalid_argument for
+// anything outside the subset the rules may use, so that a new rule cannot
+// slip into the Vim file with a different meaning.
+std::string VimPattern(std::string_view pattern);
+
+}  // namespace vlm
