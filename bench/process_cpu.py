@@ -18,13 +18,13 @@ import sys
 import tempfile
 
 
-def run_once(vlmc, source, output):
-    """CPU seconds and peak resident kilobytes of one compile."""
+def run_once(args):
+    """CPU seconds and peak resident kilobytes of one run of a command."""
     with open(os.devnull, "wb") as quiet:
-        child = subprocess.Popen([vlmc, source, "-o", output], stdout=quiet)
+        child = subprocess.Popen(args, stdout=quiet)
         _, status, usage = os.wait4(child.pid, 0)
     if os.waitstatus_to_exitcode(status) != 0:
-        sys.exit(f"{vlmc} failed on {source}")
+        sys.exit(f"{' '.join(args)} failed")
     return usage.ru_utime + usage.ru_stime, usage.ru_maxrss
 
 
@@ -48,7 +48,7 @@ def main():
             if run % 2:
                 order.reverse()
             for k in order:
-                seconds, kb = run_once(args.vlmc[k], args.source, outputs[k])
+                seconds, kb = run_once([args.vlmc[k], args.source, "-o", outputs[k]])
                 cpu[k].append(seconds)
                 peak[k].append(kb)
             if len(args.vlmc) == 2:

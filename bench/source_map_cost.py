@@ -18,15 +18,7 @@ import subprocess
 import sys
 import tempfile
 
-
-def run_once(args):
-    """CPU seconds and peak resident kilobytes of one run."""
-    with open(os.devnull, "wb") as quiet:
-        child = subprocess.Popen(args, stdout=quiet)
-        _, status, usage = os.wait4(child.pid, 0)
-    if os.waitstatus_to_exitcode(status) != 0:
-        sys.exit(f"{args[0]} failed")
-    return usage.ru_utime + usage.ru_stime, usage.ru_maxrss
+from process_cpu import run_once
 
 
 def main():
