@@ -72,7 +72,10 @@ void TForm1::Compile1Click() {
     messages_.ClearMessages();
     CompileOptions options = CompileBase;
     options.OutputFile = PhraseFileName;
-    options.SourceMap = true;
+    // Only a phrase's errors are traced back to the pattern box; a song list
+    // (up to 16 MiB of text) is compiled without the map, which costs several
+    // times the compile.
+    options.SourceMap = SongMode == 0;
     CompileResult result = Compiler->Compile(lines, options);
     PatternErrorOffsets.clear();
     if (result.Map)
