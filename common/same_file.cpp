@@ -9,7 +9,7 @@ namespace vlm {
 
 namespace {
 
-// A file's identity: its device and inode, or for a name not yet taken, the
+// A file's identity: its device and inode, or for a name still free, the
 // device and inode of its folder and the name in it.
 struct Identity {
   dev_t device = 0;

@@ -47,7 +47,7 @@ std::vector<MappedNote> NotesInFileOrder(const TSmf& Smf) {
     std::vector<Record>& records = byTrack[track];
     std::stable_sort(records.begin(), records.end(),
                      [&](const Record& a, const Record& b) { return key(a.Tick, a.Note) < key(b.Tick, b.Note); });
-    std::unordered_map<std::uint64_t, std::size_t> next;  // first record of each key not yet taken
+    std::unordered_map<std::uint64_t, std::size_t> next;  // first record of each key still to be matched
     std::int64_t previous = 0;  // the file's time, as the writer accumulates it
     Smf.TrackEvents[track].ForEachEvent([&](std::uint64_t word) {
       const std::int32_t time = SortWordTime(word);

@@ -77,7 +77,7 @@ std::vector<SourceOrigin> InheritOrigins(std::string_view Region, const std::vec
   std::array<std::size_t, 256> last;
   last.fill(SIZE_MAX);
   for (std::size_t i = 0; i < size; ++i) last[static_cast<unsigned char>(Region[i])] = i;
-  std::size_t next = 0;  // the first byte of Region not yet matched past
+  std::size_t next = 0;  // the first byte of Region still open to a match
   for (std::size_t k = 0; k < New.size(); ++k) {
     const std::size_t end = last[static_cast<unsigned char>(New[k])];
     if (end == SIZE_MAX || end < next) continue;

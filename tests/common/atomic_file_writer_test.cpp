@@ -57,7 +57,7 @@ TEST_F(AtomicWriter, ReplacesTheFileALinkNamesAndKeepsTheLink) {
   ASSERT_FALSE(Put(Path("chain.txt"), "newer").has_value());
   EXPECT_TRUE(fs::is_symlink(Path("chain.txt")));
   EXPECT_EQ(vlm::ReadFileBytes(Path("real.txt")), "newer");
-  // A link to a name not yet taken creates the file there.
+  // A link to a free name creates the file there.
   fs::create_symlink("made.txt", Path("dangling.txt"));
   ASSERT_FALSE(Put(Path("dangling.txt"), "made").has_value());
   EXPECT_TRUE(fs::is_symlink(Path("dangling.txt")));

@@ -24,7 +24,7 @@ TEST(SameFileConflict, FindsOneFileUnderAnyOfItsNames) {
     EXPECT_EQ(*conflict, "-o " + dir + other + " is the same file as SOURCE " + dir + "/s.vlm");
   }
   // Two outputs not made yet, under different spellings of one name, and
-  // through a link to a name not yet taken.
+  // through a link to a free name.
   fs::create_symlink("new.mid", dir + "/later.mid");
   EXPECT_TRUE(vlm::SameFileConflict({{"-o", dir + "/new.mid"}, {"--wav", dir + "/sub/../new.mid"}}).has_value());
   EXPECT_TRUE(vlm::SameFileConflict({{"-o", dir + "/later.mid"}, {"--wav", dir + "/new.mid"}}).has_value());
