@@ -6,13 +6,11 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <thread>
 
 #include "common/media_player.h"
 #include "tests/audio/audio_support.h"
 #include "tests/support/compile_harness.h"
+#include "tests/support/fifo_reader.h"
 
 namespace {
 
@@ -68,15 +66,9 @@ TEST_F(WavWriterTest, KeepsTheModeAndTheLink) {
 TEST_F(WavWriterTest, StreamsIntoAPipe) {
   const std::string fifo = dir + "/pipe";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  std::string received;
-  std::thread reader([&] {
-    std::ifstream in(fifo, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    received = all.str();
-  });
+  vlmtest::FifoReader reader(fifo);
   WriteSecond(fifo);
-  reader.join();
+  const std::string received = reader.Join();
   ASSERT_EQ(received.size(), 44u + 32000u);
   EXPECT_EQ(received.substr(0, 4), "RIFF");
   EXPECT_EQ(received.substr(4, 4), "\xFF\xFF\xFF\xFF");

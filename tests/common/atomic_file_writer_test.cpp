@@ -9,12 +9,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 
 #include "common/text_file.h"
 #include "tests/support/compile_harness.h"
+#include "tests/support/fifo_reader.h"
 
 namespace {
 
@@ -91,13 +91,7 @@ TEST_F(AtomicWriter, KeepsTheModeOfTheFileItReplaces) {
 TEST_F(AtomicWriter, WritesIntoAFifoAndLeavesItAFifo) {
   const std::string fifo = Path("pipe");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  std::string received;
-  std::thread reader([&] {
-    std::ifstream in(fifo, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    received = all.str();
-  });
+  vlmtest::FifoReader reader(fifo);
   const std::string data = "MThd" + std::string(200000, 'x');
   {
     vlm::AtomicFileWriter writer(fifo);
@@ -106,8 +100,7 @@ TEST_F(AtomicWriter, WritesIntoAFifoAndLeavesItAFifo) {
     writer.Write(data);
     EXPECT_FALSE(writer.Commit().has_value());
   }
-  reader.join();
-  EXPECT_EQ(received, data);
+  EXPECT_EQ(reader.Join(), data);
   EXPECT_TRUE(S_ISFIFO(ModeOf(fifo)));
   EXPECT_EQ(Entries(), 1u);
 }
