@@ -48,8 +48,8 @@ class MidiFilePlayer final : public MediaPlayer {
   // Silences every note and keeps the position; nothing happens unless playing.
   void Stop() override;
 
-  double PositionSeconds() const;  // where playing is or stopped; 0 while closed
-  double LengthSeconds() const;    // of the open file; 0 while closed
+  double PositionSeconds() const override;  // where playing is or stopped; 0 while closed
+  double LengthSeconds() const override;    // of the open file; 0 while closed
 
  private:
   using Clock = std::chrono::steady_clock;

@@ -25,6 +25,10 @@ class MediaPlayer {
   virtual void Play() = 0;                                    // from the current position; returns at once
   virtual Mode GetMode() const = 0;                           // only Playing is tested by callers
   virtual void Stop() = 0;                                    // stops; the file stays open
+  // Where playing is (or stopped), and the open file's length; 0 while closed.
+  // A status line or a playhead reads these on a timer, so they follow the sound.
+  virtual double PositionSeconds() const { return 0; }
+  virtual double LengthSeconds() const { return 0; }
 };
 
 }  // namespace vlm
