@@ -176,6 +176,11 @@ class TForm1 {
   // Reads every key from fileName and applies it; a missing file gives the
   // defaults. False (after telling the user) when the file exists but cannot be read.
   bool LoadSettings(const std::string& fileName);
+  // Every key as a settings file would hold it, and the reverse: applying a
+  // text sets every key (missing keys take their defaults), as loading does.
+  // They let a history entry or an undo keep the settings in memory.
+  std::string SettingsText();
+  void ApplySettingsText(const std::string& text);
 
   // ---- a file named on the command line (open_file.cpp) ----
   // Loads a settings file (.vr3), or compiles any other file as an MML source

@@ -111,6 +111,17 @@ std::optional<std::string> TForm1::SaveSettings(const std::string& fileName) {
   return WriteFileAtomically(fileName, ini.Text());
 }
 
+std::string TForm1::SettingsText() {
+  IniFile ini;
+  for (const auto& key : SettingsKeys(*this)) WriteKey(ini, key);
+  return ini.Text();
+}
+
+void TForm1::ApplySettingsText(const std::string& text) {
+  const IniFile ini(text);
+  for (const auto& key : SettingsKeys(*this)) ReadKey(ini, key);
+}
+
 bool TForm1::LoadSettings(const std::string& fileName) {
   std::error_code ec;
   std::string text;
@@ -122,8 +133,7 @@ bool TForm1::LoadSettings(const std::string& fileName) {
     }
     text = *read;
   }
-  const IniFile ini(text);
-  for (const auto& key : SettingsKeys(*this)) ReadKey(ini, key);
+  ApplySettingsText(text);
   return true;
 }
 

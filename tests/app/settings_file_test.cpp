@@ -198,5 +198,21 @@ TEST_F(FormTest, CancelledDialogsDoNothing) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
 }
 
+// A snapshot in memory gives back what saving and loading a file would.
+TEST_F(FormTest, SettingsTextRestoresEveryKeyAsAFileWould) {
+  auto& f = Start();
+  ChangeEverything(f);
+  const std::string snapshot = f.SettingsText();
+  ASSERT_FALSE(f.SaveSettings(Path("snap.vr3")).has_value());
+  EXPECT_EQ(snapshot, *vlm::ReadTextFile(Path("snap.vr3")));
+
+  ASSERT_TRUE(f.LoadSettings(Path("none.vr3")));
+  EXPECT_NE(f.SettingsText(), snapshot);
+  f.ApplySettingsText(snapshot);
+  EXPECT_EQ(f.SettingsText(), snapshot);
+  EXPECT_EQ(f.seTempo.Value(), 90);
+  EXPECT_EQ(f.memOption, "v90 ; first\nsecond line");
+}
+
 }  // namespace
 }  // namespace vlmtest
