@@ -18,6 +18,14 @@ packages=(
   libkf5syntaxhighlighting-tools vim
   # make deb and the checks of the package's files.
   lintian desktop-file-utils appstream shared-mime-info dpkg-dev
+  # MIDI out: RtMidi over the ALSA sequencer or JACK. jackd2 comes with
+  # libjack-jackd2-dev, or apt swaps libfluidsynth-dev's JACK1 headers out.
+  librtmidi-dev jackd2 libjack-jackd2-dev
+  # Translations of the windows (lupdate, lrelease and their CMake support).
+  qt6-l10n-tools qt6-tools-dev qt6-tools-dev-tools
+  # The real parts tests start: a virtual display with a window manager, a
+  # sound server with a null sink, and GNU parallel for the shard recipe.
+  xvfb xdotool openbox x11-utils pulseaudio pulseaudio-utils parallel
 )
 
 missing=()
