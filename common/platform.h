@@ -38,6 +38,10 @@ class Platform {
   // Lets pending window events run (repaints before and after a compile).
   // Nothing to do where there are no windows.
   virtual void ProcessEvents() {}
+  // A one-line note that needs no answer (a seed drawn, a device missing
+  // again): the desktop program shows it in the status bar; elsewhere it may
+  // be dropped.
+  virtual void ShowStatus(const std::string& text) { (void)text; }
 };
 
 }  // namespace vlm
