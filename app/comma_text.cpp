@@ -28,12 +28,14 @@ std::string Quoted(const std::string& entry) {
 }
 }  // namespace
 
+// A trailing comma starts no entry when read, so an empty last entry is
+// quoted; an empty entry elsewhere is kept by the comma after it.
 std::string CommaText(const std::vector<std::string>& entries) {
-  if (entries.size() == 1 && entries[0].empty()) return "\"\"";
   std::string text;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     if (i > 0) text += ',';
-    text += NeedsQuotes(entries[i]) ? Quoted(entries[i]) : entries[i];
+    const bool emptyLast = entries[i].empty() && i + 1 == entries.size();
+    text += NeedsQuotes(entries[i]) || emptyLast ? Quoted(entries[i]) : entries[i];
   }
   return text;
 }

@@ -8,7 +8,8 @@ namespace vlm {
 
 // Entries joined by ","; an entry holding a blank, a control character, a
 // double quote or a comma is put in double quotes with inner quotes doubled.
-// A list of one empty entry is written as two double quotes.
+// An empty last entry (a list of one empty entry too) is written as two
+// double quotes, so that every list reads back as it was.
 std::string CommaText(const std::vector<std::string>& entries);
 
 // Splits at commas and at blanks outside double quotes, undoing the quoting.

@@ -67,6 +67,9 @@ TEST(CommaText, QuotesWhatNeedsIt) {
   EXPECT_EQ(vlm::CommaText({""}), "\"\"");
   EXPECT_EQ(vlm::CommaText({"1", "03", "12"}), "1,03,12");
   EXPECT_EQ(vlm::CommaText({"a b", "c,d", "say \"hi\"", "", "x"}), "\"a b\",\"c,d\",\"say \"\"hi\"\"\",,x");
+  // A trailing comma reads as no entry: an empty last entry must be quoted.
+  EXPECT_EQ(vlm::CommaText({"", ""}), ",\"\"");
+  EXPECT_EQ(vlm::SplitCommaText(vlm::CommaText({"1", ""})), (std::vector<std::string>{"1", ""}));
 }
 
 TEST(CommaText, SplitsAtCommasAndBlanksAndUndoesQuotes) {
