@@ -4,6 +4,8 @@ SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
+# 0 draws a new random seed each run; CI names one so that its runs repeat.
+FUZZ_SEED ?= 0
 
 .PHONY: all deps build run test test-sanitize fuzz bench clean screenshots install deb
 
@@ -51,7 +53,7 @@ fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DVLM_SANITIZE=ON -DVLM_FUZZ=ON >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS) vlm_fuzz_seeds
-	@bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+	@bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_SEED)
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs every fuzz target of an instrumented build for SECONDS each:
-#   fuzz/run.sh BUILD_DIR SECONDS
+#   fuzz/run.sh BUILD_DIR SECONDS [SEED]
+# A SEED other than 0 fixes libFuzzer's random choices, so that a run on the
+# same commit repeats what it found (CI uses one; exploring runs leave it out).
 # Each target starts from its seeds and every input that once failed it (the
 # regression folders under tests/); what it finds is kept in
 # BUILD_DIR/corpus/TARGET, crashes and hangs in BUILD_DIR/artifacts/TARGET.
@@ -9,6 +11,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "$1")
 seconds=$2
+seed=${3:-0}
 src=$PWD
 
 # target | seeds and kept inputs (files or folders) | dictionary
@@ -36,12 +39,15 @@ for entry in "${targets[@]}"; do
   options=(-max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 -max_len=4096 -print_final_stats=1
            -artifact_prefix="$build/artifacts/$target/")
   [ -n "$dict" ] && options+=(-dict="$src/$dict")
+  [ "$seed" != 0 ] && options+=(-seed="$seed")
   echo "== $target: $seconds s"
   # The fuzzers run in scratch directories of their own, hence the absolute paths.
   if ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
       "$build/bin/$target" "${options[@]}" "$build/corpus/$target" "$seeds" >"$build/$target.log" 2>&1; then
     grep -E '^#[0-9]+[[:space:]]+DONE' "$build/$target.log" | tail -1
   else
+    # The cause comes first: a long stack trace can push it out of the tail.
+    grep -m 3 -E 'broken promise|ERROR|terminate called|runtime error' "$build/$target.log"
     tail -40 "$build/$target.log"
     failed+=("$target")
   fi
