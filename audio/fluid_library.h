@@ -32,6 +32,9 @@ inline constexpr const char* FluidLibraryVariable = "VORLUMI3_FLUIDSYNTH";
   X(new_fluid_synth)                 \
   X(delete_fluid_synth)              \
   X(fluid_synth_sfload)              \
+  X(fluid_synth_get_sfont)           \
+  X(fluid_synth_add_sfont)           \
+  X(fluid_synth_remove_sfont)        \
   X(fluid_synth_noteon)              \
   X(fluid_synth_noteoff)             \
   X(fluid_synth_key_pressure)        \

@@ -27,6 +27,30 @@ FluidSynth::FluidSynth(const SynthOptions& options) : fluid_(Fluid()) {
   CaptureFluidLog();
   const std::string soundFont = FindSoundFont(DefaultSoundFontSearch(options.soundFont));
   TakeFluidLog();  // what earlier synthesizers logged is no reason for this one's failure
+  MakeSynth(options);
+  if (!LooksLikeSoundFont(soundFont) || fluid_.fluid_synth_sfload(synth_, soundFont.c_str(), 1) == FLUID_FAILED) {
+    const std::string why = TakeFluidLog();
+    fluid_.delete_fluid_synth(synth_);
+    fluid_.delete_fluid_settings(settings_);
+    throw MediaError("The SoundFont \"" + soundFont + "\" could not be loaded" + (why.empty() ? "" : " (" + why + ")") +
+                     ". Is it a SoundFont 2 file? \"sudo apt-get install timgm6mb-soundfont\" installs one.");
+  }
+}
+
+FluidSynth::FluidSynth(const SynthOptions& options, const FluidSynth& fontOwner) : fluid_(Fluid()) {
+  CaptureFluidLog();
+  MakeSynth(options);
+  borrowed_ = fluid_.fluid_synth_get_sfont(fontOwner.synth_, 0);
+  if (!borrowed_ || fluid_.fluid_synth_add_sfont(synth_, borrowed_) == FLUID_FAILED) {
+    borrowed_ = nullptr;
+    const std::string why = TakeFluidLog();
+    fluid_.delete_fluid_synth(synth_);
+    fluid_.delete_fluid_settings(settings_);
+    throw MediaError("FluidSynth could not share its SoundFont with a new synthesizer: " + why);
+  }
+}
+
+void FluidSynth::MakeSynth(const SynthOptions& options) {
   settings_ = fluid_.new_fluid_settings();
   if (!settings_) throw MediaError("FluidSynth could not create its settings (out of memory?)");
   fluid_.fluid_settings_setnum(settings_, "synth.sample-rate", options.sampleRate);
@@ -38,16 +62,10 @@ FluidSynth::FluidSynth(const SynthOptions& options) : fluid_(Fluid()) {
     fluid_.delete_fluid_settings(settings_);
     throw MediaError("FluidSynth could not create a synthesizer: " + TakeFluidLog());
   }
-  if (!LooksLikeSoundFont(soundFont) || fluid_.fluid_synth_sfload(synth_, soundFont.c_str(), 1) == FLUID_FAILED) {
-    const std::string why = TakeFluidLog();
-    fluid_.delete_fluid_synth(synth_);
-    fluid_.delete_fluid_settings(settings_);
-    throw MediaError("The SoundFont \"" + soundFont + "\" could not be loaded" + (why.empty() ? "" : " (" + why + ")") +
-                     ". Is it a SoundFont 2 file? \"sudo apt-get install timgm6mb-soundfont\" installs one.");
-  }
 }
 
 FluidSynth::~FluidSynth() {
+  if (borrowed_) fluid_.fluid_synth_remove_sfont(synth_, borrowed_);
   fluid_.delete_fluid_synth(synth_);
   fluid_.delete_fluid_settings(settings_);
 }

@@ -16,6 +16,10 @@ class FluidSynth {
   // Loads the library and the SoundFont; throws MediaError naming what is
   // missing.
   explicit FluidSynth(const SynthOptions& options);
+  // A new synthesizer that plays the SoundFont fontOwner loaded, without
+  // reading it again; fontOwner must outlive it. A renderer makes one per
+  // file, so that each starts from nothing a file before left behind.
+  FluidSynth(const SynthOptions& options, const FluidSynth& fontOwner);
   ~FluidSynth();
   FluidSynth(const FluidSynth&) = delete;
   FluidSynth& operator=(const FluidSynth&) = delete;
@@ -35,6 +39,8 @@ class FluidSynth {
   const FluidLibrary& fluid_;  // the process-wide function table
   fluid_settings_t* settings_ = nullptr;
   fluid_synth_t* synth_ = nullptr;
+  fluid_sfont_t* borrowed_ = nullptr;  // fontOwner's SoundFont, given back before deletion
+  void MakeSynth(const SynthOptions& options);
 };
 
 }  // namespace vlm

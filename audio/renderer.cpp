@@ -46,15 +46,26 @@ class BlockRenderer {
   std::int64_t frame_ = 0;
 };
 
-}  // namespace
-
-RenderResult RenderSequence(const MidiSequence& sequence, const std::string& wavPath, const SynthOptions& options) {
-  const double rate = options.sampleRate;
+// A WAV file's sizes are 32-bit: music that would not fit is refused before
+// anything is synthesized.
+void RefuseTooLong(const MidiSequence& sequence, double rate) {
   const double maxSeconds = WavWriter::MaxDataBytes / (rate * Channels * 2);
   if (sequence.lengthSeconds + MaxTailSeconds > maxSeconds)
     throw MediaError("The music lasts " + std::to_string(static_cast<long long>(sequence.lengthSeconds)) +
                      " seconds, too long for a WAV file");
-  FluidSynth synth(options);
+}
+
+}  // namespace
+
+SequenceRenderer::SequenceRenderer(const SynthOptions& options)
+    : options_(options), fontOwner_(std::make_unique<FluidSynth>(options)) {}
+
+SequenceRenderer::~SequenceRenderer() = default;
+
+RenderResult SequenceRenderer::Render(const MidiSequence& sequence, const std::string& wavPath) {
+  const double rate = options_.sampleRate;
+  RefuseTooLong(sequence, rate);
+  FluidSynth synth(options_, *fontOwner_);
   WavWriter out(wavPath, static_cast<int>(rate), Channels);
   BlockRenderer render(synth, out);
   // Each message sounds at its own sample frame (FluidSynth applies it at its
@@ -71,6 +82,11 @@ RenderResult RenderSequence(const MidiSequence& sequence, const std::string& wav
   }
   out.Finish();
   return {out.Frames(), static_cast<double>(out.Frames()) / rate};
+}
+
+RenderResult RenderSequence(const MidiSequence& sequence, const std::string& wavPath, const SynthOptions& options) {
+  RefuseTooLong(sequence, options.sampleRate);
+  return SequenceRenderer(options).Render(sequence, wavPath);
 }
 
 RenderResult RenderMidiFile(const std::string& midiPath, const std::string& wavPath, const SynthOptions& options) {

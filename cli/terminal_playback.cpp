@@ -3,33 +3,13 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <csignal>
 #include <thread>
+
+#include "cli/interrupt.h"
 
 namespace vlmcli {
 
 namespace {
-
-volatile std::sig_atomic_t interrupted = 0;
-
-void OnInterrupt(int) { interrupted = 1; }
-
-// Installs the Ctrl+C handler for its lifetime and puts the previous one back.
-class InterruptGuard {
- public:
-  InterruptGuard() {
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    interrupted = 0;
-    sigaction(SIGINT, &action, &previous_);
-  }
-  ~InterruptGuard() { sigaction(SIGINT, &previous_, nullptr); }
-
- private:
-  struct sigaction previous_ {};
-};
 
 // How long the last notes may ring on (their release and reverb) before the
 // program ends and the sound with it: after the end of the file, after Ctrl+C.
@@ -42,14 +22,14 @@ bool WaitWhilePlaying(vlm::MidiFilePlayer& player, std::FILE* out) {
   const InterruptGuard guard;
   const bool terminal = out && isatty(fileno(out));
   const double total = player.LengthSeconds();
-  while (player.GetMode() == vlm::MediaPlayer::Mode::Playing && !interrupted) {
+  while (player.GetMode() == vlm::MediaPlayer::Mode::Playing && !Interrupted()) {
     if (terminal) {
       std::fprintf(out, "\r%6.1f / %.1f s", player.PositionSeconds(), total);
       std::fflush(out);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
-  const bool finished = !interrupted;
+  const bool finished = !Interrupted();
   if (!finished) player.Stop();
   std::this_thread::sleep_for(finished ? DecayTime : StopDecayTime);
   if (terminal) std::fprintf(out, "\r%6.1f / %.1f s%s\n", player.PositionSeconds(), total, finished ? "" : " (stopped)");

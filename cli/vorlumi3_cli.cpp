@@ -11,10 +11,14 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "app/main_form.h"
 #include "audio/fluid_output.h"
 #include "audio/renderer.h"
+#include "cli/phrase_batch.h"
 #include "cli/terminal_playback.h"
 #include "common/command_line.h"
 #include "common/same_file.h"
@@ -35,6 +39,14 @@ struct Options {
   std::string wavFile;                // render the phrase to this WAV file
   bool printRhythm = false, printPattern = false, printSource = false;
   bool quiet = false;                 // no messages but error lines, no "wrote", no progress
+  bool wavFlag = false;               // --wav without a file: one WAV per phrase of a batch
+  // A batch: --count phrases from --first-seed on, into --out-dir.
+  std::optional<std::uint64_t> count;
+  std::uint64_t firstSeed = 0;
+  std::optional<unsigned> jobs;
+  std::string outDir;
+  std::optional<std::pair<std::uint64_t, std::uint64_t>> shard;
+  std::vector<std::string> singleOnly;  // options given that a batch cannot take
 };
 
 void Usage(std::FILE* to) {
@@ -42,6 +54,8 @@ void Usage(std::FILE* to) {
                "usage: vorlumi3-cli [--seed N] [--settings FILE.vr3] [--scale-dat FILE] [--out FILE.mid]\n"
                "                    [--mml FILE.vlm] [--steps N] [--print rhythm,pattern,source] [--song]\n"
                "                    [--play] [--wav FILE.wav]\n"
+               "       vorlumi3-cli --count N [--first-seed S] [--jobs J] [--shard K/M] [--wav]\n"
+               "                    --out-dir DIR [--settings FILE.vr3] [--scale-dat FILE] [--steps N]\n"
                "Draws a random phrase with the start values (or those of a settings file),\n"
                "writes it as MML and compiles it into a Standard MIDI File.\n"
                "  --seed N          fix the random seed (0..4294967295): same seed, same phrase\n"
@@ -56,6 +70,14 @@ void Usage(std::FILE* to) {
                "  --play            play the phrase and wait for its end (Ctrl+C stops it)\n"
                "  --wav FILE        render the phrase to a WAV file (needs no audio device)\n"
                "  -q, --quiet       print only errors and warnings (and what --print asks for)\n"
+               "A batch writes N phrases with the seeds S .. S+N-1 (S is 0 unless given) as\n"
+               "SEED.mid and SEED.vlm (and SEED.wav with --wav) into DIR, each the bytes\n"
+               "vorlumi3-cli --seed SEED writes, and lists them in DIR/manifest.jsonl:\n"
+               "  --count N         number of phrases (1..4294967296)\n"
+               "  --first-seed S    the first seed (0..4294967295)\n"
+               "  --jobs J          worker threads (default: one per core)\n"
+               "  --shard K/M       only the K-th of M equal parts of the seeds\n"
+               "  --out-dir DIR     where the phrases and the manifest go (made when missing)\n"
                "  -h, --help        show this text\n"
                "  --version         show the version\n"
                "A value may also follow its option after '=' (--seed=7).\n"
@@ -77,7 +99,8 @@ bool ParsePrintList(const std::string& list, Options& options) {
 }
 
 // ORDER CLI_OPTIONS: the table and the enum name the options alike.
-enum CliOption { kSeed, kSettings, kScaleDat, kOut, kMml, kSteps, kPrint, kSong, kPlay, kWav, kQuiet, kHelp, kVersion };
+enum CliOption { kSeed, kSettings, kScaleDat, kOut, kMml, kSteps, kPrint, kSong, kPlay, kWav, kQuiet, kHelp, kVersion,
+                 kCount, kFirstSeed, kJobs, kOutDir, kShard };
 constexpr vlm::CommandOption kOptions[] = {
     {"seed", 0, vlm::CommandOption::Value::Required},
     {"settings", 0, vlm::CommandOption::Value::Required},
@@ -89,15 +112,36 @@ constexpr vlm::CommandOption kOptions[] = {
     {"print", 0, vlm::CommandOption::Value::NextWord},
     {"song", 0, vlm::CommandOption::Value::None},
     {"play", 0, vlm::CommandOption::Value::None},
-    {"wav", 0, vlm::CommandOption::Value::Required},
+    // A file for one phrase; none in a batch, which names its own.
+    {"wav", 0, vlm::CommandOption::Value::NextWord},
     {"quiet", 'q', vlm::CommandOption::Value::None},
     {"help", 'h', vlm::CommandOption::Value::None},
     {"version", 0, vlm::CommandOption::Value::None},
+    {"count", 0, vlm::CommandOption::Value::Required},
+    {"first-seed", 0, vlm::CommandOption::Value::Required},
+    {"jobs", 'j', vlm::CommandOption::Value::Required},
+    {"out-dir", 0, vlm::CommandOption::Value::Required},
+    {"shard", 0, vlm::CommandOption::Value::Required},
 };
 
 int BadArgument(const std::string& text) {
   std::fprintf(stderr, "vorlumi3-cli: %s\n", text.c_str());
   return 2;
+}
+
+// The options of a batch go together, and none of one phrase's goes with them.
+std::optional<int> CheckBatchOptions(const Options& options) {
+  if (!options.count) {
+    if (options.wavFlag) return BadArgument("--wav wants a file name (or --count for a batch)");
+    if (!options.outDir.empty() || options.jobs || options.shard || options.firstSeed)
+      return BadArgument("--out-dir, --first-seed, --jobs and --shard make a batch: give --count too");
+    return std::nullopt;
+  }
+  if (!options.singleOnly.empty()) return BadArgument(options.singleOnly.front() + " cannot be used with --count");
+  if (options.outDir.empty()) return BadArgument("--count wants --out-dir, the folder of the phrases");
+  if (options.firstSeed + *options.count - 1 > 4294967295ULL)
+    return BadArgument("--first-seed plus --count passes the last seed, 4294967295");
+  return std::nullopt;
 }
 
 // Fills options; an exit status when the program should end at once.
@@ -116,6 +160,11 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
       case Kind::MissingValue:
         if (item.option == kSeed) return BadArgument("--seed wants a number from 0 to 4294967295");
         if (item.option == kSteps) return BadArgument("--steps wants a number from 1 to 128");
+        if (item.option == kCount) return BadArgument("--count wants a number from 1 to 4294967296");
+        if (item.option == kFirstSeed) return BadArgument("--first-seed wants a number from 0 to 4294967295");
+        if (item.option == kJobs) return BadArgument("--jobs wants a number from 1 to 1024");
+        if (item.option == kShard) return BadArgument("--shard wants K/M, K from 1 to M");
+        if (item.option == kOutDir) return BadArgument("--out-dir wants a folder name");
         return BadArgument(item.text + " wants a file name");
       case Kind::Option:
         switch (static_cast<CliOption>(item.option)) {
@@ -129,18 +178,47 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
             if (!vlm::ParseDecimal(*item.value, 0, 4294967295ULL, number))
               return BadArgument("--seed wants a number from 0 to 4294967295");
             options.seed = static_cast<std::uint32_t>(number);
+            options.singleOnly.push_back(item.text);
+            break;
+          case kCount:
+            if (!vlm::ParseDecimal(*item.value, 1, 4294967296ULL, number))
+              return BadArgument("--count wants a number from 1 to 4294967296");
+            options.count = number;
+            break;
+          case kFirstSeed:
+            if (!vlm::ParseDecimal(*item.value, 0, 4294967295ULL, number))
+              return BadArgument("--first-seed wants a number from 0 to 4294967295");
+            options.firstSeed = number;
+            break;
+          case kJobs:
+            if (!vlm::ParseDecimal(*item.value, 1, 1024, number)) return BadArgument("--jobs wants a number from 1 to 1024");
+            options.jobs = static_cast<unsigned>(number);
+            break;
+          case kShard:
+            options.shard = vlmcli::ParseShard(*item.value);
+            if (!options.shard) return BadArgument("--shard wants K/M, K from 1 to M");
+            break;
+          case kOutDir:
+            if (item.value->empty()) return BadArgument("--out-dir wants a folder name");
+            options.outDir = *item.value;
             break;
           case kSteps:
             if (!vlm::ParseDecimal(*item.value, 1, 128, number))
               return BadArgument("--steps wants a number from 1 to 128");
             options.steps = static_cast<std::int32_t>(number);
             break;
+          case kWav:
+            if (!item.value) {
+              options.wavFlag = true;
+              break;
+            }
+            [[fallthrough]];
           case kSettings:
           case kScaleDat:
           case kOut:
-          case kMml:
-          case kWav: {
+          case kMml: {
             if (item.value->empty()) return BadArgument(item.text + " wants a file name");
+            if (item.option == kOut || item.option == kMml || item.option == kWav) options.singleOnly.push_back(item.text);
             std::string& target = item.option == kSettings   ? options.settingsFile
                                   : item.option == kScaleDat ? options.scaleFile
                                   : item.option == kMml      ? options.mmlFile
@@ -150,6 +228,7 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
             break;
           }
           case kPrint:
+            options.singleOnly.push_back(item.text);
             if (!item.value) {
               options.printRhythm = options.printPattern = options.printSource = true;
             } else if (!ParsePrintList(*item.value, options)) {
@@ -158,9 +237,11 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
             break;
           case kSong:
             options.song = true;
+            options.singleOnly.push_back(item.text);
             break;
           case kPlay:
             options.play = true;
+            options.singleOnly.push_back(item.text);
             break;
           case kQuiet:
             options.quiet = true;
@@ -169,7 +250,7 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
         break;
     }
   }
-  return std::nullopt;
+  return CheckBatchOptions(options);
 }
 
 bool Readable(const std::string& path, const char* what) {
@@ -209,6 +290,22 @@ std::string Absolute(const std::string& path) { return std::filesystem::absolute
 
 }  // namespace
 
+int StartBatch(const Options& options) {
+  for (const std::string& path : {options.settingsFile, options.scaleFile})
+    if (!path.empty() && !Readable(path, path == options.settingsFile ? "settings file" : "scale presets")) return 2;
+  vlmcli::BatchOptions batch;
+  batch.Seeds = {options.firstSeed, *options.count};
+  if (options.shard) batch.Seeds = vlmcli::ShardOf(batch.Seeds, options.shard->first, options.shard->second);
+  batch.Jobs = options.jobs.value_or(std::max(1u, std::thread::hardware_concurrency()));
+  batch.Wav = options.wavFlag;
+  batch.OutDir = Absolute(options.outDir);
+  if (!options.settingsFile.empty()) batch.SettingsFile = Absolute(options.settingsFile);
+  if (!options.scaleFile.empty()) batch.ScaleFile = Absolute(options.scaleFile);
+  batch.Steps = options.steps;
+  batch.Quiet = options.quiet;
+  return vlmcli::RunBatch(batch, stderr);
+}
+
 int Run(int argc, char** argv) {
   Options options;
   if (const auto status = ParseArguments(argc, argv, options)) return *status;
@@ -224,6 +321,8 @@ int Run(int argc, char** argv) {
   }
   if (!options.settingsFile.empty() && !Readable(options.settingsFile, "settings file")) return 2;
   if (!options.scaleFile.empty() && !Readable(options.scaleFile, "scale presets")) return 2;
+
+  if (options.count) return StartBatch(options);
 
   // Start-up changes the current directory: every name becomes absolute first.
   ConsolePlatform platform;
@@ -254,7 +353,10 @@ int Run(int argc, char** argv) {
 
   form.FormCreate();
   if (!options.settingsFile.empty() && !form.LoadSettings(options.settingsFile)) return 2;
-  if (options.seed) form.Rng.Seed = *options.seed;
+  if (options.seed) {
+    form.Rng.Seed = *options.seed;
+    form.CompileBase.Seed = *options.seed;
+  }
   if (options.steps) form.speLength.SetValue(*options.steps);
   form.MmlFileName = mmlFile;
 

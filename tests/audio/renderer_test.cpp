@@ -57,6 +57,25 @@ TEST_F(Renderer, NoteFileBecomesAudioOfTheRightLengthTimingAndPitch) {
   EXPECT_LE(audio.Peak(audio.Seconds() - 0.05, audio.Seconds()), 8) << "cut off while still sounding";
 }
 
+// A batch reads the SoundFont once: what one file played must leave no trace
+// in the next, which has the bytes of a render on its own.
+TEST_F(Renderer, ManyFilesFromOneSoundFontLoadAreEachAsIfRenderedAlone) {
+  TrackBytes chord;
+  chord.Event(0, {0xC0, 48}).Event(0, {0xB0, 91, 127}).Event(0, {0x90, 60, 120}).Event(0, {0x90, 67, 120});
+  chord.Event(48, {0xE0, 0, 80}).Event(48, {0x80, 60, 0}).Event(0, {0x80, 67, 0}).End();
+  const vlm::MidiSequence first = vlm::ParseMidiFile(BuildSmf(1, 96, {chord}));
+  const vlm::MidiSequence second = vlm::ParseMidiFile(BuildSmf(1, 96, {SustainedA()}));
+
+  vlm::RenderSequence(second, wav);
+  const auto fresh = vlmtest::ReadFileBytes(wav);
+  vlm::SequenceRenderer renderer;
+  renderer.Render(first, dir + "/first.wav");
+  renderer.Render(second, dir + "/reused.wav");
+  EXPECT_EQ(vlmtest::ReadFileBytes(dir + "/reused.wav"), fresh);
+  vlm::RenderSequence(second, dir + "/again.wav");
+  EXPECT_EQ(vlmtest::ReadFileBytes(dir + "/again.wav"), fresh) << "a render is not repeatable";
+}
+
 TEST_F(Renderer, SampleRateIsAnOption) {
   vlmtest::WriteBytes(midi, BuildSmf(1, 96, {SustainedA()}));
   vlm::SynthOptions options;

@@ -1,6 +1,6 @@
-vlm_test_folder(cli_tests cli vlm_terminal_playback vlm_cli_text)
+vlm_test_folder(cli_tests cli vlm_terminal_playback vlm_cli_text vlm_phrase_batch)
 # The command-line tests run the built programs.
-foreach(program IN ITEMS vlmc vorlumi3)
+foreach(program IN ITEMS vlmc vorlumi3 vorlumi3-cli)
   if(TARGET cli_tests AND TARGET ${program})
     add_dependencies(cli_tests ${program})
   endif()
