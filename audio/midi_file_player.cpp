@@ -28,6 +28,12 @@ void MidiFilePlayer::Close() {
   next_ = 0;
 }
 
+void MidiFilePlayer::SetEngineFactory(EngineFactory makeEngine) {
+  Close();
+  engine_.reset();
+  makeEngine_ = std::move(makeEngine);
+}
+
 void MidiFilePlayer::PrepareEngine() {
   if (!engine_) engine_ = makeEngine_();
 }
