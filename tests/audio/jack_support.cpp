@@ -20,8 +20,9 @@ namespace vlmtest {
 
 namespace {
 
-// Starts argv with standard output and error going to `log`; -1 on failure.
-pid_t Spawn(const std::vector<std::string>& args, const std::string& log) {
+// Starts a program of ours to stop later, with its output in `log`; its
+// process id, or -1.
+pid_t Start(const std::vector<std::string>& args, const std::string& log) {
   std::vector<char*> argv;
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
@@ -30,68 +31,47 @@ pid_t Spawn(const std::vector<std::string>& args, const std::string& log) {
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
   pid_t pid = -1;
-  const int failed = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
   posix_spawn_file_actions_destroy(&actions);
-  return failed ? -1 : pid;
+  return pid;
 }
 
 void StopProcess(pid_t pid) {
   if (pid <= 0) return;
   kill(pid, SIGTERM);
-  int status = 0;
-  for (int i = 0; i < 50; ++i) {
-    if (waitpid(pid, &status, WNOHANG) == pid) return;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  for (int i = 0; i < 100; ++i) {
+    if (waitpid(pid, nullptr, WNOHANG) == pid) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   kill(pid, SIGKILL);
-  waitpid(pid, &status, 0);
+  waitpid(pid, nullptr, 0);
 }
 
-std::string Slurp(const std::string& file) {
-  std::ifstream in(file);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-}  // namespace
-
-bool WaitForJackPort(const std::string& port, double seconds) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (std::chrono::steady_clock::now() < end) {
-    const CommandRun run = RunCommand(".", "jack_lsp 2>/dev/null");
-    if (run.status == 0 && ("\n" + run.out).find("\n" + port + "\n") != std::string::npos) return true;
+bool WaitForPort(const std::string& port) {
+  for (int i = 0; i < 200; ++i) {
+    if (RunCommand("/tmp", "jack_lsp 2>/dev/null | grep -qxF '" + port + "'").status == 0) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   return false;
 }
 
+}  // namespace
+
 JackServer::JackServer() {
   const std::string name = "vlm-test-" + std::to_string(getpid());
   setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
-  log_ = "/tmp/" + name + "-jackd.log";
-  // The dummy backend waits one period's time between cycles, so its frames
-  // follow the clock.
-  const int waitMicroseconds = PeriodFrames * 1000000 / SampleRate;
-  pid_ = Spawn({"jackd", "-n", name, "-d", "dummy", "-r", std::to_string(SampleRate), "-p",
-                std::to_string(PeriodFrames), "-w", std::to_string(waitMicroseconds)},
-               log_);
-  if (pid_ < 0) {
-    error_ = "jackd could not be started (is jackd2 installed?)";
-    return;
-  }
-  if (!WaitForJackPort("system:playback_1", 10)) error_ = "jackd did not come up: " + Slurp(log_);
+  // 128-frame periods; the dummy backend waits a period's time between
+  // cycles, so its frames follow the clock.
+  pid_ = Start({"jackd", "-n", name, "-d", "dummy", "-r", "48000", "-p", "128", "-w", "2667"}, "/dev/null");
+  if (pid_ < 0 || !WaitForPort("system:playback_1")) error_ = "jackd (jackd2) did not come up";
 }
 
-JackServer::~JackServer() {
-  StopProcess(pid_);
-  unlink(log_.c_str());
-}
+JackServer::~JackServer() { StopProcess(pid_); }
 
-MidiRecorder::MidiRecorder(const std::string& name) : name_(name) {
-  file_ = "/tmp/vlm-test-" + std::to_string(getpid()) + "-" + name + ".txt";
-  pid_ = Spawn({"jack_midi_dump", "-a", name}, file_);
-  if (pid_ > 0 && !WaitForJackPort(Port(), 10)) {
+MidiRecorder::MidiRecorder(const std::string& name)
+    : name_(name), file_("/tmp/vlm-test-" + std::to_string(getpid()) + "-" + name + ".txt") {
+  pid_ = Start({"jack_midi_dump", "-a", name}, file_);
+  if (pid_ > 0 && !WaitForPort(Port())) {
     StopProcess(pid_);
     pid_ = -1;
   }
@@ -102,29 +82,37 @@ MidiRecorder::~MidiRecorder() {
   unlink(file_.c_str());
 }
 
-// Lines read "FRAMES: B1 B2 B3 description"; the bytes are the two-digit hex
-// words before the description.
-std::vector<ReceivedMessage> MidiRecorder::Received() const {
-  std::vector<ReceivedMessage> messages;
-  std::istringstream lines(Slurp(file_));
+// Lines read "FRAMES: 90 3c 64 note on ...": the bytes are the two-letter
+// hex words before the description.
+std::vector<TimedMessage> MidiRecorder::Received() const {
+  std::vector<TimedMessage> messages;
+  std::ifstream lines(file_);
   for (std::string line; std::getline(lines, line);) {
-    const auto colon = line.find(':');
-    if (colon == std::string::npos) continue;
-    char* end = nullptr;
-    const long long frames = std::strtoll(line.c_str(), &end, 10);
-    if (end != line.c_str() + colon) continue;
-    ReceivedMessage message;
-    message.seconds = static_cast<double>(frames) / JackServer::SampleRate;
-    std::istringstream words(line.substr(colon + 1));
-    for (std::string word; words >> word;) {
-      if (word.size() != 2 || !std::isxdigit(static_cast<unsigned char>(word[0])) ||
-          !std::isxdigit(static_cast<unsigned char>(word[1])))
-        break;
-      message.bytes.push_back(static_cast<std::uint8_t>(std::stoi(word, nullptr, 16)));
-    }
-    if (!message.bytes.empty()) messages.push_back(message);
+    std::istringstream words(line);
+    long long frames = 0;
+    char colon = 0;
+    if (!(words >> frames >> colon) || colon != ':') continue;
+    TimedMessage message{static_cast<double>(frames) / JackServer::SampleRate, ""};
+    for (std::string word; words >> word && word.size() == 2 && std::isxdigit(word[0]) && std::isxdigit(word[1]);)
+      message.hex += (message.hex.empty() ? "" : " ") + word;
+    if (!message.hex.empty()) messages.push_back(message);
   }
   return messages;
+}
+
+std::vector<TimedMessage> FileNotes(const std::string& file) {
+  const CommandRun run = RunCommand(
+      "/tmp", "midicsv '" + file + "' | awk -F', ' '"
+              "$3 == \"Header\" { division = $6 } $3 == \"Tempo\" { if (tempos++) print \"tempo changes\"; tempo = $4 } "
+              "$3 == \"Note_on_c\" || $3 == \"Note_off_c\" { printf \"%.6f %02x %02x %02x\\n\", "
+              "$2 / division * tempo / 1e6, ($3 == \"Note_on_c\" ? 144 : 128) + $4, $5, $6 }'");
+  std::vector<TimedMessage> notes;
+  std::istringstream lines(run.out);
+  for (std::string line; std::getline(lines, line);) {
+    const auto space = line.find(' ');
+    notes.push_back({std::stod(line.substr(0, space)), line.substr(space + 1)});
+  }
+  return notes;
 }
 
 }  // namespace vlmtest

@@ -31,32 +31,14 @@ class MidiOutCli : public ::testing::Test {
   }
   void Write(const std::string& name, const std::string& text) { std::ofstream(dir_ + "/" + name) << text; }
 
-  // The note ons and offs received, as "90 3c 64" words.
-  std::vector<std::string> ReceivedNotes() {
+  // The note ons and offs received, and those of a file, as "90 3c 64".
+  std::vector<std::string> ReceivedNotes() const { return Notes(recorder_.Received()); }
+  std::vector<std::string> FileNotesOf(const std::string& name) const { return Notes(FileNotes(dir_ + "/" + name)); }
+  static std::vector<std::string> Notes(const std::vector<TimedMessage>& messages) {
     std::vector<std::string> notes;
-    for (const ReceivedMessage& m : recorder_.Received())
-      if ((m.bytes[0] & 0xE0) == 0x80) notes.push_back(Hex(m.bytes));
+    for (const TimedMessage& m : messages)
+      if (m.IsNote()) notes.push_back(m.hex);
     return notes;
-  }
-
-  // The note ons and offs of a MIDI file as midicsv (an independent reader) lists them.
-  std::vector<std::string> FileNotes(const std::string& name) {
-    const CommandRun run = Shell("midicsv " + name + " | awk -F', ' '$3 == \"Note_on_c\" || $3 == \"Note_off_c\" "
-                                 "{ printf \"%02x %02x %02x\\n\", ($3 == \"Note_on_c\" ? 144 : 128) + $4, $5, $6 }'");
-    std::vector<std::string> notes;
-    std::istringstream lines(run.out);
-    for (std::string line; std::getline(lines, line);) notes.push_back(line);
-    return notes;
-  }
-
-  static std::string Hex(const std::vector<std::uint8_t>& bytes) {
-    std::string text;
-    char word[4];
-    for (std::uint8_t byte : bytes) {
-      std::snprintf(word, sizeof word, "%02x", byte);
-      text += (text.empty() ? "" : " ") + std::string(word);
-    }
-    return text;
   }
 
   static std::unique_ptr<JackServer> server_;
@@ -80,7 +62,7 @@ TEST_F(MidiOutCli, VlmcPlaysEveryNoteOfItsFileIntoTheDestinationNamedInPart) {
   const CommandRun run = Shell("'" + Bin + "/vlmc' tune.vlm --play --midi-out CLI-REC");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "Compile Start\nok\n");  // standard output keeps to the messages
-  const std::vector<std::string> expected = FileNotes("tune.mid");
+  const std::vector<std::string> expected = FileNotesOf("tune.mid");
   ASSERT_EQ(expected.size(), 16u);
   EXPECT_EQ(ReceivedNotes(), expected);
 }
@@ -108,12 +90,12 @@ TEST_F(MidiOutCli, CtrlCSilencesTheChannelAndEndsWithStatus130) {
   const CommandRun run = Shell("'" + Bin + "/vorlumi3-cli' --seed 7 -q --play --midi-out vlm-cli-recorder & "
                                "pid=$!; sleep 2; kill -INT $pid; wait $pid; echo \"status=$?\"");
   EXPECT_NE(run.out.find("status=130"), std::string::npos) << run.out << run.err;
-  const std::vector<ReceivedMessage> received = recorder_.Received();
+  const std::vector<TimedMessage> received = recorder_.Received();
   ASSERT_GE(received.size(), 4u);
-  EXPECT_EQ(Hex(received[received.size() - 2].bytes), "b0 7b 00");
-  EXPECT_EQ(Hex(received.back().bytes), "b0 78 00");
+  EXPECT_EQ(received[received.size() - 2].hex, "b0 7b 00");
+  EXPECT_EQ(received.back().hex, "b0 78 00");
   const std::vector<std::string> notes = ReceivedNotes();
-  const std::vector<std::string> expected = FileNotes("vorlumi3.mid");
+  const std::vector<std::string> expected = FileNotesOf("vorlumi3.mid");
   ASSERT_FALSE(notes.empty());
   ASSERT_LT(notes.size(), expected.size());
   EXPECT_TRUE(std::equal(notes.begin(), notes.end(), expected.begin()));
@@ -128,7 +110,7 @@ TEST_F(MidiOutCli, AVirtualPortNamedVorlumi3CanBeRecordedFrom) {
       "for i in $(seq 100); do jack_lsp 2>/dev/null | grep -qx 'Vorlumi3:Vorlumi3' && break; sleep 0.05; done; "
       "jack_connect Vorlumi3:Vorlumi3 " + recorder_.Port() + "; wait $pid; echo \"status=$?\"");
   EXPECT_NE(run.out.find("status=0"), std::string::npos) << run.out << run.err;
-  EXPECT_EQ(ReceivedNotes(), FileNotes("late.mid"));
+  EXPECT_EQ(ReceivedNotes(), FileNotesOf("late.mid"));
 }
 
 TEST_F(MidiOutCli, NoServerMeansNoOutputAndStatus3) {
