@@ -160,6 +160,8 @@ MidiSystem ChooseMidiSystem(std::string* why) {
   } else {
     reason = std::string("no ALSA sequencer here: ") + AlsaSequencerDevice + " is missing";
   }
+  if (!word.empty() && word != "alsa" && word != "jack")
+    reason += (reason.empty() ? "" : "; ") + std::string(MidiSystemVariable) + " wants alsa or jack, not " + chosen;
   if (why) *why = std::string("MIDI out through ") + SystemName(system) + (reason.empty() ? "" : " (" + reason + ")");
   return system;
 }
