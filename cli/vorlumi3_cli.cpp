@@ -105,6 +105,8 @@ constexpr vlm::CommandOption kOptions[] = {
     {"list-midi-outputs", 0, vlm::CommandOption::Value::None},
 };
 
+constexpr const char* kMidiOutWants = "--midi-out wants a MIDI destination (see --list-midi-outputs)";
+
 int BadArgument(const std::string& text) {
   std::fprintf(stderr, "vorlumi3-cli: %s\n", text.c_str());
   return 2;
@@ -126,7 +128,7 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
       case Kind::MissingValue:
         if (item.option == kSeed) return BadArgument("--seed wants a number from 0 to 4294967295");
         if (item.option == kSteps) return BadArgument("--steps wants a number from 1 to 128");
-        if (item.option == kMidiOut) return BadArgument("--midi-out wants a MIDI destination (see --list-midi-outputs)");
+        if (item.option == kMidiOut) return BadArgument(kMidiOutWants);
         return BadArgument(item.text + " wants a file name");
       case Kind::Option:
         switch (static_cast<CliOption>(item.option)) {
@@ -177,7 +179,7 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
             options.quiet = true;
             break;
           case kMidiOut:
-            if (item.value->empty()) return BadArgument("--midi-out wants a MIDI destination (see --list-midi-outputs)");
+            if (item.value->empty()) return BadArgument(kMidiOutWants);
             options.midiOut = *item.value;
             break;
           case kListMidiOutputs:

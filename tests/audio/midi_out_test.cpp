@@ -126,7 +126,8 @@ TEST_F(MidiOutJack, StopSilencesEveryChannelPlayedOn) {
   std::vector<std::string> controls;
   for (const auto& m : recorder_.Received())
     if (m.hex[0] == 'b' && (m.hex.substr(3, 2) == "7b" || m.hex.substr(3, 2) == "78")) controls.push_back(m.hex);
-  EXPECT_EQ(controls, (std::vector<std::string>{"b0 7b 00", "b0 78 00", "b2 7b 00", "b2 78 00", "b9 7b 00", "b9 78 00"}));
+  EXPECT_EQ(controls, (std::vector<std::string>{"b0 7b 00", "b0 78 00", "b2 7b 00", "b2 78 00",  //
+                                                "b9 7b 00", "b9 78 00"}));
   ASSERT_FALSE(recorder_.Received().empty());
   EXPECT_EQ(recorder_.Received().back().hex, "b9 78 00");
 }

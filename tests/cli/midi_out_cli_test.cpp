@@ -115,7 +115,8 @@ TEST_F(MidiOutCli, AVirtualPortNamedVorlumi3CanBeRecordedFrom) {
 
 TEST_F(MidiOutCli, NoServerMeansNoOutputAndStatus3) {
   Write("tune.vlm", "c\n");
-  const CommandRun run = Shell("JACK_DEFAULT_SERVER=vlm-no-such-server '" + Bin + "/vlmc' tune.vlm --play --midi-out x");
+  const CommandRun run =
+      Shell("JACK_DEFAULT_SERVER=vlm-no-such-server '" + Bin + "/vlmc' tune.vlm --play --midi-out x");
   EXPECT_EQ(run.status, 3);
   EXPECT_NE(run.err.find("No JACK server"), std::string::npos) << run.err;
   EXPECT_EQ(run.err.find("Cannot connect"), std::string::npos) << "libjack's own lines are kept quiet: " << run.err;
