@@ -32,6 +32,10 @@ class MidiFilePlayer final : public MediaPlayer {
   MidiFilePlayer(const MidiFilePlayer&) = delete;
   MidiFilePlayer& operator=(const MidiFilePlayer&) = delete;
 
+  // Another output for the next Open: stops and closes the player and drops
+  // the engine made so far (a MIDI port is closed, a synthesizer freed).
+  void SetEngineFactory(EngineFactory makeEngine);
+
   // Makes the engine now instead of at the first Open, so that a missing
   // audio device shows before any other work; throws like Open.
   void PrepareEngine();

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <thread>
 
+#include "audio/fluid_output.h"
+#include "audio/midi_out.h"
 #include "cli/interrupt.h"
 
 namespace vlmcli {
@@ -17,6 +19,47 @@ constexpr auto DecayTime = std::chrono::milliseconds(1000);
 constexpr auto StopDecayTime = std::chrono::milliseconds(150);
 
 }  // namespace
+
+std::unique_ptr<vlm::MidiFilePlayer> OpenTerminalPlayer(const char* program, const std::string& midiOut, bool quiet,
+                                                         int& status) {
+  std::unique_ptr<vlm::MidiFilePlayer> player;
+  try {
+    if (midiOut.empty()) {
+      player = vlm::MakeFluidSynthPlayer();
+    } else {
+      std::string system;
+      player = vlm::MakeMidiOutPlayer(vlm::ChooseMidiSystem(&system), midiOut);
+      if (!quiet) std::fprintf(stderr, "%s: %s\n", program, system.c_str());
+    }
+    player->PrepareEngine();
+    return player;
+  } catch (const vlm::MidiPortError& e) {
+    std::fprintf(stderr, "%s: %s\n", program, e.what());
+    status = 2;
+  } catch (const vlm::AudioDeviceError& e) {
+    std::fprintf(stderr, "%s: %s\n", program, e.what());
+    status = NoOutputStatus;
+  } catch (const vlm::MediaError& e) {
+    std::fprintf(stderr, "%s: %s\n", program, e.what());
+    // A MIDI system that cannot be reached is an output missing; a SoundFont
+    // that cannot be read is a broken installation.
+    status = midiOut.empty() ? 2 : NoOutputStatus;
+  }
+  return nullptr;
+}
+
+int ListMidiOutputs(const char* program) {
+  std::string system;
+  const vlm::MidiSystem chosen = vlm::ChooseMidiSystem(&system);
+  std::fprintf(stderr, "%s: %s\n", program, system.c_str());
+  try {
+    for (const std::string& port : vlm::ListMidiOutputs(chosen)) std::printf("%s\n", port.c_str());
+  } catch (const vlm::MediaError& e) {
+    std::fprintf(stderr, "%s: %s\n", program, e.what());
+    return NoOutputStatus;
+  }
+  return 0;
+}
 
 bool WaitWhilePlaying(vlm::MidiFilePlayer& player, std::FILE* out) {
   const InterruptGuard guard;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <iomanip>
 #include <iostream>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 #include "audio/renderer.h"
 #include "cli/gnu_diagnostics.h"
 #include "cli/source_map_json.h"
+#include "cli/terminal_playback.h"
 #include "common/command_line.h"
 #include "common/same_file.h"
 #include "common/text_file.h"
@@ -25,7 +27,8 @@ namespace {
 constexpr const char* kHelp =
     "usage: vlmc [OPTION]... SOURCE\n"
     "       vlmc SOURCE [-o OUT.mid] [--dump-source FILE] [--wav OUT.wav] [--seed N] [-q]\n"
-    "            [--source-map FILE] [--diagnostics=gnu]\n"
+    "            [--source-map FILE] [--diagnostics=gnu] [--play [--midi-out PORT]]\n"
+    "       vlmc --list-midi-outputs\n"
     "\n"
     "Compiles the MML source SOURCE into a Standard MIDI File.\n"
     "\n"
@@ -38,6 +41,12 @@ constexpr const char* kHelp =
     "                         track, tick, note, file, line and column (from 1, in\n"
     "                         characters)\n"
     "  --wav=OUT.wav          also render the MIDI file to a WAV file\n"
+    "  --play                 play the MIDI file and wait for its end, showing elapsed\n"
+    "                         and total seconds on a terminal (Ctrl+C stops the sound)\n"
+    "  --midi-out=PORT        with --play: send to the MIDI destination PORT (its name\n"
+    "                         or a part of it) instead of the synthesizer; \"virtual\"\n"
+    "                         opens a port named Vorlumi3 that other programs record from\n"
+    "  --list-midi-outputs    list the MIDI destinations, one a line, and end\n"
     "  --seed=N               seed the random generator with N (0..4294967295)\n"
     "                         instead of the clock: the same seed gives the same file\n"
     "  --diagnostics=gnu      print error lines as FILE:LINE:COLUMN: error: TEXT (DETAIL),\n"
@@ -62,7 +71,9 @@ constexpr const char* kHelp =
     "\n"
     "Exit status: 0 no error line, 1 at least one error line (the file is still\n"
     "written), 2 usage error, unreadable source, unwritable output, or a compile\n"
-    "ended by a failure or by a lack of memory.\n";
+    "ended by a failure or by a lack of memory, or a MIDI destination missing or\n"
+    "named ambiguously; 3 no audio or MIDI output for --play (nothing compiled);\n"
+    "130 playing stopped by Ctrl+C.\n";
 
 int UsageError(const std::string& text) {
   std::cerr << "vlmc: " << text << "\n" << kHelp;
@@ -70,7 +81,10 @@ int UsageError(const std::string& text) {
 }
 
 // ORDER VLMC_OPTIONS: the table and the enum name the options alike.
-enum VlmcOption { kOutput, kDumpSource, kWav, kSourceMap, kSeed, kDiagnostics, kQuiet, kHelpOption, kVersion };
+enum VlmcOption {
+  kOutput, kDumpSource, kWav, kSourceMap, kSeed, kDiagnostics, kQuiet, kHelpOption, kVersion,
+  kPlay, kMidiOut, kListMidiOutputs
+};
 constexpr vlm::CommandOption kOptions[] = {
     {"output", 'o', vlm::CommandOption::Value::Required},
     {"dump-source", 0, vlm::CommandOption::Value::Required},
@@ -81,6 +95,9 @@ constexpr vlm::CommandOption kOptions[] = {
     {"quiet", 'q', vlm::CommandOption::Value::None},
     {"help", 'h', vlm::CommandOption::Value::None},
     {"version", 0, vlm::CommandOption::Value::None},
+    {"play", 0, vlm::CommandOption::Value::None},
+    {"midi-out", 0, vlm::CommandOption::Value::Required},
+    {"list-midi-outputs", 0, vlm::CommandOption::Value::None},
 };
 
 struct Arguments {
@@ -88,6 +105,9 @@ struct Arguments {
   std::optional<std::uint32_t> seed;      // without one, the clock seeds the compile
   bool quiet = false;                     // only error lines and failures are printed
   bool gnuDiagnostics = false;            // error lines as FILE:LINE:COLUMN: error: TEXT (DETAIL)
+  bool play = false;                      // play the MIDI file and wait for its end
+  std::string midiOut;                    // --play sends to this MIDI destination; empty: the synthesizer
+  bool listMidiOutputs = false;           // list the MIDI destinations and end
 };
 
 // Fills arguments; an exit status when the program should end at once.
@@ -116,6 +136,16 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& arguments) {
             return 0;
           case kQuiet:
             arguments.quiet = true;
+            break;
+          case kPlay:
+            arguments.play = true;
+            break;
+          case kListMidiOutputs:
+            arguments.listMidiOutputs = true;
+            break;
+          case kMidiOut:
+            if (item.value->empty()) return UsageError("--midi-out needs a MIDI destination");
+            arguments.midiOut = *item.value;
             break;
           case kDiagnostics:
             if (*item.value != "gnu" && *item.value != "default")
@@ -177,7 +207,9 @@ int Run(int argc, char** argv) {
   const std::string& dump = arguments.dump;
   const std::string& wav = arguments.wav;
   const std::string& sourceMap = arguments.sourceMap;
+  if (arguments.listMidiOutputs) return vlmcli::ListMidiOutputs("vlmc");
   if (source.empty()) return UsageError("no SOURCE given");
+  if (!arguments.midiOut.empty() && !arguments.play) return UsageError("--midi-out goes with --play");
   if (source == "-" && output.empty()) return UsageError("standard input as SOURCE needs -o");
   const bool outputGiven = !output.empty();
   const bool toStandardOutput = output == "-";
@@ -192,6 +224,16 @@ int Run(int argc, char** argv) {
                                                    {"--source-map", sourceMap}})) {
     std::cerr << "vlmc: " << *conflict << "; nothing was written\n";
     return 2;
+  }
+
+  if (arguments.play && toStandardOutput) return UsageError("--play needs a MIDI file, not -o -");
+  // The output is opened first, so that a machine without one learns it
+  // before anything is written.
+  std::unique_ptr<vlm::MidiFilePlayer> player;
+  if (arguments.play) {
+    int status = 0;
+    player = vlmcli::OpenTerminalPlayer("vlmc", arguments.midiOut, arguments.quiet, status);
+    if (!player) return status;
   }
 
   std::string why;
@@ -257,6 +299,17 @@ int Run(int argc, char** argv) {
       std::cerr << "vlmc: " << e.what() << "\n";
       return 2;
     }
+  }
+  if (player) {
+    try {
+      player->SetFileName(output);
+      player->Open();
+      player->Play();
+    } catch (const vlm::MediaError& e) {
+      std::cerr << "vlmc: " << e.what() << "\n";
+      return 2;
+    }
+    if (!vlmcli::WaitWhilePlaying(*player, arguments.quiet ? nullptr : stderr)) return 130;
   }
   return result.HasErrors() ? 1 : 0;
 }

@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "app/main_form.h"
-#include "audio/fluid_output.h"
 #include "audio/renderer.h"
 #include "cli/phrase_batch.h"
 #include "cli/terminal_playback.h"
@@ -36,6 +35,8 @@ struct Options {
   std::optional<std::int32_t> steps;  // number of steps (speLength)
   bool song = false;                  // compile the play list instead of a new phrase
   bool play = false;                  // play the phrase and wait for its end
+  std::string midiOut;                // --play sends to this MIDI destination; empty: the synthesizer
+  bool listMidiOutputs = false;       // list the MIDI destinations and end
   std::string wavFile;                // render the phrase to this WAV file
   bool printRhythm = false, printPattern = false, printSource = false;
   bool quiet = false;                 // no messages but error lines, no "wrote", no progress
@@ -53,7 +54,7 @@ void Usage(std::FILE* to) {
   std::fprintf(to,
                "usage: vorlumi3-cli [--seed N] [--settings FILE.vr3] [--scale-dat FILE] [--out FILE.mid]\n"
                "                    [--mml FILE.vlm] [--steps N] [--print rhythm,pattern,source] [--song]\n"
-               "                    [--play] [--wav FILE.wav]\n"
+               "                    [--play [--midi-out PORT]] [--wav FILE.wav] [--list-midi-outputs]\n"
                "       vorlumi3-cli --count N [--first-seed S] [--jobs J] [--shard K/M] [--wav]\n"
                "                    --out-dir DIR [--settings FILE.vr3] [--scale-dat FILE] [--steps N]\n"
                "Draws a random phrase with the start values (or those of a settings file),\n"
@@ -68,6 +69,10 @@ void Usage(std::FILE* to) {
                "                    this order: rhythm, pattern, source (default: all three)\n"
                "  --song            compile the settings' song play list instead of a new phrase\n"
                "  --play            play the phrase and wait for its end (Ctrl+C stops it)\n"
+               "  --midi-out PORT   with --play: send to the MIDI destination PORT (its name or\n"
+               "                    a part of it) instead of the synthesizer; \"virtual\" opens\n"
+               "                    a port named Vorlumi3 that other programs can record from\n"
+               "  --list-midi-outputs  list the MIDI destinations, one a line, and end\n"
                "  --wav FILE        render the phrase to a WAV file (needs no audio device)\n"
                "  -q, --quiet       print only errors and warnings (and what --print asks for)\n"
                "A batch writes N phrases with the seeds S .. S+N-1 (S is 0 unless given) as\n"
@@ -82,8 +87,8 @@ void Usage(std::FILE* to) {
                "  --version         show the version\n"
                "A value may also follow its option after '=' (--seed=7).\n"
                "exit status: 0 compiled cleanly, 1 compiled with errors, 2 bad arguments,\n"
-               "unreadable files, no phrase written or no sound made, 3 no audio output for\n"
-               "--play (nothing compiled), 130 stopped by Ctrl+C. Warnings go to standard error.\n"
+               "unreadable files, no phrase written or no sound made, 3 no audio or MIDI output\n"
+               "for --play (nothing compiled), 130 stopped by Ctrl+C. Warnings go to standard error.\n"
                "No output may be the same file as an input or as another output.\n");
 }
 
@@ -99,8 +104,10 @@ bool ParsePrintList(const std::string& list, Options& options) {
 }
 
 // ORDER CLI_OPTIONS: the table and the enum name the options alike.
-enum CliOption { kSeed, kSettings, kScaleDat, kOut, kMml, kSteps, kPrint, kSong, kPlay, kWav, kQuiet, kHelp, kVersion,
-                 kCount, kFirstSeed, kJobs, kOutDir, kShard };
+enum CliOption {
+  kSeed, kSettings, kScaleDat, kOut, kMml, kSteps, kPrint, kSong, kPlay, kWav, kQuiet, kHelp, kVersion,
+  kMidiOut, kListMidiOutputs, kCount, kFirstSeed, kJobs, kOutDir, kShard
+};
 constexpr vlm::CommandOption kOptions[] = {
     {"seed", 0, vlm::CommandOption::Value::Required},
     {"settings", 0, vlm::CommandOption::Value::Required},
@@ -117,12 +124,16 @@ constexpr vlm::CommandOption kOptions[] = {
     {"quiet", 'q', vlm::CommandOption::Value::None},
     {"help", 'h', vlm::CommandOption::Value::None},
     {"version", 0, vlm::CommandOption::Value::None},
+    {"midi-out", 0, vlm::CommandOption::Value::Required},
+    {"list-midi-outputs", 0, vlm::CommandOption::Value::None},
     {"count", 0, vlm::CommandOption::Value::Required},
     {"first-seed", 0, vlm::CommandOption::Value::Required},
     {"jobs", 'j', vlm::CommandOption::Value::Required},
     {"out-dir", 0, vlm::CommandOption::Value::Required},
     {"shard", 0, vlm::CommandOption::Value::Required},
 };
+
+constexpr const char* kMidiOutWants = "--midi-out wants a MIDI destination (see --list-midi-outputs)";
 
 int BadArgument(const std::string& text) {
   std::fprintf(stderr, "vorlumi3-cli: %s\n", text.c_str());
@@ -160,6 +171,7 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
       case Kind::MissingValue:
         if (item.option == kSeed) return BadArgument("--seed wants a number from 0 to 4294967295");
         if (item.option == kSteps) return BadArgument("--steps wants a number from 1 to 128");
+        if (item.option == kMidiOut) return BadArgument(kMidiOutWants);
         if (item.option == kCount) return BadArgument("--count wants a number from 1 to 4294967296");
         if (item.option == kFirstSeed) return BadArgument("--first-seed wants a number from 0 to 4294967295");
         if (item.option == kJobs) return BadArgument("--jobs wants a number from 1 to 1024");
@@ -246,6 +258,13 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
           case kQuiet:
             options.quiet = true;
             break;
+          case kMidiOut:
+            if (item.value->empty()) return BadArgument(kMidiOutWants);
+            options.midiOut = *item.value;
+            break;
+          case kListMidiOutputs:
+            options.listMidiOutputs = true;
+            break;
         }
         break;
     }
@@ -309,6 +328,8 @@ int StartBatch(const Options& options) {
 int Run(int argc, char** argv) {
   Options options;
   if (const auto status = ParseArguments(argc, argv, options)) return *status;
+  if (options.listMidiOutputs) return vlmcli::ListMidiOutputs("vorlumi3-cli");
+  if (!options.midiOut.empty() && !options.play) return BadArgument("--midi-out goes with --play");
   // Checked before anything is written: an output must not replace an input
   // or another output.
   if (const auto conflict = vlm::SameFileConflict({{"--settings", options.settingsFile},
@@ -338,16 +359,9 @@ int Run(int argc, char** argv) {
   // before anything is made.
   std::unique_ptr<vlm::MidiFilePlayer> player;
   if (options.play) {
-    player = vlm::MakeFluidSynthPlayer();
-    try {
-      player->PrepareEngine();
-    } catch (const vlm::AudioDeviceError& e) {
-      std::fprintf(stderr, "vorlumi3-cli: %s\n", e.what());
-      return 3;
-    } catch (const vlm::MediaError& e) {
-      std::fprintf(stderr, "vorlumi3-cli: %s\n", e.what());
-      return 2;
-    }
+    int status = 0;
+    player = vlmcli::OpenTerminalPlayer("vorlumi3-cli", options.midiOut, options.quiet, status);
+    if (!player) return status;
     form.SetMediaPlayer(player.get());
   }
 

@@ -17,7 +17,9 @@
 #include "ui/main_window.h"
 #include "ui/qt_platform.h"
 #ifdef VLM_HAVE_AUDIO
-#include "audio/fluid_output.h"
+#include "audio/midi_out.h"
+#include "audio/output_choice.h"
+#include "ui/output_menu.h"
 #endif
 
 namespace {
@@ -103,7 +105,15 @@ int main(int argc, char** argv) {
   // reported there, and the program goes on without sound.
   std::unique_ptr<vlm::MediaPlayer> player;
 #ifdef VLM_HAVE_AUDIO
-  player = vlm::MakeFluidSynthPlayer();
+  auto sound = std::make_unique<vlm::MidiFilePlayer>(vlm::OutputFactory(""));
+  vlm::ui::SetSoundOutputs({[](std::string* system) { return vlm::MidiDestinations(system); },
+                            [sound = sound.get()](const std::string& destination) {
+                              sound->SetEngineFactory(vlm::OutputFactory(destination));
+                              std::string system;
+                              if (!destination.empty()) vlm::ChooseMidiSystem(&system);
+                              return system;
+                            }});
+  player = std::move(sound);
 #endif
   int status = 0;
   {

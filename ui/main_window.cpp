@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "common/app_path.h"
+#include "ui/output_menu.h"
 
 namespace vlm::ui {
 
@@ -119,6 +120,8 @@ void MainWindow::BuildMenus() {
         [this] { VoiceEdeiter1Click(); });
   Entry(tool, QStringLiteral("&Message View"), QStringLiteral("MessageView1"), QKeySequence(Qt::Key_F10),
         [this] { MessageView1Click(); });
+
+  new OutputMenu(menuBar(), platform_);
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
   Entry(help, QStringLiteral("&Help"), QStringLiteral("Help2"), QKeySequence(Qt::Key_F1), [this] { Help2Click(); });

@@ -100,6 +100,35 @@ class Player : public ::testing::Test {
   }
 };
 
+// Choosing another output stops the sound, frees the engine in use and makes
+// the next one from the new factory at the next Open.
+TEST_F(Player, AnotherOutputTakesOverAtTheNextOpen) {
+  const std::string file = File("a.mid", 5, 20);
+  OpenAndPlay(file);
+  EngineLog other;
+  int freed = 0;
+  struct CountingRelease : RecordingEngine {
+    CountingRelease(EngineLog& log, int& freed) : RecordingEngine(log), freed_(freed) {}
+    ~CountingRelease() override { ++freed_; }
+    int& freed_;
+  };
+  player.SetEngineFactory([&] {
+    ++other.enginesMade;
+    return std::make_unique<CountingRelease>(other, freed);
+  });
+  EXPECT_EQ(player.GetMode(), Mode::NotOpen);
+  EXPECT_EQ(log.Calls().back(), "release") << "the old output was silenced";
+  EXPECT_EQ(other.enginesMade, 0) << "made on demand, not at once";
+  player.SetFileName(file);
+  player.Open();
+  player.Play();
+  EXPECT_EQ(other.enginesMade, 1);
+  player.SetEngineFactory([this] { return std::make_unique<RecordingEngine>(log); });
+  EXPECT_EQ(freed, 1);
+  EXPECT_EQ(other.Calls().back(), "release");
+  EXPECT_EQ(log.enginesMade, 1);
+}
+
 TEST_F(Player, PlayReturnsAtOnceAndSendsEachMessageAtItsTime) {
   const std::string file = File("a.mid", 5, 3);
   player.SetFileName(file);

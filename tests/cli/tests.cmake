@@ -1,4 +1,8 @@
 vlm_test_folder(cli_tests cli vlm_terminal_playback vlm_cli_text vlm_phrase_batch)
+# The MIDI-out tests run a JACK server and a recorder.
+if(TARGET cli_tests)
+  target_sources(cli_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/audio/jack_support.cpp)
+endif()
 # The command-line tests run the built programs.
 foreach(program IN ITEMS vlmc vorlumi3 vorlumi3-cli)
   if(TARGET cli_tests AND TARGET ${program})

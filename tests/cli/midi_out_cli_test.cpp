@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "tests/audio/jack_support.h"
+#include "tests/support/compile_harness.h"
+#include "tests/support/run_command.h"
+
+namespace vlmtest {
+namespace {
+
+const std::string Bin = VLM_BIN_DIR;
+
+// The programs' MIDI out, run against a JACK server of the test's own (the
+// machine may have no ALSA sequencer, so JACK is named explicitly).
+class MidiOutCli : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { server_ = std::make_unique<JackServer>(); }
+  static void TearDownTestSuite() { server_.reset(); }
+
+  void SetUp() override {
+    if (!server_->Running()) GTEST_SKIP() << server_->Error();
+    ASSERT_TRUE(recorder_.Running()) << "jack_midi_dump did not start";
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  CommandRun Shell(const std::string& command) {
+    return RunCommand(dir_, "{ VORLUMI3_MIDI_SYSTEM=jack; export VORLUMI3_MIDI_SYSTEM; " + command + "; }");
+  }
+  void Write(const std::string& name, const std::string& text) { std::ofstream(dir_ + "/" + name) << text; }
+
+  // The note ons and offs received, and those of a file, as "90 3c 64".
+  std::vector<std::string> ReceivedNotes() const { return Notes(recorder_.Received()); }
+  std::vector<std::string> FileNotesOf(const std::string& name) const { return Notes(FileNotes(dir_ + "/" + name)); }
+  static std::vector<std::string> Notes(const std::vector<TimedMessage>& messages) {
+    std::vector<std::string> notes;
+    for (const TimedMessage& m : messages)
+      if (m.IsNote()) notes.push_back(m.hex);
+    return notes;
+  }
+
+  static std::unique_ptr<JackServer> server_;
+  MidiRecorder recorder_{"vlm-cli-recorder"};
+  std::string dir_ = ScratchDir();
+};
+
+std::unique_ptr<JackServer> MidiOutCli::server_;
+
+TEST_F(MidiOutCli, BothProgramsListTheDestinationsAndSayWhichSystemCarriesThem) {
+  for (const char* program : {"vlmc", "vorlumi3-cli"}) {
+    const CommandRun run = Shell("'" + Bin + "/" + program + "' --list-midi-outputs");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(("\n" + run.out).find("\n" + recorder_.Port() + "\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find("MIDI out through JACK"), std::string::npos) << run.err;
+  }
+}
+
+TEST_F(MidiOutCli, VlmcPlaysEveryNoteOfItsFileIntoTheDestinationNamedInPart) {
+  Write("tune.vlm", "t180 @1 v100 o5 l16 c d e f g a b o6 c\n");
+  const CommandRun run = Shell("'" + Bin + "/vlmc' tune.vlm --play --midi-out CLI-REC");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "Compile Start\nok\n");  // standard output keeps to the messages
+  const std::vector<std::string> expected = FileNotesOf("tune.mid");
+  ASSERT_EQ(expected.size(), 16u);
+  EXPECT_EQ(ReceivedNotes(), expected);
+}
+
+TEST_F(MidiOutCli, AMissingOrAmbiguousDestinationIsAUsageErrorListingTheCandidates) {
+  MidiRecorder second("vlm-cli-recorder-2");
+  ASSERT_TRUE(second.Running());
+  Write("tune.vlm", "c\n");
+  const CommandRun ambiguous = Shell("'" + Bin + "/vlmc' tune.vlm --play --midi-out cli-recorder");
+  EXPECT_EQ(ambiguous.status, 2);
+  EXPECT_NE(ambiguous.err.find(recorder_.Port()), std::string::npos) << ambiguous.err;
+  EXPECT_NE(ambiguous.err.find(second.Port()), std::string::npos) << ambiguous.err;
+  const CommandRun missing = Shell("'" + Bin + "/vorlumi3-cli' --play --midi-out no-such-synth");
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_NE(missing.err.find(recorder_.Port()), std::string::npos) << missing.err;
+  // Refused before anything was compiled or sent.
+  EXPECT_FALSE(std::filesystem::exists(dir_ + "/tune.mid"));
+  EXPECT_FALSE(std::filesystem::exists(dir_ + "/vorlumi3.mid"));
+  EXPECT_TRUE(ReceivedNotes().empty());
+}
+
+// Ctrl+C in the middle of a phrase: the notes sent so far are the file's
+// first ones, and the channel played on gets all notes off and all sound off.
+TEST_F(MidiOutCli, CtrlCSilencesTheChannelAndEndsWithStatus130) {
+  const CommandRun run = Shell("'" + Bin + "/vorlumi3-cli' --seed 7 -q --play --midi-out vlm-cli-recorder & "
+                               "pid=$!; sleep 2; kill -INT $pid; wait $pid; echo \"status=$?\"");
+  EXPECT_NE(run.out.find("status=130"), std::string::npos) << run.out << run.err;
+  const std::vector<TimedMessage> received = recorder_.Received();
+  ASSERT_GE(received.size(), 4u);
+  EXPECT_EQ(received[received.size() - 2].hex, "b0 7b 00");
+  EXPECT_EQ(received.back().hex, "b0 78 00");
+  const std::vector<std::string> notes = ReceivedNotes();
+  const std::vector<std::string> expected = FileNotesOf("vorlumi3.mid");
+  ASSERT_FALSE(notes.empty());
+  ASSERT_LT(notes.size(), expected.size());
+  EXPECT_TRUE(std::equal(notes.begin(), notes.end(), expected.begin()));
+}
+
+// "virtual" makes a port other programs connect to; what it plays then
+// reaches them.
+TEST_F(MidiOutCli, AVirtualPortNamedVorlumi3CanBeRecordedFrom) {
+  Write("late.vlm", "t120 @1 v100 o5 r1 l8 c e g\n");  // two seconds of rest first
+  const CommandRun run = Shell(
+      "'" + Bin + "/vlmc' late.vlm --play --midi-out virtual & pid=$!; "
+      "for i in $(seq 100); do jack_lsp 2>/dev/null | grep -qx 'Vorlumi3:Vorlumi3' && break; sleep 0.05; done; "
+      "jack_connect Vorlumi3:Vorlumi3 " + recorder_.Port() + "; wait $pid; echo \"status=$?\"");
+  EXPECT_NE(run.out.find("status=0"), std::string::npos) << run.out << run.err;
+  EXPECT_EQ(ReceivedNotes(), FileNotesOf("late.mid"));
+}
+
+TEST_F(MidiOutCli, NoServerMeansNoOutputAndStatus3) {
+  Write("tune.vlm", "c\n");
+  const CommandRun run =
+      Shell("JACK_DEFAULT_SERVER=vlm-no-such-server '" + Bin + "/vlmc' tune.vlm --play --midi-out x");
+  EXPECT_EQ(run.status, 3);
+  EXPECT_NE(run.err.find("No JACK server"), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("Cannot connect"), std::string::npos) << "libjack's own lines are kept quiet: " << run.err;
+}
+
+// Start-up stays as quick as before: a compile without --play loads neither
+// RtMidi nor the JACK and ALSA client libraries.
+TEST(MidiOutStartup, ACompileLoadsNoMidiLibrary) {
+  const std::string dir = ScratchDir();
+  std::ofstream(dir + "/tune.vlm") << "c\n";
+  const CommandRun run = RunCommand(dir, "LD_DEBUG=files '" + Bin + "/vlmc' tune.vlm >/dev/null");
+  EXPECT_NE(run.err.find("libstdc++"), std::string::npos) << "LD_DEBUG shows the libraries loaded";
+  for (const char* library : {"librtmidi", "libjack", "libasound"})
+    EXPECT_EQ(run.err.find(library), std::string::npos) << library;
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace vlmtest

@@ -1,0 +1,90 @@
+#include "ui/output_menu.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <exception>
+
+namespace vlm::ui {
+
+namespace {
+
+SoundOutputs& Outputs() {
+  static SoundOutputs outputs;
+  return outputs;
+}
+
+// The program's own configuration file, in the user's XDG config folder.
+QSettings Configuration() {
+  return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("vorlumi3"),
+                   QStringLiteral("vorlumi3"));
+}
+
+}  // namespace
+
+void SetSoundOutputs(SoundOutputs outputs) { Outputs() = std::move(outputs); }
+
+OutputMenu::OutputMenu(QMenuBar* bar, Platform& platform)
+    : QObject(bar), platform_(platform), menu_(bar->addMenu(QStringLiteral("&Output"))), group_(nullptr) {
+  menu_->setObjectName(QStringLiteral("OutputMenu"));
+  chosen_ = Configuration().value(QString::fromLatin1(OutputSettingKey)).toString().toStdString();
+  if (Outputs().Choose) Outputs().Choose(chosen_);
+  connect(menu_, &QMenu::aboutToShow, this, &OutputMenu::Rebuild);
+  Rebuild();
+}
+
+void OutputMenu::Rebuild() {
+  menu_->clear();
+  delete group_;
+  group_ = new QActionGroup(this);
+  const auto entry = [this](const QString& caption, const std::string& destination) {
+    QAction* action = menu_->addAction(caption);
+    action->setObjectName(destination.empty() ? QStringLiteral("OutputSynth") : QStringLiteral("OutputMidi"));
+    action->setData(QString::fromStdString(destination));
+    action->setCheckable(true);
+    action->setChecked(destination == chosen_);
+    group_->addAction(action);
+    connect(action, &QAction::triggered, this, [this, destination] { Choose(destination); });
+    return action;
+  };
+  entry(QStringLiteral("&Software Synthesizer"), "");
+  const SoundOutputs& outputs = Outputs();
+  if (!outputs.ListMidiDestinations) return;
+  menu_->addSeparator();
+  std::vector<std::string> destinations;
+  try {
+    destinations = outputs.ListMidiDestinations(nullptr);
+  } catch (const std::exception& e) {
+    QAction* none = menu_->addAction(QStringLiteral("(no MIDI destinations)"));
+    none->setObjectName(QStringLiteral("OutputNone"));
+    none->setEnabled(false);
+    none->setToolTip(QString::fromStdString(e.what()));
+    none->setStatusTip(none->toolTip());
+  }
+  bool listed = chosen_.empty() || chosen_ == VirtualOutput;
+  for (const std::string& destination : destinations) {
+    entry(QString::fromStdString(destination), destination);
+    listed = listed || destination == chosen_;
+  }
+  // A saved destination that is away (an instrument switched off) stays
+  // chosen and shown, so that plugging it in again is all it takes.
+  if (!listed) entry(QString::fromStdString(chosen_) + QStringLiteral(" (not found)"), chosen_);
+  menu_->addSeparator();
+  entry(QStringLiteral("&Virtual Port \"Vorlumi3\""), VirtualOutput);
+}
+
+void OutputMenu::Choose(const std::string& destination) {
+  chosen_ = destination;
+  QSettings configuration = Configuration();
+  configuration.setValue(QString::fromLatin1(OutputSettingKey), QString::fromStdString(destination));
+  configuration.sync();
+  const SoundOutputs& outputs = Outputs();
+  // A destination that cannot be opened is reported by the next play.
+  const std::string system = outputs.Choose ? outputs.Choose(destination) : "";
+  platform_.ShowStatus(destination.empty() ? "Output: the software synthesizer"
+                                           : "Output: MIDI " + destination + (system.empty() ? "" : " — " + system));
+}
+
+}  // namespace vlm::ui

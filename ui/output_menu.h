@@ -1,0 +1,63 @@
+#pragma once
+// The "&Output" menu of the main window: play on the software synthesizer or
+// send to a MIDI destination (another program, an instrument, a DAW
+// recording from our own port). The choice is kept in the program's own
+// configuration (vorlumi3/vorlumi3.conf under the XDG config folder), never
+// in a settings file: it belongs to this machine, not to the phrase.
+
+#include <QObject>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/platform.h"
+
+class QActionGroup;
+class QMenu;
+class QMenuBar;
+
+namespace vlm::ui {
+
+// The sound side the menu drives; the program fills it when it has sound.
+struct SoundOutputs {
+  // The MIDI destinations there are now; throws std::exception with the
+  // reason when none can be reached. `system` gets a line saying which MIDI
+  // system was asked.
+  std::function<std::vector<std::string>(std::string* system)> ListMidiDestinations;
+  // Plays on `destination` from the next play on; "" is the synthesizer,
+  // VirtualOutput a port of our own. Returns a line for the status bar
+  // (which MIDI system carries it), or "".
+  std::function<std::string(const std::string& destination)> Choose;
+};
+
+// Process-wide, set before the main window is made. Without it the menu
+// offers the synthesizer only.
+void SetSoundOutputs(SoundOutputs outputs);
+
+// The destination word of our own port, and the key of the choice in the
+// configuration file (an empty value is the synthesizer).
+inline constexpr const char* VirtualOutput = "virtual";
+inline constexpr const char* OutputSettingKey = "Output/MidiDestination";
+
+class OutputMenu : public QObject {
+  Q_OBJECT
+
+ public:
+  // Adds the menu to `bar` (its parent) and applies the saved choice.
+  OutputMenu(QMenuBar* bar, Platform& platform);
+
+  QMenu* Menu() const { return menu_; }
+  const std::string& Chosen() const { return chosen_; }
+
+ private:
+  // Lists the destinations afresh: ports come and go while the program runs.
+  void Rebuild();
+  void Choose(const std::string& destination);
+
+  Platform& platform_;
+  QMenu* menu_;
+  QActionGroup* group_;  // makes the entries exclusive; rebuilt with them
+  std::string chosen_;   // "" the synthesizer, else a destination or VirtualOutput
+};
+
+}  // namespace vlm::ui
