@@ -1,6 +1,7 @@
 #include "app/main_form.h"
 
 #include <filesystem>
+#include <random>
 #include <system_error>
 #include <utility>
 
@@ -98,6 +99,8 @@ void TForm1::FormCreate() {
   Compiler = std::make_unique<MmlCompiler>();
   MmlFileName.clear();
   Rng.Seed = ClockSeed();
+  SeedSource.Seed = std::random_device{}();
+  CompileBase.Seed = FreshSeed();
   for (int k = 0; k < NoteNameCount; ++k) {
     std::string name(NoteNameText + 2 * k, 2);
     if (name.back() == ' ') name.pop_back();

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/phrase_history.h"
 #include "msgview/msg_view.h"
 #include "common/controls.h"
 #include "common/media_player.h"
@@ -162,6 +163,37 @@ class TForm1 {
   void PlayMakeP1Click();
   void CompilePlay1Click();
 
+  // ---- phrase seeds and history (phrase_seeds.cpp) ----
+  // The seed of the last F5 or F3 draws; none before the first and after
+  // Ctrl+P or a song, which draw nothing. CompileBase.Seed holds the seed of
+  // the last compile a play command asked for.
+  std::optional<std::uint32_t> DrawSeed;
+  bool LockSeed = false;             // F5 and F3 draw again with DrawSeed
+  RandomGenerator SeedSource;        // fresh seeds; seeded at start-up
+  PhraseHistory* History = nullptr;  // where played phrases go; not owned, may be null
+  std::uint32_t FreshSeed();
+  // The seed F5 and F3 draw with: DrawSeed while the lock is on, else a fresh one.
+  std::uint32_t NextDrawSeed();
+  // F5 (newRhythm) or F3 drawn from seed, compiled with the same seed and
+  // played: one number gives the whole phrase. Both programs make a seeded
+  // phrase through here.
+  void PlaySeeded(std::uint32_t seed, bool newRhythm);
+  // The draws of PlaySeeded, the compile seed set but nothing compiled: a
+  // batch compiles the phrase into memory itself.
+  void DrawSeeded(std::uint32_t seed, bool newRhythm);
+  // The song list compiled with compileSeed and played.
+  void PlaySongSeeded(std::uint32_t compileSeed);
+  // Rhythm and pattern of an entry back in their boxes, with its seeds; with
+  // play, compiled with its compile seed and played. Adds no entry.
+  void RestoreEntry(const PhraseEntry& entry, bool play);
+  void RestoreEntrySettings(const PhraseEntry& entry);
+  // The entry's pattern into the slot seCopyTo names, as "コピーする" does.
+  void EntryToSlot(const PhraseEntry& entry);
+  // The entry made again with its own settings and compile seed, written as
+  // a MIDI file or as its MML source; the current settings, rhythm and
+  // pattern come back afterwards. False when the file could not be written.
+  bool ExportEntry(const PhraseEntry& entry, const std::string& fileName, bool asMml);
+
   // ---- song list (song_list.cpp) ----
   void Button1Click();
   void SongPBtnClick();
@@ -196,11 +228,13 @@ class TForm1 {
 
  private:
   std::string MakeNoteWithGate(std::int32_t gate);
+  void RecordPhrase(const char* kind, const std::string& pattern);
   bool EnterAppPath();
 
   Platform& platform_;
   TfrmMsg& messages_;
   MediaPlayer* player_;
+  bool historyFailed_ = false;  // a history write failed already (told once in a box)
 };
 
 }  // namespace vlm

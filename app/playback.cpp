@@ -26,23 +26,18 @@ void TForm1::Stop1Click() {
   if (player_ && player_->GetMode() == MediaPlayer::Mode::Playing) player_->Stop();
 }
 
-void TForm1::MakePlay1Click() {
-  MakeRythm1Click();
-  MakePattern1Click();
-  Compile1Click();
-  Play2Click();
-}
+void TForm1::MakePlay1Click() { PlaySeeded(NextDrawSeed(), true); }
 
-void TForm1::PlayMakeP1Click() {
-  MakePattern1Click();
-  Compile1Click();
-  Play2Click();
-}
+void TForm1::PlayMakeP1Click() { PlaySeeded(NextDrawSeed(), false); }
 
 // A pattern edited by hand is compiled unchanged; only an empty one is made anew.
+// Draws made for an empty pattern come from the generator as it stands.
 void TForm1::CompilePlay1Click() {
   if (memPatten.empty()) MakePattern1Click();
+  DrawSeed.reset();
+  CompileBase.Seed = FreshSeed();
   Compile1Click();
+  RecordPhrase("compile", memPatten);
   Play2Click();
 }
 

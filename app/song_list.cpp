@@ -44,7 +44,9 @@ void TForm1::SongClearBtnClick() { lstSong.clear(); }
 // Entries that name no slot (possible in a hand-edited settings file) are
 // skipped. A song longer than MaxSongTextBytes is refused before it is
 // joined. Song mode lasts for the one compile.
-void TForm1::PlaySong1Click() {
+void TForm1::PlaySong1Click() { PlaySongSeeded(FreshSeed()); }
+
+void TForm1::PlaySongSeeded(std::uint32_t compileSeed) {
   if (lstSong.empty()) {
     ShowWarning("No Song !");
     return;
@@ -61,8 +63,11 @@ void TForm1::PlaySong1Click() {
   SongText.clear();
   for (const auto& entry : lstSong)
     if (const auto k = SlotNumber(entry)) SongText += Slot(*k);
+  DrawSeed.reset();
+  CompileBase.Seed = compileSeed;
   Compile1Click();
   SongMode = 0;
+  RecordPhrase("song", SongText);
   Play2Click();
 }
 

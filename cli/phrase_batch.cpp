@@ -93,10 +93,7 @@ class PhraseMaker {
 
   PhraseRecord Make(std::uint32_t seed) {
     platform_.failure.clear();
-    form_.Rng.Seed = seed;
-    form_.CompileBase.Seed = seed;
-    form_.MakeRythm1Click();
-    form_.MakePattern1Click();
+    form_.DrawSeeded(seed, true);
     const std::vector<std::string> lines = form_.AssembleSource();
     vlm::CompileOptions compile = form_.CompileBase;
     compile.OutputFile.clear();

@@ -1,37 +1,14 @@
 #include "cli/source_map_json.h"
 
-#include <cstdio>
+#include "common/json_flat.h"
 
 namespace vlm {
-
-namespace {
-
-// A JSON string: quotes, backslashes and control bytes escaped, other bytes
-// (UTF-8 names) as they are.
-void PutString(std::string& Out, const std::string& Text) {
-  Out += '"';
-  for (const char c : Text) {
-    if (c == '"' || c == '\\') {
-      Out += '\\';
-      Out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-      Out += escaped;
-    } else {
-      Out += c;
-    }
-  }
-  Out += '"';
-}
-
-}  // namespace
 
 std::string SourceMapJsonLines(const SourceMap& Map, const std::string& MainName) {
   std::vector<std::string> names;  // each file's name, quoted once
   for (std::size_t f = 0; f < Map.Files.size(); ++f) {
     names.emplace_back();
-    PutString(names.back(), f == 0 ? MainName : Map.Files[f]);
+    AppendJsonString(names.back(), f == 0 ? MainName : Map.Files[f]);
   }
   std::string out;
   for (const MappedNote& note : Map.Notes) {

@@ -27,7 +27,8 @@
 namespace {
 
 struct Options {
-  std::optional<std::uint32_t> seed;  // fixed generator seed, set after start-up and settings
+  std::optional<std::uint32_t> seed;  // seed of the draws and the compile; fresh when not given
+  std::optional<std::string> rhythm;  // keep this rhythm and draw only the pattern (F3)
   std::string settingsFile;           // loaded like "&Open"
   std::string scaleFile;              // preset file instead of the one next to the executable
   std::string outFile = "vorlumi3.mid";
@@ -38,7 +39,7 @@ struct Options {
   std::string midiOut;                // --play sends to this MIDI destination; empty: the synthesizer
   bool listMidiOutputs = false;       // list the MIDI destinations and end
   std::string wavFile;                // render the phrase to this WAV file
-  bool printRhythm = false, printPattern = false, printSource = false;
+  bool printSeed = false, printRhythm = false, printPattern = false, printSource = false;
   bool quiet = false;                 // no messages but error lines, no "wrote", no progress
   bool wavFlag = false;               // --wav without a file: one WAV per phrase of a batch
   // A batch: --count phrases from --first-seed on, into --out-dir.
@@ -52,21 +53,25 @@ struct Options {
 
 void Usage(std::FILE* to) {
   std::fprintf(to,
-               "usage: vorlumi3-cli [--seed N] [--settings FILE.vr3] [--scale-dat FILE] [--out FILE.mid]\n"
+               "usage: vorlumi3-cli [--seed N] [--rhythm TEXT] [--settings FILE.vr3] [--scale-dat FILE] [--out FILE.mid]\n"
                "                    [--mml FILE.vlm] [--steps N] [--print rhythm,pattern,source] [--song]\n"
                "                    [--play [--midi-out PORT]] [--wav FILE.wav] [--list-midi-outputs]\n"
                "       vorlumi3-cli --count N [--first-seed S] [--jobs J] [--shard K/M] [--wav]\n"
                "                    --out-dir DIR [--settings FILE.vr3] [--scale-dat FILE] [--steps N]\n"
                "Draws a random phrase with the start values (or those of a settings file),\n"
                "writes it as MML and compiles it into a Standard MIDI File.\n"
-               "  --seed N          fix the random seed (0..4294967295): same seed, same phrase\n"
+               "  --seed N          seed of the phrase (0..4294967295): the same seed and\n"
+               "                    settings give the same rhythm, pattern and MIDI bytes,\n"
+               "                    as F5 in the desktop program does\n"
+               "  --rhythm TEXT     keep this rhythm and draw only the pitches, as F3 does\n"
                "  --settings FILE   load a settings file (.vr3) after start-up\n"
                "  --scale-dat FILE  scale presets to read instead of Scale.dat next to the program\n"
                "  --out FILE, -o    where to write the MIDI file (default: vorlumi3.mid here)\n"
                "  --mml FILE        also write the assembled MML source to FILE\n"
                "  --steps N         number of steps of the phrase (1..128)\n"
                "  --print LIST      print these blocks instead of the compiler's messages, in\n"
-               "                    this order: rhythm, pattern, source (default: all three)\n"
+               "                    this order: seed, rhythm, pattern, source (default:\n"
+               "                    rhythm, pattern and source)\n"
                "  --song            compile the settings' song play list instead of a new phrase\n"
                "  --play            play the phrase and wait for its end (Ctrl+C stops it)\n"
                "  --midi-out PORT   with --play: send to the MIDI destination PORT (its name or\n"
@@ -95,7 +100,8 @@ void Usage(std::FILE* to) {
 bool ParsePrintList(const std::string& list, Options& options) {
   std::stringstream items(list);
   for (std::string item; std::getline(items, item, ',');) {
-    if (item == "rhythm") options.printRhythm = true;
+    if (item == "seed") options.printSeed = true;
+    else if (item == "rhythm") options.printRhythm = true;
     else if (item == "pattern") options.printPattern = true;
     else if (item == "source") options.printSource = true;
     else return false;
@@ -105,11 +111,12 @@ bool ParsePrintList(const std::string& list, Options& options) {
 
 // ORDER CLI_OPTIONS: the table and the enum name the options alike.
 enum CliOption {
-  kSeed, kSettings, kScaleDat, kOut, kMml, kSteps, kPrint, kSong, kPlay, kWav, kQuiet, kHelp, kVersion,
+  kSeed, kRhythm, kSettings, kScaleDat, kOut, kMml, kSteps, kPrint, kSong, kPlay, kWav, kQuiet, kHelp, kVersion,
   kMidiOut, kListMidiOutputs, kCount, kFirstSeed, kJobs, kOutDir, kShard
 };
 constexpr vlm::CommandOption kOptions[] = {
     {"seed", 0, vlm::CommandOption::Value::Required},
+    {"rhythm", 0, vlm::CommandOption::Value::Required},
     {"settings", 0, vlm::CommandOption::Value::Required},
     {"scale-dat", 0, vlm::CommandOption::Value::Required},
     {"out", 'o', vlm::CommandOption::Value::Required},
@@ -170,6 +177,7 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
         return BadArgument(item.text + " takes no value");
       case Kind::MissingValue:
         if (item.option == kSeed) return BadArgument("--seed wants a number from 0 to 4294967295");
+        if (item.option == kRhythm) return BadArgument("--rhythm wants a rhythm text such as NNrN^m");
         if (item.option == kSteps) return BadArgument("--steps wants a number from 1 to 128");
         if (item.option == kMidiOut) return BadArgument(kMidiOutWants);
         if (item.option == kCount) return BadArgument("--count wants a number from 1 to 4294967296");
@@ -214,6 +222,10 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
             if (item.value->empty()) return BadArgument("--out-dir wants a folder name");
             options.outDir = *item.value;
             break;
+          case kRhythm:
+            options.rhythm = *item.value;
+            options.singleOnly.push_back(item.text);
+            break;
           case kSteps:
             if (!vlm::ParseDecimal(*item.value, 1, 128, number))
               return BadArgument("--steps wants a number from 1 to 128");
@@ -244,7 +256,7 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
             if (!item.value) {
               options.printRhythm = options.printPattern = options.printSource = true;
             } else if (!ParsePrintList(*item.value, options)) {
-              return BadArgument("--print takes rhythm, pattern and source, joined by commas");
+              return BadArgument("--print takes seed, rhythm, pattern and source, joined by commas");
             }
             break;
           case kSong:
@@ -330,6 +342,7 @@ int Run(int argc, char** argv) {
   if (const auto status = ParseArguments(argc, argv, options)) return *status;
   if (options.listMidiOutputs) return vlmcli::ListMidiOutputs("vorlumi3-cli");
   if (!options.midiOut.empty() && !options.play) return BadArgument("--midi-out goes with --play");
+  if (options.song && options.rhythm) return BadArgument("--rhythm draws a phrase; it does not go with --song");
   // Checked before anything is written: an output must not replace an input
   // or another output.
   if (const auto conflict = vlm::SameFileConflict({{"--settings", options.settingsFile},
@@ -367,23 +380,23 @@ int Run(int argc, char** argv) {
 
   form.FormCreate();
   if (!options.settingsFile.empty() && !form.LoadSettings(options.settingsFile)) return 2;
-  if (options.seed) {
-    form.Rng.Seed = *options.seed;
-    form.CompileBase.Seed = *options.seed;
-  }
   if (options.steps) form.speLength.SetValue(*options.steps);
   form.MmlFileName = mmlFile;
 
-  if (options.song)
-    form.PlaySong1Click();
-  else
-    form.MakePlay1Click();
+  const std::uint32_t seed = options.seed ? *options.seed : form.FreshSeed();
+  if (options.song) {
+    form.PlaySongSeeded(seed);
+  } else {
+    if (options.rhythm) form.memRythm = *options.rhythm;
+    form.PlaySeeded(seed, !options.rhythm);
+  }
   if (form.LastSource.empty()) {
     std::fprintf(stderr, "vorlumi3-cli: nothing was compiled\n");
     return 2;
   }
 
-  const bool printing = options.printRhythm || options.printPattern || options.printSource;
+  const bool printing = options.printSeed || options.printRhythm || options.printPattern || options.printSource;
+  if (options.printSeed) std::cout << "seed: " << seed << "\n";
   if (options.printRhythm) std::cout << "rhythm: " << form.memRythm << "\n";
   if (options.printPattern) std::cout << "pattern: " << form.memPatten << "\n";
   if (options.printSource) {

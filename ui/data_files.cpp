@@ -2,9 +2,10 @@
 
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
+
+#include "common/xdg_dirs.h"
 
 namespace vlm::ui {
 
@@ -13,22 +14,11 @@ namespace {
 constexpr const char* kPhrase = "vorlumi3.mid";
 constexpr const char* kScale = "Scale.dat";
 
-std::string WithSlash(std::string dir) {
-  if (!dir.empty() && dir.back() != '/') dir += '/';
-  return dir;
-}
-
 }  // namespace
 
 bool CanWrite(const std::string& dir) { return ::access(dir.c_str(), W_OK | X_OK) == 0; }
 
-std::string UserDataDir() {
-  const char* xdg = std::getenv("XDG_DATA_HOME");
-  if (xdg && xdg[0] == '/') return WithSlash(xdg) + "vorlumi3/";
-  const char* home = std::getenv("HOME");
-  if (home && home[0] == '/') return WithSlash(home) + ".local/share/vorlumi3/";
-  return {};
-}
+std::string UserDataDir() { return UserDataDirectory(); }
 
 DataFiles ChooseDataFiles(const std::string& appDir, const std::string& dataDir, bool appDirWritable,
                           const std::string& userDir) {

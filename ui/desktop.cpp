@@ -3,6 +3,7 @@
 #include "ui/main_window.h"
 #include "ui/msg_view_window.h"
 #include "ui/voice_editor_window.h"
+#include "ui/workshop_actions.h"
 
 namespace vlm::ui {
 
@@ -11,6 +12,7 @@ Desktop::Desktop(Platform& platform, MediaPlayer* player)
   const auto refresh = [this] { RefreshAll(); };
   // The main window first, then the voice editor, then the message view.
   main_ = std::make_unique<MainWindow>(Form, Messages, platform, refresh);
+  workshop_ = std::make_unique<WorkshopActions>(Form, *main_, platform, refresh);
   voice_ = std::make_unique<VoiceEditorWindow>(Form.Voice, refresh);
   messageView_ = std::make_unique<MsgViewWindowQt>(Messages);
   QObject::connect(main_.get(), &MainWindow::VoiceEditorRaised, voice_.get(), [this] {
@@ -30,6 +32,7 @@ void Desktop::Start() {
 
 void Desktop::RefreshAll() {
   main_->Refresh();
+  workshop_->Refresh();
   voice_->Refresh();
 }
 

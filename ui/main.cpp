@@ -11,11 +11,13 @@
 
 #include "common/app_path.h"
 #include "common/command_line.h"
+#include "common/xdg_dirs.h"
 #include "ui/app_icon.h"
 #include "ui/data_files.h"
 #include "ui/desktop.h"
 #include "ui/main_window.h"
 #include "ui/qt_platform.h"
+#include "ui/workshop_actions.h"
 #ifdef VLM_HAVE_AUDIO
 #include "audio/midi_out.h"
 #include "audio/output_choice.h"
@@ -123,6 +125,8 @@ int main(int argc, char** argv) {
         vlm::ui::ChooseDataFiles(appDir, vlm::DataPath(), vlm::ui::CanWrite(appDir), vlm::ui::UserDataDir());
     desktop.Form.PhraseFileName = files.PhraseFile;
     desktop.Form.ScaleFileName = files.ScaleFile;
+    if (const std::string userDir = vlm::UserDataDirectory(); !userDir.empty())
+      desktop.Workshop().OpenHistory(userDir + "history.jsonl");
     platform.SetOwner(&desktop.Main());
     platform.BeforeProcessEvents = [&desktop] { desktop.RefreshAll(); };
     desktop.Start();

@@ -47,10 +47,8 @@ int main(int argc, char** argv) {
   vlm::ui::QtPlatform platform;
   vlm::ui::Desktop desktop(platform, nullptr);
   desktop.Start();
-  desktop.Form.Rng.Seed = 20240101;  // the same phrase on every run
-
   vlm::ui::MainWindow& main = desktop.Main();
-  desktop.Form.MakePlay1Click();
+  desktop.Form.PlaySeeded(20240101, true);  // the same phrase on every run
   desktop.RefreshAll();
   bool ok = true;
   const char* const pages[] = {"main_scale.png", "main_rythm.png", "main_basic.png", "main_song.png"};

@@ -1,0 +1,222 @@
+#include "common/json_flat.h"
+
+#include <cstdio>
+#include <limits>
+
+namespace vlm {
+
+void AppendJsonString(std::string& out, const std::string& text) {
+  out += '"';
+  for (const char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  out += '"';
+}
+
+void JsonObjectWriter::Key(const std::string& key) {
+  if (out_.size() > 1) out_ += ',';
+  AppendJsonString(out_, key);
+  out_ += ':';
+}
+
+JsonObjectWriter& JsonObjectWriter::Add(const std::string& key, const std::string& text) {
+  Key(key);
+  AppendJsonString(out_, text);
+  return *this;
+}
+
+JsonObjectWriter& JsonObjectWriter::Add(const std::string& key, std::int64_t number) {
+  Key(key);
+  out_ += std::to_string(number);
+  return *this;
+}
+
+JsonObjectWriter& JsonObjectWriter::Add(const std::string& key, bool flag) {
+  Key(key);
+  out_ += flag ? "true" : "false";
+  return *this;
+}
+
+JsonObjectWriter& JsonObjectWriter::AddNull(const std::string& key) {
+  Key(key);
+  out_ += "null";
+  return *this;
+}
+
+namespace {
+
+// A cursor over the text; every reader leaves it after what it read, and
+// reports a failure by returning nothing.
+class Reader {
+ public:
+  explicit Reader(const std::string& text) : text_(text) {}
+
+  void SkipBlanks() {
+    while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t' || text_[pos_] == '\r' ||
+                                   text_[pos_] == '\n'))
+      ++pos_;
+  }
+  bool AtEnd() const { return pos_ >= text_.size(); }
+  bool Take(char c) {
+    if (pos_ < text_.size() && text_[pos_] == c) {
+      ++pos_;
+      return true;
+    }
+    return false;
+  }
+  bool TakeWord(const char* word) {
+    const std::string w(word);
+    if (text_.compare(pos_, w.size(), w) != 0) return false;
+    pos_ += w.size();
+    return true;
+  }
+
+  std::optional<std::string> String() {
+    if (!Take('"')) return std::nullopt;
+    std::string out;
+    while (pos_ < text_.size()) {
+      const char c = text_[pos_++];
+      if (c == '"') return out;
+      if (static_cast<unsigned char>(c) < 0x20) return std::nullopt;  // raw control bytes are not JSON
+      if (c != '\\') {
+        out += c;
+        continue;
+      }
+      if (pos_ >= text_.size()) return std::nullopt;
+      switch (text_[pos_++]) {
+        case '"': out += '"'; break;
+        case '\\': out += '\\'; break;
+        case '/': out += '/'; break;
+        case 'b': out += '\b'; break;
+        case 'f': out += '\f'; break;
+        case 'n': out += '\n'; break;
+        case 'r': out += '\r'; break;
+        case 't': out += '\t'; break;
+        case 'u': {  // \uXXXX, a surrogate pair for code points above U+FFFF
+          auto unit = Hex4();
+          if (!unit) return std::nullopt;
+          std::uint32_t point = *unit;
+          if (point >= 0xD800 && point < 0xDC00) {
+            if (!TakeWord("\\u")) return std::nullopt;
+            const auto low = Hex4();
+            if (!low || *low < 0xDC00 || *low >= 0xE000) return std::nullopt;
+            point = 0x10000 + ((point - 0xD800) << 10) + (*low - 0xDC00);
+          } else if (point >= 0xDC00 && point < 0xE000) {
+            return std::nullopt;
+          }
+          AppendUtf8(out, point);
+          break;
+        }
+        default: return std::nullopt;
+      }
+    }
+    return std::nullopt;
+  }
+
+  std::optional<std::int64_t> Integer() {
+    const bool negative = Take('-');
+    const std::size_t start = pos_;
+    std::uint64_t magnitude = 0;
+    const std::uint64_t limit = negative ? std::uint64_t{1} << 63 : std::numeric_limits<std::int64_t>::max();
+    while (pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '9') {
+      const unsigned digit = static_cast<unsigned>(text_[pos_] - '0');
+      if (magnitude > (limit - digit) / 10) return std::nullopt;
+      magnitude = magnitude * 10 + digit;
+      ++pos_;
+    }
+    const std::size_t digits = pos_ - start;
+    if (digits == 0 || (digits > 1 && text_[start] == '0')) return std::nullopt;
+    if (pos_ < text_.size() && (text_[pos_] == '.' || text_[pos_] == 'e' || text_[pos_] == 'E')) return std::nullopt;
+    if (!negative) return static_cast<std::int64_t>(magnitude);
+    return magnitude == (std::uint64_t{1} << 63) ? std::numeric_limits<std::int64_t>::min()
+                                                  : -static_cast<std::int64_t>(magnitude);
+  }
+
+ private:
+  std::optional<std::uint32_t> Hex4() {
+    if (pos_ + 4 > text_.size()) return std::nullopt;
+    std::uint32_t value = 0;
+    for (int i = 0; i < 4; ++i) {
+      const char c = text_[pos_++];
+      value <<= 4;
+      if (c >= '0' && c <= '9') value |= static_cast<std::uint32_t>(c - '0');
+      else if (c >= 'a' && c <= 'f') value |= static_cast<std::uint32_t>(c - 'a' + 10);
+      else if (c >= 'A' && c <= 'F') value |= static_cast<std::uint32_t>(c - 'A' + 10);
+      else return std::nullopt;
+    }
+    return value;
+  }
+
+  static void AppendUtf8(std::string& out, std::uint32_t point) {
+    if (point < 0x80) {
+      out += static_cast<char>(point);
+    } else if (point < 0x800) {
+      out += static_cast<char>(0xC0 | (point >> 6));
+      out += static_cast<char>(0x80 | (point & 0x3F));
+    } else if (point < 0x10000) {
+      out += static_cast<char>(0xE0 | (point >> 12));
+      out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (point & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (point >> 18));
+      out += static_cast<char>(0x80 | ((point >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (point & 0x3F));
+    }
+  }
+
+  const std::string& text_;
+  std::size_t pos_ = 0;
+};
+
+}  // namespace
+
+std::optional<JsonObject> ParseJsonObject(const std::string& text) {
+  Reader in(text);
+  JsonObject object;
+  in.SkipBlanks();
+  if (!in.Take('{')) return std::nullopt;
+  in.SkipBlanks();
+  if (!in.Take('}')) {
+    for (;;) {
+      in.SkipBlanks();
+      auto key = in.String();
+      if (!key) return std::nullopt;
+      in.SkipBlanks();
+      if (!in.Take(':')) return std::nullopt;
+      in.SkipBlanks();
+      JsonValue value;
+      if (in.TakeWord("null")) {
+        value.Value = nullptr;
+      } else if (in.TakeWord("true")) {
+        value.Value = true;
+      } else if (in.TakeWord("false")) {
+        value.Value = false;
+      } else if (auto s = in.String()) {
+        value.Value = std::move(*s);
+      } else if (auto n = in.Integer()) {
+        value.Value = *n;
+      } else {
+        return std::nullopt;
+      }
+      object[*key] = std::move(value);
+      in.SkipBlanks();
+      if (in.Take('}')) break;
+      if (!in.Take(',')) return std::nullopt;
+    }
+  }
+  in.SkipBlanks();
+  if (!in.AtEnd()) return std::nullopt;
+  return object;
+}
+
+}  // namespace vlm

@@ -1,0 +1,109 @@
+#include "ui/history_pane.h"
+
+#include <QHBoxLayout>
+#include <algorithm>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ui/workshop_texts.h"
+
+namespace vlm::ui {
+
+namespace text = workshop_text;
+
+namespace {
+
+QString Tr(const char* text) { return QString::fromUtf8(text); }
+
+// A pattern may run to thousands of characters: the list shows its start.
+constexpr int kShownPattern = 48;
+
+}  // namespace
+
+QString KeptEntryText(const PhraseEntry& entry) {
+  const QString seed = entry.Seed ? QString::number(*entry.Seed) : Tr(text::NoSeed);
+  QString pattern = QString::fromStdString(entry.Pattern);
+  if (pattern.size() > kShownPattern) pattern = pattern.left(kShownPattern) + QStringLiteral("…");
+  return QStringLiteral("★ %1  %2  %3").arg(seed, QString::fromStdString(entry.Rhythm), pattern);
+}
+
+HistoryPane::HistoryPane(TForm1& form, PhraseHistory& history, Platform& platform, Binder& binder,
+                         std::function<void(std::size_t)> restore, QWidget* parent)
+    : QDockWidget(Tr(text::KeptTitle), parent),
+      form_(form),
+      history_(history),
+      platform_(platform),
+      list_(new QListWidget) {
+  setObjectName(QStringLiteral("KeptDock"));
+  list_->setObjectName(QStringLiteral("lstKept"));
+  auto* body = new QWidget;
+  auto* layout = new QVBoxLayout(body);
+  layout->addWidget(list_);
+  auto* buttons = new QHBoxLayout;
+  const auto button = [&](const char* name, const char* caption, std::function<void()> handler) {
+    auto* b = new QPushButton(Tr(caption));
+    b->setObjectName(QString::fromLatin1(name));
+    binder.OnClick(b, std::move(handler));
+    buttons->addWidget(b);
+    return b;
+  };
+  button("btnKeptRestore", text::KeptRestore, [this, restore] {
+    if (const auto index = Selected()) restore(*index);
+  });
+  button("btnKeptToSlot", text::KeptToSlot, [this] { ToSlot(); })->setToolTip(Tr(text::KeptToSlotHint));
+  button("btnKeptMidi", text::KeptMidi, [this] { SaveMidi(); });
+  button("btnKeptMml", text::KeptMml, [this] { SaveMml(); });
+  button("btnKeptUnkeep", text::KeptUnkeep, [this] { Unkeep(); });
+  layout->addLayout(buttons);
+  setWidget(body);
+  connect(list_, &QListWidget::itemDoubleClicked, this, [this, restore, &binder] {
+    if (const auto index = Selected()) binder.Run([&] { restore(*index); });
+  });
+}
+
+// Rebuilt whole: the list holds at most the kept entries, and indexes into
+// the history move when old entries age out.
+void HistoryPane::Refresh() {
+  const int row = list_->currentRow();
+  list_->clear();
+  for (const std::size_t index : history_.KeptIndexes()) {
+    auto* item = new QListWidgetItem(KeptEntryText(history_.Entries()[index]));
+    item->setData(Qt::UserRole, static_cast<qulonglong>(index));
+    list_->addItem(item);
+  }
+  if (list_->count() > 0) list_->setCurrentRow(std::clamp(row, 0, list_->count() - 1));
+}
+
+std::optional<std::size_t> HistoryPane::Selected() const {
+  const QListWidgetItem* item = list_->currentItem();
+  if (!item) return std::nullopt;
+  const auto index = static_cast<std::size_t>(item->data(Qt::UserRole).toULongLong());
+  if (index >= history_.Entries().size()) return std::nullopt;
+  return index;
+}
+
+void HistoryPane::ToSlot() {
+  if (const auto index = Selected()) form_.EntryToSlot(history_.Entries()[*index]);
+}
+
+void HistoryPane::SaveMidi() {
+  const auto index = Selected();
+  if (!index) return;
+  if (const auto name = platform_.SaveFileName({"mid", "smf|*.mid|all|*.*"}))
+    form_.ExportEntry(history_.Entries()[*index], *name, false);
+}
+
+void HistoryPane::SaveMml() {
+  const auto index = Selected();
+  if (!index) return;
+  if (const auto name = platform_.SaveFileName({"vlm", "(*.vlm)|*.vlm|(*.*)|*.*"}))
+    form_.ExportEntry(history_.Entries()[*index], *name, true);
+}
+
+void HistoryPane::Unkeep() {
+  if (const auto index = Selected())
+    if (const auto failure = history_.SetKept(*index, false)) platform_.ShowError(*failure);
+}
+
+}  // namespace vlm::ui

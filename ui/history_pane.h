@@ -1,0 +1,48 @@
+#pragma once
+// The list of kept phrases, a dock beside the main window: each entry can be
+// called back, copied into a song slot, or saved as MIDI or MML in one step.
+
+#include <QDockWidget>
+#include <optional>
+
+#include "app/main_form.h"
+#include "app/phrase_history.h"
+#include "common/platform.h"
+#include "ui/binder.h"
+
+class QListWidget;
+class QPushButton;
+
+namespace vlm::ui {
+
+class HistoryPane : public QDockWidget {
+  Q_OBJECT
+
+ public:
+  // The models must outlive the pane; `restore` shows a history entry in the
+  // main window (index into history.Entries()).
+  HistoryPane(TForm1& form, PhraseHistory& history, Platform& platform, Binder& binder,
+              std::function<void(std::size_t)> restore, QWidget* parent = nullptr);
+
+  void Refresh();
+  // The index into the history of the kept entry selected in the list.
+  std::optional<std::size_t> Selected() const;
+  QListWidget* List() const { return list_; }
+
+  // ---- commands on the selected entry ----
+  void ToSlot();
+  void SaveMidi();
+  void SaveMml();
+  void Unkeep();
+
+ private:
+  TForm1& form_;
+  PhraseHistory& history_;
+  Platform& platform_;
+  QListWidget* list_;
+};
+
+// One line of the kept list: the seed, the rhythm and the start of the pattern.
+QString KeptEntryText(const PhraseEntry& entry);
+
+}  // namespace vlm::ui
