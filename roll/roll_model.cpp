@@ -109,17 +109,28 @@ std::vector<std::size_t> RollModel::NotesMadeAt(const SourceOrigin& origin) cons
 }
 
 std::vector<std::size_t> RollModel::NotesAtCaret(const SourceOrigin& caret) const {
+  std::vector<SourceOrigin> origins;
+  origins.reserve(notes_.size());
+  for (const RollNote& note : notes_) origins.push_back(note.At.value_or(SourceOrigin{}));
+  return IndicesAtCaret(origins, caret);
+}
+
+std::vector<std::size_t> IndicesAtCaret(const std::vector<SourceOrigin>& origins, const SourceOrigin& caret) {
   const SourceOrigin before{caret.File, caret.Line, caret.Column - 1};
-  std::optional<SourceOrigin> nearest;  // the latest origin before the caret on its line
-  bool after = false;
-  for (const RollNote& note : notes_) {
-    if (!note.At || note.At->File != caret.File || note.At->Line != caret.Line) continue;
-    if (*note.At == before) return NotesMadeAt(before);
-    after = after || *note.At == caret;
-    if (Before(*note.At, before) && (!nearest || Before(*nearest, *note.At))) nearest = note.At;
+  std::optional<SourceOrigin> chosen;   // the character before the caret, else after it
+  std::optional<SourceOrigin> nearest;  // else the latest origin before the caret on its line
+  for (const SourceOrigin& at : origins) {
+    if (at.Line == 0 || at.File != caret.File || at.Line != caret.Line) continue;
+    if (at == before) chosen = at;
+    if (at == caret && !chosen) chosen = at;
+    if (Before(at, before) && (!nearest || Before(*nearest, at))) nearest = at;
   }
-  if (after) return NotesMadeAt(caret);
-  return nearest ? NotesMadeAt(*nearest) : std::vector<std::size_t>{};
+  if (!chosen) chosen = nearest;
+  std::vector<std::size_t> found;
+  if (!chosen) return found;
+  for (std::size_t i = 0; i < origins.size(); ++i)
+    if (origins[i] == *chosen) found.push_back(i);
+  return found;
 }
 
 void RollModel::ApplyStepMarks(const std::vector<std::int32_t>& noteOffsets, std::string_view rhythm,

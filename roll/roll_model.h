@@ -124,6 +124,10 @@ void RollModel::MarkSteps(std::string_view rhythm, std::int32_t steps, std::stri
   ApplyStepMarks(offsets, rhythm, steps, pattern);
 }
 
+// The indices of origins picked by a caret between characters, as
+// RollModel::NotesAtCaret picks them; an origin of line 0 is no origin.
+std::vector<std::size_t> IndicesAtCaret(const std::vector<SourceOrigin>& origins, const SourceOrigin& caret);
+
 // One colour a track, distinct for neighbouring tracks.
 Rgb TrackColour(std::int32_t track);
 

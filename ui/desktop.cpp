@@ -2,6 +2,7 @@
 
 #include "ui/main_window.h"
 #include "ui/msg_view_window.h"
+#include "ui/roll_pane.h"
 #include "ui/voice_editor_window.h"
 
 namespace vlm::ui {
@@ -13,6 +14,7 @@ Desktop::Desktop(Platform& platform, MediaPlayer* player)
   main_ = std::make_unique<MainWindow>(Form, Messages, platform, refresh);
   voice_ = std::make_unique<VoiceEditorWindow>(Form.Voice, refresh);
   messageView_ = std::make_unique<MsgViewWindowQt>(Messages);
+  roll_ = new RollPane(*main_, Form, player);
   QObject::connect(main_.get(), &MainWindow::VoiceEditorRaised, voice_.get(), [this] {
     RefreshAll();
     voice_->raise();
@@ -31,6 +33,7 @@ void Desktop::Start() {
 void Desktop::RefreshAll() {
   main_->Refresh();
   voice_->Refresh();
+  roll_->Refresh();
 }
 
 }  // namespace vlm::ui

@@ -15,6 +15,7 @@ namespace vlm::ui {
 class MainWindow;
 class VoiceEditorWindow;
 class MsgViewWindowQt;
+class RollPane;
 
 class Desktop {
  public:
@@ -35,11 +36,13 @@ class Desktop {
   MainWindow& Main() const { return *main_; }
   VoiceEditorWindow& VoiceEditor() const { return *voice_; }
   MsgViewWindowQt& MessageView() const { return *messageView_; }
+  RollPane& Roll() const { return *roll_; }
 
  private:
   std::unique_ptr<MainWindow> main_;
   std::unique_ptr<VoiceEditorWindow> voice_;
   std::unique_ptr<MsgViewWindowQt> messageView_;
+  RollPane* roll_;  // owned by the main window
 };
 
 }  // namespace vlm::ui
