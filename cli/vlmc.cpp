@@ -14,6 +14,7 @@
 
 #include "audio/renderer.h"
 #include "cli/gnu_diagnostics.h"
+#include "cli/roll_picture.h"
 #include "cli/source_map_json.h"
 #include "common/command_line.h"
 #include "common/same_file.h"
@@ -25,7 +26,7 @@ namespace {
 constexpr const char* kHelp =
     "usage: vlmc [OPTION]... SOURCE\n"
     "       vlmc SOURCE [-o OUT.mid] [--dump-source FILE] [--wav OUT.wav] [--seed N] [-q]\n"
-    "            [--source-map FILE] [--diagnostics=gnu]\n"
+    "            [--source-map FILE] [--diagnostics=gnu] [--png OUT.png]\n"
     "\n"
     "Compiles the MML source SOURCE into a Standard MIDI File.\n"
     "\n"
@@ -38,6 +39,8 @@ constexpr const char* kHelp =
     "                         track, tick, note, file, line and column (from 1, in\n"
     "                         characters)\n"
     "  --wav=OUT.wav          also render the MIDI file to a WAV file\n"
+    "  --png=OUT.png          also draw the MIDI file's piano roll to a PNG picture\n"
+    "                         (no display needed)\n"
     "  --seed=N               seed the random generator with N (0..4294967295)\n"
     "                         instead of the clock: the same seed gives the same file\n"
     "  --diagnostics=gnu      print error lines as FILE:LINE:COLUMN: error: TEXT (DETAIL),\n"
@@ -70,11 +73,12 @@ int UsageError(const std::string& text) {
 }
 
 // ORDER VLMC_OPTIONS: the table and the enum name the options alike.
-enum VlmcOption { kOutput, kDumpSource, kWav, kSourceMap, kSeed, kDiagnostics, kQuiet, kHelpOption, kVersion };
+enum VlmcOption { kOutput, kDumpSource, kWav, kPng, kSourceMap, kSeed, kDiagnostics, kQuiet, kHelpOption, kVersion };
 constexpr vlm::CommandOption kOptions[] = {
     {"output", 'o', vlm::CommandOption::Value::Required},
     {"dump-source", 0, vlm::CommandOption::Value::Required},
     {"wav", 0, vlm::CommandOption::Value::Required},
+    {"png", 0, vlm::CommandOption::Value::Required},
     {"source-map", 0, vlm::CommandOption::Value::Required},
     {"seed", 0, vlm::CommandOption::Value::Required},
     {"diagnostics", 0, vlm::CommandOption::Value::Required},
@@ -84,7 +88,7 @@ constexpr vlm::CommandOption kOptions[] = {
 };
 
 struct Arguments {
-  std::string source, output, dump, wav, sourceMap;  // empty: not given
+  std::string source, output, dump, wav, png, sourceMap;  // empty: not given
   std::optional<std::uint32_t> seed;      // without one, the clock seeds the compile
   bool quiet = false;                     // only error lines and failures are printed
   bool gnuDiagnostics = false;            // error lines as FILE:LINE:COLUMN: error: TEXT (DETAIL)
@@ -132,11 +136,13 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& arguments) {
           case kOutput:
           case kDumpSource:
           case kWav:
+          case kPng:
           case kSourceMap: {
             if (item.value->empty()) return UsageError(item.text + " needs a file name");
             std::string& target = item.option == kOutput       ? arguments.output
                                   : item.option == kDumpSource ? arguments.dump
                                   : item.option == kWav        ? arguments.wav
+                                  : item.option == kPng        ? arguments.png
                                                                : arguments.sourceMap;
             target = *item.value;
             break;
@@ -189,6 +195,7 @@ int Run(int argc, char** argv) {
                                                     toStandardOutput ? "" : output},
                                                    {"--dump-source", dump},
                                                    {"--wav", wav},
+                                                   {"--png", arguments.png},
                                                    {"--source-map", sourceMap}})) {
     std::cerr << "vlmc: " << *conflict << "; nothing was written\n";
     return 2;
@@ -255,6 +262,13 @@ int Run(int argc, char** argv) {
                   << " s)\n";
     } catch (const vlm::MediaError& e) {
       std::cerr << "vlmc: " << e.what() << "\n";
+      return 2;
+    }
+  }
+  if (!arguments.png.empty()) {
+    const auto bytes = toStandardOutput ? std::optional<std::string>(result.MidiBytes) : vlm::ReadFileBytes(output);
+    if (const auto failure = bytes ? vlm::WriteRollPicture(*bytes, arguments.png) : "cannot read " + output) {
+      std::cerr << "vlmc: " << *failure << "\n";
       return 2;
     }
   }

@@ -2,6 +2,7 @@
 // window, optionally loads a settings file, then makes a rhythm and a pattern,
 // assembles and compiles them into a MIDI file (or compiles the song list),
 // and on request plays it or renders it to a WAV file.
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <iomanip>
@@ -15,6 +16,7 @@
 #include "app/main_form.h"
 #include "audio/fluid_output.h"
 #include "audio/renderer.h"
+#include "cli/roll_picture.h"
 #include "cli/terminal_playback.h"
 #include "common/command_line.h"
 #include "common/same_file.h"
@@ -33,6 +35,7 @@ struct Options {
   bool song = false;                  // compile the play list instead of a new phrase
   bool play = false;                  // play the phrase and wait for its end
   std::string wavFile;                // render the phrase to this WAV file
+  std::string pngFile;                // draw the phrase's piano roll to this PNG picture
   bool printRhythm = false, printPattern = false, printSource = false;
   bool quiet = false;                 // no messages but error lines, no "wrote", no progress
 };
@@ -41,7 +44,7 @@ void Usage(std::FILE* to) {
   std::fprintf(to,
                "usage: vorlumi3-cli [--seed N] [--settings FILE.vr3] [--scale-dat FILE] [--out FILE.mid]\n"
                "                    [--mml FILE.vlm] [--steps N] [--print rhythm,pattern,source] [--song]\n"
-               "                    [--play] [--wav FILE.wav]\n"
+               "                    [--play] [--wav FILE.wav] [--png FILE.png]\n"
                "Draws a random phrase with the start values (or those of a settings file),\n"
                "writes it as MML and compiles it into a Standard MIDI File.\n"
                "  --seed N          fix the random seed (0..4294967295): same seed, same phrase\n"
@@ -55,6 +58,7 @@ void Usage(std::FILE* to) {
                "  --song            compile the settings' song play list instead of a new phrase\n"
                "  --play            play the phrase and wait for its end (Ctrl+C stops it)\n"
                "  --wav FILE        render the phrase to a WAV file (needs no audio device)\n"
+               "  --png FILE        draw the phrase's piano roll to a PNG picture (needs no display)\n"
                "  -q, --quiet       print only errors and warnings (and what --print asks for)\n"
                "  -h, --help        show this text\n"
                "  --version         show the version\n"
@@ -77,7 +81,7 @@ bool ParsePrintList(const std::string& list, Options& options) {
 }
 
 // ORDER CLI_OPTIONS: the table and the enum name the options alike.
-enum CliOption { kSeed, kSettings, kScaleDat, kOut, kMml, kSteps, kPrint, kSong, kPlay, kWav, kQuiet, kHelp, kVersion };
+enum CliOption { kSeed, kSettings, kScaleDat, kOut, kMml, kSteps, kPrint, kSong, kPlay, kWav, kPng, kQuiet, kHelp, kVersion };
 constexpr vlm::CommandOption kOptions[] = {
     {"seed", 0, vlm::CommandOption::Value::Required},
     {"settings", 0, vlm::CommandOption::Value::Required},
@@ -90,6 +94,7 @@ constexpr vlm::CommandOption kOptions[] = {
     {"song", 0, vlm::CommandOption::Value::None},
     {"play", 0, vlm::CommandOption::Value::None},
     {"wav", 0, vlm::CommandOption::Value::Required},
+    {"png", 0, vlm::CommandOption::Value::Required},
     {"quiet", 'q', vlm::CommandOption::Value::None},
     {"help", 'h', vlm::CommandOption::Value::None},
     {"version", 0, vlm::CommandOption::Value::None},
@@ -139,12 +144,14 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
           case kScaleDat:
           case kOut:
           case kMml:
-          case kWav: {
+          case kWav:
+          case kPng: {
             if (item.value->empty()) return BadArgument(item.text + " wants a file name");
             std::string& target = item.option == kSettings   ? options.settingsFile
                                   : item.option == kScaleDat ? options.scaleFile
                                   : item.option == kMml      ? options.mmlFile
                                   : item.option == kWav      ? options.wavFile
+                                  : item.option == kPng      ? options.pngFile
                                                              : options.outFile;
             target = *item.value;
             break;
@@ -218,7 +225,8 @@ int Run(int argc, char** argv) {
                                                    {"--scale-dat", options.scaleFile},
                                                    {"--out", options.outFile},
                                                    {"--mml", options.mmlFile},
-                                                   {"--wav", options.wavFile}})) {
+                                                   {"--wav", options.wavFile},
+                                                   {"--png", options.pngFile}})) {
     std::fprintf(stderr, "vorlumi3-cli: %s; nothing was written\n", conflict->c_str());
     return 2;
   }
@@ -234,6 +242,7 @@ int Run(int argc, char** argv) {
   const std::string mmlFile = options.mmlFile.empty() ? "" : Absolute(options.mmlFile);
   if (!options.settingsFile.empty()) options.settingsFile = Absolute(options.settingsFile);
   if (!options.wavFile.empty()) options.wavFile = Absolute(options.wavFile);
+  if (!options.pngFile.empty()) options.pngFile = Absolute(options.pngFile);
 
   // The audio output is opened first, so that a machine without one learns it
   // before anything is made.
@@ -290,6 +299,17 @@ int Run(int argc, char** argv) {
       std::fprintf(stderr, "vorlumi3-cli: %s\n", e.what());
       return 2;
     }
+  }
+  if (!options.pngFile.empty()) {
+    std::array<int, 12> weights{};
+    for (int k = 1; k <= 12; ++k) weights[static_cast<std::size_t>(k - 1)] = form.Scl(k).Position();
+    const auto bytes = vlm::ReadFileBytes(form.PhraseFileName);
+    if (const auto failure = bytes ? vlm::WriteRollPicture(*bytes, options.pngFile, weights)
+                                   : "cannot read " + form.PhraseFileName) {
+      std::fprintf(stderr, "vorlumi3-cli: %s\n", failure->c_str());
+      return 2;
+    }
+    if (!options.quiet) report << "wrote " << options.pngFile << "\n";
   }
   report.flush();
   if (player && !vlmcli::WaitWhilePlaying(*player, options.quiet ? nullptr : stdout)) return 130;

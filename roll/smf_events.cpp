@@ -67,7 +67,7 @@ void ReadChunk(ByteCursor cursor, std::int32_t chunk, SmfEvents& events, std::in
       cursor.Fail("running status without a status byte");
     }
     if (status == 0xFF) {  // meta event: type, length, data
-      const std::uint8_t type = first;
+      const std::uint8_t type = cursor.Byte();
       const std::string_view data = cursor.Take(cursor.Variable());
       status = 0;
       if (type == 0x2F) break;  // end of track
