@@ -50,28 +50,29 @@ void PaintGrid(QPainter& painter, const RollModel& model, const RollLayout& layo
   }
 }
 
-// The bend as a line over the note, one row a semitone, stepping where the
-// bend changes.
+// The bend as a line over the note: along its top edge when unbent, one row
+// up or down a semitone, stepping where the bend changes. The top edge
+// keeps the bar's middle clear for its colour.
 void PaintBend(QPainter& painter, const RollModel& model, const RollLayout& layout, const RollNote& note,
                const roll::NoteRect& rect) {
   const roll::BendCurve& curve = model.Curves()[static_cast<std::size_t>(note.BendCurve)];
   const std::int64_t end = note.StartTick + note.LengthTicks;
-  const double centre = rect.Y + rect.Height / 2;
+  const double edge = rect.Y + 1;
   QPolygonF line;
   double semitones = curve.SemitonesAt(note.StartTick);
   bool bends = semitones != 0;
-  line << QPointF(rect.X, centre - semitones * layout.RowHeight);
+  line << QPointF(rect.X, edge - semitones * layout.RowHeight);
   auto point = std::upper_bound(curve.Points.begin(), curve.Points.end(), note.StartTick,
                                 [](std::int64_t t, const auto& p) { return t < p.first; });
   for (; point != curve.Points.end() && point->first < end; ++point) {
     const double x = layout.XOf(point->first);
-    line << QPointF(x, centre - semitones * layout.RowHeight);
+    line << QPointF(x, edge - semitones * layout.RowHeight);
     semitones = point->second;
     bends = bends || semitones != 0;
-    line << QPointF(x, centre - semitones * layout.RowHeight);
+    line << QPointF(x, edge - semitones * layout.RowHeight);
   }
   if (!bends) return;
-  line << QPointF(rect.X + rect.Width, centre - semitones * layout.RowHeight);
+  line << QPointF(rect.X + rect.Width, edge - semitones * layout.RowHeight);
   painter.setPen(QPen(QColor(0x20, 0x20, 0x20), 1.5));
   painter.drawPolyline(line);
 }
