@@ -46,10 +46,12 @@ MmlRollWindow::MmlRollWindow(QWidget* parent)
   sides->addWidget(source_);
   sides->addWidget(roll_);
   sides->setStretchFactor(1, 2);
+  sides->setSizes({380, 620});
   auto* vertical = new QSplitter(Qt::Vertical);
   vertical->addWidget(sides);
   vertical->addWidget(errors_);
   vertical->setStretchFactor(0, 4);
+  vertical->setSizes({440, 80});
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(recompile, 0, Qt::AlignLeft);
   layout->addWidget(vertical, 1);

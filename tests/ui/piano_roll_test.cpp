@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
@@ -158,6 +159,8 @@ TEST_F(PianoRollTest, AnMmlFileWindowLinksSourceRollAndErrorsThroughOneSourceMap
   window.OpenFile(file.toStdString());
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  EXPECT_EQ(window.Roll()->horizontalScrollBar()->value(), 0);
+  EXPECT_EQ(window.Roll()->Layout().ScrollX, 0);
   // One colour a track: the two tracks' notes are told apart.
   std::set<int> tracks;
   for (const auto& note : window.Roll()->Model().Notes()) tracks.insert(note.Track);
