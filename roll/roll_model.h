@@ -72,8 +72,6 @@ class RollModel {
   std::int64_t EndTick() const { return endTick_; }
   std::int32_t LowestPitch() const { return lowest_; }   // of any note; 60 without notes
   std::int32_t HighestPitch() const { return highest_; }
-  std::int32_t BeatsPerBar() const { return beatsPerBar_; }
-  std::int32_t BeatTicks() const { return beatTicks_; }
 
   // Indices of the notes sounding somewhere in [fromTick, toTick): a binary
   // search by start, so a repaint costs what is visible, not the song.

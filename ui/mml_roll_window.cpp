@@ -1,6 +1,5 @@
 #include "ui/mml_roll_window.h"
 
-#include <QAction>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -57,8 +56,12 @@ MmlRollWindow::MmlRollWindow(QWidget* parent)
   layout->addWidget(vertical, 1);
   resize(1000, 600);
 
+  // A click selects the note's text and highlights every note that text made.
   connect(roll_, &PianoRollWidget::NoteClicked, this, [this](std::size_t note) {
-    if (const auto& at = roll_->Model().Notes()[note].At) SelectOrigin(*at);
+    const std::optional<SourceOrigin> at = roll_->Model().Notes()[note].At;
+    if (!at) return;
+    SelectOrigin(*at);
+    roll_->SetHighlighted(roll_->Model().NotesMadeAt(*at));
   });
   connect(errors_, &QListWidget::currentRowChanged, this, &MmlRollWindow::ErrorChosen);
   connect(source_, &QPlainTextEdit::cursorPositionChanged, this, &MmlRollWindow::HighlightAtCaret);

@@ -24,7 +24,6 @@ class PianoRollWidget : public QAbstractScrollArea {
   // Shows a new piece; the zoom stays, the scroll returns to the start.
   void SetModel(roll::RollModel model);
   const roll::RollModel& Model() const { return model_; }
-  roll::RollModel& MutableModel() { return model_; }
   const roll::RollLayout& Layout() const { return layout_; }
   // Notes drawn as selected (indices into Model().Notes()).
   void SetHighlighted(std::vector<std::size_t> notes);

@@ -7,7 +7,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTabWidget>
-#include <QTextBlock>
 
 #include "common/text_file.h"
 #include "roll/text_span.h"

@@ -31,7 +31,9 @@ void CopyError(const std::string& text, char* error, std::size_t errorSize) {
 
 // A GUI application on the offscreen platform, made once for the process
 // when the caller has none; the command line's -platform wins over
-// QT_QPA_PLATFORM, so a set variable cannot send it to a display.
+// QT_QPA_PLATFORM, so a set variable cannot send it to a display. It is
+// never destroyed: tearing Qt down among the exit handlers of a library
+// opened at run time is not safe, and the process ends soon after.
 void EnsureApplication() {
   if (QGuiApplication::instance()) return;
   // Qt's notes (a missing XDG_RUNTIME_DIR and the like) would litter the
@@ -42,7 +44,8 @@ void EnsureApplication() {
   static char option[] = "-platform";
   static char platform[] = "offscreen";
   static char* argv[] = {name, option, platform, nullptr};
-  static QGuiApplication application(argc, argv);
+  static QGuiApplication* application = new QGuiApplication(argc, argv);
+  static_cast<void>(application);
 }
 
 }  // namespace

@@ -21,7 +21,8 @@ for f in bin/vorlumi3 bin/vlmc bin/vorlumi3-cli share/vorlumi3/Scale.dat share/v
          share/vim/vimfiles/ftdetect/vlm.vim; do
   check test -f "$usr/$f"
 done
-check test ! -e "$usr/lib/vorlumi3"
+# Read-only data lives in share/vorlumi3, never beside the picture library.
+check test -z "$(find "$usr/lib" -name Scale.dat -o -name vorlumi3.hlp)"
 # The picture library for --png, opened at run time from the library folder.
 check test -n "$(find "$usr/lib" -path '*/vorlumi3/libvorlumi3-roll-png.so')"
 check desktop-file-validate "$usr/share/applications/org.vorlumi3.Vorlumi3.desktop"
