@@ -80,6 +80,7 @@ void TForm1::Compile1Click() {
     PatternErrorOffsets.clear();
     if (result.Map)
       for (const SourceOrigin& origin : result.Map->Errors) PatternErrorOffsets.push_back(PatternOffsetOf(lines, origin));
+    LastMap = std::move(result.Map);
     for (const auto& message : result.Messages) messages_.AddMessage(message);
     CompiledLines = std::move(result.Lines);
     if (result.Failed()) throw std::runtime_error(*result.Failure);

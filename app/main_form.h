@@ -104,6 +104,9 @@ class TForm1 {
   // Where each error line of the last compile lies in the pattern, as a
   // code point offset into memPatten; -1 when it lies elsewhere.
   std::vector<std::int32_t> PatternErrorOffsets;
+  // Where each note of the last phrase compiled came from; none after a song
+  // or a file was compiled.
+  std::optional<SourceMap> LastMap;
   // The window selects the code point at Offset of the pattern box.
   std::function<void(std::int32_t Offset)> SelectInPattern;
   // The offset in memPatten of Origin in the source Lines assembled from it,

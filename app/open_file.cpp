@@ -36,6 +36,7 @@ bool TForm1::CompileSourceFile(const std::string& fileName) {
     return false;
   }
   LastSource = *lines;
+  LastMap.reset();
   messages_.ClearMessages();
   CompileOptions options = CompileBase;
   options.OutputFile = PhraseFileName;

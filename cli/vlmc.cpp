@@ -15,6 +15,7 @@
 
 #include "audio/renderer.h"
 #include "cli/gnu_diagnostics.h"
+#include "cli/roll_picture.h"
 #include "cli/source_map_json.h"
 #include "cli/terminal_playback.h"
 #include "common/command_line.h"
@@ -27,7 +28,7 @@ namespace {
 constexpr const char* kHelp =
     "usage: vlmc [OPTION]... SOURCE\n"
     "       vlmc SOURCE [-o OUT.mid] [--dump-source FILE] [--wav OUT.wav] [--seed N] [-q]\n"
-    "            [--source-map FILE] [--diagnostics=gnu] [--play [--midi-out PORT]]\n"
+    "            [--source-map FILE] [--diagnostics=gnu] [--png OUT.png] [--play [--midi-out PORT]]\n"
     "       vlmc --list-midi-outputs\n"
     "\n"
     "Compiles the MML source SOURCE into a Standard MIDI File.\n"
@@ -41,6 +42,8 @@ constexpr const char* kHelp =
     "                         track, tick, note, file, line and column (from 1, in\n"
     "                         characters)\n"
     "  --wav=OUT.wav          also render the MIDI file to a WAV file\n"
+    "  --png=OUT.png          also draw the MIDI file's piano roll to a PNG picture\n"
+    "                         (no display needed)\n"
     "  --play                 play the MIDI file and wait for its end, showing elapsed\n"
     "                         and total seconds on a terminal (Ctrl+C stops the sound)\n"
     "  --midi-out=PORT        with --play: send to the MIDI destination PORT (its name\n"
@@ -82,13 +85,14 @@ int UsageError(const std::string& text) {
 
 // ORDER VLMC_OPTIONS: the table and the enum name the options alike.
 enum VlmcOption {
-  kOutput, kDumpSource, kWav, kSourceMap, kSeed, kDiagnostics, kQuiet, kHelpOption, kVersion,
+  kOutput, kDumpSource, kWav, kPng, kSourceMap, kSeed, kDiagnostics, kQuiet, kHelpOption, kVersion,
   kPlay, kMidiOut, kListMidiOutputs
 };
 constexpr vlm::CommandOption kOptions[] = {
     {"output", 'o', vlm::CommandOption::Value::Required},
     {"dump-source", 0, vlm::CommandOption::Value::Required},
     {"wav", 0, vlm::CommandOption::Value::Required},
+    {"png", 0, vlm::CommandOption::Value::Required},
     {"source-map", 0, vlm::CommandOption::Value::Required},
     {"seed", 0, vlm::CommandOption::Value::Required},
     {"diagnostics", 0, vlm::CommandOption::Value::Required},
@@ -101,7 +105,7 @@ constexpr vlm::CommandOption kOptions[] = {
 };
 
 struct Arguments {
-  std::string source, output, dump, wav, sourceMap;  // empty: not given
+  std::string source, output, dump, wav, png, sourceMap;  // empty: not given
   std::optional<std::uint32_t> seed;      // without one, the clock seeds the compile
   bool quiet = false;                     // only error lines and failures are printed
   bool gnuDiagnostics = false;            // error lines as FILE:LINE:COLUMN: error: TEXT (DETAIL)
@@ -162,11 +166,13 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& arguments) {
           case kOutput:
           case kDumpSource:
           case kWav:
+          case kPng:
           case kSourceMap: {
             if (item.value->empty()) return UsageError(item.text + " needs a file name");
             std::string& target = item.option == kOutput       ? arguments.output
                                   : item.option == kDumpSource ? arguments.dump
                                   : item.option == kWav        ? arguments.wav
+                                  : item.option == kPng        ? arguments.png
                                                                : arguments.sourceMap;
             target = *item.value;
             break;
@@ -221,6 +227,7 @@ int Run(int argc, char** argv) {
                                                     toStandardOutput ? "" : output},
                                                    {"--dump-source", dump},
                                                    {"--wav", wav},
+                                                   {"--png", arguments.png},
                                                    {"--source-map", sourceMap}})) {
     std::cerr << "vlmc: " << *conflict << "; nothing was written\n";
     return 2;
@@ -297,6 +304,13 @@ int Run(int argc, char** argv) {
                   << " s)\n";
     } catch (const vlm::MediaError& e) {
       std::cerr << "vlmc: " << e.what() << "\n";
+      return 2;
+    }
+  }
+  if (!arguments.png.empty()) {
+    const auto bytes = toStandardOutput ? std::optional<std::string>(result.MidiBytes) : vlm::ReadFileBytes(output);
+    if (const auto failure = bytes ? vlm::WriteRollPicture(*bytes, arguments.png) : "cannot read " + output) {
+      std::cerr << "vlmc: " << *failure << "\n";
       return 2;
     }
   }

@@ -2,6 +2,7 @@
 // window, optionally loads a settings file, then makes a rhythm and a pattern,
 // assembles and compiles them into a MIDI file (or compiles the song list),
 // and on request plays it or renders it to a WAV file.
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <iomanip>
@@ -18,6 +19,7 @@
 #include "app/main_form.h"
 #include "audio/renderer.h"
 #include "cli/phrase_batch.h"
+#include "cli/roll_picture.h"
 #include "cli/terminal_playback.h"
 #include "common/command_line.h"
 #include "common/same_file.h"
@@ -39,6 +41,7 @@ struct Options {
   std::string midiOut;                // --play sends to this MIDI destination; empty: the synthesizer
   bool listMidiOutputs = false;       // list the MIDI destinations and end
   std::string wavFile;                // render the phrase to this WAV file
+  std::string pngFile;                // draw the phrase's piano roll to this PNG picture
   bool printSeed = false, printRhythm = false, printPattern = false, printSource = false;
   bool quiet = false;                 // no messages but error lines, no "wrote", no progress
   bool wavFlag = false;               // --wav without a file: one WAV per phrase of a batch
@@ -55,7 +58,7 @@ void Usage(std::FILE* to) {
   std::fprintf(to,
                "usage: vorlumi3-cli [--seed N] [--rhythm TEXT] [--settings FILE.vr3] [--scale-dat FILE] [--out FILE.mid]\n"
                "                    [--mml FILE.vlm] [--steps N] [--print rhythm,pattern,source] [--song]\n"
-               "                    [--play [--midi-out PORT]] [--wav FILE.wav] [--list-midi-outputs]\n"
+               "                    [--play [--midi-out PORT]] [--wav FILE.wav] [--png FILE.png] [--list-midi-outputs]\n"
                "       vorlumi3-cli --count N [--first-seed S] [--jobs J] [--shard K/M] [--wav]\n"
                "                    --out-dir DIR [--settings FILE.vr3] [--scale-dat FILE] [--steps N]\n"
                "Draws a random phrase with the start values (or those of a settings file),\n"
@@ -79,6 +82,7 @@ void Usage(std::FILE* to) {
                "                    a port named Vorlumi3 that other programs can record from\n"
                "  --list-midi-outputs  list the MIDI destinations, one a line, and end\n"
                "  --wav FILE        render the phrase to a WAV file (needs no audio device)\n"
+               "  --png FILE        draw the phrase's piano roll to a PNG picture (needs no display)\n"
                "  -q, --quiet       print only errors and warnings (and what --print asks for)\n"
                "A batch writes N phrases with the seeds S .. S+N-1 (S is 0 unless given) as\n"
                "SEED.mid and SEED.vlm (and SEED.wav with --wav) into DIR, each the bytes\n"
@@ -111,7 +115,7 @@ bool ParsePrintList(const std::string& list, Options& options) {
 
 // ORDER CLI_OPTIONS: the table and the enum name the options alike.
 enum CliOption {
-  kSeed, kRhythm, kSettings, kScaleDat, kOut, kMml, kSteps, kPrint, kSong, kPlay, kWav, kQuiet, kHelp, kVersion,
+  kSeed, kRhythm, kSettings, kScaleDat, kOut, kMml, kSteps, kPrint, kSong, kPlay, kWav, kPng, kQuiet, kHelp, kVersion,
   kMidiOut, kListMidiOutputs, kCount, kFirstSeed, kJobs, kOutDir, kShard
 };
 constexpr vlm::CommandOption kOptions[] = {
@@ -128,6 +132,7 @@ constexpr vlm::CommandOption kOptions[] = {
     {"play", 0, vlm::CommandOption::Value::None},
     // A file for one phrase; none in a batch, which names its own.
     {"wav", 0, vlm::CommandOption::Value::NextWord},
+    {"png", 0, vlm::CommandOption::Value::Required},
     {"quiet", 'q', vlm::CommandOption::Value::None},
     {"help", 'h', vlm::CommandOption::Value::None},
     {"version", 0, vlm::CommandOption::Value::None},
@@ -240,13 +245,16 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
           case kSettings:
           case kScaleDat:
           case kOut:
-          case kMml: {
+          case kMml:
+          case kPng: {
             if (item.value->empty()) return BadArgument(item.text + " wants a file name");
-            if (item.option == kOut || item.option == kMml || item.option == kWav) options.singleOnly.push_back(item.text);
+            if (item.option == kOut || item.option == kMml || item.option == kWav || item.option == kPng)
+              options.singleOnly.push_back(item.text);
             std::string& target = item.option == kSettings   ? options.settingsFile
                                   : item.option == kScaleDat ? options.scaleFile
                                   : item.option == kMml      ? options.mmlFile
                                   : item.option == kWav      ? options.wavFile
+                                  : item.option == kPng      ? options.pngFile
                                                              : options.outFile;
             target = *item.value;
             break;
@@ -349,7 +357,8 @@ int Run(int argc, char** argv) {
                                                    {"--scale-dat", options.scaleFile},
                                                    {"--out", options.outFile},
                                                    {"--mml", options.mmlFile},
-                                                   {"--wav", options.wavFile}})) {
+                                                   {"--wav", options.wavFile},
+                                                   {"--png", options.pngFile}})) {
     std::fprintf(stderr, "vorlumi3-cli: %s; nothing was written\n", conflict->c_str());
     return 2;
   }
@@ -367,6 +376,7 @@ int Run(int argc, char** argv) {
   const std::string mmlFile = options.mmlFile.empty() ? "" : Absolute(options.mmlFile);
   if (!options.settingsFile.empty()) options.settingsFile = Absolute(options.settingsFile);
   if (!options.wavFile.empty()) options.wavFile = Absolute(options.wavFile);
+  if (!options.pngFile.empty()) options.pngFile = Absolute(options.pngFile);
 
   // The audio output is opened first, so that a machine without one learns it
   // before anything is made.
@@ -419,6 +429,17 @@ int Run(int argc, char** argv) {
       std::fprintf(stderr, "vorlumi3-cli: %s\n", e.what());
       return 2;
     }
+  }
+  if (!options.pngFile.empty()) {
+    std::array<int, 12> weights{};
+    for (int k = 1; k <= 12; ++k) weights[static_cast<std::size_t>(k - 1)] = form.Scl(k).Position();
+    const auto bytes = vlm::ReadFileBytes(form.PhraseFileName);
+    if (const auto failure = bytes ? vlm::WriteRollPicture(*bytes, options.pngFile, weights)
+                                   : "cannot read " + form.PhraseFileName) {
+      std::fprintf(stderr, "vorlumi3-cli: %s\n", failure->c_str());
+      return 2;
+    }
+    if (!options.quiet) report << "wrote " << options.pngFile << "\n";
   }
   report.flush();
   if (player && !vlmcli::WaitWhilePlaying(*player, options.quiet ? nullptr : stdout)) return 130;

@@ -13,6 +13,8 @@ packages=(
   libfluidsynth-dev libfluidsynth3 fluidsynth timgm6mb-soundfont
   fonts-noto-cjk
   midicsv
+  # The tests' own PNG reader inflates the pictures with zlib.
+  zlib1g-dev
   valgrind
   # The editor files for vlm sources are checked by the editors themselves.
   libkf5syntaxhighlighting-tools vim

@@ -2,6 +2,7 @@
 
 #include "ui/main_window.h"
 #include "ui/msg_view_window.h"
+#include "ui/roll_pane.h"
 #include "ui/voice_editor_window.h"
 #include "ui/workshop_actions.h"
 
@@ -15,6 +16,7 @@ Desktop::Desktop(Platform& platform, MediaPlayer* player)
   workshop_ = std::make_unique<WorkshopActions>(Form, *main_, platform, refresh);
   voice_ = std::make_unique<VoiceEditorWindow>(Form.Voice, refresh);
   messageView_ = std::make_unique<MsgViewWindowQt>(Messages);
+  roll_ = new RollPane(*main_, Form, player);
   QObject::connect(main_.get(), &MainWindow::VoiceEditorRaised, voice_.get(), [this] {
     RefreshAll();
     voice_->raise();
@@ -34,6 +36,7 @@ void Desktop::RefreshAll() {
   main_->Refresh();
   workshop_->Refresh();
   voice_->Refresh();
+  roll_->Refresh();
 }
 
 }  // namespace vlm::ui

@@ -16,6 +16,7 @@ class MainWindow;
 class VoiceEditorWindow;
 class MsgViewWindowQt;
 class WorkshopActions;
+class RollPane;
 
 class Desktop {
  public:
@@ -37,12 +38,14 @@ class Desktop {
   VoiceEditorWindow& VoiceEditor() const { return *voice_; }
   MsgViewWindowQt& MessageView() const { return *messageView_; }
   WorkshopActions& Workshop() const { return *workshop_; }
+  RollPane& Roll() const { return *roll_; }
 
  private:
   std::unique_ptr<MainWindow> main_;
   std::unique_ptr<VoiceEditorWindow> voice_;
   std::unique_ptr<MsgViewWindowQt> messageView_;
   std::unique_ptr<WorkshopActions> workshop_;  // history, kept phrases and seeds in the main window
+  RollPane* roll_;  // owned by the main window
 };
 
 }  // namespace vlm::ui

@@ -11,6 +11,7 @@
 #include "ui/app_icon.h"
 #include "ui/desktop.h"
 #include "ui/main_window.h"
+#include "ui/mml_roll_window.h"
 #include "ui/msg_view_window.h"
 #include "ui/qt_platform.h"
 #include "ui/text_pane_widget.h"
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vorlumi3_screenshots: cannot make %s\n", argv[1]);
     return 2;
   }
+  const QString demo = QDir::current().absoluteFilePath(QStringLiteral("examples/demo.vlm"));
   QApplication::setWindowIcon(vlm::ui::AppIcon());
   vlm::ui::QtPlatform platform;
   vlm::ui::Desktop desktop(platform, nullptr);
@@ -81,5 +83,11 @@ int main(int argc, char** argv) {
     break;
   }
   ok = Save(view, dir, "message_view_debug.png") && ok;
+
+  vlm::ui::MmlRollWindow roll;
+  roll.OpenFile(demo.toStdString());
+  roll.resize(1000, 520);
+  roll.show();
+  ok = Save(roll, dir, "mml_roll.png") && ok;
   return ok ? 0 : 1;
 }

@@ -4,7 +4,7 @@ if(TARGET cli_tests)
   target_sources(cli_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/audio/jack_support.cpp)
 endif()
 # The command-line tests run the built programs.
-foreach(program IN ITEMS vlmc vorlumi3 vorlumi3-cli)
+foreach(program IN ITEMS vlmc vorlumi3 vorlumi3-cli vorlumi3-roll-png)
   if(TARGET cli_tests AND TARGET ${program})
     add_dependencies(cli_tests ${program})
   endif()
@@ -12,4 +12,9 @@ endforeach()
 # The syntax-file tests read the generated Kate and Vim files.
 if(TARGET cli_tests)
   add_dependencies(cli_tests vlm_syntax_files)
+endif()
+# The --png tests read the pictures with a PNG reader of their own over zlib.
+find_package(ZLIB REQUIRED)
+if(TARGET cli_tests)
+  target_link_libraries(cli_tests PRIVATE ZLIB::ZLIB)
 endif()

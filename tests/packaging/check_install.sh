@@ -21,7 +21,10 @@ for f in bin/vorlumi3 bin/vlmc bin/vorlumi3-cli share/vorlumi3/Scale.dat share/v
          share/vim/vimfiles/ftdetect/vlm.vim; do
   check test -f "$usr/$f"
 done
-check test ! -e "$usr/lib/vorlumi3"
+# Read-only data lives in share/vorlumi3, never beside the picture library.
+check test -z "$(find "$usr/lib" -name Scale.dat -o -name vorlumi3.hlp)"
+# The picture library for --png, opened at run time from the library folder.
+check test -n "$(find "$usr/lib" -path '*/vorlumi3/libvorlumi3-roll-png.so')"
 check desktop-file-validate "$usr/share/applications/org.vorlumi3.Vorlumi3.desktop"
 check appstreamcli validate --no-net "$usr/share/metainfo/org.vorlumi3.Vorlumi3.metainfo.xml"
 for page in "$usr"/share/man/man1/*.1.gz; do
@@ -46,4 +49,7 @@ out=$(cd "$work" && "$usr/bin/vorlumi3-cli" --seed 4 --print pattern 2>&1)
 check test -f "$work/vorlumi3.mid"
 if grep -q "警告" <<<"$out"; then echo "FAILED: installed vorlumi3-cli warned: $out"; fail=1; fi
 check grep -q '^pattern: .*[a-g]' <<<"$out"
+# The installed programs find the picture library.
+check "$usr/bin/vorlumi3-cli" --seed 4 -q --out "$work/p.mid" --png "$work/p.png"
+check test -s "$work/p.png"
 exit $fail

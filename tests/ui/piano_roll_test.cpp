@@ -1,0 +1,187 @@
+// The piano roll in the program's windows, driven like a user does: the pane
+// under the main window's pages, its links with the pattern box, zoom,
+// playhead, and the window of File > Open MML.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWheelEvent>
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "common/app_path.h"
+#include "tests/support/scripted_platform.h"
+#include "ui/desktop.h"
+#include "ui/main_window.h"
+#include "ui/mml_roll_window.h"
+#include "ui/piano_roll_widget.h"
+#include "ui/roll_pane.h"
+
+namespace {
+
+// A player that claims to play, at a position the test sets.
+class PositionPlayer : public vlm::MediaPlayer {
+ public:
+  Mode mode = Mode::NotOpen;
+  double position = 0;
+  void Close() override { mode = Mode::NotOpen; }
+  void SetFileName(const std::string&) override {}
+  void Open() override { mode = Mode::Stopped; }
+  void Play() override { mode = Mode::Playing; }
+  Mode GetMode() const override { return mode; }
+  void Stop() override { mode = Mode::Stopped; }
+  double PositionSeconds() const override { return position; }
+};
+
+class PianoRollTest : public ::testing::Test {
+ protected:
+  QTemporaryDir dir;
+  vlm::test::ScriptedPlatform platform;
+  PositionPlayer player;
+  std::unique_ptr<vlm::ui::Desktop> desktop;
+
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    std::filesystem::copy_file(std::string(VLM_BIN_DIR) + "/Scale.dat", dir.filePath("Scale.dat").toStdString());
+    vlm::SetAppPathForTesting(dir.path().toStdString());
+    desktop = std::make_unique<vlm::ui::Desktop>(platform, &player);
+    desktop->Start();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&desktop->Main()));
+  }
+  void TearDown() override {
+    desktop.reset();
+    vlm::SetAppPathForTesting("");
+  }
+
+  QPlainTextEdit* PatternBox() const { return desktop->Main().findChild<QPlainTextEdit*>(QStringLiteral("memPatten")); }
+  vlm::ui::PianoRollWidget& Roll() const { return *desktop->Roll().Roll(); }
+  // Types the pattern and plays it as it stands (Ctrl+P).
+  void PlayPattern(const QString& pattern) {
+    PatternBox()->setPlainText(pattern);
+    QTest::keyClick(&desktop->Main(), Qt::Key_P, Qt::ControlModifier);
+  }
+  void ClickNote(std::size_t note) {
+    QTest::mouseClick(Roll().viewport(), Qt::LeftButton, {}, Roll().CentreOf(note));
+  }
+  std::size_t FirstNoteOfPitch(int pitch) const {
+    const auto& notes = Roll().Model().Notes();
+    for (std::size_t i = 0; i < notes.size(); ++i)
+      if (notes[i].Pitch == pitch) return i;
+    ADD_FAILURE() << "no note " << pitch;
+    return 0;
+  }
+};
+
+TEST_F(PianoRollTest, ThePaneShowsTheCompiledPhraseAndIsSwitchedFromTheToolMenu) {
+  EXPECT_TRUE(Roll().isVisible());
+  PlayPattern(QStringLiteral("l8o4q8cdef"));
+  // The assembly plays the pattern four times.
+  EXPECT_EQ(Roll().Model().Notes().size(), 16u);
+  QAction* show = desktop->Main().findChild<QAction*>(QStringLiteral("PianoRoll1"));
+  ASSERT_NE(show, nullptr);
+  show->trigger();
+  EXPECT_FALSE(Roll().isVisible());
+  show->trigger();
+  EXPECT_TRUE(Roll().isVisible());
+  // A taller window gives the rows more room.
+  const double rowHeight = Roll().Layout().RowHeight;
+  desktop->Main().resize(desktop->Main().width() + 200, desktop->Main().height() + 300);
+  QApplication::processEvents();
+  EXPECT_GT(Roll().Layout().RowHeight, rowHeight);
+}
+
+TEST_F(PianoRollTest, ClickingANoteSelectsItsCommandAndTheCaretHighlightsItsNotes) {
+  PlayPattern(QStringLiteral("l8o4q8c16.d[2 e]"));
+  ClickNote(FirstNoteOfPitch(48));
+  EXPECT_EQ(PatternBox()->textCursor().selectedText(), QStringLiteral("c16."));
+  EXPECT_EQ(PatternBox()->textCursor().selectionStart(), 6);
+  // The loop inside the loop: eight e's, all highlighted by one click.
+  ClickNote(FirstNoteOfPitch(52));
+  EXPECT_EQ(PatternBox()->textCursor().selectedText(), QStringLiteral("e"));
+  EXPECT_EQ(Roll().Highlighted().size(), 8u);
+  // The caret just after the d: its four notes.
+  QTextCursor caret = PatternBox()->textCursor();
+  caret.setPosition(11);
+  PatternBox()->setTextCursor(caret);
+  std::set<int> pitches;
+  for (std::size_t i : Roll().Highlighted()) pitches.insert(Roll().Model().Notes()[i].Pitch);
+  EXPECT_EQ(Roll().Highlighted().size(), 4u);
+  EXPECT_EQ(pitches, std::set<int>({50}));
+  // Edited after the compile: the text no longer matches, nothing is linked.
+  PatternBox()->insertPlainText(QStringLiteral("g"));
+  EXPECT_TRUE(Roll().Highlighted().empty());
+}
+
+TEST_F(PianoRollTest, CtrlWheelZoomsTimeAndThePlainWheelDoesNot) {
+  PlayPattern(QStringLiteral("l8o4cdefgab"));
+  const double before = Roll().Layout().PixelsPerTick;
+  const QPointF at(100, 20);
+  QWheelEvent zoomIn(at, Roll().viewport()->mapToGlobal(at), {}, QPoint(0, 120), Qt::NoButton, Qt::ControlModifier,
+                     Qt::NoScrollPhase, false);
+  QApplication::sendEvent(Roll().viewport(), &zoomIn);
+  EXPECT_NEAR(Roll().Layout().PixelsPerTick, before * 1.25, 1e-9);
+  QWheelEvent scroll(at, Roll().viewport()->mapToGlobal(at), {}, QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                     Qt::NoScrollPhase, false);
+  QApplication::sendEvent(Roll().viewport(), &scroll);
+  EXPECT_NEAR(Roll().Layout().PixelsPerTick, before * 1.25, 1e-9);
+}
+
+// The playhead stands where the player says, read by the timer.
+TEST_F(PianoRollTest, ThePlayheadFollowsThePlayersPosition) {
+  PlayPattern(QStringLiteral("l8o4cdefgab"));
+  ASSERT_EQ(player.mode, vlm::MediaPlayer::Mode::Playing);
+  player.position = 0.5;  // tempo 120: a beat, 96 ticks
+  QTest::qWait(120);
+  const QImage shot = Roll().viewport()->grab().toImage();
+  const int x = static_cast<int>(Roll().Layout().XOf(96));
+  bool red = false;
+  for (int dx = -1; dx <= 1; ++dx) {
+    const QColor c = shot.pixelColor(x + dx, shot.height() - 3);
+    red = red || (c.red() > 200 && c.green() < 80 && c.blue() < 80);
+  }
+  EXPECT_TRUE(red);
+  player.mode = vlm::MediaPlayer::Mode::Stopped;
+  QTest::qWait(120);
+  const QColor after = Roll().viewport()->grab().toImage().pixelColor(x, shot.height() - 3);
+  EXPECT_FALSE(after.red() > 200 && after.green() < 80);
+}
+
+TEST_F(PianoRollTest, AnMmlFileWindowLinksSourceRollAndErrorsThroughOneSourceMap) {
+  const QString file = dir.filePath(QStringLiteral("song.vlm"));
+  std::ofstream(file.toStdString()) << "_tr(1) CH=2 o4 l8 c d\n_tr(2) CH=3 o5 e } f\n";
+  vlm::ui::MmlRollWindow window;
+  window.OpenFile(file.toStdString());
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  EXPECT_EQ(window.Roll()->horizontalScrollBar()->value(), 0);
+  EXPECT_EQ(window.Roll()->Layout().ScrollX, 0);
+  // One colour a track: the two tracks' notes are told apart.
+  std::set<int> tracks;
+  for (const auto& note : window.Roll()->Model().Notes()) tracks.insert(note.Track);
+  EXPECT_EQ(tracks, std::set<int>({1, 2}));
+  // The error row selects the stray "}"; a note selects its command.
+  ASSERT_GE(window.Errors()->count(), 1);
+  EXPECT_TRUE(window.Errors()->item(0)->text().startsWith(QStringLiteral("err(")));
+  window.Errors()->setCurrentRow(0);
+  EXPECT_EQ(window.Source()->textCursor().selectedText(), QStringLiteral("}"));
+  EXPECT_EQ(window.Source()->textCursor().blockNumber(), 1);
+  const auto& notes = window.Roll()->Model().Notes();
+  const std::size_t d = std::find_if(notes.begin(), notes.end(), [](const auto& n) { return n.Pitch == 50; }) - notes.begin();
+  ASSERT_LT(d, notes.size());
+  QTest::mouseClick(window.Roll()->viewport(), Qt::LeftButton, {}, window.Roll()->CentreOf(d));
+  EXPECT_EQ(window.Source()->textCursor().selectedText(), QStringLiteral("d"));
+  // Edited and compiled again: the roll follows the text.
+  window.Source()->setPlainText(QStringLiteral("o4 c d e f g\n"));
+  window.Recompile();
+  EXPECT_EQ(window.Roll()->Model().Notes().size(), 5u);
+  EXPECT_EQ(window.Errors()->count(), 1);
+  EXPECT_FALSE(window.Errors()->item(0)->text().startsWith(QStringLiteral("err(")));
+}
+
+}  // namespace

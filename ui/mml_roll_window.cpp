@@ -1,0 +1,144 @@
+#include "ui/mml_roll_window.h"
+
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTextBlock>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "common/text_file.h"
+#include "roll/roll_model.h"
+#include "roll/text_span.h"
+#include "ui/mml_highlighter.h"
+#include "ui/piano_roll_widget.h"
+#include "ui/roll_texts.h"
+
+namespace vlm::ui {
+
+namespace {
+
+int PositionOfCodePoint(const QString& text, std::int32_t points) {
+  int at = 0;
+  for (std::int32_t k = 0; k < points && at < text.size(); ++k) at += text[at].isHighSurrogate() ? 2 : 1;
+  return std::min<int>(at, static_cast<int>(text.size()));
+}
+
+}  // namespace
+
+MmlRollWindow::MmlRollWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window), source_(new QPlainTextEdit), roll_(new PianoRollWidget), errors_(new QListWidget) {
+  setObjectName(QStringLiteral("MmlRollWindow"));
+  source_->setObjectName(QStringLiteral("MmlSource"));
+  source_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  source_->setFont(QFont(QStringLiteral("monospace")));
+  new MmlHighlighter(source_->document());
+  errors_->setObjectName(QStringLiteral("MmlErrors"));
+
+  auto* recompile = new QPushButton(RollText(roll_texts::Recompile));
+  recompile->setObjectName(QStringLiteral("Recompile"));
+  recompile->setShortcut(QKeySequence(Qt::Key_F9));
+  connect(recompile, &QPushButton::clicked, this, &MmlRollWindow::Recompile);
+
+  auto* sides = new QSplitter(Qt::Horizontal);
+  sides->addWidget(source_);
+  sides->addWidget(roll_);
+  sides->setStretchFactor(1, 2);
+  sides->setSizes({380, 620});
+  auto* vertical = new QSplitter(Qt::Vertical);
+  vertical->addWidget(sides);
+  vertical->addWidget(errors_);
+  vertical->setStretchFactor(0, 4);
+  vertical->setSizes({440, 80});
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(recompile, 0, Qt::AlignLeft);
+  layout->addWidget(vertical, 1);
+  resize(1000, 600);
+
+  // A click selects the note's text and highlights every note that text made.
+  connect(roll_, &PianoRollWidget::NoteClicked, this, [this](std::size_t note) {
+    const std::optional<SourceOrigin> at = roll_->Model().Notes()[note].At;
+    if (!at) return;
+    SelectOrigin(*at);
+    roll_->SetHighlighted(roll_->Model().NotesMadeAt(*at));
+  });
+  connect(errors_, &QListWidget::currentRowChanged, this, &MmlRollWindow::ErrorChosen);
+  connect(source_, &QPlainTextEdit::cursorPositionChanged, this, &MmlRollWindow::HighlightAtCaret);
+}
+
+void MmlRollWindow::OpenFile(const std::string& fileName) {
+  fileName_ = fileName;
+  setWindowTitle(QString::fromStdString(std::filesystem::path(fileName).filename().string()));
+  const auto text = ReadTextFile(fileName);
+  if (!text) {
+    errors_->clear();
+    errorOrigins_.assign(1, SourceOrigin{});
+    errors_->addItem(RollText(roll_texts::CannotRead).arg(QString::fromStdString(fileName)));
+    return;
+  }
+  source_->setPlainText(QString::fromStdString(*text));
+  Recompile();
+}
+
+// Includes are read beside the file; the MIDI file stays in memory.
+void MmlRollWindow::Recompile() {
+  CompileOptions options;
+  options.SourceMap = true;
+  options.Seed = 0;  // the same text draws the same random values at every compile
+  options.IncludeDirectory = std::filesystem::path(fileName_).parent_path().string();
+  const CompileResult result = CompileMmlText(source_->toPlainText().toStdString(), options);
+  errors_->clear();
+  errorOrigins_.clear();
+  const auto addRow = [this](const QString& text, const SourceOrigin& at) {
+    errors_->addItem(text);
+    errorOrigins_.push_back(at);
+  };
+  if (result.Failed()) addRow(RollText(roll_texts::CompileFailed).arg(QString::fromStdString(*result.Failure)), {});
+  std::size_t errorIndex = 0;
+  for (const std::string& message : result.Messages) {
+    if (message.rfind("err(", 0) != 0) continue;
+    const bool placed = result.Map && errorIndex < result.Map->Errors.size();
+    addRow(QString::fromStdString(message), placed ? result.Map->Errors[errorIndex] : SourceOrigin{});
+    ++errorIndex;
+  }
+  if (errors_->count() == 0) addRow(RollText(roll_texts::NoErrors), {});
+  if (result.MidiBytes.empty()) return;
+  try {
+    roll_->SetModel(roll::RollModel::FromMidi(result.MidiBytes, result.Map ? &*result.Map : nullptr));
+  } catch (const roll::SmfReadError& e) {
+    addRow(RollText(roll_texts::NotMidi).arg(QString::fromUtf8(e.what())), {});
+  }
+  HighlightAtCaret();
+}
+
+// Origins in included files are not in this pane and select nothing.
+void MmlRollWindow::SelectOrigin(const SourceOrigin& origin) {
+  if (origin.File != 0 || origin.Line < 1) return;
+  const QTextBlock block = source_->document()->findBlockByNumber(origin.Line - 1);
+  if (!block.isValid()) return;
+  const QString line = block.text();
+  const std::int32_t column = origin.Column - 1;
+  const std::int32_t length = std::max(1, roll::CommandLengthAt(line.toStdString(), column));
+  QTextCursor cursor(block);
+  cursor.setPosition(block.position() + PositionOfCodePoint(line, column));
+  cursor.setPosition(block.position() + PositionOfCodePoint(line, column + length), QTextCursor::KeepAnchor);
+  source_->setTextCursor(cursor);
+  source_->setFocus();
+}
+
+void MmlRollWindow::ErrorChosen(int row) {
+  if (row >= 0 && row < static_cast<int>(errorOrigins_.size())) SelectOrigin(errorOrigins_[static_cast<std::size_t>(row)]);
+}
+
+void MmlRollWindow::HighlightAtCaret() {
+  const QTextCursor cursor = source_->textCursor();
+  const int position = cursor.hasSelection() ? cursor.selectionStart() + 1 : cursor.position();
+  const QTextBlock block = source_->document()->findBlock(position);
+  std::int32_t column = 1;
+  const QString line = block.text();
+  for (int i = 0; i < position - block.position() && i < line.size(); ++i) column += !line[i].isLowSurrogate();
+  roll_->SetHighlighted(roll_->Model().NotesAtCaret({0, block.blockNumber() + 1, column}));
+}
+
+}  // namespace vlm::ui

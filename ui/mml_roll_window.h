@@ -1,0 +1,48 @@
+#pragma once
+// "File > Open MML": any .vlm file's text in an editable source pane beside
+// its piano roll, one colour a track, with its errors listed below. The
+// source is compiled again on demand; a click on a note or on an error
+// selects its place in the text through the compile's source map, and
+// moving the caret highlights the notes the text under it made.
+
+#include <QWidget>
+#include <string>
+#include <vector>
+
+#include "compiler/mml_compiler.h"
+
+class QListWidget;
+class QPlainTextEdit;
+
+namespace vlm::ui {
+
+class PianoRollWidget;
+
+class MmlRollWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit MmlRollWindow(QWidget* parent = nullptr);
+
+  // Reads and compiles the file; a file that cannot be read is reported in the error list.
+  void OpenFile(const std::string& fileName);
+  // Compiles the text as the source pane holds it.
+  void Recompile();
+
+  QPlainTextEdit* Source() const { return source_; }
+  PianoRollWidget* Roll() const { return roll_; }
+  QListWidget* Errors() const { return errors_; }
+
+ private:
+  void SelectOrigin(const SourceOrigin& origin);
+  void ErrorChosen(int row);
+  void HighlightAtCaret();
+
+  QPlainTextEdit* source_;
+  PianoRollWidget* roll_;
+  QListWidget* errors_;
+  std::string fileName_;
+  std::vector<SourceOrigin> errorOrigins_;  // the place of each row of errors_; line 0 for none
+};
+
+}  // namespace vlm::ui

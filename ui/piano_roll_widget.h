@@ -1,0 +1,63 @@
+#pragma once
+// The piano roll as a scrolling widget: pitch rows that grow with the widget,
+// time that zooms with Ctrl+wheel, a click on a note reported as a signal,
+// highlighted notes, and a playhead that follows the player's position.
+
+#include <QAbstractScrollArea>
+#include <QTimer>
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+#include "common/media_player.h"
+#include "roll/roll_layout.h"
+#include "roll/roll_model.h"
+
+namespace vlm::ui {
+
+class PianoRollWidget : public QAbstractScrollArea {
+  Q_OBJECT
+
+ public:
+  explicit PianoRollWidget(QWidget* parent = nullptr);
+
+  // Shows a new piece; the zoom stays, the scroll returns to the start.
+  void SetModel(roll::RollModel model);
+  const roll::RollModel& Model() const { return model_; }
+  const roll::RollLayout& Layout() const { return layout_; }
+  // Notes drawn as selected (indices into Model().Notes()).
+  void SetHighlighted(std::vector<std::size_t> notes);
+  const std::vector<std::size_t>& Highlighted() const { return highlighted_; }
+  // The player whose position the playhead shows; null: no playhead. It must
+  // outlive the widget or be replaced first.
+  void SetPlayer(const MediaPlayer* player);
+  // Multiplies the time zoom, keeping the tick under anchorX in place.
+  void ZoomBy(double factor, int anchorX);
+  // The viewport's point at the middle of a note, for tests and scripting.
+  QPoint CentreOf(std::size_t note) const;
+
+ signals:
+  void NoteClicked(std::size_t note);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+
+ private:
+  void FitRows();
+  void UpdateScrollBars();
+  void MovePlayhead();
+  void RepaintColumn(std::optional<std::int64_t> tick);
+
+  roll::RollModel model_;
+  roll::RollLayout layout_;
+  std::vector<std::size_t> highlighted_;
+  const MediaPlayer* player_ = nullptr;
+  std::optional<std::int64_t> playhead_;  // tick drawn, none while nothing plays
+  QTimer playheadTimer_;
+};
+
+}  // namespace vlm::ui

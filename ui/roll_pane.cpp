@@ -1,0 +1,163 @@
+#include "ui/roll_pane.h"
+
+#include <QAction>
+#include <QBoxLayout>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+
+#include "common/text_file.h"
+#include "roll/text_span.h"
+#include "ui/main_window.h"
+#include "ui/mml_roll_window.h"
+#include "ui/piano_roll_widget.h"
+#include "ui/roll_texts.h"
+
+namespace vlm::ui {
+
+namespace {
+
+// The menu of the menu bar holding the entry named actionName.
+QMenu* MenuHolding(QMainWindow& window, const QString& actionName) {
+  for (QAction* top : window.menuBar()->actions())
+    if (QMenu* menu = top->menu())
+      for (QAction* entry : menu->actions())
+        if (entry->objectName() == actionName) return menu;
+  return nullptr;
+}
+
+// Code points before a QString position, as source columns count them.
+std::int32_t CodePointsBefore(const QString& text, int position) {
+  std::int32_t points = 0;
+  for (int i = 0; i < position && i < text.size(); ++i) points += !text[i].isLowSurrogate();
+  return points;
+}
+
+int PositionOfCodePoint(const QString& text, std::int32_t points) {
+  int at = 0;
+  for (std::int32_t k = 0; k < points && at < text.size(); ++k) at += text[at].isHighSurrogate() ? 2 : 1;
+  return std::min<int>(at, static_cast<int>(text.size()));
+}
+
+}  // namespace
+
+RollPane::RollPane(MainWindow& main, TForm1& form, const MediaPlayer* player)
+    : QObject(&main), main_(main), form_(form), roll_(new PianoRollWidget) {
+  roll_->SetPlayer(player);
+  // The pages keep their size; the roll takes what the window grows by.
+  auto* layout = qobject_cast<QBoxLayout*>(main.centralWidget()->layout());
+  layout->setSizeConstraint(QLayout::SetDefaultConstraint);
+  main.Pages()->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+  layout->addWidget(roll_, 1);
+  main.setMinimumSize(main.sizeHint());
+  main.resize(main.sizeHint().width(), main.sizeHint().height() + 120);
+
+  show_ = new QAction(RollText(roll_texts::PaneMenu), &main);
+  show_->setObjectName(QStringLiteral("PianoRoll1"));
+  show_->setCheckable(true);
+  show_->setChecked(true);
+  connect(show_, &QAction::toggled, roll_, [this](bool on) {
+    roll_->setVisible(on);
+    main_.setMinimumSize(main_.centralWidget()->layout()->minimumSize());
+    if (!on) main_.adjustSize();
+  });
+  if (QMenu* tools = MenuHolding(main, QStringLiteral("MessageView1"))) tools->addAction(show_);
+
+  auto* open = new QAction(RollText(roll_texts::OpenMmlMenu), &main);
+  open->setObjectName(QStringLiteral("OpenMml1"));
+  connect(open, &QAction::triggered, this, &RollPane::OpenMmlFile);
+  if (QMenu* file = MenuHolding(main, QStringLiteral("Open1"))) {
+    const QList<QAction*> entries = file->actions();
+    const auto openEntry = std::find_if(entries.begin(), entries.end(),
+                                        [](QAction* a) { return a->objectName() == QLatin1String("Open1"); });
+    file->insertAction(openEntry + 1 < entries.end() ? *(openEntry + 1) : nullptr, open);
+  }
+
+  pattern_ = main.findChild<QPlainTextEdit*>(QStringLiteral("memPatten"));
+  connect(roll_, &PianoRollWidget::NoteClicked, this, &RollPane::SelectNoteText);
+  if (pattern_) connect(pattern_, &QPlainTextEdit::cursorPositionChanged, this, &RollPane::HighlightAtCaret);
+}
+
+void RollPane::Refresh() {
+  std::error_code error;
+  const auto time = std::filesystem::last_write_time(form_.PhraseFileName, error);
+  if (error || (time == shownTime_ && form_.LastSource == shownSource_)) return;
+  shownTime_ = time;
+  shownSource_ = form_.LastSource;
+  Reload();
+}
+
+// Reads the phrase file the last compile wrote. A map is used only when that
+// compile made it from a phrase (not a song or a file).
+void RollPane::Reload() {
+  const auto bytes = ReadFileBytes(form_.PhraseFileName);
+  if (!bytes) return;
+  const SourceMap* map = form_.LastMap ? &*form_.LastMap : nullptr;
+  roll::RollModel model;
+  try {
+    model = roll::RollModel::FromMidi(*bytes, map, form_.edtBendRange.ClampedValue());
+  } catch (const roll::SmfReadError&) {
+    return;  // a file being rewritten; the next refresh reads it whole
+  }
+  std::array<std::int32_t, 12> weights{};
+  for (int k = 1; k <= 12; ++k) weights[static_cast<std::size_t>(k - 1)] = form_.Scl(k).Position();
+  model.ScaleWeights = weights;
+
+  // The pattern as compiled is the last source line inside "[4 " .. "]".
+  compiledPattern_.clear();
+  patternOrigins_.clear();
+  const std::vector<std::string>& lines = form_.LastSource;
+  if (map && form_.SongMode == 0 && !lines.empty() && lines.back().size() >= 4)
+    compiledPattern_ = lines.back().substr(3, lines.back().size() - 4);
+  for (const roll::RollNote& note : model.Notes()) {
+    const std::int32_t offset = note.At ? form_.PatternOffsetOf(lines, *note.At) : -1;
+    patternOrigins_.push_back(offset >= 0 ? SourceOrigin{0, 1, offset + 1} : SourceOrigin{});
+  }
+  model.MarkSteps(form_.memRythm, form_.speLength.ClampedValue(), compiledPattern_,
+                  [&](const SourceOrigin& at) { return form_.PatternOffsetOf(lines, at); });
+  roll_->SetModel(std::move(model));
+  HighlightAtCaret();
+}
+
+// Selects the command that made the note, if the pattern box still holds the
+// text that was compiled.
+void RollPane::SelectNoteText(std::size_t note) {
+  if (!pattern_ || note >= patternOrigins_.size() || patternOrigins_[note].Line == 0) return;
+  const QString text = pattern_->toPlainText();
+  if (text.toStdString() != compiledPattern_) return;
+  const std::int32_t offset = patternOrigins_[note].Column - 1;
+  const std::int32_t length = std::max(1, roll::CommandLengthAt(compiledPattern_, offset));
+  QTextCursor cursor = pattern_->textCursor();
+  cursor.setPosition(PositionOfCodePoint(text, offset));
+  cursor.setPosition(PositionOfCodePoint(text, offset + length), QTextCursor::KeepAnchor);
+  pattern_->setTextCursor(cursor);
+  pattern_->setFocus();
+  roll_->SetHighlighted(roll::IndicesAtCaret(patternOrigins_, patternOrigins_[note]));
+}
+
+void RollPane::HighlightAtCaret() {
+  if (!pattern_) return;
+  const QString text = pattern_->toPlainText();
+  if (compiledPattern_.empty() || text.toStdString() != compiledPattern_) {
+    roll_->SetHighlighted({});
+    return;
+  }
+  const QTextCursor cursor = pattern_->textCursor();
+  // A selection made by a click on a note keeps that note's highlight.
+  const int position = cursor.hasSelection() ? cursor.selectionStart() + 1 : cursor.position();
+  roll_->SetHighlighted(roll::IndicesAtCaret(patternOrigins_, {0, 1, CodePointsBefore(text, position) + 1}));
+}
+
+void RollPane::OpenMmlFile() {
+  const QString name = QFileDialog::getOpenFileName(&main_, RollText(roll_texts::OpenMmlTitle), QString(),
+                                                    RollText(roll_texts::MmlFilter));
+  if (name.isEmpty()) return;
+  auto* window = new MmlRollWindow;
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  window->OpenFile(name.toStdString());
+  window->show();
+}
+
+}  // namespace vlm::ui

@@ -1,0 +1,55 @@
+#pragma once
+// The piano roll in the main window: placed under the pages, shown by
+// default and switched from the Tool menu; it shows the phrase of the last
+// compile and links it with the pattern box both ways. It also adds
+// "File > Open MML", which opens a file in a window of its own.
+
+#include <QObject>
+#include <QPointer>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/main_form.h"
+#include "common/media_player.h"
+
+class QAction;
+class QPlainTextEdit;
+
+namespace vlm::ui {
+
+class MainWindow;
+class PianoRollWidget;
+
+class RollPane : public QObject {
+  Q_OBJECT
+
+ public:
+  // The window, the model and the player (which may be null) must outlive the pane.
+  RollPane(MainWindow& main, TForm1& form, const MediaPlayer* player);
+
+  // Run after every user action: a new compile of a phrase shows it.
+  void Refresh();
+  PianoRollWidget* Roll() const { return roll_; }
+  QAction* ShowAction() const { return show_; }
+
+ private:
+  void Reload();
+  void SelectNoteText(std::size_t note);
+  void HighlightAtCaret();
+  void OpenMmlFile();
+
+  MainWindow& main_;
+  TForm1& form_;
+  PianoRollWidget* roll_;
+  QPointer<QPlainTextEdit> pattern_;
+  QAction* show_;
+  // What the roll shows, to see when a compile replaced it.
+  std::vector<std::string> shownSource_;
+  std::filesystem::file_time_type shownTime_{};
+  std::string compiledPattern_;                 // the pattern the shown phrase was compiled from
+  std::vector<SourceOrigin> patternOrigins_;    // each note's place in it: line 1, column offset + 1; line 0 none
+};
+
+}  // namespace vlm::ui

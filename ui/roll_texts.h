@@ -1,0 +1,25 @@
+#pragma once
+// Every text the piano roll and the MML file window show, in one place, in
+// the program's own Japanese wording. Each is marked for translation under
+// the context "Roll"; RollText returns the translated text.
+
+#include <QCoreApplication>
+#include <QString>
+
+namespace vlm::ui {
+
+namespace roll_texts {
+inline constexpr const char* PaneMenu = QT_TRANSLATE_NOOP("Roll", "ピアノロール(&R)");
+inline constexpr const char* OpenMmlMenu = QT_TRANSLATE_NOOP("Roll", "MMLファイルを開く(&M)...");
+inline constexpr const char* OpenMmlTitle = QT_TRANSLATE_NOOP("Roll", "MMLファイルを開く");
+inline constexpr const char* MmlFilter = QT_TRANSLATE_NOOP("Roll", "MMLファイル (*.vlm);;すべてのファイル (*)");
+inline constexpr const char* Recompile = QT_TRANSLATE_NOOP("Roll", "再コンパイル");
+inline constexpr const char* NoErrors = QT_TRANSLATE_NOOP("Roll", "エラーはありません。");
+inline constexpr const char* CannotRead = QT_TRANSLATE_NOOP("Roll", "ファイルを読み込めません: %1");
+inline constexpr const char* CompileFailed = QT_TRANSLATE_NOOP("Roll", "コンパイルできませんでした: %1");
+inline constexpr const char* NotMidi = QT_TRANSLATE_NOOP("Roll", "ピアノロールを描けません: %1");
+}  // namespace roll_texts
+
+inline QString RollText(const char* text) { return QCoreApplication::translate("Roll", text); }
+
+}  // namespace vlm::ui
