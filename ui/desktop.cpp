@@ -3,6 +3,7 @@
 #include "ui/main_window.h"
 #include "ui/msg_view_window.h"
 #include "ui/voice_editor_window.h"
+#include "ui/window_placement.h"
 
 namespace vlm::ui {
 
@@ -13,7 +14,10 @@ Desktop::Desktop(Platform& platform, MediaPlayer* player)
   main_ = std::make_unique<MainWindow>(Form, Messages, platform, refresh);
   voice_ = std::make_unique<VoiceEditorWindow>(Form.Voice, refresh);
   messageView_ = std::make_unique<MsgViewWindowQt>(Messages);
+  messageView_->SetAnchor(main_.get());
   QObject::connect(main_.get(), &MainWindow::VoiceEditorRaised, voice_.get(), [this] {
+    // A window not yet on screen opens beside the main window, wholly visible.
+    if (!voice_->isVisible()) OpenBeside(voice_.get(), main_.get(), voice_->sizeHint());
     RefreshAll();
     voice_->raise();
     voice_->activateWindow();
