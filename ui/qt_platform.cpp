@@ -91,14 +91,15 @@ std::string QtPlatform::InputBox(const std::string& caption, const std::string& 
   dialog.setWindowTitle(QString::fromStdString(caption));
   dialog.setLabelText(QString::fromStdString(prompt));
   dialog.setTextValue(QString::fromStdString(proposal));
+  // Wide enough for the whole title (a long question is the caption): the
+  // edit field sets the width, since the dialog's layout sets its minimum.
+  const int titleWidth = dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()) + kTitleButtonsWidth;
   if (auto* edit = dialog.findChild<QLineEdit*>()) {
     edit->setMaxLength(kInputMaxLength);
     edit->setText(QString::fromStdString(proposal));
+    edit->setMinimumWidth(titleWidth);
   }
-  // Wide enough for the whole title (a long question is the caption), and
-  // beside its window rather than over it.
-  const int titleWidth = dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()) + kTitleButtonsWidth;
-  dialog.setMinimumWidth(titleWidth);
+  // Beside its window rather than over it.
   dialog.adjustSize();
   OpenBeside(&dialog, owner ? owner->window() : nullptr, dialog.size());
   if (dialog.exec() != QDialog::Accepted) return proposal;
