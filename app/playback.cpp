@@ -7,7 +7,8 @@
 namespace vlm {
 
 namespace {
-// Status-bar note of a failed open after the first: the player's own text follows.
+// Status-bar note of a failed open after the first: the player's own text
+// follows. English wording: "No sound: ".
 constexpr const char* kNoSoundStatus = "音が出ません: ";
 }  // namespace
 

@@ -94,9 +94,15 @@ void TfrmMsg::RichEdit1MouseDown() {
   ErrorClicked(index);
 }
 
+// The copy is source to paste elsewhere: each mark becomes the line break it
+// stands for (a mark typed into the source itself is taken for one too).
 void TfrmMsg::Copy1Click() {
-  const std::string selected = reDebug.SelectedText();
-  if (!selected.empty()) platform_.SetClipboardText(selected);
+  std::string selected = reDebug.SelectedText();
+  if (selected.empty()) return;
+  const std::string mark = LineBreakMark;
+  for (std::size_t at = selected.find(mark); at != std::string::npos; at = selected.find(mark, at + 1))
+    selected.replace(at, mark.size(), "\n");
+  platform_.SetClipboardText(selected);
 }
 
 void TfrmMsg::Find1Click() {

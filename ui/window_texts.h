@@ -9,7 +9,7 @@
 
 namespace vlm::ui {
 
-// ORDER WINDOW TEXTS: source text, then the English wording in the comment.
+// Each source text, with its English wording in the comment.
 inline constexpr const char* kUndoOpenCaption =
     QT_TRANSLATE_NOOP("WindowTexts", "開く前の設定に戻す(&U)");  // "&Undo Open"
 inline constexpr const char* kUndoOpenHint =

@@ -119,6 +119,14 @@ TEST_F(MsgViewTest, LineBreaksInsideALineAreShownAsAMarkOnOneLine) {
   EXPECT_EQ(text.substr(static_cast<std::size_t>(view.reDebug.SelStart), 6), "[4 l16");
 }
 
+// Copied source is pasted elsewhere: the marks go back to line breaks.
+TEST_F(MsgViewTest, CopyGivesLineBreaksWhereThePaneShowsMarks) {
+  view.SetDebugLines({"t120", "[4 c\r\nd\ne]"});
+  view.reDebug.Select(5, 14);  // "[4 c⏎d⏎e]": the marks are three bytes each
+  view.Copy1Click();
+  EXPECT_EQ(platform.clipboard, "[4 c\nd\ne]");
+}
+
 TEST(OnePaneLine, MarksEachBreakFormOnce) {
   EXPECT_EQ(vlm::OnePaneLine("a\r\nb\n\nc\r"), "a⏎b⏎⏎c⏎");
   EXPECT_EQ(vlm::OnePaneLine("no break"), "no break");
