@@ -10,21 +10,12 @@ using vlm::ui::PlaceBeside;
 
 const QRect kDesktop(0, 0, 1920, 1040);  // a full-HD screen less a 40-pixel panel
 
-TEST(PlaceBeside, OpensRightOfTheOwnerAlignedWithItsTop) {
-  // Owner spans x 100..699; 8 pixels of gap put the new window at x 708.
+// Right of the owner, else left, else below, else above; aligned with the
+// owner's top (or left) edge, 8 pixels apart.
+TEST(PlaceBeside, TakesTheFirstSideWithRoom) {
   EXPECT_EQ(PlaceBeside(QRect(100, 100, 600, 500), QSize(560, 420), kDesktop), QRect(708, 100, 560, 420));
-}
-
-TEST(PlaceBeside, GoesLeftWhenTheRightSideIsTooNarrow) {
-  // Right of x 1899 only 20 pixels are left; left of x 1300 there are 1300.
   EXPECT_EQ(PlaceBeside(QRect(1300, 100, 600, 500), QSize(560, 420), kDesktop), QRect(732, 100, 560, 420));
-}
-
-TEST(PlaceBeside, GoesBelowAnOwnerAsWideAsTheScreen) {
   EXPECT_EQ(PlaceBeside(QRect(0, 0, 1920, 400), QSize(560, 420), kDesktop), QRect(0, 408, 560, 420));
-}
-
-TEST(PlaceBeside, GoesAboveWhenOnlyThatSideHasRoom) {
   EXPECT_EQ(PlaceBeside(QRect(0, 600, 1920, 440), QSize(560, 420), kDesktop), QRect(0, 172, 560, 420));
 }
 
