@@ -9,6 +9,10 @@
 
 namespace vlm::ui {
 
+namespace {
+constexpr int kIntervalMs = 250;  // status repaint while playing: the clock shows whole seconds
+}  // namespace
+
 QString ClockText(double seconds) {
   const auto whole = static_cast<long long>(std::floor(std::isfinite(seconds) && seconds > 0 ? seconds : 0));
   return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "common/media_player.h"
@@ -18,7 +19,8 @@ class QStatusBar;
 
 namespace vlm::ui {
 
-// "m:ss" of a time in seconds, rounded down; negative times show as 0:00.
+// "m:ss" of a time in seconds, rounded down; negative or unknown (NaN)
+// times show as 0:00.
 QString ClockText(double seconds);
 
 class PlayStatus : public QObject {
@@ -36,14 +38,13 @@ class PlayStatus : public QObject {
   void Update();
 
   QLabel* Label() const { return label_; }
-  static constexpr int kIntervalMs = 250;  // status repaint while playing
 
  private:
-  std::function<MediaPlayer*()> player_;
-  QLabel* label_;
-  QTimer timer_;
-  std::vector<std::pair<QAction*, int>> plays_;
-  std::vector<QAction*> stops_;
+  std::function<MediaPlayer*()> player_;          // the player of the moment, or null
+  QLabel* label_;                                 // owned by the status bar
+  QTimer timer_;                                  // runs only while something plays
+  std::vector<std::pair<QAction*, int>> plays_;  // play controls with their groups
+  std::vector<QAction*> stops_;                   // enabled only while something plays
   int playingGroup_ = -1;  // group of the control that started the sound, -1 none known
 };
 
