@@ -16,8 +16,8 @@ Desktop::Desktop(Platform& platform, MediaPlayer* player)
   messageView_ = std::make_unique<MsgViewWindowQt>(Messages);
   messageView_->SetAnchor(main_.get());
   QObject::connect(main_.get(), &MainWindow::VoiceEditorRaised, voice_.get(), [this] {
-    // A window not yet on screen opens beside the main window, wholly visible.
-    if (!voice_->isVisible()) OpenBeside(voice_.get(), main_.get(), voice_->sizeHint());
+    // The first time, the editor opens beside the main window, wholly visible.
+    OpenBeside(voice_.get(), main_.get(), voice_->sizeHint());
     RefreshAll();
     voice_->raise();
     voice_->activateWindow();

@@ -114,9 +114,9 @@ void MsgViewWindowQt::SelectionMoved(MsgPage pane) {
   Pane(pane)->ShowSelection(pane == MsgPage::Message ? model_.RichEdit1 : model_.reDebug);
 }
 
-// A window not yet on screen opens beside the main window, wholly visible.
+// The first time, the window opens beside the main window, wholly visible.
 void MsgViewWindowQt::ShowWindow() {
-  if (!isVisible()) OpenBeside(this, anchor_, size());
+  OpenBeside(this, anchor_, size());
   show();
   raise();
   activateWindow();

@@ -152,7 +152,7 @@ void QtPlatform::ShowHelp(const std::string& helpFile) {
     ShowError("Cannot open the help file " + helpFile);
     return;
   }
-  if (!help_->isVisible()) OpenBeside(help_, owner_, kHelpSize);
+  OpenBeside(help_, owner_, kHelpSize);
   help_->show();
   help_->raise();
   help_->activateWindow();

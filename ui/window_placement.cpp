@@ -10,6 +10,7 @@ namespace vlm::ui {
 namespace {
 
 constexpr int kGap = 8;  // pixels between a window and the one it belongs to
+constexpr const char* kPlacedProperty = "vlmPlaced";  // set on a window once it was placed
 
 // The start coordinate of a span of `length` at `wanted`, moved inside [low, high).
 int Inside(int wanted, int length, int low, int high) { return std::max(low, std::min(wanted, high - length)); }
@@ -35,6 +36,8 @@ QRect PlaceBeside(const QRect& anchor, QSize size, const QRect& available) {
 }
 
 void OpenBeside(QWidget* window, const QWidget* anchor, QSize size) {
+  if (window->property(kPlacedProperty).toBool()) return;
+  window->setProperty(kPlacedProperty, true);
   const bool anchored = anchor && anchor->isVisible();
   QScreen* screen = anchored ? anchor->screen() : QGuiApplication::primaryScreen();
   if (!screen) return;

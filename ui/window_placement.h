@@ -18,8 +18,9 @@ namespace vlm::ui {
 QRect PlaceBeside(const QRect& anchor, QSize size, const QRect& available);
 
 // Moves and sizes the top-level `window` (client size `size`) beside
-// `anchor` on the anchor's screen. A null or hidden anchor places it on the
-// primary screen's free area, moved inside it.
+// `anchor` on the anchor's screen, the first time only: a window shown
+// again comes back where the user left it. A null or hidden anchor places
+// it on the primary screen's free area.
 void OpenBeside(QWidget* window, const QWidget* anchor, QSize size);
 
 }  // namespace vlm::ui

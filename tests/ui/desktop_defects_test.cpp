@@ -221,12 +221,22 @@ TEST_F(DesktopDefectsTest, ALineBreakInThePatternKeepsMessagesAndJumpsInStep) {
   EXPECT_TRUE(shown.contains(QLatin1Char('}')));
 }
 
-TEST_F(DesktopDefectsTest, WindowsOpenWhollyOnTheScreen) {
+// On screen the first time; shown again, where the user left it.
+TEST_F(DesktopDefectsTest, WindowsOpenWhollyOnTheScreenThenStayWhereTheUserPutThem) {
   const QRect free = Main().screen()->availableGeometry();
   QTest::keyClick(&Main(), Qt::Key_F10);
-  EXPECT_TRUE(free.contains(View().frameGeometry())) << View().frameGeometry().x() << "," << View().frameGeometry().y();
+  EXPECT_TRUE(free.contains(View().frameGeometry()));
   QTest::keyClick(&Main(), Qt::Key_F4);
   EXPECT_TRUE(free.contains(desktop->VoiceEditor().frameGeometry()));
+
+  View().move(free.topLeft() + QPoint(30, 40));
+  const QPoint left = View().pos();
+  View().close();
+  Main().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+  QTest::keyClick(&Main(), Qt::Key_F10);
+  ASSERT_TRUE(View().isVisible());
+  EXPECT_EQ(View().pos(), left);
 }
 
 }  // namespace
