@@ -48,6 +48,9 @@ bool StartHelpers(Session& s) {
   if (!display) return false;
   setenv("DISPLAY", (":" + *display).c_str(), 1);
   setenv("XDG_RUNTIME_DIR", s.runtimeDir.c_str(), 1);
+  // The session has no message bus: without this the sound client would
+  // have libdbus launch one through the X display (and leak its buffer).
+  setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
   if (HaveProgram("openbox")) {
     s.windowManager = std::make_unique<BackgroundProcess>(std::vector<std::string>{"openbox"});
     // Windows shown before the manager runs would never be activated.
