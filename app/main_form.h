@@ -125,6 +125,7 @@ class TForm1 {
   std::string& Slot(int k);        // song slot k (1..30), entry 12 + k of Notes
 
   void SetMediaPlayer(MediaPlayer* player) { player_ = player; }
+  MediaPlayer* Player() const { return player_; }  // may be null
 
   // ---- start-up and change handlers (main_form.cpp) ----
   void FormCreate();
@@ -160,6 +161,8 @@ class TForm1 {
   void Compile1Click();
 
   // ---- playback (playback.cpp) ----
+  // A player that cannot open (no audio device) is told in a message box
+  // once per run; later failures only leave a note in the status bar.
   void Play2Click();
   void Stop1Click();
   void MakePlay1Click();
@@ -216,6 +219,10 @@ class TForm1 {
   // They let a history entry or an undo keep the settings in memory.
   std::string SettingsText();
   void ApplySettingsText(const std::string& text);
+  // "Undo Open": the settings as they were before the last file was loaded
+  // come back; one step only, and only after a load.
+  void UndoOpen1Click();
+  bool CanUndoOpen() const { return settingsBeforeOpen_.has_value(); }
 
   // ---- a file named on the command line (open_file.cpp) ----
   // Loads a settings file (.vr3), or compiles any other file as an MML source
@@ -238,6 +245,8 @@ class TForm1 {
   TfrmMsg& messages_;
   MediaPlayer* player_;
   bool historyFailed_ = false;  // a history write failed already (told once in a box)
+  bool playFailureShown_ = false;                   // a failed open was told in a box this run
+  std::optional<std::string> settingsBeforeOpen_;  // SettingsText() before the last load
 };
 
 }  // namespace vlm

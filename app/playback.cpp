@@ -1,9 +1,16 @@
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 #include "app/main_form.h"
 
 namespace vlm {
+
+namespace {
+// Status-bar note of a failed open after the first: the player's own text
+// follows. English wording: "No sound: ".
+constexpr const char* kNoSoundStatus = "音が出ません: ";
+}  // namespace
 
 // Closing first releases the file played before, so the freshly compiled
 // file is read anew; a new play interrupts the phrase that is sounding.
@@ -16,7 +23,13 @@ void TForm1::Play2Click() {
     player_->Open();
   } catch (const MediaError& e) {
     player_->Close();
-    platform_.ShowError(e.what());
+    // A missing device stays missing: twenty F5 presses must not mean twenty boxes.
+    if (playFailureShown_) {
+      platform_.ShowStatus(kNoSoundStatus + std::string(e.what()));
+    } else {
+      playFailureShown_ = true;
+      platform_.ShowError(e.what());
+    }
     return;
   }
   player_->Play();

@@ -1,6 +1,7 @@
 #include <filesystem>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -133,8 +134,15 @@ bool TForm1::LoadSettings(const std::string& fileName) {
     }
     text = *read;
   }
+  settingsBeforeOpen_ = SettingsText();
   ApplySettingsText(text);
   return true;
+}
+
+void TForm1::UndoOpen1Click() {
+  if (!settingsBeforeOpen_) return;
+  const std::string before = std::exchange(settingsBeforeOpen_, std::nullopt).value();
+  ApplySettingsText(before);
 }
 
 // The file is written whole or not at all: a failed save leaves the old file as it was.

@@ -9,6 +9,21 @@
 
 namespace vlm {
 
+std::string OnePaneLine(const std::string& text) {
+  std::string line;
+  line.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c != '\r' && c != '\n') {
+      line += c;
+      continue;
+    }
+    line += LineBreakMark;
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;  // CR LF is one break
+  }
+  return line;
+}
+
 TfrmMsg::TfrmMsg(Platform& platform) : platform_(platform) {}
 
 void TfrmMsg::SetWindow(MsgViewWindow* window) { window_ = window; }
@@ -19,14 +34,16 @@ void TfrmMsg::ClearMessages() {
 }
 
 void TfrmMsg::AddMessage(const std::string& text) {
-  RichEdit1.Lines.push_back(text);
-  if (window_) window_->MessageAppended(text);
+  RichEdit1.Lines.push_back(OnePaneLine(text));
+  if (window_) window_->MessageAppended(RichEdit1.Lines.back());
 }
 
 std::string TfrmMsg::MessageText() const { return RichEdit1.Text(); }
 
 void TfrmMsg::SetDebugLines(const std::vector<std::string>& lines) {
-  reDebug.Lines = lines;
+  reDebug.Lines.clear();
+  reDebug.Lines.reserve(lines.size());
+  for (const auto& line : lines) reDebug.Lines.push_back(OnePaneLine(line));
   reDebug.Select(0, 0);
   if (window_) window_->PaneReplaced(MsgPage::Debug);
 }
@@ -77,9 +94,15 @@ void TfrmMsg::RichEdit1MouseDown() {
   ErrorClicked(index);
 }
 
+// The copy is source to paste elsewhere: each mark becomes the line break it
+// stands for (a mark typed into the source itself is taken for one too).
 void TfrmMsg::Copy1Click() {
-  const std::string selected = reDebug.SelectedText();
-  if (!selected.empty()) platform_.SetClipboardText(selected);
+  std::string selected = reDebug.SelectedText();
+  if (selected.empty()) return;
+  const std::string mark = LineBreakMark;
+  for (std::size_t at = selected.find(mark); at != std::string::npos; at = selected.find(mark, at + 1))
+    selected.replace(at, mark.size(), "\n");
+  platform_.SetClipboardText(selected);
 }
 
 void TfrmMsg::Find1Click() {

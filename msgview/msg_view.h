@@ -18,6 +18,12 @@
 
 namespace vlm {
 
+// Shown in a pane where a message or a compiled line holds a line break
+// (a pattern typed over two lines), so that pane line n stays source line n.
+constexpr const char* LineBreakMark = "\u23CE";  // "⏎"
+// `text` with every CR LF, CR and LF replaced by the mark.
+std::string OnePaneLine(const std::string& text);
+
 // The two pages of the view, in tab order.
 enum class MsgPage { Message, Debug };
 
@@ -53,9 +59,9 @@ class TfrmMsg {
 
   // ---- used by the compile step and the main window ----
   void ClearMessages();
-  void AddMessage(const std::string& text);  // one message line, as the compiler sinks it
+  void AddMessage(const std::string& text);  // one message, shown on one line
   std::string MessageText() const;
-  void SetDebugLines(const std::vector<std::string>& lines);
+  void SetDebugLines(const std::vector<std::string>& lines);  // one pane line per source line
   void ShowView();         // make the window visible and raise it
   void ShowMessagePage();  // visible, "&Message" page selected, Message pane focused
   void Hide();             // the user closed the window

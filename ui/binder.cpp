@@ -12,7 +12,9 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStringList>
+#include <QTextCursor>
 #include <new>
+#include <utility>
 
 #include "ui/numeric_edit.h"
 
@@ -104,11 +106,23 @@ void Binder::Bind(NumericEdit* edit, NumericSetting& field) {
 void Binder::Bind(QPlainTextEdit* edit, std::string& field) {
   QObject::connect(edit, &QPlainTextEdit::textChanged, this,
                    [this, edit, &field] { Run([edit, &field] { field = ModelText(edit->toPlainText()); }); });
-  refreshers_.push_back([edit, &field] {
+  refreshers_.push_back([edit, &field, started = false]() mutable {
     const QString text = ShownText(field);
+    const bool first = !std::exchange(started, true);
     if (edit->toPlainText() == text) return;
     const QSignalBlocker block(edit);
-    edit->setPlainText(text);
+    // The first showing is the box's start and leaves nothing to undo.
+    if (first) {
+      edit->setPlainText(text);
+      return;
+    }
+    // A change the program makes goes through the box's undo stack as one
+    // step, so that Ctrl+Z in the box brings back the text before it.
+    QTextCursor cursor(edit->document());
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(text);
+    cursor.endEditBlock();
   });
 }
 

@@ -49,7 +49,7 @@ class Binder : public QObject {
 
   void Bind(QScrollBar* bar, ScrollBar& field);  // position, range and hint
   void Bind(NumericEdit* edit, NumericSetting& field);
-  void Bind(QPlainTextEdit* edit, std::string& field);
+  void Bind(QPlainTextEdit* edit, std::string& field);  // program changes can be undone in the box
   void Bind(QLineEdit* edit, std::string& field);
   // `choose` runs after the user's choice is stored (selecting from the
   // program runs nothing).

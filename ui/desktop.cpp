@@ -5,6 +5,7 @@
 #include "ui/roll_pane.h"
 #include "ui/voice_editor_window.h"
 #include "ui/workshop_actions.h"
+#include "ui/window_placement.h"
 
 namespace vlm::ui {
 
@@ -17,7 +18,10 @@ Desktop::Desktop(Platform& platform, MediaPlayer* player)
   voice_ = std::make_unique<VoiceEditorWindow>(Form.Voice, refresh);
   messageView_ = std::make_unique<MsgViewWindowQt>(Messages);
   roll_ = new RollPane(*main_, Form, player);
+  messageView_->SetAnchor(main_.get());
   QObject::connect(main_.get(), &MainWindow::VoiceEditorRaised, voice_.get(), [this] {
+    // The first time, the editor opens beside the main window, wholly visible.
+    OpenBeside(voice_.get(), main_.get(), voice_->sizeHint());
     RefreshAll();
     voice_->raise();
     voice_->activateWindow();

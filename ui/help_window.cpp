@@ -14,7 +14,6 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), browser_(
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(browser_);
-  resize(640, 560);
 }
 
 bool HelpWindow::ShowFile(const QString& path) {

@@ -58,11 +58,24 @@ QPushButton* NamedButton(const QString& caption, const char* name) {
 
 QLabel* Label(const char* text) { return new QLabel(QString::fromUtf8(text)); }
 
-QPlainTextEdit* Memo(const char* name, int lines, bool wrap) {
-  auto* memo = Named(new QPlainTextEdit, name);
+// A text box that asks for room for `lines` lines; one that grows takes the
+// page's spare height, the others keep that height.
+class LinesEdit : public QPlainTextEdit {
+ public:
+  LinesEdit(int lines, bool grows) : lines_(lines) {
+    setSizePolicy(QSizePolicy::Expanding, grows ? QSizePolicy::Expanding : QSizePolicy::Fixed);
+  }
+  QSize sizeHint() const override { return {QPlainTextEdit::sizeHint().width(), LinesHeight()}; }
+  QSize minimumSizeHint() const override { return {QPlainTextEdit::minimumSizeHint().width(), LinesHeight()}; }
+
+ private:
+  int lines_;
+  int LinesHeight() const { return fontMetrics().lineSpacing() * lines_ + 2 * frameWidth() + 8; }
+};
+
+QPlainTextEdit* Memo(const char* name, int lines, bool wrap, bool grows = false) {
+  auto* memo = Named<QPlainTextEdit>(new LinesEdit(lines, grows), name);
   memo->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
-  const int lineHeight = memo->fontMetrics().lineSpacing();
-  memo->setFixedHeight(lineHeight * lines + 2 * memo->frameWidth() + 8);
   return memo;
 }
 
@@ -154,7 +167,7 @@ QWidget* MainWindow::RythmPage() {
   gateLayout->addWidget(mute, 1, 1);
   gateLayout->setColumnStretch(1, 1);
 
-  auto* memPatten = Memo("memPatten", 4, true);
+  auto* memPatten = Memo("memPatten", 4, true, true);
   binder_.Bind(memPatten, f.memPatten);
   new MmlHighlighter(memPatten->document());
   // A clicked error that lies in the pattern is selected there: the code
@@ -178,7 +191,7 @@ QWidget* MainWindow::RythmPage() {
   layout->addWidget(memRythm);
   layout->addLayout(weights);
   layout->addWidget(gates);
-  layout->addWidget(memPatten);
+  layout->addWidget(memPatten, 1);
   return page;
 }
 

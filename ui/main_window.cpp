@@ -13,10 +13,15 @@
 
 #include "common/app_path.h"
 #include "ui/output_menu.h"
+#include "ui/play_status.h"
+#include "ui/window_texts.h"
 
 namespace vlm::ui {
 
 namespace {
+
+// The play commands: a menu entry and its tool button form one group.
+enum PlayGroup { kMakePlayGroup, kMakePatternGroup, kCompilePlayGroup, kSongGroup, kPlayOnlyGroup };
 
 // Shows `key` beside a menu caption without binding it: the key belongs to
 // another entry.
@@ -37,11 +42,10 @@ MainWindow::MainWindow(TForm1& form, TfrmMsg& messages, Platform& platform, std:
       messages_(messages),
       platform_(platform),
       binder_(std::move(changed)),
-      pages_(new QTabWidget) {
+      pages_(new QTabWidget),
+      playStatus_(new PlayStatus([&form] { return form.Player(); }, statusBar(), this)) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromStdString(form_.Title.empty() ? std::string("Vorlumi3") : form_.Title));
-  // A fixed-size window: no maximise box.
-  setWindowFlag(Qt::WindowMaximizeButtonHint, false);
 
   BuildMenus();
   BuildToolBar();
@@ -65,10 +69,17 @@ MainWindow::MainWindow(TForm1& form, TfrmMsg& messages, Platform& platform, std:
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addWidget(pages_);
   setCentralWidget(central);
-  statusBar()->setSizeGripEnabled(false);
+  binder_.OnRefresh([this] { playStatus_->Update(); });
   Refresh();
-  // The page contents fix the window's size.
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  FitToPages();
+}
+
+// The window opens at the size its pages ask for, may grow (maximised too,
+// the pages taking the space), and never shrinks below that size.
+void MainWindow::FitToPages() {
+  const QSize start = sizeHint();
+  setMinimumSize(start);
+  resize(start);
 }
 
 QAction* MainWindow::Entry(QMenu* menu, const QString& caption, const QString& name, const QKeySequence& key,
@@ -86,6 +97,10 @@ void MainWindow::BuildMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
   Entry(file, QStringLiteral("&Open"), QStringLiteral("Open1"), {}, [&f] { f.Open1Click(); });
   Entry(file, QStringLiteral("&Save"), QStringLiteral("Save1"), {}, [&f] { f.Save1Click(); });
+  QAction* undoOpen = Entry(file, WindowText(kUndoOpenCaption), QStringLiteral("UndoOpen1"), {},
+                            [&f] { f.UndoOpen1Click(); });
+  undoOpen->setStatusTip(WindowText(kUndoOpenHint));
+  binder_.OnRefresh([undoOpen, &f] { undoOpen->setEnabled(f.CanUndoOpen()); });
   file->addSeparator();
   Entry(file, QStringLiteral("Save As S&MF"), QStringLiteral("SaveSMF1"), QKeySequence(Qt::CTRL | Qt::Key_S),
         [&f] { f.SaveSMF1Click(); });
@@ -97,23 +112,28 @@ void MainWindow::BuildMenus() {
 
   QMenu* play = menuBar()->addMenu(QStringLiteral("&Play"));
   // Ctrl+S belongs to "Save As S&MF", the first entry holding it; "&Stop" only shows it.
-  Entry(play, WithShownKey(QStringLiteral("&Stop"), QKeySequence(Qt::CTRL | Qt::Key_S)), QStringLiteral("Stop1"), {},
-        [&f] { f.Stop1Click(); });
+  playStatus_->AddStopControl(Entry(play, WithShownKey(QStringLiteral("&Stop"), QKeySequence(Qt::CTRL | Qt::Key_S)),
+                                     QStringLiteral("Stop1"), {}, [&f] { f.Stop1Click(); }));
   play->addSeparator();
-  Entry(play, QStringLiteral("&Play (Make R+P)"), QStringLiteral("MakePlay1"), QKeySequence(Qt::Key_F5),
-        [&f] { f.MakePlay1Click(); });
-  Entry(play, QStringLiteral("Play (Make P)"), QStringLiteral("PlayMakeP1"), QKeySequence(Qt::Key_F3),
-        [&f] { f.PlayMakeP1Click(); });
-  Entry(play, QStringLiteral("Play (&Compile)"), QStringLiteral("CompilePlay1"), QKeySequence(Qt::CTRL | Qt::Key_P),
-        [&f] { f.CompilePlay1Click(); });
+  playStatus_->AddPlayControl(Entry(play, QStringLiteral("&Play (Make R+P)"), QStringLiteral("MakePlay1"),
+                                    QKeySequence(Qt::Key_F5), [&f] { f.MakePlay1Click(); }),
+                              kMakePlayGroup);
+  playStatus_->AddPlayControl(Entry(play, QStringLiteral("Play (Make P)"), QStringLiteral("PlayMakeP1"),
+                                    QKeySequence(Qt::Key_F3), [&f] { f.PlayMakeP1Click(); }),
+                              kMakePatternGroup);
+  playStatus_->AddPlayControl(Entry(play, QStringLiteral("Play (&Compile)"), QStringLiteral("CompilePlay1"),
+                                    QKeySequence(Qt::CTRL | Qt::Key_P), [&f] { f.CompilePlay1Click(); }),
+                              kCompilePlayGroup);
   play->addSeparator();
-  Entry(play, QStringLiteral("Play (Son&g)"), QStringLiteral("PlaySong1"), QKeySequence(Qt::Key_F6),
-        [&f] { f.PlaySong1Click(); });
+  playStatus_->AddPlayControl(Entry(play, QStringLiteral("Play (Son&g)"), QStringLiteral("PlaySong1"),
+                                    QKeySequence(Qt::Key_F6), [&f] { f.PlaySong1Click(); }),
+                              kSongGroup);
   play->addSeparator();
   Entry(play, QStringLiteral("Make Rythm"), QStringLiteral("MakeRythm1"), {}, [&f] { f.MakeRythm1Click(); });
   Entry(play, QStringLiteral("Make Pattern"), QStringLiteral("MakePattern1"), {}, [&f] { f.MakePattern1Click(); });
   Entry(play, QStringLiteral("Compile"), QStringLiteral("Compile1"), {}, [&f] { f.Compile1Click(); });
-  Entry(play, QStringLiteral("Play (Only)"), QStringLiteral("Play2"), {}, [&f] { f.Play2Click(); });
+  playStatus_->AddPlayControl(
+      Entry(play, QStringLiteral("Play (Only)"), QStringLiteral("Play2"), {}, [&f] { f.Play2Click(); }), kPlayOnlyGroup);
 
   QMenu* tool = menuBar()->addMenu(QStringLiteral("&Tool"));
   Entry(tool, QStringLiteral("&Voice Edeiter"), QStringLiteral("VoiceEdeiter1"), QKeySequence(Qt::Key_F4),
@@ -141,19 +161,28 @@ void MainWindow::BuildToolBar() {
     action->setToolTip(hint);
     action->setStatusTip(hint);
     binder_.OnTrigger(action, std::move(handler));
+    return action;
   };
   bar->addSeparator();
-  button(QStringLiteral("ToolButton2"), QStyle::SP_MediaPlay, QStringLiteral("新しいパターンを作成し演奏します。"),
-         [&f] { f.MakePlay1Click(); });
-  button(QStringLiteral("ToolButton3"), QStyle::SP_MediaSeekForward,
-         QStringLiteral("リズムはそのままで、音程違いのパターンを作ります。"), [&f] { f.PlayMakeP1Click(); });
-  button(QStringLiteral("ToolButton4"), QStyle::SP_MediaSkipForward,
-         QStringLiteral("新しいパターンを作らないで、待機中のパターンを演奏します。"), [&f] { f.CompilePlay1Click(); });
+  playStatus_->AddPlayControl(button(QStringLiteral("ToolButton2"), QStyle::SP_MediaPlay,
+                                     QStringLiteral("新しいパターンを作成し演奏します。"), [&f] { f.MakePlay1Click(); }),
+                              kMakePlayGroup);
+  playStatus_->AddPlayControl(button(QStringLiteral("ToolButton3"), QStyle::SP_MediaSeekForward,
+                                     QStringLiteral("リズムはそのままで、音程違いのパターンを作ります。"),
+                                     [&f] { f.PlayMakeP1Click(); }),
+                              kMakePatternGroup);
+  playStatus_->AddPlayControl(button(QStringLiteral("ToolButton4"), QStyle::SP_MediaSkipForward,
+                                     QStringLiteral("新しいパターンを作らないで、待機中のパターンを演奏します。"),
+                                     [&f] { f.CompilePlay1Click(); }),
+                              kCompilePlayGroup);
   bar->addSeparator();
-  button(QStringLiteral("ToolButton6"), QStyle::SP_MediaStop, QStringLiteral("演奏を止めます。"), [&f] { f.Stop1Click(); });
+  playStatus_->AddStopControl(button(QStringLiteral("ToolButton6"), QStyle::SP_MediaStop,
+                                     QStringLiteral("演奏を止めます。"), [&f] { f.Stop1Click(); }));
   bar->addSeparator();
-  button(QStringLiteral("ToolButton8"), QStyle::SP_FileDialogListView,
-         QStringLiteral("ソングパターンに登録されているパターンを演奏します。"), [&f] { f.PlaySong1Click(); });
+  playStatus_->AddPlayControl(button(QStringLiteral("ToolButton8"), QStyle::SP_FileDialogListView,
+                                     QStringLiteral("ソングパターンに登録されているパターンを演奏します。"),
+                                     [&f] { f.PlaySong1Click(); }),
+                              kSongGroup);
 }
 
 void MainWindow::Refresh() { binder_.Refresh(); }

@@ -16,6 +16,8 @@ class QToolBar;
 
 namespace vlm::ui {
 
+class PlayStatus;
+
 class MainWindow : public QMainWindow {
   Q_OBJECT
 
@@ -27,6 +29,7 @@ class MainWindow : public QMainWindow {
 
   void Refresh();
   QTabWidget* Pages() const { return pages_; }
+  PlayStatus& Playing() const { return *playStatus_; }
 
   // ---- window commands ----
   void VoiceEdeiter1Click();
@@ -48,11 +51,13 @@ class MainWindow : public QMainWindow {
   Platform& platform_;
   Binder binder_;
   QTabWidget* pages_;
+  PlayStatus* playStatus_;
 
   void BuildMenus();
   QAction* Entry(QMenu* menu, const QString& caption, const QString& name, const QKeySequence& key,
                  std::function<void()> handler);
   void BuildToolBar();
+  void FitToPages();
   // ---- pages (main_pages.cpp) ----
   QWidget* ScalePage();
   QWidget* RythmPage();

@@ -8,8 +8,13 @@
 #include "ui/binder.h"
 #include "ui/mml_highlighter.h"
 #include "ui/text_pane_widget.h"
+#include "ui/window_placement.h"
 
 namespace vlm::ui {
+
+namespace {
+const QSize kStartSize(560, 420);  // where the screen has room
+}  // namespace
 
 MsgViewWindowQt::MsgViewWindowQt(TfrmMsg& model, QWidget* parent)
     : QWidget(parent, Qt::Window),
@@ -29,13 +34,18 @@ MsgViewWindowQt::MsgViewWindowQt(TfrmMsg& model, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addWidget(pages_);
-  resize(560, 420);
+  resize(kStartSize);
 
-  // The Debug pane's context menu and its keys.
+  // The Debug pane's context menu and its keys. Find and Find Next work
+  // wherever the focus is in this window (F3 here never reaches the main
+  // window's F3); Copy copies the Debug pane's selection, so only there.
   reDebug_->setContextMenuPolicy(Qt::ActionsContextMenu);
-  AddDebugAction(QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C), [this] { model_.Copy1Click(); });
-  AddDebugAction(QStringLiteral("&Find"), QKeySequence(Qt::CTRL | Qt::Key_F), [this] { model_.Find1Click(); });
-  AddDebugAction(QStringLiteral("Find &Next"), QKeySequence(Qt::Key_F3), [this] { model_.FindNext1Click(); });
+  AddDebugAction(QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C), Qt::WidgetShortcut,
+                 [this] { model_.Copy1Click(); });
+  AddDebugAction(QStringLiteral("&Find"), QKeySequence(Qt::CTRL | Qt::Key_F), Qt::WindowShortcut,
+                 [this] { model_.Find1Click(); });
+  AddDebugAction(QStringLiteral("Find &Next"), QKeySequence(Qt::Key_F3), Qt::WindowShortcut,
+                 [this] { model_.FindNext1Click(); });
 
   connect(pages_, &QTabWidget::currentChanged, this,
           [this](int index) { model_.ActivePage = index == 0 ? MsgPage::Message : MsgPage::Debug; });
@@ -60,11 +70,11 @@ MsgViewWindowQt::~MsgViewWindowQt() {
   model_.SetWindow(nullptr);
 }
 
-QAction* MsgViewWindowQt::AddDebugAction(const QString& caption, const QKeySequence& key,
+QAction* MsgViewWindowQt::AddDebugAction(const QString& caption, const QKeySequence& key, Qt::ShortcutContext context,
                                          std::function<void()> handler) {
   auto* action = new QAction(caption, reDebug_);
   action->setShortcut(key);
-  action->setShortcutContext(Qt::WidgetShortcut);
+  action->setShortcutContext(context);
   connect(action, &QAction::triggered, this, [this, handler = std::move(handler)] {
     RunGuarded([this, &handler] {
       StoreSelections();
@@ -72,6 +82,7 @@ QAction* MsgViewWindowQt::AddDebugAction(const QString& caption, const QKeySeque
     });
   });
   reDebug_->addAction(action);
+  if (context == Qt::WindowShortcut) addAction(action);
   return action;
 }
 
@@ -103,7 +114,9 @@ void MsgViewWindowQt::SelectionMoved(MsgPage pane) {
   Pane(pane)->ShowSelection(pane == MsgPage::Message ? model_.RichEdit1 : model_.reDebug);
 }
 
+// The first time, the window opens beside the main window, wholly visible.
 void MsgViewWindowQt::ShowWindow() {
+  OpenBeside(this, anchor_, size());
   show();
   raise();
   activateWindow();
@@ -111,7 +124,11 @@ void MsgViewWindowQt::ShowWindow() {
 
 void MsgViewWindowQt::PageSelected(MsgPage page) { pages_->setCurrentIndex(page == MsgPage::Message ? 0 : 1); }
 
-void MsgViewWindowQt::PaneFocused(MsgPage pane) { Pane(pane)->setFocus(Qt::OtherFocusReason); }
+// The keys go where the pane is: its window becomes the active one too.
+void MsgViewWindowQt::PaneFocused(MsgPage pane) {
+  activateWindow();
+  Pane(pane)->setFocus(Qt::OtherFocusReason);
+}
 
 void MsgViewWindowQt::closeEvent(QCloseEvent* event) {
   model_.Hide();

@@ -3,6 +3,7 @@
 // over the model TfrmMsg. The window only shows the model and passes the
 // user's presses, keys and page choices to it.
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 
@@ -26,6 +27,8 @@ class MsgViewWindowQt : public QWidget, public MsgViewWindow {
   TextPaneWidget* MessagePane() const { return richEdit1_; }
   TextPaneWidget* DebugPane() const { return reDebug_; }
   QTabWidget* Pages() const { return pages_; }
+  // The window this one opens beside (the main window); not owned.
+  void SetAnchor(QWidget* anchor) { anchor_ = anchor; }
 
   // ---- MsgViewWindow ----
   void PaneReplaced(MsgPage pane) override;
@@ -43,10 +46,13 @@ class MsgViewWindowQt : public QWidget, public MsgViewWindow {
   QTabWidget* pages_;
   TextPaneWidget* richEdit1_;
   TextPaneWidget* reDebug_;
+  QPointer<QWidget> anchor_;
 
   TextPaneWidget* Pane(MsgPage pane) const;
   void StoreSelections();
-  QAction* AddDebugAction(const QString& caption, const QKeySequence& key, std::function<void()> handler);
+  // `context` says where the key works: the Debug pane only, or the whole window.
+  QAction* AddDebugAction(const QString& caption, const QKeySequence& key, Qt::ShortcutContext context,
+                          std::function<void()> handler);
 };
 
 }  // namespace vlm::ui

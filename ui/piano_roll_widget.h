@@ -20,6 +20,9 @@ class PianoRollWidget : public QAbstractScrollArea {
 
  public:
   explicit PianoRollWidget(QWidget* parent = nullptr);
+  // Small, so that a window growing past its start shares the height with
+  // the pages instead of handing it all to the roll first.
+  QSize sizeHint() const override { return {320, 120}; }
 
   // Shows a new piece; the zoom stays, the scroll returns to the start.
   void SetModel(roll::RollModel model);

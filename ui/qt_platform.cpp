@@ -2,20 +2,27 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QStringList>
 
 #include "ui/help_window.h"
+#include "ui/window_placement.h"
 
 namespace vlm::ui {
 
 namespace {
 
 constexpr int kInputMaxLength = 255;  // characters an input box holds
+// Room beside a dialog's title for the window manager's buttons, in pixels.
+constexpr int kTitleButtonsWidth = 140;
+const QSize kHelpSize(640, 560);  // the help window's size where the screen has room
 
 void RunBox(QWidget* owner, QMessageBox::Icon icon, const QString& caption, const QString& text) {
   QMessageBox box(icon, caption, text, QMessageBox::Ok, owner);
@@ -45,52 +52,67 @@ QString DisplayText(const std::string& text) {
   return s;
 }
 
+QString StartFolder(const QString& lastFolder) { return lastFolder.isEmpty() ? QDir::homePath() : lastFolder; }
+
 QtPlatform::QtPlatform(QString appTitle) : appTitle_(std::move(appTitle)) {}
 
 QtPlatform::~QtPlatform() { delete help_; }
 
 void QtPlatform::SetOwner(QWidget* owner) { owner_ = owner; }
 
+QWidget* QtPlatform::DialogOwner() const {
+  QWidget* active = QApplication::activeWindow();
+  return active ? active : owner_.data();
+}
+
 void QtPlatform::ShowMessage(const std::string& text) {
-  RunBox(owner_, QMessageBox::NoIcon, appTitle_, DisplayText(text));
+  RunBox(DialogOwner(), QMessageBox::NoIcon, appTitle_, DisplayText(text));
 }
 
 void QtPlatform::ShowMessageCaption(const std::string& caption, const std::string& text) {
-  RunBox(owner_, QMessageBox::NoIcon, QString::fromStdString(caption), DisplayText(text));
+  RunBox(DialogOwner(), QMessageBox::NoIcon, QString::fromStdString(caption), DisplayText(text));
 }
 
 void QtPlatform::ShowError(const std::string& text) {
-  RunBox(owner_, QMessageBox::Critical, appTitle_, DisplayText(text));
+  RunBox(DialogOwner(), QMessageBox::Critical, appTitle_, DisplayText(text));
 }
 
 void QtPlatform::ShowWarning(const std::string& text) {
-  RunBox(owner_, QMessageBox::Warning, QStringLiteral("警告"), DisplayText(text));
+  RunBox(DialogOwner(), QMessageBox::Warning, QStringLiteral("警告"), DisplayText(text));
 }
 
 void QtPlatform::Beep() { QApplication::beep(); }
 
 std::string QtPlatform::InputBox(const std::string& caption, const std::string& prompt,
                                  const std::string& proposal) {
-  QInputDialog dialog(owner_);
+  QWidget* owner = DialogOwner();
+  QInputDialog dialog(owner);
   dialog.setInputMode(QInputDialog::TextInput);
   dialog.setWindowTitle(QString::fromStdString(caption));
   dialog.setLabelText(QString::fromStdString(prompt));
   dialog.setTextValue(QString::fromStdString(proposal));
+  // Wide enough for the whole title (a long question is the caption): the
+  // edit field sets the width, since the dialog's layout sets its minimum.
+  const int titleWidth = dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()) + kTitleButtonsWidth;
   if (auto* edit = dialog.findChild<QLineEdit*>()) {
     edit->setMaxLength(kInputMaxLength);
     edit->setText(QString::fromStdString(proposal));
+    edit->setMinimumWidth(titleWidth);
   }
+  // Beside its window rather than over it.
+  dialog.adjustSize();
+  OpenBeside(&dialog, owner ? owner->window() : nullptr, dialog.size());
   if (dialog.exec() != QDialog::Accepted) return proposal;
   return dialog.textValue().toStdString();
 }
 
 std::optional<std::string> QtPlatform::RunFileDialog(const FileFilter& filter, bool save) {
-  QFileDialog dialog(owner_);
+  QFileDialog dialog(DialogOwner());
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   dialog.setNameFilter(QtFilter(filter.Filter));
   dialog.setDefaultSuffix(QString::fromStdString(filter.DefaultExt));
-  if (!lastFolder_.isEmpty()) dialog.setDirectory(lastFolder_);
+  dialog.setDirectory(StartFolder(lastFolder_));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   const QString chosen = dialog.selectedFiles().constFirst();
   lastFolder_ = QFileInfo(chosen).absolutePath();
@@ -115,6 +137,14 @@ void QtPlatform::ProcessEvents() {
   QCoreApplication::processEvents();
 }
 
+void QtPlatform::ShowStatus(const std::string& text) {
+  auto* main = qobject_cast<QMainWindow*>(owner_.data());
+  if (!main) return;
+  QString line = DisplayText(text);
+  line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+  main->statusBar()->showMessage(line);
+}
+
 void QtPlatform::ShowHelp(const std::string& helpFile) {
   if (!help_) help_ = new HelpWindow;
   const QString path = QString::fromStdString(helpFile);
@@ -122,6 +152,7 @@ void QtPlatform::ShowHelp(const std::string& helpFile) {
     ShowError("Cannot open the help file " + helpFile);
     return;
   }
+  OpenBeside(help_, owner_, kHelpSize);
   help_->show();
   help_->raise();
   help_->activateWindow();

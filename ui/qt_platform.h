@@ -23,6 +23,9 @@ QString QtFilter(const std::string& filter);
 // Line breaks "\r\n" and lone "\r" become "\n" (message texts use either).
 QString DisplayText(const std::string& text);
 
+// The folder a file dialog starts in: the last one used, else the user's home.
+QString StartFolder(const QString& lastFolder);
+
 class QtPlatform : public Platform, public WarningSink {
  public:
   // The application title heads plain and error boxes.
@@ -46,6 +49,8 @@ class QtPlatform : public Platform, public WarningSink {
   void SetClipboardText(const std::string& text) override;
   void ShowHelp(const std::string& helpFile) override;
   void ProcessEvents() override;
+  // In the owner's status bar, until the next note replaces it.
+  void ShowStatus(const std::string& text) override;
 
   // ---- WarningSink: caption "警告", warning icon, one OK button ----
   void ShowWarning(const std::string& text) override;
@@ -54,10 +59,13 @@ class QtPlatform : public Platform, public WarningSink {
  private:
   QString appTitle_;
   QPointer<QWidget> owner_;
-  QString lastFolder_;  // folder of the last file chosen in any dialog of this run
+  QString lastFolder_;  // folder of the last file chosen in any dialog of this run; home before that
   QPointer<HelpWindow> help_;
 
   std::optional<std::string> RunFileDialog(const FileFilter& filter, bool save);
+  // The window a box or dialog belongs to: the active one (the message view
+  // asking for a search string owns that box), else the owner.
+  QWidget* DialogOwner() const;
 };
 
 }  // namespace vlm::ui

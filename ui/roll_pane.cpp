@@ -46,10 +46,13 @@ int PositionOfCodePoint(const QString& text, std::int32_t points) {
 RollPane::RollPane(MainWindow& main, TForm1& form, const MediaPlayer* player)
     : QObject(&main), main_(main), form_(form), roll_(new PianoRollWidget) {
   roll_->SetPlayer(player);
-  // The pages keep their size; the roll takes what the window grows by.
+  // The pages and the roll share what the window grows by: both take the
+  // width, and the height goes three parts to the pages (their pattern box)
+  // to one for the roll, the proportion they open with.
   auto* layout = qobject_cast<QBoxLayout*>(main.centralWidget()->layout());
   layout->setSizeConstraint(QLayout::SetDefaultConstraint);
-  main.Pages()->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+  main.Pages()->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  layout->setStretchFactor(main.Pages(), 3);
   layout->addWidget(roll_, 1);
   main.setMinimumSize(main.sizeHint());
   main.resize(main.sizeHint().width(), main.sizeHint().height() + 120);

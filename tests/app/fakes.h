@@ -27,6 +27,7 @@ class FakePlatform : public vlm::Platform {
   std::string clipboard;
   std::vector<std::string> helpFiles;
   int processEvents = 0;
+  std::vector<std::string> statuses;                          // ShowStatus notes
 
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void ShowMessageCaption(const std::string& caption, const std::string& text) override {
@@ -49,6 +50,7 @@ class FakePlatform : public vlm::Platform {
   void SetClipboardText(const std::string& text) override { clipboard = text; }
   void ShowHelp(const std::string& helpFile) override { helpFiles.push_back(helpFile); }
   void ProcessEvents() override { ++processEvents; }
+  void ShowStatus(const std::string& text) override { statuses.push_back(text); }
 };
 
 // Installs itself as the process-wide warning sink while it lives.

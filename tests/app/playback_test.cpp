@@ -28,6 +28,26 @@ TEST_F(FormTest, OpenFailureShowsThePlayersTextAndLeavesItClosed) {
   EXPECT_EQ(player.mode, vlm::MediaPlayer::Mode::NotOpen);
 }
 
+// Twenty presses without a device: one box, then notes that still carry the
+// player's reason; a device that comes back plays again.
+TEST_F(FormTest, AMissingDeviceIsToldInABoxOncePerRun) {
+  auto& f = Start();
+  player.openError = "no audio device";
+  for (int press = 0; press < 20; ++press) f.MakePlay1Click();
+  EXPECT_EQ(platform.errors, std::vector<std::string>{"no audio device"});
+  ASSERT_EQ(platform.statuses.size(), 19u);
+  EXPECT_NE(platform.statuses.back().find("no audio device"), std::string::npos);
+  EXPECT_EQ(std::count(player.calls.begin(), player.calls.end(), "Play"), 0);
+
+  player.openError.reset();
+  f.MakePlay1Click();
+  EXPECT_EQ(player.mode, vlm::MediaPlayer::Mode::Playing);
+  player.openError = "device busy";
+  f.Play2Click();
+  EXPECT_EQ(platform.errors.size(), 1u);
+  EXPECT_NE(platform.statuses.back().find("device busy"), std::string::npos);
+}
+
 TEST_F(FormTest, StopOnlyWhilePlaying) {
   auto& f = Start();
   f.Stop1Click();

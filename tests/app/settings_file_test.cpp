@@ -214,5 +214,37 @@ TEST_F(FormTest, SettingsTextRestoresEveryKeyAsAFileWould) {
   EXPECT_EQ(f.memOption, "v90 ; first\nsecond line");
 }
 
+// "Undo Open" gives back the settings of the moment before the load, read
+// back through a file saved before it; a second undo has nothing left to do.
+TEST_F(FormTest, UndoOpenBringsBackTheSettingsBeforeTheLoad) {
+  auto& f = Start();
+  EXPECT_FALSE(f.CanUndoOpen());
+  ChangeEverything(f);
+  ASSERT_FALSE(f.SaveSettings(Path("before.vr3")).has_value());
+  WriteFile(Path("other.vr3"), "[BasicTab]\r\nテンポ=200\r\n[RythmTab]\r\nMML=l4c\r\n");
+  platform.openName = Path("other.vr3");
+  f.Open1Click();
+  ASSERT_EQ(f.seTempo.Value(), 200);
+  ASSERT_EQ(f.memPatten, "l4c");
+  ASSERT_TRUE(f.CanUndoOpen());
+
+  f.UndoOpen1Click();
+  EXPECT_FALSE(f.CanUndoOpen());
+  EXPECT_EQ(f.seTempo.Value(), 90);
+  EXPECT_EQ(f.memPatten, "l16o5q16cro4g^");
+  EXPECT_EQ(f.SettingsText(), *vlm::ReadTextFile(Path("before.vr3")));
+  f.seTempo.SetValue(150);
+  f.UndoOpen1Click();
+  EXPECT_EQ(f.seTempo.Value(), 150);
+}
+
+// A file that cannot be read changes nothing, so there is nothing to undo.
+TEST_F(FormTest, AFailedOpenLeavesNothingToUndo) {
+  auto& f = Start();
+  std::filesystem::create_directory(Path("dir.vr3"));
+  EXPECT_FALSE(f.LoadSettings(Path("dir.vr3")));
+  EXPECT_FALSE(f.CanUndoOpen());
+}
+
 }  // namespace
 }  // namespace vlmtest

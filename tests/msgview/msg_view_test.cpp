@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/support/scripted_platform.h"
 
 namespace {
@@ -93,6 +95,42 @@ TEST_F(MsgViewTest, ClickOnAnErrorLineSelectsItsSourceLine) {
   EXPECT_EQ(view.reDebug.SelStart, view.reDebug.LineStart(5));
   EXPECT_EQ(view.reDebug.SelLength, 0);
   EXPECT_EQ(window.calls, (std::vector<std::string>{"page Debug", "select Debug", "focus Debug"}));
+}
+
+// A pattern typed over two lines is one source line holding a line break:
+// each pane shows it on one line with a visible mark, so the message about
+// line 5 stays one pane line and its jump lands on the sixth pane line.
+TEST_F(MsgViewTest, LineBreaksInsideALineAreShownAsAMarkOnOneLine) {
+  view.SetDebugLines({"t120", "@0v100", "", "BR=2", "q", "[4 l16c\r\ndz\re\nf]", "end"});
+  view.AddMessage("Compile Start");
+  view.AddMessage("err(5) 未定義の命令です。 l16c\r\ndz");
+  view.AddMessage("ok");
+  ASSERT_EQ(view.RichEdit1.Lines.size(), 3u);
+  EXPECT_EQ(view.RichEdit1.Lines[1], "err(5) 未定義の命令です。 l16c⏎dz");
+  EXPECT_EQ(window.calls.back(), "append ok");
+  EXPECT_EQ(window.calls[window.calls.size() - 2], "append err(5) 未定義の命令です。 l16c⏎dz");
+  ASSERT_EQ(view.reDebug.Lines.size(), 7u);
+  EXPECT_EQ(view.reDebug.Lines[5], "[4 l16c⏎dz⏎e⏎f]");
+  // The text a widget shows has exactly one "\n" per pane line break.
+  const std::string text = view.reDebug.Text();
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 6);
+
+  ClickMessageLine(1, 3);
+  EXPECT_EQ(text.substr(static_cast<std::size_t>(view.reDebug.SelStart), 6), "[4 l16");
+}
+
+// Copied source is pasted elsewhere: the marks go back to line breaks.
+TEST_F(MsgViewTest, CopyGivesLineBreaksWhereThePaneShowsMarks) {
+  view.SetDebugLines({"t120", "[4 c\r\nd\ne]"});
+  view.reDebug.Select(5, 14);  // "[4 c⏎d⏎e]": the marks are three bytes each
+  view.Copy1Click();
+  EXPECT_EQ(platform.clipboard, "[4 c\nd\ne]");
+}
+
+TEST(OnePaneLine, MarksEachBreakFormOnce) {
+  EXPECT_EQ(vlm::OnePaneLine("a\r\nb\n\nc\r"), "a⏎b⏎⏎c⏎");
+  EXPECT_EQ(vlm::OnePaneLine("no break"), "no break");
+  EXPECT_EQ(vlm::OnePaneLine(""), "");
 }
 
 TEST_F(MsgViewTest, ClickOnLinesWithoutANumberInParenthesesDoesNothing) {

@@ -8,6 +8,10 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTest>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -119,6 +123,51 @@ TEST(QtPlatform, SaveDialogAddsTheDefaultExtensionAndRemembersTheFolder) {
   EXPECT_FALSE(platform.OpenFileName({"vr3", "Vorlumi3 save data|*.vr3|all|*.*"}).has_value());
 }
 
+// The find box of the message view: owned by the window that asked (the
+// active one), not by the main window, and wide enough for its whole title.
+TEST(QtPlatform, InputBoxBelongsToTheActiveWindowAndShowsItsWholeTitle) {
+  vlm::ui::QtPlatform platform;
+  QWidget main, view;
+  platform.SetOwner(&main);
+  main.show();
+  view.show();
+  view.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+  const QString title = QStringLiteral("検索文字列を入力してください。");
+  WhenModalOpens([&view, &title](QWidget* modal) {
+    EXPECT_EQ(modal->parentWidget(), &view);
+    // Room for the title and for the window manager's buttons beside it.
+    EXPECT_GE(modal->width(), modal->fontMetrics().horizontalAdvance(title) + 100);
+    EXPECT_TRUE(modal->screen()->availableGeometry().contains(modal->frameGeometry()));
+    qobject_cast<QDialog*>(modal)->reject();
+  });
+  EXPECT_EQ(platform.InputBox(title.toStdString(), "検索", "c"), "c");
+}
+
+// Before any file was chosen in this run the dialogs start in the home
+// folder, not in the program's own.
+TEST(QtPlatform, FileDialogsStartAtHomeBeforeAnyFolderWasUsed) {
+  vlm::ui::QtPlatform platform;
+  WhenModalOpens([](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->directory().canonicalPath(), QDir::home().canonicalPath());
+    dialog->reject();
+  });
+  EXPECT_FALSE(platform.OpenFileName({"vr3", "Vorlumi3 save data|*.vr3|all|*.*"}).has_value());
+  EXPECT_EQ(vlm::ui::StartFolder(QString()), QDir::homePath());
+  EXPECT_EQ(vlm::ui::StartFolder(QStringLiteral("/srv/songs")), QStringLiteral("/srv/songs"));
+}
+
+TEST(QtPlatform, StatusNotesGoToTheOwnersStatusBarOnOneLine) {
+  vlm::ui::QtPlatform platform;
+  platform.ShowStatus("nowhere to go");  // no owner: dropped
+  QMainWindow main;
+  platform.SetOwner(&main);
+  platform.ShowStatus("音が出ません: no device\rinstall a server");
+  EXPECT_EQ(main.statusBar()->currentMessage(), QStringLiteral("音が出ません: no device install a server"));
+}
+
 TEST(QtPlatform, ClipboardTakesTheText) {
   vlm::ui::QtPlatform platform;
   platform.SetClipboardText("M(20) @0");
@@ -135,6 +184,7 @@ TEST(QtPlatform, HelpShowsOurHelpFileAndReportsAMissingOne) {
     if (auto* h = qobject_cast<vlm::ui::HelpWindow*>(w); h && h->isVisible()) window = h;
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(window->Source(), QString::fromStdString(help));
+  EXPECT_TRUE(window->screen()->availableGeometry().contains(window->frameGeometry()));
   EXPECT_TRUE(window->findChild<QTextBrowser*>()->toPlainText().contains(QStringLiteral("Voice Editer")));
 
   bool reported = false;

@@ -4,3 +4,16 @@ vlm_test_folder(ui_tests ui vlm_ui Qt6::Test)
 add_dependencies(ui_tests vlm_syntax_files)
 # The real-window test runs the desktop program itself.
 add_dependencies(ui_tests vorlumi3)
+
+# The program in real windows on a virtual X display, with real sound through
+# a sound server with a null sink; the program starts both itself (skipping
+# where Xvfb or pulseaudio is missing) and stops them by process id.
+if(TARGET vlm_audio)
+  add_executable(ui_real_window_tests
+    ui/real_window/main.cpp ui/real_window/session.cpp ui/real_window/background_process.cpp
+    ui/real_window/play_state_test.cpp)
+  set_target_properties(ui_real_window_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  target_link_libraries(ui_real_window_tests PRIVATE vlm_ui vlm_audio vlm_test_support GTest::gtest Qt6::Test)
+  target_compile_definitions(ui_real_window_tests PRIVATE VLM_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
+  gtest_discover_tests(ui_real_window_tests DISCOVERY_MODE PRE_TEST PROPERTIES RUN_SERIAL TRUE)
+endif()
