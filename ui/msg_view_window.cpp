@@ -18,13 +18,13 @@ MsgViewWindowQt::MsgViewWindowQt(TfrmMsg& model, QWidget* parent)
       richEdit1_(new TextPaneWidget(true)),
       reDebug_(new TextPaneWidget(false)) {
   setObjectName(QStringLiteral("frmMsg"));
-  setWindowTitle(QStringLiteral("Message View"));
+  setWindowTitle(tr("Message View"));
   richEdit1_->setObjectName(QStringLiteral("RichEdit1"));
   reDebug_->setObjectName(QStringLiteral("reDebug"));
   new MmlHighlighter(reDebug_->document());
   pages_->setObjectName(QStringLiteral("PageControl1"));
-  pages_->addTab(richEdit1_, QStringLiteral("&Message"));
-  pages_->addTab(reDebug_, QStringLiteral("&Debug"));
+  pages_->addTab(richEdit1_, tr("&Message"));
+  pages_->addTab(reDebug_, tr("&Debug"));
   pages_->setCurrentIndex(model_.ActivePage == MsgPage::Message ? 0 : 1);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
@@ -33,9 +33,9 @@ MsgViewWindowQt::MsgViewWindowQt(TfrmMsg& model, QWidget* parent)
 
   // The Debug pane's context menu and its keys.
   reDebug_->setContextMenuPolicy(Qt::ActionsContextMenu);
-  AddDebugAction(QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C), [this] { model_.Copy1Click(); });
-  AddDebugAction(QStringLiteral("&Find"), QKeySequence(Qt::CTRL | Qt::Key_F), [this] { model_.Find1Click(); });
-  AddDebugAction(QStringLiteral("Find &Next"), QKeySequence(Qt::Key_F3), [this] { model_.FindNext1Click(); });
+  AddDebugAction(tr("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C), [this] { model_.Copy1Click(); });
+  AddDebugAction(tr("&Find"), QKeySequence(Qt::CTRL | Qt::Key_F), [this] { model_.Find1Click(); });
+  AddDebugAction(tr("Find &Next"), QKeySequence(Qt::Key_F3), [this] { model_.FindNext1Click(); });
 
   connect(pages_, &QTabWidget::currentChanged, this,
           [this](int index) { model_.ActivePage = index == 0 ? MsgPage::Message : MsgPage::Debug; });

@@ -46,6 +46,8 @@ class QtPlatform : public Platform, public WarningSink {
   void SetClipboardText(const std::string& text) override;
   void ShowHelp(const std::string& helpFile) override;
   void ProcessEvents() override;
+  // Through the application's translators (ui/translation.h), context "Messages".
+  std::string Translate(const char* text) override;
 
   // ---- WarningSink: caption "警告", warning icon, one OK button ----
   void ShowWarning(const std::string& text) override;
