@@ -171,7 +171,7 @@
     </message>
     <message>
         <source>連続再生</source>
-        <translation>Song</translation>
+        <translation>Song playback</translation>
     </message>
     <message>
         <source>追加</source>
