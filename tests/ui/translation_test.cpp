@@ -22,6 +22,7 @@
 #include <functional>
 
 #include "common/app_path.h"
+#include "tests/support/run_command.h"
 #include "tests/support/scripted_platform.h"
 #include "tests/ui/japanese_text.h"
 #include "ui/desktop.h"
@@ -92,6 +93,26 @@ TEST(PrefersJapanese, ReadsTheFirstInterfaceLanguage) {
   EXPECT_FALSE(vlm::ui::PrefersJapanese({QStringLiteral("de-DE"), QStringLiteral("ja-JP")}));
   EXPECT_FALSE(vlm::ui::PrefersJapanese({QStringLiteral("C")}));
   EXPECT_FALSE(vlm::ui::PrefersJapanese({}));
+}
+
+// The choice a fresh process makes under `environment` alone.
+std::string ChoiceUnder(const std::string& environment) {
+  const vlmtest::CommandRun run = vlmtest::RunCommand(
+      ".", "env -u LANGUAGE -u LC_ALL -u LC_MESSAGES -u LANG " + environment + " '" VLM_LOCALE_CHOICE "'");
+  EXPECT_EQ(run.status, 0) << run.err;
+  return run.out.substr(0, run.out.find('\n'));
+}
+
+TEST(SystemLocale, FollowsTheLocaleVariables) {
+  EXPECT_EQ(ChoiceUnder("LANG=ja_JP.UTF-8"), "english=0");
+  EXPECT_EQ(ChoiceUnder("LANG=en_US.UTF-8"), "english=1");
+  EXPECT_EQ(ChoiceUnder("LANG=de_DE.UTF-8"), "english=1");
+  EXPECT_EQ(ChoiceUnder("LANG=C"), "english=1");
+  EXPECT_EQ(ChoiceUnder(""), "english=1");
+  // The messages category wins over LANG, and LC_ALL over both.
+  EXPECT_EQ(ChoiceUnder("LANG=ja_JP.UTF-8 LC_MESSAGES=en_US.UTF-8"), "english=1");
+  EXPECT_EQ(ChoiceUnder("LANG=en_US.UTF-8 LC_MESSAGES=ja_JP.UTF-8"), "english=0");
+  EXPECT_EQ(ChoiceUnder("LANG=en_US.UTF-8 LC_MESSAGES=en_US.UTF-8 LC_ALL=ja_JP.UTF-8"), "english=0");
 }
 
 TEST_F(LocaleTest, EnglishWindowsShowNoJapanese) {
