@@ -56,6 +56,7 @@ QPushButton* NamedButton(const QString& caption, const char* name) {
   return button;
 }
 
+// Data (numbers, note names, rhythm symbols) as written; words come through tr().
 QLabel* Label(const char* text) { return new QLabel(QString::fromUtf8(text)); }
 QLabel* Label(const QString& text) { return new QLabel(text); }
 
@@ -127,9 +128,9 @@ QWidget* MainWindow::RythmPage() {
   binder_.Bind(memRythm, f.memRythm);
 
   auto* weights = new QGridLayout;
-  static const char* const kLabels[] = {QT_TR_NOOP("普通に発音"), QT_TR_NOOP("休符"),     QT_TR_NOOP("タイ"),
-                                        QT_TR_NOOP("ミュートして発音"), QT_TR_NOOP("音符分割"), QT_TR_NOOP("ベンドアップ"),
-                                        QT_TR_NOOP("和音")};
+  static const char* const kLabels[] = {QT_TR_NOOP("普通に発音"), QT_TR_NOOP("休符"), QT_TR_NOOP("タイ"),
+                                        QT_TR_NOOP("ミュートして発音"), QT_TR_NOOP("音符分割"),
+                                        QT_TR_NOOP("ベンドアップ"), QT_TR_NOOP("和音")};
   static const char* const kSymbols[] = {"N", "r", "^", "m", "d", "B", "W"};
   for (int j = 1; j <= 7; ++j) {
     auto* bar = new QScrollBar(Qt::Horizontal);
