@@ -63,11 +63,11 @@
     </message>
     <message>
         <source>Shift #</source>
-        <translation>Shift ♯</translation>
+        <translation>Semitone Up</translation>
     </message>
     <message>
         <source>Shift b</source>
-        <translation>Shift ♭</translation>
+        <translation>Semitone Down</translation>
     </message>
     <message>
         <source>Save Scale</source>
