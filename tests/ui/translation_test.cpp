@@ -113,6 +113,9 @@ TEST(SystemLocale, FollowsTheLocaleVariables) {
   EXPECT_EQ(ChoiceUnder("LANG=ja_JP.UTF-8 LC_MESSAGES=en_US.UTF-8"), "english=1");
   EXPECT_EQ(ChoiceUnder("LANG=en_US.UTF-8 LC_MESSAGES=ja_JP.UTF-8"), "english=0");
   EXPECT_EQ(ChoiceUnder("LANG=en_US.UTF-8 LC_MESSAGES=en_US.UTF-8 LC_ALL=ja_JP.UTF-8"), "english=0");
+  // A list of preferred languages counts by its first entry.
+  EXPECT_EQ(ChoiceUnder("LANG=en_US.UTF-8 LANGUAGE=ja:en"), "english=0");
+  EXPECT_EQ(ChoiceUnder("LANG=ja_JP.UTF-8 LANGUAGE=en:ja"), "english=1");
 }
 
 TEST_F(LocaleTest, EnglishWindowsShowNoJapanese) {
@@ -209,6 +212,10 @@ std::vector<Box> ModelBoxes() {
     add(BoxesOf([&desktop] { desktop.Form.SaveAsMMLTORAMI1Click(); }));
     add(BoxesOf([&desktop] { desktop.Form.Voice.CopyToClipbrd1Click(); }));
     add(BoxesOf([&desktop] { desktop.Main().VerInfo1Click(); }));
+    desktop.Form.memRythm = "Nx";  // "x" is no rhythm symbol
+    add(BoxesOf([&desktop] { desktop.Form.MakePattern1Click(); }));
+    desktop.Form.ScaleFileName = "/nonexistent-vorlumi3-folder/Scale.dat";
+    add(BoxesOf([&desktop] { desktop.Form.LoadScaleFile(); }));
     platform.SetOwner(nullptr);
   }
   vlm::SetWarningSink(nullptr);
@@ -218,7 +225,7 @@ std::vector<Box> ModelBoxes() {
 TEST_F(LocaleTest, EnglishMessageBoxesShowNoJapanese) {
   UseLocale({QStringLiteral("en-GB")});
   const std::vector<Box> boxes = ModelBoxes();
-  ASSERT_EQ(boxes.size(), 6u);
+  ASSERT_EQ(boxes.size(), 8u);
   for (const Box& box : boxes) {
     EXPECT_FALSE(HasJapanese(box.caption)) << box.caption.toStdString();
     EXPECT_FALSE(HasJapanese(box.text)) << box.text.toStdString();
@@ -233,7 +240,7 @@ TEST_F(LocaleTest, EnglishMessageBoxesShowNoJapanese) {
 TEST_F(LocaleTest, JapaneseMessageBoxesKeepTheOriginalTexts) {
   UseLocale({QStringLiteral("ja-JP")});
   const std::vector<Box> boxes = ModelBoxes();
-  ASSERT_EQ(boxes.size(), 6u);
+  ASSERT_EQ(boxes.size(), 8u);
   EXPECT_EQ(boxes[0].caption, QStringLiteral("警告"));
   EXPECT_EQ(boxes[0].text, QStringLiteral("検索文字列\"zzz\"はありません。"));
   EXPECT_EQ(boxes[1].caption, QStringLiteral("検索文字列を入力してください。"));
@@ -243,6 +250,8 @@ TEST_F(LocaleTest, JapaneseMessageBoxesKeepTheOriginalTexts) {
   EXPECT_EQ(boxes[3].text, QStringLiteral("一度は演奏をさせてください。"));
   EXPECT_EQ(boxes[4].text, QStringLiteral("以下の文字列をコピーしました。\n@0"));
   EXPECT_EQ(boxes[5].caption, QStringLiteral("Version Info."));
+  EXPECT_EQ(boxes[6].text, QStringLiteral("Rythm窓に指定エラーがあります。"));
+  EXPECT_EQ(boxes[7].text, QStringLiteral("Scale.dat がありません。"));
 }
 
 TEST_F(LocaleTest, EnglishHelpWindowTitle) {
