@@ -95,10 +95,11 @@ TEST(PrefersJapanese, ReadsTheFirstInterfaceLanguage) {
   EXPECT_FALSE(vlm::ui::PrefersJapanese({}));
 }
 
-// The choice a fresh process makes under `environment` alone.
+// The choice a fresh process makes under `environment` alone. It runs in the
+// temporary folder: the current one may be a test's folder that is gone.
 std::string ChoiceUnder(const std::string& environment) {
   const vlmtest::CommandRun run = vlmtest::RunCommand(
-      ".", "env -u LANGUAGE -u LC_ALL -u LC_MESSAGES -u LANG " + environment + " '" VLM_LOCALE_CHOICE "'");
+      QDir::tempPath().toStdString(), "env -u LANGUAGE -u LC_ALL -u LC_MESSAGES -u LANG " + environment + " '" VLM_LOCALE_CHOICE "'");
   EXPECT_EQ(run.status, 0) << run.err;
   return run.out.substr(0, run.out.find('\n'));
 }
