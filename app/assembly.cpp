@@ -7,6 +7,7 @@
 
 #include "app/main_form.h"
 #include "common/text_file.h"
+#include "common/tr_marker.h"
 
 namespace vlm {
 
@@ -93,7 +94,8 @@ void TForm1::Compile1Click() {
     throw;  // the caller's guard reports it; the compiler is reset by the next compile
   } catch (const std::exception& e) {
     // The failure's own text names the file and the reason.
-    platform_.ShowMessage(std::string("原因不明のエラーが発生しました。\n") + e.what());
+    platform_.ShowMessage(platform_.Translate(QT_TRANSLATE_NOOP("Messages", "原因不明のエラーが発生しました。")) +
+                          "\n" + e.what());
   }
 }
 

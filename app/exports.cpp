@@ -3,6 +3,7 @@
 
 #include "app/main_form.h"
 #include "common/text_file.h"
+#include "common/tr_marker.h"
 
 namespace vlm {
 
@@ -40,7 +41,7 @@ void TForm1::SaveAsMML1Click() {
 // not part of the foreign export. The phrase is compiled as for "Compile".
 void TForm1::SaveAsMMLTORAMI1Click() {
   if (memPatten.empty()) {
-    platform_.ShowMessage("一度は演奏をさせてください。");
+    platform_.ShowMessage(platform_.Translate(QT_TRANSLATE_NOOP("Messages", "一度は演奏をさせてください。")));
     return;
   }
   const auto fileName = platform_.SaveFileName(MmlFilter);

@@ -8,6 +8,7 @@
 
 #include "app/main_form.h"
 #include "common/text_file.h"
+#include "common/tr_marker.h"
 
 namespace vlm {
 
@@ -49,7 +50,8 @@ bool TForm1::CompileSourceFile(const std::string& fileName) {
   messages_.SetDebugLines(CompiledLines);
   messages_.ShowMessagePage();
   if (result.Failed()) {
-    platform_.ShowMessage(std::string("原因不明のエラーが発生しました。\n") + *result.Failure);
+    platform_.ShowMessage(platform_.Translate(QT_TRANSLATE_NOOP("Messages", "原因不明のエラーが発生しました。")) +
+                          "\n" + *result.Failure);
     return false;
   }
   return true;

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "app/main_form.h"
+#include "common/tr_marker.h"
 #include "common/warning.h"
 
 namespace vlm {
@@ -56,7 +57,7 @@ void TForm1::MakePattern1Click() {
     }
   }
   memPatten = pattern;
-  if (errors > 0) ShowWarning("Rythm窓に指定エラーがあります。");
+  if (errors > 0) ShowWarning(platform_.Translate(QT_TRANSLATE_NOOP("Messages", "Rythm窓に指定エラーがあります。")));
 }
 
 // Each try picks one of the twelve classes and keeps it with chance W/100.

@@ -4,6 +4,7 @@
 #include "app/main_form.h"
 #include "common/int_text.h"
 #include "common/text_file.h"
+#include "common/tr_marker.h"
 #include "common/warning.h"
 
 namespace vlm {
@@ -12,7 +13,7 @@ namespace vlm {
 void TForm1::LoadScaleFile() {
   std::error_code ec;
   if (!std::filesystem::exists(ScaleFileName, ec)) {
-    ShowWarning("Scale.dat がありません。");
+    ShowWarning(platform_.Translate(QT_TRANSLATE_NOOP("Messages", "Scale.dat がありません。")));
     return;
   }
   const auto text = ReadTextFile(ScaleFileName);
@@ -68,7 +69,8 @@ void TForm1::btnRndScaleClick() {
 }
 
 void TForm1::btnSaveScaleClick() {
-  std::string name = platform_.InputBox("スケールの名前を入力してください。", "Save Scale", "USER");
+  std::string name = platform_.InputBox(platform_.Translate(QT_TRANSLATE_NOOP("Messages", "スケールの名前を入力してください。")),
+                                        platform_.Translate(QT_TRANSLATE_NOOP("Messages", "Save Scale")), "USER");
   if (name.empty()) return;
   // A line break in the name would shift every later name/digits pair.
   for (char& c : name)

@@ -42,6 +42,9 @@ class Platform {
   // again): the desktop program shows it in the status bar; elsewhere it may
   // be dropped.
   virtual void ShowStatus(const std::string& text) { (void)text; }
+  // The user's wording of a text marked QT_TRANSLATE_NOOP("Messages", ...)
+  // (common/tr_marker.h); where no translation is installed, the text itself.
+  virtual std::string Translate(const char* text) { return text; }
 };
 
 }  // namespace vlm

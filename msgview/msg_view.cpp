@@ -5,6 +5,7 @@
 
 #include "common/instr.h"
 #include "common/int_text.h"
+#include "common/tr_marker.h"
 #include "common/warning.h"
 
 namespace vlm {
@@ -106,7 +107,8 @@ void TfrmMsg::Copy1Click() {
 }
 
 void TfrmMsg::Find1Click() {
-  SearchText = platform_.InputBox("検索文字列を入力してください。", "検索", SearchText);
+  SearchText = platform_.InputBox(platform_.Translate(QT_TRANSLATE_NOOP("Messages", "検索文字列を入力してください。")),
+                                  platform_.Translate(QT_TRANSLATE_NOOP("Messages", "検索")), SearchText);
   if (!SearchText.empty()) FindNext1Click();
 }
 
@@ -118,7 +120,8 @@ void TfrmMsg::FindNext1Click() {
   const std::string text = reDebug.Text();
   const std::int32_t first = InStr(text, SearchText, 1);
   if (first == 0) {
-    ShowWarning("検索文字列\"" + SearchText + "\"はありません。");
+    const std::string missing = platform_.Translate(QT_TRANSLATE_NOOP("Messages", "検索文字列\"%1\"はありません。"));
+    ShowWarning(WithArgument(missing, SearchText));
     return;
   }
   // Search from one byte after the start of the selection, so that the

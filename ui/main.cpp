@@ -18,6 +18,7 @@
 #include "ui/main_window.h"
 #include "ui/qt_platform.h"
 #include "ui/workshop_actions.h"
+#include "ui/translation.h"
 #ifdef VLM_HAVE_AUDIO
 #include "audio/midi_out.h"
 #include "audio/output_choice.h"
@@ -100,6 +101,8 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Vorlumi3"));
   QApplication::setDesktopFileName(QStringLiteral("org.vorlumi3.Vorlumi3"));
   QApplication::setWindowIcon(vlm::ui::AppIcon());
+  // Before the first window is made: every text is translated once, as it is built.
+  const std::unique_ptr<QTranslator> translation = vlm::ui::InstallTranslation();
 
   vlm::ui::QtPlatform platform;
   vlm::SetWarningSink(&platform);

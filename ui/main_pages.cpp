@@ -56,7 +56,9 @@ QPushButton* NamedButton(const QString& caption, const char* name) {
   return button;
 }
 
+// Data (numbers, note names, rhythm symbols) as written; words come through tr().
 QLabel* Label(const char* text) { return new QLabel(QString::fromUtf8(text)); }
+QLabel* Label(const QString& text) { return new QLabel(text); }
 
 // A text box that asks for room for `lines` lines; one that grows takes the
 // page's spare height, the others keep that height.
@@ -85,7 +87,7 @@ QWidget* MainWindow::ScalePage() {
   TForm1& f = form_;
   auto* page = new QWidget;
   auto* top = new QHBoxLayout;
-  top->addWidget(Label("Preset Scale"));
+  top->addWidget(Label(tr("Preset Scale")));
   auto* cbScale = Named(new QComboBox, "cbScale");
   cbScale->setMinimumContentsLength(20);
   cbScale->setMaxVisibleItems(24);
@@ -114,10 +116,10 @@ QWidget* MainWindow::ScalePage() {
   }
 
   auto* buttons = new QHBoxLayout;
-  auto* shift = NamedButton(QStringLiteral("Shift #"), "btnShift");
-  auto* shiftFlat = NamedButton(QStringLiteral("Shift b"), "btnShiftFlat");
-  auto* save = NamedButton(QStringLiteral("Save Scale"), "btnSaveScale");
-  auto* rnd = NamedButton(QStringLiteral("Rnd"), "btnRndScale");
+  auto* shift = NamedButton(tr("Shift #"), "btnShift");
+  auto* shiftFlat = NamedButton(tr("Shift b"), "btnShiftFlat");
+  auto* save = NamedButton(tr("Save Scale"), "btnSaveScale");
+  auto* rnd = NamedButton(tr("Rnd"), "btnRndScale");
   binder_.OnClick(shift, [&f] { f.btnShiftClick(); });
   binder_.OnClick(shiftFlat, [&f] { f.btnShiftFlatClick(); });
   binder_.OnClick(save, [&f] { f.btnSaveScaleClick(); });
@@ -139,7 +141,9 @@ QWidget* MainWindow::RythmPage() {
   binder_.Bind(memRythm, f.memRythm);
 
   auto* weights = new QGridLayout;
-  static const char* const kLabels[] = {"普通に発音", "休符", "タイ", "ミュートして発音", "音符分割", "ベンドアップ", "和音"};
+  static const char* const kLabels[] = {QT_TR_NOOP("普通に発音"), QT_TR_NOOP("休符"), QT_TR_NOOP("タイ"),
+                                        QT_TR_NOOP("ミュートして発音"), QT_TR_NOOP("音符分割"),
+                                        QT_TR_NOOP("ベンドアップ"), QT_TR_NOOP("和音")};
   static const char* const kSymbols[] = {"N", "r", "^", "m", "d", "B", "W"};
   for (int j = 1; j <= 7; ++j) {
     auto* bar = new QScrollBar(Qt::Horizontal);
@@ -147,23 +151,23 @@ QWidget* MainWindow::RythmPage() {
     bar->setMinimumWidth(200);
     binder_.Bind(bar, f.Ryt(j));
     weights->addWidget(Label(kSymbols[j - 1]), j - 1, 0);
-    weights->addWidget(Label(kLabels[j - 1]), j - 1, 1);
+    weights->addWidget(Label(tr(kLabels[j - 1])), j - 1, 1);
     weights->addWidget(bar, j - 1, 2);
   }
   weights->setColumnStretch(2, 1);
-  auto* rnd = NamedButton(QStringLiteral("Rnd"), "btnRythmRnd");
+  auto* rnd = NamedButton(tr("Rnd"), "btnRythmRnd");
   binder_.OnClick(rnd, [&f] { f.btnRythmRndClick(); });
   weights->addWidget(rnd, 7, 2, Qt::AlignRight);
 
-  auto* gates = new QGroupBox(QStringLiteral("ｹﾞｰﾄﾚｲﾄ"));
+  auto* gates = new QGroupBox(tr("ｹﾞｰﾄﾚｲﾄ"));
   auto* gateLayout = new QGridLayout(gates);
   auto* normal = Named(new QScrollBar(Qt::Horizontal), "GateNormal");
   auto* mute = Named(new QScrollBar(Qt::Horizontal), "GateMute");
   binder_.Bind(normal, f.GateNormal);
   binder_.Bind(mute, f.GateMute);
-  gateLayout->addWidget(Label("Normal"), 0, 0);
+  gateLayout->addWidget(Label(tr("Normal")), 0, 0);
   gateLayout->addWidget(normal, 0, 1);
-  gateLayout->addWidget(Label("Mute"), 1, 0);
+  gateLayout->addWidget(Label(tr("Mute")), 1, 0);
   gateLayout->addWidget(mute, 1, 1);
   gateLayout->setColumnStretch(1, 1);
 
@@ -211,26 +215,26 @@ QWidget* MainWindow::BasicPage() {
     return line;
   };
 
-  grid->addWidget(Label("基本音符"), 0, 0);
-  grid->addLayout(row({numeric(f.speOnpu, "speOnpu"), Label("分音符を"), numeric(f.speLength, "speLength"), Label("個")}), 0, 1);
-  grid->addWidget(Label("音域"), 1, 0);
-  grid->addLayout(row({numeric(f.speOlow, "speOlow"), Label("～"), numeric(f.speOhigh, "speOhigh")}), 1, 1);
-  grid->addWidget(Label("テンポ"), 2, 0);
+  grid->addWidget(Label(tr("基本音符")), 0, 0);
+  grid->addLayout(row({numeric(f.speOnpu, "speOnpu"), Label(tr("分音符を")), numeric(f.speLength, "speLength"), Label(tr("個"))}), 0, 1);
+  grid->addWidget(Label(tr("音域")), 1, 0);
+  grid->addLayout(row({numeric(f.speOlow, "speOlow"), Label(tr("～")), numeric(f.speOhigh, "speOhigh")}), 1, 1);
+  grid->addWidget(Label(tr("テンポ")), 2, 0);
   grid->addLayout(row({numeric(f.seTempo, "seTempo")}), 2, 1);
 
-  auto* lblVoiceRnd = new ClickableLabel(QStringLiteral("音色"), [this, &f] { binder_.Run([&f] { f.lblVoiceRndClick(); }); });
+  auto* lblVoiceRnd = new ClickableLabel(tr("音色"), [this, &f] { binder_.Run([&f] { f.lblVoiceRndClick(); }); });
   lblVoiceRnd->setObjectName(QStringLiteral("lblVoiceRnd"));
   auto* cmbVoiceList = Named(new QComboBox, "cmbVoiceList");
   cmbVoiceList->setMaxVisibleItems(24);
   binder_.Bind(cmbVoiceList, f.cmbVoiceList, [&f] { f.cmbVoiceListClick(); });
   grid->addWidget(lblVoiceRnd, 3, 0);
   grid->addLayout(row({numeric(f.seVoice, "seVoice"), cmbVoiceList}), 3, 1);
-  grid->addWidget(Label("Velocity"), 4, 0);
+  grid->addWidget(Label(tr("Velocity")), 4, 0);
   grid->addLayout(row({numeric(f.seVel, "seVel")}), 4, 1);
 
   auto* memOption = Memo("memOption", 2, false);
   binder_.Bind(memOption, f.memOption);
-  grid->addWidget(Label("オプション"), 5, 0, Qt::AlignTop);
+  grid->addWidget(Label(tr("オプション")), 5, 0, Qt::AlignTop);
   grid->addWidget(memOption, 5, 1);
 
   const auto randomRow = [&](bool& on, NumericSetting& amount, const char* caption, const char* switchName,
@@ -244,7 +248,7 @@ QWidget* MainWindow::BasicPage() {
   randoms->addLayout(randomRow(f.chkRNDN, f.seRNDN, "RNDN", "chkRNDN", "seRNDN"));
   randoms->addLayout(randomRow(f.chkRNDB, f.seRNDB, "RNDB", "chkRNDB", "seRNDB"));
   grid->addLayout(randoms, 6, 1);
-  grid->addWidget(Label("ベンドレンジ"), 7, 0);
+  grid->addWidget(Label(tr("ベンドレンジ")), 7, 0);
   grid->addLayout(row({numeric(f.edtBendRange, "edtBendRange")}), 7, 1);
   grid->setColumnStretch(1, 1);
 
@@ -261,26 +265,26 @@ QWidget* MainWindow::SongPage() {
   auto* copyRow = new QHBoxLayout;
   auto* seCopyTo = Named(new NumericEdit, "seCopyTo");
   binder_.Bind(seCopyTo, f.seCopyTo);
-  auto* copy = NamedButton(QStringLiteral("コピーする"), "Button1");
+  auto* copy = NamedButton(tr("コピーする"), "Button1");
   binder_.OnClick(copy, [&f] { f.Button1Click(); });
-  copyRow->addWidget(Label("今編集中のパターンを"));
+  copyRow->addWidget(Label(tr("今編集中のパターンを")));
   copyRow->addWidget(seCopyTo);
-  copyRow->addWidget(Label("番に"));
+  copyRow->addWidget(Label(tr("番に")));
   copyRow->addWidget(copy);
   copyRow->addStretch();
 
-  auto* songBox = new QGroupBox(QStringLiteral("連続再生"));
+  auto* songBox = new QGroupBox(tr("連続再生"));
   auto* songLayout = new QGridLayout(songBox);
   auto* lstSong = Named(new QListWidget, "lstSong");
   binder_.Show(lstSong, f.lstSong);
   auto* editSong = Named(new QLineEdit, "editSong");
   binder_.Bind(editSong, f.editSong);
   connect(editSong, &QLineEdit::returnPressed, &binder_, [this, &f] { binder_.Run([&f] { f.SongPBtnClick(); }); });
-  auto* add = NamedButton(QStringLiteral("追加"), "SongPBtn");
+  auto* add = NamedButton(tr("追加"), "SongPBtn");
   binder_.OnClick(add, [&f] { f.SongPBtnClick(); });
-  auto* clear = NamedButton(QStringLiteral("リストクリア"), "SongClearBtn");
+  auto* clear = NamedButton(tr("リストクリア"), "SongClearBtn");
   binder_.OnClick(clear, [&f] { f.SongClearBtnClick(); });
-  auto* repeat = Named(new QCheckBox(QStringLiteral("x4 Repeat")), "chkRepeat");
+  auto* repeat = Named(new QCheckBox(tr("x4 Repeat")), "chkRepeat");
   binder_.Bind(repeat, f.chkRepeat);
 
   auto* side = new QVBoxLayout;
@@ -289,7 +293,7 @@ QWidget* MainWindow::SongPage() {
   side->addWidget(add);
   side->addStretch();
   side->addWidget(repeat);
-  songLayout->addWidget(Label("パターン演奏リスト"), 0, 0);
+  songLayout->addWidget(Label(tr("パターン演奏リスト")), 0, 0);
   songLayout->addWidget(lstSong, 1, 0);
   songLayout->addLayout(side, 1, 1);
   songLayout->setColumnStretch(0, 1);

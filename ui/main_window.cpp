@@ -58,10 +58,10 @@ MainWindow::MainWindow(TForm1& form, TfrmMsg& messages, Platform& platform, std:
   rythm->setObjectName(QStringLiteral("RythmTab"));
   basic->setObjectName(QStringLiteral("BasicTab"));
   song->setObjectName(QStringLiteral("SongTab"));
-  pages_->addTab(scale, QStringLiteral("Scale"));
-  pages_->addTab(rythm, QStringLiteral("Rythm"));
-  pages_->addTab(basic, QStringLiteral("Basic"));
-  pages_->addTab(song, QStringLiteral("Song"));
+  pages_->addTab(scale, tr("Scale"));
+  pages_->addTab(rythm, tr("Rythm"));
+  pages_->addTab(basic, tr("Basic"));
+  pages_->addTab(song, tr("Song"));
   pages_->setCurrentWidget(rythm);
 
   auto* central = new QWidget;
@@ -94,58 +94,58 @@ QAction* MainWindow::Entry(QMenu* menu, const QString& caption, const QString& n
 
 void MainWindow::BuildMenus() {
   TForm1& f = form_;
-  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-  Entry(file, QStringLiteral("&Open"), QStringLiteral("Open1"), {}, [&f] { f.Open1Click(); });
-  Entry(file, QStringLiteral("&Save"), QStringLiteral("Save1"), {}, [&f] { f.Save1Click(); });
+  QMenu* file = menuBar()->addMenu(tr("&File"));
+  Entry(file, tr("&Open"), QStringLiteral("Open1"), {}, [&f] { f.Open1Click(); });
+  Entry(file, tr("&Save"), QStringLiteral("Save1"), {}, [&f] { f.Save1Click(); });
   QAction* undoOpen = Entry(file, WindowText(kUndoOpenCaption), QStringLiteral("UndoOpen1"), {},
                             [&f] { f.UndoOpen1Click(); });
   undoOpen->setStatusTip(WindowText(kUndoOpenHint));
   binder_.OnRefresh([undoOpen, &f] { undoOpen->setEnabled(f.CanUndoOpen()); });
   file->addSeparator();
-  Entry(file, QStringLiteral("Save As S&MF"), QStringLiteral("SaveSMF1"), QKeySequence(Qt::CTRL | Qt::Key_S),
+  Entry(file, tr("Save As S&MF"), QStringLiteral("SaveSMF1"), QKeySequence(Qt::CTRL | Qt::Key_S),
         [&f] { f.SaveSMF1Click(); });
-  Entry(file, QStringLiteral("Save As MM&L(vlm)"), QStringLiteral("SaveAsMML1"), {}, [&f] { f.SaveAsMML1Click(); });
-  Entry(file, QStringLiteral("Save As MML(TORAMI)"), QStringLiteral("SaveAsMMLTORAMI1"), {},
+  Entry(file, tr("Save As MM&L(vlm)"), QStringLiteral("SaveAsMML1"), {}, [&f] { f.SaveAsMML1Click(); });
+  Entry(file, tr("Save As MML(TORAMI)"), QStringLiteral("SaveAsMMLTORAMI1"), {},
         [&f] { f.SaveAsMMLTORAMI1Click(); });
   file->addSeparator();
-  Entry(file, QStringLiteral("&Close"), QStringLiteral("Close1"), {}, [this] { Close1Click(); });
+  Entry(file, tr("&Close"), QStringLiteral("Close1"), {}, [this] { Close1Click(); });
 
-  QMenu* play = menuBar()->addMenu(QStringLiteral("&Play"));
+  QMenu* play = menuBar()->addMenu(tr("&Play"));
   // Ctrl+S belongs to "Save As S&MF", the first entry holding it; "&Stop" only shows it.
-  playStatus_->AddStopControl(Entry(play, WithShownKey(QStringLiteral("&Stop"), QKeySequence(Qt::CTRL | Qt::Key_S)),
+  playStatus_->AddStopControl(Entry(play, WithShownKey(tr("&Stop"), QKeySequence(Qt::CTRL | Qt::Key_S)),
                                      QStringLiteral("Stop1"), {}, [&f] { f.Stop1Click(); }));
   play->addSeparator();
-  playStatus_->AddPlayControl(Entry(play, QStringLiteral("&Play (Make R+P)"), QStringLiteral("MakePlay1"),
+  playStatus_->AddPlayControl(Entry(play, tr("&Play (Make R+P)"), QStringLiteral("MakePlay1"),
                                     QKeySequence(Qt::Key_F5), [&f] { f.MakePlay1Click(); }),
                               kMakePlayGroup);
-  playStatus_->AddPlayControl(Entry(play, QStringLiteral("Play (Make P)"), QStringLiteral("PlayMakeP1"),
+  playStatus_->AddPlayControl(Entry(play, tr("Play (Make P)"), QStringLiteral("PlayMakeP1"),
                                     QKeySequence(Qt::Key_F3), [&f] { f.PlayMakeP1Click(); }),
                               kMakePatternGroup);
-  playStatus_->AddPlayControl(Entry(play, QStringLiteral("Play (&Compile)"), QStringLiteral("CompilePlay1"),
+  playStatus_->AddPlayControl(Entry(play, tr("Play (&Compile)"), QStringLiteral("CompilePlay1"),
                                     QKeySequence(Qt::CTRL | Qt::Key_P), [&f] { f.CompilePlay1Click(); }),
                               kCompilePlayGroup);
   play->addSeparator();
-  playStatus_->AddPlayControl(Entry(play, QStringLiteral("Play (Son&g)"), QStringLiteral("PlaySong1"),
+  playStatus_->AddPlayControl(Entry(play, tr("Play (Son&g)"), QStringLiteral("PlaySong1"),
                                     QKeySequence(Qt::Key_F6), [&f] { f.PlaySong1Click(); }),
                               kSongGroup);
   play->addSeparator();
-  Entry(play, QStringLiteral("Make Rythm"), QStringLiteral("MakeRythm1"), {}, [&f] { f.MakeRythm1Click(); });
-  Entry(play, QStringLiteral("Make Pattern"), QStringLiteral("MakePattern1"), {}, [&f] { f.MakePattern1Click(); });
-  Entry(play, QStringLiteral("Compile"), QStringLiteral("Compile1"), {}, [&f] { f.Compile1Click(); });
+  Entry(play, tr("Make Rythm"), QStringLiteral("MakeRythm1"), {}, [&f] { f.MakeRythm1Click(); });
+  Entry(play, tr("Make Pattern"), QStringLiteral("MakePattern1"), {}, [&f] { f.MakePattern1Click(); });
+  Entry(play, tr("Compile"), QStringLiteral("Compile1"), {}, [&f] { f.Compile1Click(); });
   playStatus_->AddPlayControl(
-      Entry(play, QStringLiteral("Play (Only)"), QStringLiteral("Play2"), {}, [&f] { f.Play2Click(); }), kPlayOnlyGroup);
+      Entry(play, tr("Play (Only)"), QStringLiteral("Play2"), {}, [&f] { f.Play2Click(); }), kPlayOnlyGroup);
 
-  QMenu* tool = menuBar()->addMenu(QStringLiteral("&Tool"));
-  Entry(tool, QStringLiteral("&Voice Edeiter"), QStringLiteral("VoiceEdeiter1"), QKeySequence(Qt::Key_F4),
+  QMenu* tool = menuBar()->addMenu(tr("&Tool"));
+  Entry(tool, tr("&Voice Edeiter"), QStringLiteral("VoiceEdeiter1"), QKeySequence(Qt::Key_F4),
         [this] { VoiceEdeiter1Click(); });
-  Entry(tool, QStringLiteral("&Message View"), QStringLiteral("MessageView1"), QKeySequence(Qt::Key_F10),
+  Entry(tool, tr("&Message View"), QStringLiteral("MessageView1"), QKeySequence(Qt::Key_F10),
         [this] { MessageView1Click(); });
 
   new OutputMenu(menuBar(), platform_);
 
-  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-  Entry(help, QStringLiteral("&Help"), QStringLiteral("Help2"), QKeySequence(Qt::Key_F1), [this] { Help2Click(); });
-  Entry(help, QStringLiteral("&Version Info."), QStringLiteral("VerInfo1"), {}, [this] { VerInfo1Click(); });
+  QMenu* help = menuBar()->addMenu(tr("&Help"));
+  Entry(help, tr("&Help"), QStringLiteral("Help2"), QKeySequence(Qt::Key_F1), [this] { Help2Click(); });
+  Entry(help, tr("&Version Info."), QStringLiteral("VerInfo1"), {}, [this] { VerInfo1Click(); });
 }
 
 void MainWindow::BuildToolBar() {
@@ -165,22 +165,22 @@ void MainWindow::BuildToolBar() {
   };
   bar->addSeparator();
   playStatus_->AddPlayControl(button(QStringLiteral("ToolButton2"), QStyle::SP_MediaPlay,
-                                     QStringLiteral("新しいパターンを作成し演奏します。"), [&f] { f.MakePlay1Click(); }),
+                                     tr("新しいパターンを作成し演奏します。"), [&f] { f.MakePlay1Click(); }),
                               kMakePlayGroup);
   playStatus_->AddPlayControl(button(QStringLiteral("ToolButton3"), QStyle::SP_MediaSeekForward,
-                                     QStringLiteral("リズムはそのままで、音程違いのパターンを作ります。"),
+                                     tr("リズムはそのままで、音程違いのパターンを作ります。"),
                                      [&f] { f.PlayMakeP1Click(); }),
                               kMakePatternGroup);
   playStatus_->AddPlayControl(button(QStringLiteral("ToolButton4"), QStyle::SP_MediaSkipForward,
-                                     QStringLiteral("新しいパターンを作らないで、待機中のパターンを演奏します。"),
+                                     tr("新しいパターンを作らないで、待機中のパターンを演奏します。"),
                                      [&f] { f.CompilePlay1Click(); }),
                               kCompilePlayGroup);
   bar->addSeparator();
   playStatus_->AddStopControl(button(QStringLiteral("ToolButton6"), QStyle::SP_MediaStop,
-                                     QStringLiteral("演奏を止めます。"), [&f] { f.Stop1Click(); }));
+                                     tr("演奏を止めます。"), [&f] { f.Stop1Click(); }));
   bar->addSeparator();
   playStatus_->AddPlayControl(button(QStringLiteral("ToolButton8"), QStyle::SP_FileDialogListView,
-                                     QStringLiteral("ソングパターンに登録されているパターンを演奏します。"),
+                                     tr("ソングパターンに登録されているパターンを演奏します。"),
                                      [&f] { f.PlaySong1Click(); }),
                               kSongGroup);
 }
@@ -199,7 +199,7 @@ void MainWindow::MessageView1Click() {
 
 void MainWindow::Help2Click() { platform_.ShowHelp(DataPath() + "vorlumi3.hlp"); }
 
-void MainWindow::VerInfo1Click() { platform_.ShowMessageCaption("Version Info.", VersionText()); }
+void MainWindow::VerInfo1Click() { platform_.ShowMessageCaption(tr("Version Info.").toStdString(), VersionText()); }
 
 void MainWindow::Close1Click() { close(); }
 

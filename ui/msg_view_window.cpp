@@ -23,13 +23,13 @@ MsgViewWindowQt::MsgViewWindowQt(TfrmMsg& model, QWidget* parent)
       richEdit1_(new TextPaneWidget(true)),
       reDebug_(new TextPaneWidget(false)) {
   setObjectName(QStringLiteral("frmMsg"));
-  setWindowTitle(QStringLiteral("Message View"));
+  setWindowTitle(tr("Message View"));
   richEdit1_->setObjectName(QStringLiteral("RichEdit1"));
   reDebug_->setObjectName(QStringLiteral("reDebug"));
   new MmlHighlighter(reDebug_->document());
   pages_->setObjectName(QStringLiteral("PageControl1"));
-  pages_->addTab(richEdit1_, QStringLiteral("&Message"));
-  pages_->addTab(reDebug_, QStringLiteral("&Debug"));
+  pages_->addTab(richEdit1_, tr("&Message"));
+  pages_->addTab(reDebug_, tr("&Debug"));
   pages_->setCurrentIndex(model_.ActivePage == MsgPage::Message ? 0 : 1);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
@@ -40,11 +40,11 @@ MsgViewWindowQt::MsgViewWindowQt(TfrmMsg& model, QWidget* parent)
   // wherever the focus is in this window (F3 here never reaches the main
   // window's F3); Copy copies the Debug pane's selection, so only there.
   reDebug_->setContextMenuPolicy(Qt::ActionsContextMenu);
-  AddDebugAction(QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C), Qt::WidgetShortcut,
+  AddDebugAction(tr("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C), Qt::WidgetShortcut,
                  [this] { model_.Copy1Click(); });
-  AddDebugAction(QStringLiteral("&Find"), QKeySequence(Qt::CTRL | Qt::Key_F), Qt::WindowShortcut,
+  AddDebugAction(tr("&Find"), QKeySequence(Qt::CTRL | Qt::Key_F), Qt::WindowShortcut,
                  [this] { model_.Find1Click(); });
-  AddDebugAction(QStringLiteral("Find &Next"), QKeySequence(Qt::Key_F3), Qt::WindowShortcut,
+  AddDebugAction(tr("Find &Next"), QKeySequence(Qt::Key_F3), Qt::WindowShortcut,
                  [this] { model_.FindNext1Click(); });
 
   connect(pages_, &QTabWidget::currentChanged, this,

@@ -78,10 +78,14 @@ void QtPlatform::ShowError(const std::string& text) {
 }
 
 void QtPlatform::ShowWarning(const std::string& text) {
-  RunBox(DialogOwner(), QMessageBox::Warning, QStringLiteral("警告"), DisplayText(text));
+  RunBox(DialogOwner(), QMessageBox::Warning, QCoreApplication::translate("vlm::ui::QtPlatform", "警告"), DisplayText(text));
 }
 
 void QtPlatform::Beep() { QApplication::beep(); }
+
+std::string QtPlatform::Translate(const char* text) {
+  return QCoreApplication::translate("Messages", text).toStdString();
+}
 
 std::string QtPlatform::InputBox(const std::string& caption, const std::string& prompt,
                                  const std::string& proposal) {

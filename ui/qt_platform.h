@@ -51,6 +51,8 @@ class QtPlatform : public Platform, public WarningSink {
   void ProcessEvents() override;
   // In the owner's status bar, until the next note replaces it.
   void ShowStatus(const std::string& text) override;
+  // Through the application's translators (ui/translation.h), context "Messages".
+  std::string Translate(const char* text) override;
 
   // ---- WarningSink: caption "警告", warning icon, one OK button ----
   void ShowWarning(const std::string& text) override;

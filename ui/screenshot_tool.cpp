@@ -1,5 +1,6 @@
 // vorlumi3_screenshots DIR: renders each window of the program to a PNG in
-// DIR, with a generated phrase and one compile error shown. Runs on any Qt
+// DIR, with a generated phrase and one compile error shown, in the language
+// of the locale (LANG, LC_ALL, LC_MESSAGES) as the program itself would. Runs on any Qt
 // platform (Xvfb or offscreen); plays nothing and opens no dialog.
 #include <QApplication>
 #include <QDir>
@@ -15,6 +16,7 @@
 #include "ui/msg_view_window.h"
 #include "ui/qt_platform.h"
 #include "ui/text_pane_widget.h"
+#include "ui/translation.h"
 #include "ui/voice_editor_window.h"
 
 namespace {
@@ -46,6 +48,7 @@ int main(int argc, char** argv) {
   }
   const QString demo = QDir::current().absoluteFilePath(QStringLiteral("examples/demo.vlm"));
   QApplication::setWindowIcon(vlm::ui::AppIcon());
+  const std::unique_ptr<QTranslator> translation = vlm::ui::InstallTranslation();
   vlm::ui::QtPlatform platform;
   vlm::ui::Desktop desktop(platform, nullptr);
   desktop.Start();

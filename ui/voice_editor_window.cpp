@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QHBoxLayout>
@@ -17,9 +18,19 @@ namespace vlm::ui {
 namespace {
 
 // Switch captions of rows 1..10, then the two reset switches.  ORDER ROWS
-const char* const kSwitchCaptions[] = {"Voice",     "Modulation", "Vib Rate", "Vib Depth",
-                                       "Vib Delay", "Cutoff",     "Resonance", "Attack",
-                                       "Decay",     "Release",    "GS-Reset", "XG-Reset"};
+const char* const kSwitchCaptions[] = {
+    QT_TRANSLATE_NOOP("vlm::ui::VoiceEditorWindow", "Voice"),
+    QT_TRANSLATE_NOOP("vlm::ui::VoiceEditorWindow", "Modulation"),
+    QT_TRANSLATE_NOOP("vlm::ui::VoiceEditorWindow", "Vib Rate"),
+    QT_TRANSLATE_NOOP("vlm::ui::VoiceEditorWindow", "Vib Depth"),
+    QT_TRANSLATE_NOOP("vlm::ui::VoiceEditorWindow", "Vib Delay"),
+    QT_TRANSLATE_NOOP("vlm::ui::VoiceEditorWindow", "Cutoff"),
+    QT_TRANSLATE_NOOP("vlm::ui::VoiceEditorWindow", "Resonance"),
+    QT_TRANSLATE_NOOP("vlm::ui::VoiceEditorWindow", "Attack"),
+    QT_TRANSLATE_NOOP("vlm::ui::VoiceEditorWindow", "Decay"),
+    QT_TRANSLATE_NOOP("vlm::ui::VoiceEditorWindow", "Release"),
+    QT_TRANSLATE_NOOP("vlm::ui::VoiceEditorWindow", "GS-Reset"),
+    QT_TRANSLATE_NOOP("vlm::ui::VoiceEditorWindow", "XG-Reset")};
 
 QString Number(const char* prefix, int n) { return QString::fromLatin1(prefix) + QString::number(n); }
 
@@ -28,15 +39,16 @@ QString Number(const char* prefix, int n) { return QString::fromLatin1(prefix) +
 VoiceEditorWindow::VoiceEditorWindow(TfrmVEdit& model, std::function<void()> changed, QWidget* parent)
     : QWidget(parent, Qt::Window), model_(model), binder_(std::move(changed)), menu_(new QMenuBar(this)) {
   setObjectName(QStringLiteral("frmVEdit"));
-  setWindowTitle(QString::fromStdString(model_.Caption));
+  // The caption is the model's text, marked there.
+  setWindowTitle(QCoreApplication::translate("Messages", model_.Caption.c_str()));
 
   auto* rows = new QGridLayout;
   rows->setColumnStretch(2, 1);
   for (int row = 1; row <= TfrmVEdit::RowCount; ++row) {
-    auto* chk = new QCheckBox(QString::fromUtf8(kSwitchCaptions[row - 1]));
+    auto* chk = new QCheckBox(tr(kSwitchCaptions[row - 1]));
     auto* box = new QLineEdit;
     auto* bar = new QScrollBar(Qt::Horizontal);
-    auto* rnd = new QPushButton(QStringLiteral("Rnd"));
+    auto* rnd = new QPushButton(tr("Rnd"));
     chk->setObjectName(Number("chk", row));
     box->setObjectName(Number("e", row));
     bar->setObjectName(Number("s", row));
@@ -62,7 +74,7 @@ VoiceEditorWindow::VoiceEditorWindow(TfrmVEdit& model, std::function<void()> cha
 
   auto* resets = new QHBoxLayout;
   for (int n = 11; n <= 12; ++n) {
-    auto* chk = new QCheckBox(QString::fromUtf8(kSwitchCaptions[n - 1]));
+    auto* chk = new QCheckBox(tr(kSwitchCaptions[n - 1]));
     chk->setObjectName(Number("chk", n));
     switches_[static_cast<std::size_t>(n - 1)] = chk;
     binder_.Bind(chk, model_.Chk(n));
@@ -71,25 +83,25 @@ VoiceEditorWindow::VoiceEditorWindow(TfrmVEdit& model, std::function<void()> cha
   resets->addStretch();
 
   auto* groups = new QHBoxLayout;
-  groups->addWidget(Button(QStringLiteral("All"), QStringLiteral("btnAllRnd"), [this] { model_.btnAllRndClick(); }));
-  groups->addWidget(Button(QStringLiteral("Vib"), QStringLiteral("btnVibRnd"), [this] { model_.btnVibRndClick(); }));
-  groups->addWidget(Button(QStringLiteral("Filtr"), QStringLiteral("btnFilterRnd"), [this] { model_.btnFilterRndClick(); }));
-  groups->addWidget(Button(QStringLiteral("EG"), QStringLiteral("btnEGRnd"), [this] { model_.btnEGRndClick(); }));
+  groups->addWidget(Button(tr("All"), QStringLiteral("btnAllRnd"), [this] { model_.btnAllRndClick(); }));
+  groups->addWidget(Button(tr("Vib"), QStringLiteral("btnVibRnd"), [this] { model_.btnVibRndClick(); }));
+  groups->addWidget(Button(tr("Filtr"), QStringLiteral("btnFilterRnd"), [this] { model_.btnFilterRndClick(); }));
+  groups->addWidget(Button(tr("EG"), QStringLiteral("btnEGRnd"), [this] { model_.btnEGRndClick(); }));
   groups->addStretch();
 
   auto* commands = new QHBoxLayout;
   commands->addStretch();
-  commands->addWidget(Button(QStringLiteral("&Play"), QStringLiteral("btnPlay"), [this] { model_.btnPlayClick(); }));
-  commands->addWidget(Button(QStringLiteral("&Stop"), QStringLiteral("btnStop"), [this] { model_.btnStopClick(); }));
-  commands->addWidget(Button(QStringLiteral("&Ok"), QStringLiteral("btnOK"), [this] { model_.btnOKClick(); }));
+  commands->addWidget(Button(tr("&Play"), QStringLiteral("btnPlay"), [this] { model_.btnPlayClick(); }));
+  commands->addWidget(Button(tr("&Stop"), QStringLiteral("btnStop"), [this] { model_.btnStopClick(); }));
+  commands->addWidget(Button(tr("&Ok"), QStringLiteral("btnOK"), [this] { model_.btnOKClick(); }));
 
-  QMenu* check = menu_->addMenu(QStringLiteral("&Check"));
-  MenuEntry(check, QStringLiteral("全てのチェックをつける(&A)"), QStringLiteral("AllCHeck1"), {}, [this] { model_.AllCHeck1Click(); });
-  MenuEntry(check, QStringLiteral("全てのチェックをはずす(&N)"), QStringLiteral("N1"), {}, [this] { model_.N1Click(); });
-  QMenu* copy = menu_->addMenu(QStringLiteral("C&opy"));
-  MenuEntry(copy, QStringLiteral("&Copy(MML for vlm)"), QStringLiteral("CopyToClipbrd1"),
+  QMenu* check = menu_->addMenu(tr("&Check"));
+  MenuEntry(check, tr("全てのチェックをつける(&A)"), QStringLiteral("AllCHeck1"), {}, [this] { model_.AllCHeck1Click(); });
+  MenuEntry(check, tr("全てのチェックをはずす(&N)"), QStringLiteral("N1"), {}, [this] { model_.N1Click(); });
+  QMenu* copy = menu_->addMenu(tr("C&opy"));
+  MenuEntry(copy, tr("&Copy(MML for vlm)"), QStringLiteral("CopyToClipbrd1"),
             QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C), [this] { model_.CopyToClipbrd1Click(); });
-  MenuEntry(copy, QStringLiteral("Copy(MML for &TORAMI)"), QStringLiteral("CopyMMLforTORAMI1"),
+  MenuEntry(copy, tr("Copy(MML for &TORAMI)"), QStringLiteral("CopyMMLforTORAMI1"),
             QKeySequence(Qt::CTRL | Qt::Key_C), [this] { model_.CopyMMLforTORAMI1Click(); });
 
   auto* layout = new QVBoxLayout(this);

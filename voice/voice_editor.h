@@ -10,6 +10,7 @@
 #include "common/controls.h"
 #include "common/platform.h"
 #include "common/random.h"
+#include "common/tr_marker.h"
 
 namespace vlm {
 
@@ -39,7 +40,7 @@ class TfrmVEdit {
 
   VoiceHost Host;
   RandomGenerator& Rng;
-  std::string Caption = "Voice Editer";  // window title
+  std::string Caption = QT_TRANSLATE_NOOP("Messages", "Voice Editer");  // window title
   bool Visible = false;                   // hidden until the main window shows it
 
   // Row switches: "Voice", "Modulation", "Vib Rate", "Vib Depth", "Vib Delay",

@@ -1,5 +1,7 @@
 #include "voice/voice_editor.h"
 
+#include "common/tr_marker.h"
+
 namespace vlm {
 
 namespace {
@@ -43,7 +45,8 @@ std::string TfrmVEdit::CopyTextTorami() {
 
 void TfrmVEdit::CopyAndTell(const std::string& text) {
   platform_.SetClipboardText(text);
-  platform_.ShowMessage("以下の文字列をコピーしました。\r" + text);
+  platform_.ShowMessage(platform_.Translate(QT_TRANSLATE_NOOP("Messages", "以下の文字列をコピーしました。")) + "\r" +
+                        text);
 }
 
 void TfrmVEdit::CopyToClipbrd1Click() { CopyAndTell(CopyTextVlm()); }

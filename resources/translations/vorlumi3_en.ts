@@ -1,0 +1,462 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>Messages</name>
+    <message>
+        <source>原因不明のエラーが発生しました。</source>
+        <translation>An unexpected error occurred.</translation>
+    </message>
+    <message>
+        <source>一度は演奏をさせてください。</source>
+        <translation>Draw or play a phrase first.</translation>
+    </message>
+    <message>
+        <source>Rythm窓に指定エラーがあります。</source>
+        <translation>The rhythm contains symbols it does not know; they were played as rests.</translation>
+    </message>
+    <message>
+        <source>Scale.dat がありません。</source>
+        <translation>Scale.dat is missing: there are no preset scales.</translation>
+    </message>
+    <message>
+        <source>スケールの名前を入力してください。</source>
+        <translation>Save Scale</translation>
+    </message>
+    <message>
+        <source>Save Scale</source>
+        <translation>Name of the new preset scale:</translation>
+    </message>
+    <message>
+        <source>Voice Editer</source>
+        <translation>Voice Editor</translation>
+    </message>
+    <message>
+        <source>以下の文字列をコピーしました。</source>
+        <translation>Copied to the clipboard:</translation>
+    </message>
+    <message>
+        <source>検索文字列を入力してください。</source>
+        <translation>Find</translation>
+    </message>
+    <message>
+        <source>検索</source>
+        <translation>Find what:</translation>
+    </message>
+    <message>
+        <source>検索文字列&quot;%1&quot;はありません。</source>
+        <translation>&quot;%1&quot; was not found.</translation>
+    </message>
+</context>
+<context>
+    <name>vlm::ui::HelpWindow</name>
+    <message>
+        <source>Vorlumi3 Help</source>
+        <translation>Vorlumi3 Help</translation>
+    </message>
+</context>
+<context>
+    <name>vlm::ui::MainWindow</name>
+    <message>
+        <source>Preset Scale</source>
+        <translation>Preset scale</translation>
+    </message>
+    <message>
+        <source>Shift #</source>
+        <translation>Semitone Up</translation>
+    </message>
+    <message>
+        <source>Shift b</source>
+        <translation>Semitone Down</translation>
+    </message>
+    <message>
+        <source>Save Scale</source>
+        <translation>Save Scale...</translation>
+    </message>
+    <message>
+        <source>Rnd</source>
+        <translation>Random</translation>
+    </message>
+    <message>
+        <source>普通に発音</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>休符</source>
+        <translation>Rest</translation>
+    </message>
+    <message>
+        <source>タイ</source>
+        <translation>Tie</translation>
+    </message>
+    <message>
+        <source>ミュートして発音</source>
+        <translation>Muted note</translation>
+    </message>
+    <message>
+        <source>音符分割</source>
+        <translation>Split note</translation>
+    </message>
+    <message>
+        <source>ベンドアップ</source>
+        <translation>Bend up</translation>
+    </message>
+    <message>
+        <source>和音</source>
+        <translation>Chord</translation>
+    </message>
+    <message>
+        <source>ｹﾞｰﾄﾚｲﾄ</source>
+        <translation>Gate time</translation>
+    </message>
+    <message>
+        <source>Normal</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>Mute</source>
+        <translation>Muted</translation>
+    </message>
+    <message>
+        <source>基本音符</source>
+        <translation>Step length 1/</translation>
+    </message>
+    <message>
+        <source>分音符を</source>
+        <translation>×</translation>
+    </message>
+    <message>
+        <source>個</source>
+        <translation>steps</translation>
+    </message>
+    <message>
+        <source>音域</source>
+        <translation>Octaves</translation>
+    </message>
+    <message>
+        <source>～</source>
+        <translation>to</translation>
+    </message>
+    <message>
+        <source>テンポ</source>
+        <translation>Tempo</translation>
+    </message>
+    <message>
+        <source>音色</source>
+        <translation>Instrument</translation>
+    </message>
+    <message>
+        <source>Velocity</source>
+        <translation>Velocity</translation>
+    </message>
+    <message>
+        <source>オプション</source>
+        <translation>Options</translation>
+    </message>
+    <message>
+        <source>ベンドレンジ</source>
+        <translation>Bend range</translation>
+    </message>
+    <message>
+        <source>コピーする</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>今編集中のパターンを</source>
+        <translation>Copy the current pattern to slot</translation>
+    </message>
+    <message>
+        <source>番に</source>
+        <translation>:</translation>
+    </message>
+    <message>
+        <source>連続再生</source>
+        <translation>Song playback</translation>
+    </message>
+    <message>
+        <source>追加</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>リストクリア</source>
+        <translation>Clear List</translation>
+    </message>
+    <message>
+        <source>x4 Repeat</source>
+        <translation>Repeat ×4</translation>
+    </message>
+    <message>
+        <source>パターン演奏リスト</source>
+        <translation>Slots to play in order</translation>
+    </message>
+    <message>
+        <source>Scale</source>
+        <translation>Scale</translation>
+    </message>
+    <message>
+        <source>Rythm</source>
+        <translation>Rhythm</translation>
+    </message>
+    <message>
+        <source>Basic</source>
+        <translation>Basics</translation>
+    </message>
+    <message>
+        <source>Song</source>
+        <translation>Song</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>&amp;Open</source>
+        <translation>&amp;Open Settings...</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Save Settings...</translation>
+    </message>
+    <message>
+        <source>Save As S&amp;MF</source>
+        <translation>Export &amp;MIDI File...</translation>
+    </message>
+    <message>
+        <source>Save As MM&amp;L(vlm)</source>
+        <translation>Export MM&amp;L...</translation>
+    </message>
+    <message>
+        <source>Save As MML(TORAMI)</source>
+        <translation>Export MML for TORAMI...</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Quit</translation>
+    </message>
+    <message>
+        <source>&amp;Play</source>
+        <translation>&amp;Play</translation>
+    </message>
+    <message>
+        <source>&amp;Stop</source>
+        <translation>&amp;Stop</translation>
+    </message>
+    <message>
+        <source>&amp;Play (Make R+P)</source>
+        <translation>Draw and &amp;Play</translation>
+    </message>
+    <message>
+        <source>Play (Make P)</source>
+        <translation>Draw Pitches and Play</translation>
+    </message>
+    <message>
+        <source>Play (&amp;Compile)</source>
+        <translation>&amp;Compile and Play</translation>
+    </message>
+    <message>
+        <source>Play (Son&amp;g)</source>
+        <translation>Play Son&amp;g</translation>
+    </message>
+    <message>
+        <source>Make Rythm</source>
+        <translation>Draw Rhythm</translation>
+    </message>
+    <message>
+        <source>Make Pattern</source>
+        <translation>Draw Pitches</translation>
+    </message>
+    <message>
+        <source>Compile</source>
+        <translation>Compile</translation>
+    </message>
+    <message>
+        <source>Play (Only)</source>
+        <translation>Play Without Compiling</translation>
+    </message>
+    <message>
+        <source>&amp;Tool</source>
+        <translation>&amp;Tools</translation>
+    </message>
+    <message>
+        <source>&amp;Voice Edeiter</source>
+        <translation>&amp;Voice Editor</translation>
+    </message>
+    <message>
+        <source>&amp;Message View</source>
+        <translation>&amp;Messages</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>&amp;Version Info.</source>
+        <translation>&amp;About Vorlumi3</translation>
+    </message>
+    <message>
+        <source>新しいパターンを作成し演奏します。</source>
+        <translation>Draw a new rhythm and pitches, and play them</translation>
+    </message>
+    <message>
+        <source>リズムはそのままで、音程違いのパターンを作ります。</source>
+        <translation>Keep the rhythm, draw new pitches, and play them</translation>
+    </message>
+    <message>
+        <source>新しいパターンを作らないで、待機中のパターンを演奏します。</source>
+        <translation>Play the pattern as it stands, without drawing</translation>
+    </message>
+    <message>
+        <source>演奏を止めます。</source>
+        <translation>Stop playing</translation>
+    </message>
+    <message>
+        <source>ソングパターンに登録されているパターンを演奏します。</source>
+        <translation>Play the slots listed in the song</translation>
+    </message>
+    <message>
+        <source>Version Info.</source>
+        <translation>About Vorlumi3</translation>
+    </message>
+</context>
+<context>
+    <name>vlm::ui::MsgViewWindowQt</name>
+    <message>
+        <source>Message View</source>
+        <translation>Messages</translation>
+    </message>
+    <message>
+        <source>&amp;Message</source>
+        <translation>&amp;Messages</translation>
+    </message>
+    <message>
+        <source>&amp;Debug</source>
+        <translation>&amp;Compiled Source</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Copy</translation>
+    </message>
+    <message>
+        <source>&amp;Find</source>
+        <translation>&amp;Find...</translation>
+    </message>
+    <message>
+        <source>Find &amp;Next</source>
+        <translation>Find &amp;Next</translation>
+    </message>
+</context>
+<context>
+    <name>vlm::ui::QtPlatform</name>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+</context>
+<context>
+    <name>vlm::ui::VoiceEditorWindow</name>
+    <message>
+        <source>Voice</source>
+        <translation>Program</translation>
+    </message>
+    <message>
+        <source>Modulation</source>
+        <translation>Modulation</translation>
+    </message>
+    <message>
+        <source>Vib Rate</source>
+        <translation>Vibrato Rate</translation>
+    </message>
+    <message>
+        <source>Vib Depth</source>
+        <translation>Vibrato Depth</translation>
+    </message>
+    <message>
+        <source>Vib Delay</source>
+        <translation>Vibrato Delay</translation>
+    </message>
+    <message>
+        <source>Cutoff</source>
+        <translation>Cutoff</translation>
+    </message>
+    <message>
+        <source>Resonance</source>
+        <translation>Resonance</translation>
+    </message>
+    <message>
+        <source>Attack</source>
+        <translation>Attack</translation>
+    </message>
+    <message>
+        <source>Decay</source>
+        <translation>Decay</translation>
+    </message>
+    <message>
+        <source>Release</source>
+        <translation>Release</translation>
+    </message>
+    <message>
+        <source>GS-Reset</source>
+        <translation>GS Reset</translation>
+    </message>
+    <message>
+        <source>XG-Reset</source>
+        <translation>XG Reset</translation>
+    </message>
+    <message>
+        <source>Rnd</source>
+        <translation>Random</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <source>Vib</source>
+        <translation>Vibrato</translation>
+    </message>
+    <message>
+        <source>Filtr</source>
+        <translation>Filter</translation>
+    </message>
+    <message>
+        <source>EG</source>
+        <translation>Envelope</translation>
+    </message>
+    <message>
+        <source>&amp;Play</source>
+        <translation>&amp;Play</translation>
+    </message>
+    <message>
+        <source>&amp;Stop</source>
+        <translation>&amp;Stop</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>&amp;Check</source>
+        <translation>&amp;Switches</translation>
+    </message>
+    <message>
+        <source>全てのチェックをつける(&amp;A)</source>
+        <translation>Switch &amp;All On</translation>
+    </message>
+    <message>
+        <source>全てのチェックをはずす(&amp;N)</source>
+        <translation>Switch All &amp;Off</translation>
+    </message>
+    <message>
+        <source>C&amp;opy</source>
+        <translation>C&amp;opy</translation>
+    </message>
+    <message>
+        <source>&amp;Copy(MML for vlm)</source>
+        <translation>&amp;Copy as MML</translation>
+    </message>
+    <message>
+        <source>Copy(MML for &amp;TORAMI)</source>
+        <translation>Copy as MML for &amp;TORAMI</translation>
+    </message>
+</context>
+</TS>
