@@ -11,19 +11,9 @@ over real time (target: at least 150).
 import argparse
 import json
 import os
-import subprocess
-import sys
 import tempfile
 
-
-def cpu_seconds(args):
-    """CPU seconds of one run of a command, every thread counted."""
-    with open(os.devnull, "wb") as quiet:
-        child = subprocess.Popen(args, stdout=quiet)
-        _, status, usage = os.wait4(child.pid, 0)
-    if os.waitstatus_to_exitcode(status) != 0:
-        sys.exit(f"{' '.join(args)} failed")
-    return usage.ru_utime + usage.ru_stime
+from process_cpu import run_once
 
 
 def main():
@@ -35,11 +25,11 @@ def main():
     cli = os.path.join(args.build, "bin", "vorlumi3-cli")
     with tempfile.TemporaryDirectory() as work:
         midi = os.path.join(work, "midi")
-        cpu = cpu_seconds([cli, "--count", str(args.phrases), "--jobs", "1", "--out-dir", midi, "-q"])
+        cpu, _ = run_once([cli, "--count", str(args.phrases), "--jobs", "1", "--out-dir", midi, "-q"])
         print(f"MIDI only: {args.phrases} phrases in {cpu:.2f} CPU s, {args.phrases / cpu:.0f} phrases a second per core")
 
         wav = os.path.join(work, "wav")
-        cpu = cpu_seconds([cli, "--count", str(args.wavs), "--jobs", "1", "--wav", "--out-dir", wav, "-q"])
+        cpu, _ = run_once([cli, "--count", str(args.wavs), "--jobs", "1", "--wav", "--out-dir", wav, "-q"])
         audio = 0.0
         with open(os.path.join(wav, "manifest.jsonl"), encoding="utf-8") as manifest:
             for line in manifest:

@@ -17,8 +17,10 @@
 #include "audio/midi_sequence.h"
 #include "audio/renderer.h"
 #include "cli/interrupt.h"
+#include "cli/windowless_platform.h"
 #include "common/atomic_file_writer.h"
 #include "common/int_text.h"
+#include "common/json_flat.h"
 #include "common/text_file.h"
 #include "msgview/msg_view.h"
 
@@ -26,27 +28,13 @@ namespace vlmcli {
 
 namespace {
 
-// A worker's stand-in for message boxes: the first text is kept as the
-// reason its phrase failed.
-class CollectingPlatform : public vlm::Platform {
+// A worker's boxes: the first text is kept as the reason its phrase failed.
+class CollectingPlatform : public WindowlessPlatform {
  public:
   std::string failure;
 
-  void ShowMessage(const std::string& text) override { Keep(text); }
-  void ShowMessageCaption(const std::string& caption, const std::string& text) override {
-    Keep(caption + ": " + text);
-  }
-  void ShowError(const std::string& text) override { Keep(text); }
-  std::string InputBox(const std::string&, const std::string&, const std::string& proposal) override {
-    return proposal;
-  }
-  std::optional<std::string> SaveFileName(const vlm::FileFilter&) override { return std::nullopt; }
-  std::optional<std::string> OpenFileName(const vlm::FileFilter&) override { return std::nullopt; }
-  void SetClipboardText(const std::string&) override {}
-  void ShowHelp(const std::string&) override {}
-
  private:
-  void Keep(const std::string& text) {
+  void Report(const std::string& text) override {
     if (failure.empty()) failure = text;
   }
 };
@@ -57,23 +45,6 @@ struct PhraseRecord {
   bool Errors = false;
   std::string Failure;
 };
-
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
 
 // The main window's model for one worker thread, set up as vorlumi3-cli sets
 // up its own, so that a phrase has the bytes vorlumi3-cli --seed writes.
@@ -137,12 +108,20 @@ class PhraseMaker {
       return record;
     }
 
+    // An array and a length with a fraction are more than the flat writer
+    // takes: the object is put together here, its texts escaped alike.
     std::string json = "{\"seed\":" + name + ",\"files\":[";
-    for (std::size_t i = 0; i < files.size(); ++i) json += (i ? "," : "") + JsonString(files[i]);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      if (i) json += ',';
+      vlm::AppendJsonString(json, files[i]);
+    }
     char length[32];
     std::snprintf(length, sizeof length, "%.3f", seconds);
-    json += "],\"rhythm\":" + JsonString(form_.memRythm) + ",\"pattern\":" + JsonString(form_.memPatten) +
-            ",\"notes\":" + std::to_string(result.NoteCount) + ",\"seconds\":" + length +
+    json += "],\"rhythm\":";
+    vlm::AppendJsonString(json, form_.memRythm);
+    json += ",\"pattern\":";
+    vlm::AppendJsonString(json, form_.memPatten);
+    json += ",\"notes\":" + std::to_string(result.NoteCount) + ",\"seconds\":" + length +
             ",\"errors\":" + (record.Errors ? "true" : "false") + "}\n";
     record.Json = std::move(json);
     return record;

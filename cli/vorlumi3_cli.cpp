@@ -21,6 +21,7 @@
 #include "cli/phrase_batch.h"
 #include "cli/roll_picture.h"
 #include "cli/terminal_playback.h"
+#include "cli/windowless_platform.h"
 #include "common/command_line.h"
 #include "common/same_file.h"
 #include "common/text_file.h"
@@ -299,27 +300,13 @@ bool Readable(const std::string& path, const char* what) {
   return false;
 }
 
-// The terminal's stand-in for message boxes and dialogs: texts go to standard
-// error; a message or an error box means the run failed.
-class ConsolePlatform : public vlm::Platform {
+// Boxes go to standard error; a message or an error box means the run failed.
+class ConsolePlatform : public vlmcli::WindowlessPlatform {
  public:
   bool failed = false;
 
-  void ShowMessage(const std::string& text) override { Fail(text); }
-  void ShowMessageCaption(const std::string& caption, const std::string& text) override {
-    Fail(caption + ": " + text);
-  }
-  void ShowError(const std::string& text) override { Fail(text); }
-  std::string InputBox(const std::string&, const std::string&, const std::string& proposal) override {
-    return proposal;
-  }
-  std::optional<std::string> SaveFileName(const vlm::FileFilter&) override { return std::nullopt; }
-  std::optional<std::string> OpenFileName(const vlm::FileFilter&) override { return std::nullopt; }
-  void SetClipboardText(const std::string&) override {}
-  void ShowHelp(const std::string&) override {}
-
  private:
-  void Fail(const std::string& text) {
+  void Report(const std::string& text) override {
     failed = true;
     std::fprintf(stderr, "vorlumi3-cli: %s\n", text.c_str());
   }
