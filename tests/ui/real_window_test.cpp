@@ -20,6 +20,7 @@
 #include "common/text_file.h"
 #include "tests/support/compile_harness.h"
 #include "tests/support/run_command.h"
+#include "tests/support/window_manager.h"
 
 namespace {
 
@@ -138,6 +139,7 @@ TEST(RealWindow, TwoPhrasesAndOneStepBackShowTheFirstPattern) {
   const std::string history = dir + "/data/vorlumi3/history.jsonl";
   {
     Child windowManager({"openbox", "--sm-disable"}, env);
+    ASSERT_TRUE(vlmtest::WaitForWindowManager(*display, 30)) << "openbox did not start";
     Child program({bin + "/vorlumi3"}, env);
     std::string prefix;
     for (const auto& entry : env) prefix += "'" + entry + "' ";
@@ -148,7 +150,15 @@ TEST(RealWindow, TwoPhrasesAndOneStepBackShowTheFirstPattern) {
     };
     // The main window, shown and given the keyboard. The focus is set
     // directly, so that the keys arrive whatever the window manager does.
-    const vlmtest::CommandRun found = xdotool("search --sync --onlyvisible --name '^Vorlumi3$'");
+    // Asked again and again rather than with --sync, which now and then
+    // waits past a window that was mapped while it set itself up.
+    vlmtest::CommandRun found;
+    const auto until = Clock::now() + std::chrono::seconds(60);
+    do {
+      found = xdotool("search --onlyvisible --name '^Vorlumi3$'");
+      if (found.status == 0 && !found.out.empty()) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    } while (Clock::now() < until && program.Running());
     ASSERT_EQ(found.status, 0) << found.err << (program.Running() ? "" : "the program has ended");
     const std::string window = found.out.substr(0, found.out.find('\n'));
     ASSERT_EQ(xdotool("windowfocus --sync " + window).status, 0);

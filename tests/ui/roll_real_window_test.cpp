@@ -21,6 +21,7 @@
 
 #include "common/app_path.h"
 #include "tests/support/scripted_platform.h"
+#include "tests/support/window_manager.h"
 #include "ui/desktop.h"
 #include "ui/main_window.h"
 #include "ui/piano_roll_widget.h"
@@ -120,7 +121,7 @@ TEST(RollRealWindow, ARealClickOnANoteSelectsItsTextInThePatternBox) {
   ASSERT_FALSE(number.empty()) << "Xvfb did not start";
   const std::string display = "DISPLAY=:" + number;
   const pid_t openbox = Start({"openbox"}, {display});
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_TRUE(vlmtest::WaitForWindowManager(display.substr(display.find('=') + 1), 30)) << "openbox did not start";
   const pid_t child = Start({"/proc/self/exe", "--gtest_filter=RollRealWindow.*"},
                             {display, "QT_QPA_PLATFORM=xcb", std::string(ChildVariable) + "=1"}, true);
   const int status = WaitFor(child, std::chrono::seconds(60));

@@ -6,6 +6,7 @@
 #include <memory>
 #include <thread>
 
+#include "tests/support/window_manager.h"
 #include "tests/ui/real_window/background_process.h"
 
 namespace vlmtest {
@@ -29,16 +30,6 @@ bool WaitForFile(const std::string& path, int seconds) {
   return false;
 }
 
-// A running window manager marks the root window (EWMH); xprop reads it.
-bool WaitForWindowManager(int seconds) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (std::chrono::steady_clock::now() < end) {
-    if (std::system("xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'") == 0) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return false;
-}
-
 // The X server, the window manager and the sound server, in that order.
 bool StartHelpers(Session& s) {
   // Xvfb picks a free display and writes its number to descriptor 3.
@@ -54,7 +45,7 @@ bool StartHelpers(Session& s) {
   if (HaveProgram("openbox")) {
     s.windowManager = std::make_unique<BackgroundProcess>(std::vector<std::string>{"openbox"});
     // Windows shown before the manager runs would never be activated.
-    if (!WaitForWindowManager(15)) return false;
+    if (!vlmtest::WaitForWindowManager(":" + *display, 15)) return false;
   }
   const std::string socket = s.runtimeDir + "/native";
   s.sound = std::make_unique<BackgroundProcess>(std::vector<std::string>{
