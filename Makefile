@@ -41,7 +41,7 @@ test-sanitize: deps
 	@cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVLM_SANITIZE=ON -DVLM_WERROR=ON >/dev/null
 	@cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	@cd $(SANITIZE_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-		ctest --output-on-failure -j $(JOBS)
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer/lsan.supp ctest --output-on-failure -j $(JOBS)
 
 # Every fuzz target (clang, ASan and UBSan) for FUZZ_SECONDS each: the
 # compiler, the MIDI file reader, the settings and preset files, and text
