@@ -3,13 +3,14 @@
 #include <system_error>
 
 #include "app/main_form.h"
+#include "common/tr_marker.h"
 
 namespace vlm {
 
 namespace {
 // Status-bar note of a failed open after the first: the player's own text
-// follows. English wording: "No sound: ".
-constexpr const char* kNoSoundStatus = "音が出ません: ";
+// follows.
+constexpr const char* kNoSoundStatus = QT_TRANSLATE_NOOP("Messages", "音が出ません: ");
 }  // namespace
 
 // Closing first releases the file played before, so the freshly compiled
@@ -25,7 +26,7 @@ void TForm1::Play2Click() {
     player_->Close();
     // A missing device stays missing: twenty F5 presses must not mean twenty boxes.
     if (playFailureShown_) {
-      platform_.ShowStatus(kNoSoundStatus + std::string(e.what()));
+      platform_.ShowStatus(platform_.Translate(kNoSoundStatus) + e.what());
     } else {
       playFailureShown_ = true;
       platform_.ShowError(e.what());

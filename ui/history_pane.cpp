@@ -14,15 +14,13 @@ namespace text = workshop_text;
 
 namespace {
 
-QString Tr(const char* text) { return QString::fromUtf8(text); }
-
 // A pattern may run to thousands of characters: the list shows its start.
 constexpr int kShownPattern = 48;
 
 }  // namespace
 
 QString KeptEntryText(const PhraseEntry& entry) {
-  const QString seed = entry.Seed ? QString::number(*entry.Seed) : Tr(text::NoSeed);
+  const QString seed = entry.Seed ? QString::number(*entry.Seed) : WorkshopText(text::NoSeed);
   QString pattern = QString::fromStdString(entry.Pattern);
   if (pattern.size() > kShownPattern) pattern = pattern.left(kShownPattern) + QStringLiteral("…");
   return QStringLiteral("★ %1  %2  %3").arg(seed, QString::fromStdString(entry.Rhythm), pattern);
@@ -30,7 +28,7 @@ QString KeptEntryText(const PhraseEntry& entry) {
 
 HistoryPane::HistoryPane(TForm1& form, PhraseHistory& history, Platform& platform, Binder& binder,
                          std::function<void(std::size_t)> restore, QWidget* parent)
-    : QDockWidget(Tr(text::KeptTitle), parent),
+    : QDockWidget(WorkshopText(text::KeptTitle), parent),
       form_(form),
       history_(history),
       platform_(platform),
@@ -42,7 +40,7 @@ HistoryPane::HistoryPane(TForm1& form, PhraseHistory& history, Platform& platfor
   layout->addWidget(list_);
   auto* buttons = new QHBoxLayout;
   const auto button = [&](const char* name, const char* caption, std::function<void()> handler) {
-    auto* b = new QPushButton(Tr(caption));
+    auto* b = new QPushButton(WorkshopText(caption));
     b->setObjectName(QString::fromLatin1(name));
     binder.OnClick(b, std::move(handler));
     buttons->addWidget(b);
@@ -51,7 +49,7 @@ HistoryPane::HistoryPane(TForm1& form, PhraseHistory& history, Platform& platfor
   button("btnKeptRestore", text::KeptRestore, [this, restore] {
     if (const auto index = Selected()) restore(*index);
   });
-  button("btnKeptToSlot", text::KeptToSlot, [this] { ToSlot(); })->setToolTip(Tr(text::KeptToSlotHint));
+  button("btnKeptToSlot", text::KeptToSlot, [this] { ToSlot(); })->setToolTip(WorkshopText(text::KeptToSlotHint));
   button("btnKeptMidi", text::KeptMidi, [this] { SaveMidi(); });
   button("btnKeptMml", text::KeptMml, [this] { SaveMml(); });
   button("btnKeptUnkeep", text::KeptUnkeep, [this] { Unkeep(); });

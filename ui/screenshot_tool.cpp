@@ -11,6 +11,7 @@
 
 #include "ui/app_icon.h"
 #include "ui/desktop.h"
+#include "ui/history_pane.h"
 #include "ui/main_window.h"
 #include "ui/mml_roll_window.h"
 #include "ui/msg_view_window.h"
@@ -18,6 +19,7 @@
 #include "ui/text_pane_widget.h"
 #include "ui/translation.h"
 #include "ui/voice_editor_window.h"
+#include "ui/workshop_actions.h"
 
 namespace {
 
@@ -54,6 +56,7 @@ int main(int argc, char** argv) {
   desktop.Start();
   vlm::ui::MainWindow& main = desktop.Main();
   desktop.Form.PlaySeeded(20240101, true);  // the same phrase on every run
+  desktop.Workshop().ToggleKeep();           // the tool bar shows a kept phrase
   desktop.RefreshAll();
   bool ok = true;
   const char* const pages[] = {"main_scale.png", "main_rythm.png", "main_basic.png", "main_song.png"};
@@ -92,5 +95,14 @@ int main(int argc, char** argv) {
   roll.resize(1000, 520);
   roll.show();
   ok = Save(roll, dir, "mml_roll.png") && ok;
+
+  // A second kept phrase, so that the list shows more than one entry.
+  desktop.Form.PlaySeeded(20240103, true);
+  desktop.Workshop().ToggleKeep();
+  desktop.RefreshAll();
+  vlm::ui::HistoryPane& kept = desktop.Workshop().Pane();
+  kept.show();
+  kept.resize(560, 240);
+  ok = Save(kept, dir, "kept_phrases.png") && ok;
   return ok ? 0 : 1;
 }

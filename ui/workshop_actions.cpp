@@ -17,15 +17,11 @@ namespace vlm::ui {
 
 namespace text = workshop_text;
 
-namespace {
-QString Tr(const char* text) { return QString::fromUtf8(text); }
-}  // namespace
-
 WorkshopActions::WorkshopActions(TForm1& form, QMainWindow& window, Platform& platform,
                                  std::function<void()> changed)
     : form_(form), window_(window), platform_(platform), binder_(std::move(changed)) {
   form_.History = &history_;
-  QMenu* menu = window_.menuBar()->addMenu(Tr(text::HistoryMenu));
+  QMenu* menu = window_.menuBar()->addMenu(WorkshopText(text::HistoryMenu));
   menu->setObjectName(QStringLiteral("HistoryMenu"));
   back_ = Action("HistoryBack", text::Back, QKeySequence(Qt::ALT | Qt::Key_Left), [this] { GoBack(); });
   forward_ = Action("HistoryForward", text::Forward, QKeySequence(Qt::ALT | Qt::Key_Right), [this] { GoForward(); });
@@ -39,10 +35,10 @@ WorkshopActions::WorkshopActions(TForm1& form, QMainWindow& window, Platform& pl
   keep_->setCheckable(true);
   back_->setIcon(window_.style()->standardIcon(QStyle::SP_ArrowBack));
   forward_->setIcon(window_.style()->standardIcon(QStyle::SP_ArrowForward));
-  back_->setToolTip(Tr(text::BackHint));
-  forward_->setToolTip(Tr(text::ForwardHint));
-  keep_->setToolTip(Tr(text::KeepHint));
-  lock_->setToolTip(Tr(text::LockSeedHint));
+  back_->setToolTip(WorkshopText(text::BackHint));
+  forward_->setToolTip(WorkshopText(text::ForwardHint));
+  keep_->setToolTip(WorkshopText(text::KeepHint));
+  lock_->setToolTip(WorkshopText(text::LockSeedHint));
   keep_->setIconText(QStringLiteral("★"));  // the tool bar shows the star, the menu the word
 
   pane_ = new HistoryPane(form_, history_, platform_, binder_, [this](std::size_t index) {
@@ -52,7 +48,7 @@ WorkshopActions::WorkshopActions(TForm1& form, QMainWindow& window, Platform& pl
   pane_->setFloating(true);
   pane_->hide();
   QAction* showKept = pane_->toggleViewAction();
-  showKept->setText(Tr(text::KeptList));
+  showKept->setText(WorkshopText(text::KeptList));
   showKept->setObjectName(QStringLiteral("ShowKept"));
 
   menu->addActions({back_, forward_, playOnMove_});
@@ -70,7 +66,7 @@ WorkshopActions::WorkshopActions(TForm1& form, QMainWindow& window, Platform& pl
   seed_ = new QPushButton;
   seed_->setObjectName(QStringLiteral("SeedLabel"));
   seed_->setFlat(true);
-  seed_->setToolTip(Tr(text::SeedCopyHint));
+  seed_->setToolTip(WorkshopText(text::SeedCopyHint));
   seed_->setFocusPolicy(Qt::NoFocus);
   binder_.OnClick(seed_, [this] { CopySeed(); });
   window_.statusBar()->addPermanentWidget(seed_);
@@ -80,7 +76,7 @@ WorkshopActions::~WorkshopActions() { form_.History = nullptr; }
 
 QAction* WorkshopActions::Action(const char* name, const char* caption, const QKeySequence& key,
                                  std::function<void()> handler) {
-  auto* action = new QAction(Tr(caption), &window_);
+  auto* action = new QAction(WorkshopText(caption), &window_);
   action->setObjectName(QString::fromLatin1(name));
   action->setShortcut(key);
   action->setShortcutContext(Qt::WindowShortcut);
@@ -106,9 +102,9 @@ void WorkshopActions::Refresh() {
   keep_->setChecked(current && history_.Entries()[*current].Kept);
   restoreSettings_->setEnabled(current && !history_.Entries()[*current].Settings.empty());
   lock_->setChecked(form_.LockSeed);
-  QString shown = form_.DrawSeed ? Tr(text::SeedLabel).arg(*form_.DrawSeed) : Tr(text::SeedNone);
+  QString shown = form_.DrawSeed ? WorkshopText(text::SeedLabel).arg(*form_.DrawSeed) : WorkshopText(text::SeedNone);
   if (form_.CompileBase.Seed && form_.CompileBase.Seed != form_.DrawSeed)
-    shown += Tr(text::CompileSeedLabel).arg(*form_.CompileBase.Seed);
+    shown += WorkshopText(text::CompileSeedLabel).arg(*form_.CompileBase.Seed);
   seed_->setText(shown);
   pane_->Refresh();
 }

@@ -47,6 +47,167 @@
         <source>検索文字列&quot;%1&quot;はありません。</source>
         <translation>&quot;%1&quot; was not found.</translation>
     </message>
+    <message>
+        <source>音が出ません: </source>
+        <translation>No sound: </translation>
+    </message>
+</context>
+<context>
+    <name>Roll</name>
+    <message>
+        <source>ピアノロール(&amp;R)</source>
+        <translation>Piano &amp;Roll</translation>
+    </message>
+    <message>
+        <source>MMLファイルを開く(&amp;M)...</source>
+        <translation>Open MML &amp;File...</translation>
+    </message>
+    <message>
+        <source>MMLファイルを開く</source>
+        <translation>Open MML File</translation>
+    </message>
+    <message>
+        <source>MMLファイル (*.vlm);;すべてのファイル (*)</source>
+        <translation>MML files (*.vlm);;All files (*)</translation>
+    </message>
+    <message>
+        <source>再コンパイル</source>
+        <translation>Recompile</translation>
+    </message>
+    <message>
+        <source>エラーはありません。</source>
+        <translation>No errors.</translation>
+    </message>
+    <message>
+        <source>ファイルを読み込めません: %1</source>
+        <translation>Cannot read the file: %1</translation>
+    </message>
+    <message>
+        <source>コンパイルできませんでした: %1</source>
+        <translation>Could not compile: %1</translation>
+    </message>
+    <message>
+        <source>ピアノロールを描けません: %1</source>
+        <translation>Cannot draw the piano roll: %1</translation>
+    </message>
+</context>
+<context>
+    <name>WindowTexts</name>
+    <message>
+        <source>開く前の設定に戻す(&amp;U)</source>
+        <translation>&amp;Undo Open</translation>
+    </message>
+    <message>
+        <source>設定ファイルを開く前の設定に戻します。</source>
+        <translation>Bring back the settings from before the file was opened.</translation>
+    </message>
+    <message>
+        <source>演奏中 %1 / %2</source>
+        <translation>Playing %1 / %2</translation>
+    </message>
+</context>
+<context>
+    <name>Workshop</name>
+    <message>
+        <source>履歴(&amp;Y)</source>
+        <translation>Histor&amp;y</translation>
+    </message>
+    <message>
+        <source>前のフレーズ</source>
+        <translation>Previous Phrase</translation>
+    </message>
+    <message>
+        <source>履歴を一つ戻り、前のリズムとパターンを出します。</source>
+        <translation>Step back in the history to the previous rhythm and pattern.</translation>
+    </message>
+    <message>
+        <source>次のフレーズ</source>
+        <translation>Next Phrase</translation>
+    </message>
+    <message>
+        <source>履歴を一つ進み、次のリズムとパターンを出します。</source>
+        <translation>Step forward in the history to the next rhythm and pattern.</translation>
+    </message>
+    <message>
+        <source>戻る・進むで演奏する</source>
+        <translation>Play on Previous/Next</translation>
+    </message>
+    <message>
+        <source>この履歴の設定を復元</source>
+        <translation>Restore This Phrase&apos;s Settings</translation>
+    </message>
+    <message>
+        <source>キープ</source>
+        <translation>Keep</translation>
+    </message>
+    <message>
+        <source>今のフレーズをキープします（キープしたフレーズは消えません）。</source>
+        <translation>Keep the current phrase (kept phrases are never dropped from the history).</translation>
+    </message>
+    <message>
+        <source>シードを固定</source>
+        <translation>Lock Seed</translation>
+    </message>
+    <message>
+        <source>F5・F3 で同じシードを使い、設定の違いを同じフレーズで聴けます。</source>
+        <translation>F5 and F3 reuse the same seed, so you hear what a changed setting does to the same phrase.</translation>
+    </message>
+    <message>
+        <source>シードをコピー</source>
+        <translation>Copy Seed</translation>
+    </message>
+    <message>
+        <source>キープしたフレーズ...</source>
+        <translation>Kept Phrases...</translation>
+    </message>
+    <message>
+        <source>キープしたフレーズ</source>
+        <translation>Kept Phrases</translation>
+    </message>
+    <message>
+        <source>呼び出す</source>
+        <translation>Recall</translation>
+    </message>
+    <message>
+        <source>ソングへ</source>
+        <translation>To Song</translation>
+    </message>
+    <message>
+        <source>Song ページの「今編集中のパターンを N 番に」の番号へコピーします。</source>
+        <translation>Copy into the slot chosen beside &quot;Copy the current pattern to slot&quot; on the Song page.</translation>
+    </message>
+    <message>
+        <source>MIDI 保存</source>
+        <translation>Save MIDI</translation>
+    </message>
+    <message>
+        <source>MML 保存</source>
+        <translation>Save MML</translation>
+    </message>
+    <message>
+        <source>キープを外す</source>
+        <translation>Unkeep</translation>
+    </message>
+    <message>
+        <source>シード: %1</source>
+        <translation>Seed: %1</translation>
+    </message>
+    <message>
+        <source>シード: なし</source>
+        <translation>Seed: none</translation>
+    </message>
+    <message>
+        <source>（コンパイル: %1）</source>
+        <translation> (compile: %1)</translation>
+    </message>
+    <message>
+        <source>クリックでシードをコピーします。</source>
+        <translation>Click to copy the seed.</translation>
+    </message>
+    <message>
+        <source>なし</source>
+        <translation>none</translation>
+    </message>
 </context>
 <context>
     <name>vlm::ui::HelpWindow</name>
