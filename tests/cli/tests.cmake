@@ -1,13 +1,15 @@
 vlm_test_folder(cli_tests cli vlm_terminal_playback vlm_cli_text vlm_phrase_batch)
 # The MIDI-out tests run a JACK server and a recorder.
-if(TARGET cli_tests)
-  target_sources(cli_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/audio/jack_support.cpp)
+if(TARGET cli_tests_timed)
+  target_sources(cli_tests_timed PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/audio/jack_support.cpp)
 endif()
 # The command-line tests run the built programs.
 foreach(program IN ITEMS vlmc vorlumi3 vorlumi3-cli vorlumi3-roll-png)
-  if(TARGET cli_tests AND TARGET ${program})
-    add_dependencies(cli_tests ${program})
-  endif()
+  foreach(tests IN ITEMS cli_tests cli_tests_timed)
+    if(TARGET ${tests} AND TARGET ${program})
+      add_dependencies(${tests} ${program})
+    endif()
+  endforeach()
 endforeach()
 # The syntax-file tests read the generated Kate and Vim files.
 if(TARGET cli_tests)
