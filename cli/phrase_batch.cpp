@@ -148,7 +148,7 @@ class Results {
     ready_.notify_one();
   }
 
-  // The record at index, waiting at most a tick for it; nothing if not yet there.
+  // The record at index, waiting at most a tick for it; nothing when it is still being made.
   std::optional<PhraseRecord> Take(std::uint64_t index) {
     std::unique_lock lock(mutex_);
     ready_.wait_for(lock, std::chrono::milliseconds(100), [&] { return done_.count(index) > 0; });
