@@ -2,8 +2,11 @@ find_package(Qt6 REQUIRED COMPONENTS Test)
 vlm_test_folder(ui_tests ui vlm_ui Qt6::Test)
 # The highlighter is compared with Vim reading the generated syntax file.
 add_dependencies(ui_tests vlm_syntax_files)
-# The real-window test runs the desktop program itself.
+# The real-window tests (run alone, beside no other test) start the desktop
+# program itself.
 add_dependencies(ui_tests vorlumi3)
+add_dependencies(ui_tests_timed vorlumi3)
+target_sources(ui_tests_timed PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/ui/main_test.cpp)
 
 # The program in real windows on a virtual X display, with real sound through
 # a sound server with a null sink; the program starts both itself (skipping

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -30,19 +31,31 @@ using Clock = std::chrono::steady_clock;
 class Child {
  public:
   // argv[0] is looked up in PATH; env entries ("NAME=value") are added to ours.
-  // keepFd stays open in the child (the others close on exec).
+  // keepFd stays open in the child (the others close on exec). Everything the
+  // child needs is made before the fork: in a process with threads, the child
+  // may call nothing that allocates (a lock held by another thread at the
+  // fork would never be released there).
   Child(const std::vector<std::string>& argv, const std::vector<std::string>& env, int keepFd = -1) {
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    std::vector<char*> environment;
+    const auto overridden = [&env](const char* entry) {
+      for (const auto& own : env)
+        if (std::strncmp(entry, own.c_str(), own.find('=') + 1) == 0) return true;
+      return false;
+    };
+    for (char** e = environ; *e; ++e)
+      if (!overridden(*e)) environment.push_back(*e);
+    for (const auto& entry : env) environment.push_back(const_cast<char*>(entry.c_str()));
+    environment.push_back(nullptr);
     pid_ = ::fork();
     if (pid_ != 0) return;
-    for (const auto& entry : env) ::putenv(const_cast<char*>(entry.c_str()));
     if (keepFd >= 0) ::fcntl(keepFd, F_SETFD, 0);
     const int null = ::open("/dev/null", O_RDWR);
     ::dup2(null, 0);
     ::dup2(null, 1);  // Xvfb and openbox talk a lot; the program's own errors go to stderr
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    ::execvp(args[0], args.data());
+    ::execvpe(args[0], args.data(), environment.data());
     ::_exit(127);
   }
   Child(const Child&) = delete;

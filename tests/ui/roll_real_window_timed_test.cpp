@@ -14,6 +14,7 @@
 #include <QTest>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -33,19 +34,29 @@ constexpr const char* ChildVariable = "VLM_ROLL_REAL_WINDOW_CHILD";
 
 // Starts argv with extra environment entries, its output dropped unless
 // shown; the child's id, or -1.
+// Everything the child needs is made before the fork: in a process with
+// threads the child may call nothing that allocates.
 pid_t Start(const std::vector<std::string>& argv, const std::vector<std::string>& environment, bool shown = false) {
+  std::vector<char*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  std::vector<char*> env;
+  for (char** e = environ; *e; ++e) {
+    bool overridden = false;
+    for (const std::string& own : environment)
+      overridden = overridden || std::strncmp(*e, own.c_str(), own.find('=') + 1) == 0;
+    if (!overridden) env.push_back(*e);
+  }
+  for (const std::string& entry : environment) env.push_back(const_cast<char*>(entry.c_str()));
+  env.push_back(nullptr);
   const pid_t pid = fork();
   if (pid != 0) return pid;
-  for (const std::string& entry : environment) putenv(const_cast<char*>(entry.c_str()));
   if (!shown) {
     const int null = open("/dev/null", O_WRONLY);
     dup2(null, STDOUT_FILENO);
     dup2(null, STDERR_FILENO);
   }
-  std::vector<char*> args;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  execvp(args[0], args.data());
+  execvpe(args[0], args.data(), env.data());
   _exit(127);
 }
 
