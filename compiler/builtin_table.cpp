@@ -1,9 +1,12 @@
 #include "compiler/builtin_table.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace vlm {
 
-// ORDER BUILTIN: registered into the macro table in this order by Reset.
-const std::array<BuiltinCommand, 84> BuiltinCommands = {{
+// ORDER BUILTIN: the macro table lists the words in this order.
+constexpr std::array<BuiltinCommand, BuiltinWordCount + 1> BuiltinCommands = {{
     {"EX", "\\0"},  // 0
     {"EX2", "\\5"},  // 1
     {"NRPN", "\\1"},  // 2
@@ -87,7 +90,37 @@ const std::array<BuiltinCommand, 84> BuiltinCommands = {{
     {"DR_REV", "\\1=$1d,?1,?2"},  // 80
     {"DR_CHO", "\\1=$1e,?1,?2"},  // 81
     {"DR_VAR", "\\1=$1f,?1,?2"},  // 82
-    {"*", ""},  // end of the table, never registered
+    {"*", ""},  // end of the table, no word
 }};
+
+namespace {
+
+static_assert(BuiltinCommands[BuiltinWordCount].Name == "*", "the table ends with its terminating row");
+
+// The rows in the byte order of their names, sorted when the program is
+// built, so that looking a word up fills no table at start-up.
+constexpr std::array<std::uint8_t, BuiltinWordCount> RowsByName = [] {
+  std::array<std::uint8_t, BuiltinWordCount> rows{};
+  for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<std::uint8_t>(i);
+  std::sort(rows.begin(), rows.end(),
+            [](std::uint8_t a, std::uint8_t b) { return BuiltinCommands[a].Name < BuiltinCommands[b].Name; });
+  return rows;
+}();
+
+// A name given twice would make one of its rows unreachable.
+static_assert([] {
+  for (std::size_t i = 1; i < RowsByName.size(); ++i)
+    if (!(BuiltinCommands[RowsByName[i - 1]].Name < BuiltinCommands[RowsByName[i]].Name)) return false;
+  return true;
+}(), "every built-in word has a name of its own");
+
+}  // namespace
+
+int FindBuiltin(std::string_view Name) {
+  const auto at = std::lower_bound(RowsByName.begin(), RowsByName.end(), Name, [](std::uint8_t row, std::string_view name) {
+    return BuiltinCommands[row].Name < name;
+  });
+  return at != RowsByName.end() && BuiltinCommands[*at].Name == Name ? *at : -1;
+}
 
 }  // namespace vlm

@@ -3,6 +3,7 @@
 // backslash system commands or ordinary MML text.
 
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 namespace vlm {
@@ -12,7 +13,13 @@ struct BuiltinCommand {
   std::string_view Replacement;
 };
 
-// 83 words followed by the terminating row "*".
-extern const std::array<BuiltinCommand, 84> BuiltinCommands;
+constexpr std::size_t BuiltinWordCount = 83;
+
+// The words followed by the terminating row "*".
+extern const std::array<BuiltinCommand, BuiltinWordCount + 1> BuiltinCommands;
+
+// The row of the word Name (0 .. BuiltinWordCount - 1), or -1 when Name is
+// no built-in word. Names compare byte for byte; "*" is none.
+int FindBuiltin(std::string_view Name);
 
 }  // namespace vlm

@@ -1,7 +1,6 @@
 #include <algorithm>
 
 #include "common/random.h"
-#include "compiler/builtin_table.h"
 #include "compiler/tables.h"
 #include "compiler/tsmf.h"
 
@@ -21,10 +20,6 @@ void TSmf::Reset() {
   SelDepth = 0;
   NoOutput = 0;
   IfDepth = 0;
-  for (const auto& row : BuiltinCommands) {
-    if (row.Name == "*") break;
-    Macros.Add(std::string(row.Name), std::string(row.Replacement));
-  }
   CurTrack = 0;
   Timebase = 96;
   for (int t = 0; t < TrackCount; ++t) {

@@ -181,7 +181,7 @@ void TSmf::ExpandMacro() {
       name = WordAt(Line(), Col);
     else
       return;
-    const std::string& found = Macros.Find(name);
+    const std::string_view found = Macros.Find(name);
     if (found.empty()) return;
     if (chained == MaxChainedExpansions) AbortCompile(RunawayDetail(name));
     // The text that replaces the name: "{name}" and the value, with single
@@ -240,14 +240,14 @@ void TSmf::ExpandArg(std::string& Src, std::int32_t& At) {
       continue;
     }
     const std::string name = WordAt(Src, At);
-    const std::string& found = Macros.Find(name);
+    const std::string_view found = Macros.Find(name);
     if (found.empty()) {
       ++At;
       continue;
     }
     if (++expansions > MaxArgExpansions) AbortCompile(RunawayDetail(name));
     if (!savedArgs) savedArgs = std::make_unique<std::array<std::string, ArgSlots>>(Args);
-    std::string value = found;
+    std::string value(found);
     std::int32_t end = At + static_cast<std::int32_t>(name.size());
     ArgCount = 0;
     if (value.find('?') != std::string::npos) {

@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <new>
+#include <utility>
 
+#include "compiler/builtin_table.h"
 #include "compiler/tsmf.h"
 
 namespace vlm {
@@ -28,15 +30,31 @@ void Tmacro::Add(const std::string& Name, const std::string& Value) {
   }
 }
 
-const std::string& Tmacro::Find(const std::string& Name) const {
-  static const std::string none;
-  const auto found = Index.find(Name);
-  return found == Index.end() ? none : Entries[found->second].Value;
+// A definition, even one with an empty value, hides the built-in word.
+std::string_view Tmacro::Find(const std::string& Name) const {
+  if (!Index.empty()) {
+    const auto found = Index.find(Name);
+    if (found != Index.end()) return Entries[found->second].Value;
+  }
+  const int row = FindBuiltin(Name);
+  return row < 0 ? std::string_view() : BuiltinCommands[static_cast<std::size_t>(row)].Replacement;
 }
 
 void Tmacro::Clear() {
   Entries.clear();
   Index.clear();
+}
+
+std::vector<MacroEntry> Tmacro::Items() const {
+  std::vector<MacroEntry> items;
+  for (std::size_t row = 0; row < BuiltinWordCount; ++row) {
+    std::string name(BuiltinCommands[row].Name);
+    std::string value(Find(name));
+    items.push_back(MacroEntry{std::move(name), std::move(value)});
+  }
+  for (const MacroEntry& entry : Entries)
+    if (FindBuiltin(entry.Name) < 0) items.push_back(entry);
+  return items;
 }
 
 }  // namespace vlm

@@ -1,8 +1,12 @@
 #pragma once
-// The macro table: (name, value) pairs in insertion order, at most one entry
-// per name. Names compare byte for byte.
+// The macro table: the built-in words (builtin_table.h), then the words a
+// source defines, at most one entry per name. Names compare byte for byte.
+// The built-in words are looked up in their constant table, never copied in:
+// a definition of one of them is kept with the others and wins over the
+// table, so that clearing the table (every compile's reset) costs nothing.
 
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -19,12 +23,16 @@ class Tmacro {
   // existing entry in place, so the order of entries never changes.
   void Add(const std::string& Name, const std::string& Value);
   // The value, or "" when absent; an empty value therefore never expands.
-  const std::string& Find(const std::string& Name) const;
+  // Valid until the next Add or Clear.
+  std::string_view Find(const std::string& Name) const;
+  // Forgets every definition: the built-in words have their own values again.
   void Clear();
-  const std::vector<MacroEntry>& Items() const { return Entries; }
+  // Every entry: the built-in words in table order with their values now,
+  // then the other words in the order they were first defined.
+  std::vector<MacroEntry> Items() const;
 
  private:
-  std::vector<MacroEntry> Entries;                    // in insertion order
+  std::vector<MacroEntry> Entries;                    // definitions, in the order first made
   std::unordered_map<std::string, std::size_t> Index; // name -> position in Entries
 };
 

@@ -15,28 +15,71 @@ using vlmtest::CoreTest;
 TEST(Tmacro, AddReplacesInPlaceAndKeepsOrder) {
   vlm::Tmacro table;
   table.Add("A", "1");
-  table.Add("\"B\"", "\"2\"");  // one pair of quotes is stripped from each
+  table.Add("\"K\"", "\"2\"");  // one pair of quotes is stripped from each
   table.Add("C", "3");
   table.Add("A", "4");
-  ASSERT_EQ(table.Items().size(), 3u);
-  EXPECT_EQ(table.Items()[0].Name, "A");
-  EXPECT_EQ(table.Items()[0].Value, "4");
-  EXPECT_EQ(table.Items()[1].Name, "B");
-  EXPECT_EQ(table.Find("B"), "2");
-  EXPECT_EQ(table.Find("b"), "");  // names compare byte for byte
-  EXPECT_EQ(table.Find("D"), "");
+  // The built-in words come first, the source's own after them.
+  const auto items = table.Items();
+  ASSERT_EQ(items.size(), vlm::BuiltinWordCount + 3);
+  EXPECT_EQ(items[vlm::BuiltinWordCount].Name, "A");
+  EXPECT_EQ(items[vlm::BuiltinWordCount].Value, "4");
+  EXPECT_EQ(items[vlm::BuiltinWordCount + 1].Name, "K");
+  EXPECT_EQ(items[vlm::BuiltinWordCount + 2].Name, "C");
+  EXPECT_EQ(table.Find("K"), "2");
+  EXPECT_EQ(table.Find("k"), "");  // names compare byte for byte
+  EXPECT_EQ(table.Find("Z"), "");
   table.Clear();
-  EXPECT_TRUE(table.Items().empty());
+  EXPECT_EQ(table.Items().size(), vlm::BuiltinWordCount);
   EXPECT_EQ(table.Find("A"), "");
   table.Add("A", "5");  // the name index starts afresh after Clear
   EXPECT_EQ(table.Find("A"), "5");
+}
+
+// Every word of the table is found by its own name, with its own
+// replacement, on a table never filled: the lookup is checked row by row
+// against the table as written.
+TEST(Tmacro, EveryBuiltinWordIsFoundWithoutBeingAdded) {
+  const vlm::Tmacro table;
+  for (std::size_t row = 0; row < vlm::BuiltinWordCount; ++row) {
+    const std::string name(vlm::BuiltinCommands[row].Name);
+    EXPECT_EQ(vlm::FindBuiltin(name), static_cast<int>(row)) << name;
+    EXPECT_EQ(table.Find(name), vlm::BuiltinCommands[row].Replacement) << name;
+  }
+  // Near misses: prefixes, longer words, other case, the terminating row.
+  for (const char* name : {"", "*", "PT", "PTRS", "ptr", "Ptr", "DR_", "DR_VARX", "AAA", "ZZZ", "RESET_"})
+    EXPECT_EQ(vlm::FindBuiltin(name), -1) << name;
+  EXPECT_EQ(table.Find("PTRS"), "");
+}
+
+TEST(Tmacro, ADefinitionHidesABuiltinWordUntilCleared) {
+  vlm::Tmacro table;
+  table.Add("\"PTR\"", "c");
+  table.Add("MINE", "d");
+  table.Add("TR", "");  // an empty value hides the word too: it no longer expands
+  EXPECT_EQ(table.Find("PTR"), "c");
+  EXPECT_EQ(table.Find("TR"), "");
+  EXPECT_EQ(table.Find("TRL"), "_tr(0)\\9");  // a longer word is a word of its own
+  auto items = table.Items();
+  ASSERT_EQ(items.size(), vlm::BuiltinWordCount + 1);
+  EXPECT_EQ(items[6].Name, "PTR");  // the redefined word keeps its row
+  EXPECT_EQ(items[6].Value, "c");
+  EXPECT_EQ(items[27].Name, "TR");
+  EXPECT_EQ(items[27].Value, "");
+  EXPECT_EQ(items.back().Name, "MINE");
+  table.Add("PTR", "e");
+  EXPECT_EQ(table.Find("PTR"), "e");
+  EXPECT_EQ(table.Items().size(), vlm::BuiltinWordCount + 1);
+  table.Clear();
+  EXPECT_EQ(table.Find("PTR"), "\\6");
+  EXPECT_EQ(table.Find("TR"), "_tr(0)\\7");
+  EXPECT_EQ(table.Find("MINE"), "");
 }
 
 TEST_F(CoreTest, ResetRegistersTheBuiltinWordsInTableOrder) {
   smf.Macros.Add("PTR", "c");
   smf.Macros.Add("MINE", "c");
   smf.Reset();
-  const auto& items = smf.Macros.Items();
+  const auto items = smf.Macros.Items();
   ASSERT_EQ(items.size(), 83u);
   for (std::size_t i = 0; i < items.size(); ++i) {
     EXPECT_EQ(items[i].Name, vlm::BuiltinCommands[i].Name);
