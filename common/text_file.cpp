@@ -210,20 +210,18 @@ std::optional<std::string> ReadTextFile(const std::string& path) {
   return DecodeText(*bytes);
 }
 
+// Each line is copied once, whole: the presets every start-up reads are
+// split without growing a string character by character.
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
-  std::string current;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(current);
-      current.clear();
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      current += c;
-    }
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = start;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+    lines.emplace_back(text, start, end - start);
+    if (end == text.size()) break;
+    start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
   }
-  if (!current.empty()) lines.push_back(current);
   return lines;
 }
 

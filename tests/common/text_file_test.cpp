@@ -52,6 +52,12 @@ TEST(TextFile, SplitsAtEveryLineEndAndWritesCrLf) {
   EXPECT_EQ(vlm::SplitLines("a\r\nb\rc\nd"), (std::vector<std::string>{"a", "b", "c", "d"}));
   EXPECT_EQ(vlm::SplitLines("a\n\n"), (std::vector<std::string>{"a", ""}));
   EXPECT_TRUE(vlm::SplitLines("").empty());
+  // Empty lines at either end, lone CRs, and LF CR (two line ends, not one).
+  EXPECT_EQ(vlm::SplitLines("\n"), (std::vector<std::string>{""}));
+  EXPECT_EQ(vlm::SplitLines("\r\r\n"), (std::vector<std::string>{"", ""}));
+  EXPECT_EQ(vlm::SplitLines("a\r"), (std::vector<std::string>{"a"}));
+  EXPECT_EQ(vlm::SplitLines("\n\rb"), (std::vector<std::string>{"", "", "b"}));
+  EXPECT_EQ(vlm::SplitLines("ab\r\n\ncd\r\ne"), (std::vector<std::string>{"ab", "", "cd", "e"}));
   EXPECT_EQ(vlm::JoinLinesCrLf({"a", "", "b"}), "a\r\n\r\nb\r\n");
 }
 
