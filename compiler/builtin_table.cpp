@@ -1,6 +1,5 @@
 #include "compiler/builtin_table.h"
 
-#include <algorithm>
 #include <cstdint>
 
 namespace vlm {
@@ -97,30 +96,47 @@ namespace {
 
 static_assert(BuiltinCommands[BuiltinWordCount].Name == "*", "the table ends with its terminating row");
 
-// The rows in the byte order of their names, sorted when the program is
-// built, so that looking a word up fills no table at start-up.
-constexpr std::array<std::uint8_t, BuiltinWordCount> RowsByName = [] {
-  std::array<std::uint8_t, BuiltinWordCount> rows{};
-  for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<std::uint8_t>(i);
-  std::sort(rows.begin(), rows.end(),
-            [](std::uint8_t a, std::uint8_t b) { return BuiltinCommands[a].Name < BuiltinCommands[b].Name; });
-  return rows;
+// FNV-1a over the name's bytes.
+constexpr std::uint32_t NameHash(std::string_view Name) {
+  std::uint32_t hash = 2166136261u;
+  for (const char c : Name) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  return hash;
+}
+
+// An open-addressing table of the words, made when the program is built, so
+// that no start-up or reset fills one. Three times as many slots as words
+// keep the probes short. Each slot holds its word's row + 1, 0 when empty.
+constexpr std::size_t SlotCount = 256;
+static_assert(SlotCount >= 3 * BuiltinWordCount && (SlotCount & (SlotCount - 1)) == 0);
+
+constexpr std::array<std::uint8_t, SlotCount> Slots = [] {
+  std::array<std::uint8_t, SlotCount> slots{};
+  for (std::size_t row = 0; row < BuiltinWordCount; ++row) {
+    std::size_t at = NameHash(BuiltinCommands[row].Name) & (SlotCount - 1);
+    while (slots[at] != 0) at = (at + 1) & (SlotCount - 1);
+    slots[at] = static_cast<std::uint8_t>(row + 1);
+  }
+  return slots;
 }();
 
-// A name given twice would make one of its rows unreachable.
+constexpr int LookUp(std::string_view Name) {
+  for (std::size_t at = NameHash(Name) & (SlotCount - 1);; at = (at + 1) & (SlotCount - 1)) {
+    const std::uint8_t slot = Slots[at];
+    if (slot == 0) return -1;
+    if (BuiltinCommands[slot - 1u].Name == Name) return slot - 1;
+  }
+}
+
+// Each word is found at its own row: a name given twice would find the
+// first of its rows only.
 static_assert([] {
-  for (std::size_t i = 1; i < RowsByName.size(); ++i)
-    if (!(BuiltinCommands[RowsByName[i - 1]].Name < BuiltinCommands[RowsByName[i]].Name)) return false;
+  for (std::size_t row = 0; row < BuiltinWordCount; ++row)
+    if (LookUp(BuiltinCommands[row].Name) != static_cast<int>(row)) return false;
   return true;
 }(), "every built-in word has a name of its own");
 
 }  // namespace
 
-int FindBuiltin(std::string_view Name) {
-  const auto at = std::lower_bound(RowsByName.begin(), RowsByName.end(), Name, [](std::uint8_t row, std::string_view name) {
-    return BuiltinCommands[row].Name < name;
-  });
-  return at != RowsByName.end() && BuiltinCommands[*at].Name == Name ? *at : -1;
-}
+int FindBuiltin(std::string_view Name) { return LookUp(Name); }
 
 }  // namespace vlm
