@@ -1,7 +1,6 @@
 #include "app/main_form.h"
 
 #include <filesystem>
-#include <random>
 #include <system_error>
 #include <utility>
 
@@ -99,7 +98,7 @@ void TForm1::FormCreate() {
   Compiler = std::make_unique<MmlCompiler>();
   MmlFileName.clear();
   Rng.Seed = ClockSeed();
-  SeedSource.Seed = std::random_device{}();
+  SeedSource.Seed = SystemSeed();
   CompileBase.Seed = FreshSeed();
   for (int k = 0; k < NoteNameCount; ++k) {
     std::string name(NoteNameText + 2 * k, 2);

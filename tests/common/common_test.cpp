@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "common/instr.h"
 #include "common/random.h"
 
@@ -39,6 +41,19 @@ TEST(Random, SameSeedSameSequenceAndGeneratorsDoNotShareState) {
   // A copy goes on from where its original stood.
   vlm::RandomGenerator copy = a;
   EXPECT_EQ(copy.Random(1000), a.Random(1000));
+}
+
+// Seeds drawn one after another differ, in their high bits too: a constant,
+// or a clock read in milliseconds, gives the same value many times over.
+TEST(Random, SystemSeedsDifferFromCallToCall) {
+  std::set<std::uint32_t> seeds, highHalves;
+  for (int i = 0; i < 16; ++i) {
+    const std::uint32_t seed = vlm::SystemSeed();
+    seeds.insert(seed);
+    highHalves.insert(seed >> 16);
+  }
+  EXPECT_GE(seeds.size(), 15u);
+  EXPECT_GE(highHalves.size(), 12u);
 }
 
 TEST(InStr, FindsFromAPositionWithOptionalCaseFolding) {
