@@ -15,6 +15,7 @@ void TSmf::Reset() {
   IncludedFiles.clear();
   NoteOrigins.clear();
   ErrorOrigins.clear();
+  Written = {};
   Macros.Clear();
   Rng.Seed = ClockSeed();
   SkipMode = 0;
