@@ -1,6 +1,7 @@
 #include "app/phrase_history.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -89,10 +90,66 @@ std::string UtcTimeText() {
   return text;
 }
 
+namespace {
+
+// The same phrase, whatever its mark: two programs that share the store know
+// an entry only by what it holds.
+bool SamePhrase(const PhraseEntry& a, const PhraseEntry& b) {
+  return a.Seed == b.Seed && a.CompileSeed == b.CompileSeed && a.Kind == b.Kind && a.Rhythm == b.Rhythm &&
+         a.Pattern == b.Pattern && a.Settings == b.Settings && a.Time == b.Time;
+}
+
+// The entries of a store's text, in order. Blank lines are passed over; each
+// damaged line is counted and, with Warnings, named there.
+std::vector<PhraseEntry> ParseStore(const std::string& text, const std::string& file, std::size_t& lines,
+                                    std::vector<std::string>* warnings) {
+  std::vector<PhraseEntry> entries;
+  lines = 0;
+  std::size_t lineNumber = 0;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    start = end + 1;
+    ++lineNumber;
+    if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
+    ++lines;
+    if (auto entry = PhraseEntryFromJson(line))
+      entries.push_back(std::move(*entry));
+    else if (warnings)
+      warnings->push_back(file + ":" + std::to_string(lineNumber) + ": damaged history entry skipped");
+  }
+  return entries;
+}
+
+// An exclusive lock on "<store>.lock" for as long as it lives. The store
+// itself cannot carry the lock: a rewrite renames a new file over it. When
+// the lock file cannot be made, the work goes on unlocked and the write
+// that follows reports what is wrong with the folder.
+class StoreLock {
+ public:
+  explicit StoreLock(const std::string& file)
+      : fd_(::open((file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {
+    while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+    }
+  }
+  ~StoreLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  StoreLock(const StoreLock&) = delete;
+  StoreLock& operator=(const StoreLock&) = delete;
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
 PhraseHistory::PhraseHistory(std::string fileName) : file_(std::move(fileName)) {}
 
 std::vector<std::string> PhraseHistory::Load() {
   entries_.clear();
+  unwritten_.clear();
   current_ = 0;
   linesInFile_ = 0;
   needsLineBreak_ = false;
@@ -104,20 +161,8 @@ std::vector<std::string> PhraseHistory::Load() {
     warnings.push_back("Cannot read the history " + file_ + ": " + std::strerror(errno));
     return warnings;
   }
-  std::size_t lineNumber = 0;
-  for (std::size_t start = 0; start < bytes->size();) {
-    std::size_t end = bytes->find('\n', start);
-    if (end == std::string::npos) end = bytes->size();
-    const std::string line = bytes->substr(start, end - start);
-    start = end + 1;
-    ++lineNumber;
-    if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
-    ++linesInFile_;
-    if (auto entry = PhraseEntryFromJson(line))
-      entries_.push_back(std::move(*entry));
-    else
-      warnings.push_back(file_ + ":" + std::to_string(lineNumber) + ": damaged history entry skipped");
-  }
+  entries_ = ParseStore(*bytes, file_, linesInFile_, &warnings);
+  unwritten_.assign(entries_.size(), false);
   needsLineBreak_ = !bytes->empty() && bytes->back() != '\n';
   AgeOut();
   current_ = entries_.empty() ? 0 : entries_.size() - 1;
@@ -134,55 +179,114 @@ void PhraseHistory::AgeOut() {
       continue;
     }
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i));
+    unwritten_.erase(unwritten_.begin() + static_cast<std::ptrdiff_t>(i));
     if (current_ > i) --current_;
     --unkept;
   }
   if (current_ >= entries_.size()) current_ = entries_.empty() ? 0 : entries_.size() - 1;
 }
 
-// One write of one whole line with O_APPEND, so that two programs appending
-// at once never interleave inside a line.
+// One write of one whole line with O_APPEND, under the lock, so that two
+// programs appending at once never interleave inside a line and no append
+// lands in a file that a rewrite is about to replace.
 std::optional<std::string> PhraseHistory::Add(PhraseEntry entry) {
   std::string line = (needsLineBreak_ ? "\n" : "") + PhraseEntryJson(entry) + "\n";
   entries_.push_back(std::move(entry));
+  unwritten_.push_back(true);
   current_ = entries_.size() - 1;
   AgeOut();
   if (file_.empty()) return std::nullopt;
   std::error_code ec;
   std::filesystem::create_directories(std::filesystem::path(file_).parent_path(), ec);
   if (ec) return "Cannot write the history " + file_ + ": " + ec.message();
-  const int fd = ::open(file_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) return "Cannot write the history " + file_ + ": " + std::strerror(errno);
-  const ssize_t written = ::write(fd, line.data(), line.size());
-  int error = written < 0 ? errno : 0;
-  if (written >= 0 && static_cast<std::size_t>(written) != line.size()) error = ENOSPC;  // a short write: the disk is full
-  if (::close(fd) != 0 && error == 0) error = errno;
+  ssize_t written = 0;
+  int error = 0;
+  {
+    const StoreLock lock(file_);  // released before a rewrite takes it again
+    const int fd = ::open(file_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return "Cannot write the history " + file_ + ": " + std::strerror(errno);
+    written = ::write(fd, line.data(), line.size());
+    error = written < 0 ? errno : 0;
+    if (written >= 0 && static_cast<std::size_t>(written) != line.size()) error = ENOSPC;  // a short write: the disk is full
+    if (::close(fd) != 0 && error == 0) error = errno;
+  }
   if (error != 0) {
     // A line cut short is ended before the next one.
     needsLineBreak_ = needsLineBreak_ || written > 0;
     return "Cannot write the history " + file_ + ": " + std::strerror(error);
   }
   needsLineBreak_ = false;
+  unwritten_.back() = false;
   ++linesInFile_;
-  if (linesInFile_ > entries_.size() + CompactSlack) return Rewrite();
+  if (linesInFile_ > entries_.size() + CompactSlack) return Rewrite(nullptr);
   return std::nullopt;
 }
 
 std::optional<std::string> PhraseHistory::SetKept(std::size_t index, bool kept) {
   if (index >= entries_.size()) return std::nullopt;
   entries_[index].Kept = kept;
+  const PhraseEntry changed = entries_[index];
   // Unmarking may push the unkept entries past their bound.
   AgeOut();
-  return file_.empty() ? std::nullopt : Rewrite();
+  return file_.empty() ? std::nullopt : Rewrite(&changed);
 }
 
-// The memory holds every live entry: the store becomes exactly that.
-std::optional<std::string> PhraseHistory::Rewrite() {
-  std::string text;
-  for (const auto& entry : entries_) text += PhraseEntryJson(entry) + "\n";
+// Only this program's own changes are laid over the store: a mark another
+// program set stays as it set it. A phrase kept here that another program
+// has aged out of the store comes back, kept.
+std::optional<std::string> PhraseHistory::Rewrite(const PhraseEntry* Changed) {
   std::error_code ec;
   std::filesystem::create_directories(std::filesystem::path(file_).parent_path(), ec);
-  if (const auto failure = WriteFileAtomically(file_, text)) return "Cannot write the history " + *failure;
+  const StoreLock lock(file_);
+  std::string stored;
+  if (std::filesystem::exists(file_, ec)) {
+    auto bytes = ReadFileBytes(file_);
+    if (!bytes) return "Cannot read the history " + file_ + ": " + std::strerror(errno);
+    stored = std::move(*bytes);
+  }
+  std::size_t lines = 0;
+  std::vector<PhraseEntry> merged = ParseStore(stored, file_, lines, nullptr);
+  bool changedPlaced = Changed == nullptr;
+  for (std::size_t i = merged.size(); !changedPlaced && i-- > 0;) {
+    if (SamePhrase(merged[i], *Changed)) {
+      merged[i].Kept = Changed->Kept;
+      changedPlaced = true;
+    }
+  }
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (!unwritten_[i]) continue;
+    merged.push_back(entries_[i]);
+    if (!changedPlaced && SamePhrase(entries_[i], *Changed)) {
+      merged.back().Kept = Changed->Kept;
+      changedPlaced = true;
+    }
+  }
+  if (!changedPlaced && Changed->Kept) merged.push_back(*Changed);
+
+  const std::optional<PhraseEntry> current =
+      entries_.empty() ? std::nullopt : std::optional<PhraseEntry>(entries_[current_]);
+  std::vector<PhraseEntry> before = std::move(entries_);
+  std::vector<bool> beforeUnwritten = std::move(unwritten_);
+  const std::size_t beforeCurrent = current_;
+  entries_ = std::move(merged);
+  unwritten_.assign(entries_.size(), false);
+  current_ = entries_.empty() ? 0 : entries_.size() - 1;
+  for (std::size_t i = entries_.size(); current && i-- > 0;) {
+    if (SamePhrase(entries_[i], *current)) {
+      current_ = i;
+      break;
+    }
+  }
+  AgeOut();
+
+  std::string text;
+  for (const auto& entry : entries_) text += PhraseEntryJson(entry) + "\n";
+  if (const auto failure = WriteFileAtomically(file_, text)) {
+    entries_ = std::move(before);
+    unwritten_ = std::move(beforeUnwritten);
+    current_ = beforeCurrent;
+    return "Cannot write the history " + *failure;
+  }
   linesInFile_ = entries_.size();
   needsLineBreak_ = false;
   return std::nullopt;

@@ -4,7 +4,9 @@
 // forward, and a mark for phrases to keep. The entries live in a JSON Lines
 // file, one object per line; a new phrase is appended as one whole line, and
 // the file is rewritten (whole or not at all) only when it has grown well
-// past its bound or a mark changes.
+// past its bound or a mark changes. Several programs may share the file: a
+// lock file beside it orders appends and rewrites, and a rewrite starts from
+// what the file holds then, so that no program drops another's phrases.
 
 #include <cstddef>
 #include <cstdint>
@@ -68,10 +70,14 @@ class PhraseHistory {
 
  private:
   void AgeOut();
-  std::optional<std::string> Rewrite();
+  // Rewrites the store from the entries it holds now, with Changed's mark
+  // applied (nullptr: none) and the entries whose append failed added, and
+  // takes that as the history in memory.
+  std::optional<std::string> Rewrite(const PhraseEntry* Changed);
 
   std::string file_;
   std::vector<PhraseEntry> entries_;  // oldest first
+  std::vector<bool> unwritten_;       // beside entries_: the entry's append failed
   std::size_t current_ = 0;           // index into entries_; 0 when empty
   std::size_t linesInFile_ = 0;       // lines the store holds, damaged and aged-out ones included
   bool needsLineBreak_ = false;       // the store ends inside a line (a write cut short)

@@ -14,6 +14,7 @@ void TSmf::Reset() {
   IncludedFiles.clear();
   NoteOrigins.clear();
   ErrorOrigins.clear();
+  Written = {};
   Macros.Clear();
   Rng.Seed = ClockSeed();
   SkipMode = 0;

@@ -12,25 +12,6 @@ namespace vlm {
 
 namespace {
 
-// Counts over the stores the compile left: one pass over every event.
-void CountEvents(const TSmf& Smf, CompileResult& Result) {
-  std::int64_t events = 0, notes = 0;
-  std::int32_t last = 0;
-  for (const Tivent& store : Smf.TrackEvents) {
-    events += store.Count();
-    store.ForEachEvent([&](std::uint64_t word) {
-      last = std::max(last, SortWordTime(word));
-      // A short event's body: its length, then its bytes. A note-on of
-      // velocity 0 is a note-off.
-      const std::uint32_t body = SortWordBody(word);
-      if ((body & 0xFF) == 3 && ((body >> 8) & 0xF0) == 0x90 && (body >> 24) != 0) ++notes;
-    });
-  }
-  Result.EventCount = events;
-  Result.NoteCount = notes;
-  Result.TickCount = last;
-}
-
 // The note records in the order of the written file. Each track's records
 // are sorted by (tick, note), keeping the order they were written in, and
 // the sorted store's note-ons take them in that order: notes of equal tick
@@ -101,7 +82,9 @@ CompileResult MmlCompiler::Compile(std::vector<std::string> Lines, const Compile
       result.MidiBytes = Smf->CompileToBytes();
     else
       Smf->Compile(Options.OutputFile);
-    CountEvents(*Smf, result);
+    result.EventCount = Smf->Written.Events;
+    result.NoteCount = Smf->Written.Notes;
+    result.TickCount = Smf->Written.LastTick;
     if (Options.SourceMap) result.Map = SourceMap{Smf->OriginFiles(), NotesInFileOrder(*Smf), Smf->ErrorOrigins};
   } catch (const CompileFailure& failure) {
     result.Failure = failure.what();

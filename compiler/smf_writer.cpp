@@ -49,17 +49,23 @@ void PutUint32(std::uint8_t* Out, std::uint32_t Value) {
   for (int k = 0; k < 4; ++k) Out[k] = static_cast<std::uint8_t>(Value >> (8 * (3 - k)));
 }
 
-// Writes one track chunk at Out and returns the position after it. Negative
-// times are written as 0. A delta is kept within 0..0x0FFFFFFF, the range of
-// a four-byte quantity, so that no reader sees a corrupt file even when times
-// near the 32-bit limit wrap around.
-std::uint8_t* PutTrack(std::uint8_t* Out, const Tivent& Store) {
+// Writes one track chunk at Out, adds its events to Counts, and returns the
+// position after it. Negative times are written as 0. A delta is kept within
+// 0..0x0FFFFFFF, the range of a four-byte quantity, so that no reader sees a
+// corrupt file even when times near the 32-bit limit wrap around. Counting
+// here spares the compile a second pass over every event.
+std::uint8_t* PutTrack(std::uint8_t* Out, const Tivent& Store, TSmf::FileCounts& Counts) {
   std::uint8_t* const chunk = Out;
   Out = PutBytes(Out, {0x4D, 0x54, 0x72, 0x6B, 0, 0, 0, 0});
   std::int64_t previous = 0;
+  std::int64_t notes = 0;
+  std::int32_t last = Counts.LastTick;
   Store.ForEachEvent([&](std::uint64_t word) {
     const std::int32_t time = SortWordTime(word);
     const std::uint32_t body = SortWordBody(word);
+    last = std::max(last, time);
+    // A note-on of velocity 0 is a note-off.
+    notes += (body & 0xF0FF) == 0x9003 && (body >> 24) != 0;
     const std::int64_t t = time < 0 ? 0 : time;
     std::int64_t delta = t - previous;
     if (delta < 0) delta = 0;
@@ -88,6 +94,9 @@ std::uint8_t* PutTrack(std::uint8_t* Out, const Tivent& Store) {
   });
   Out = PutBytes(Out, {0x00, 0xFF, 0x2F, 0x00});
   PutUint32(chunk + 4, static_cast<std::uint32_t>(Out - chunk - 8));
+  Counts.Events += Store.Count();
+  Counts.Notes += notes;
+  Counts.LastTick = last;
   return Out;
 }
 
@@ -100,8 +109,8 @@ std::size_t MostTrackBytes(const Tivent& Store) {
 // each track chunk as soon as it is built. Each track is built in one
 // buffer, sized once for the largest track, so that it stays in the cache
 // and the whole file is never held.
-void PutSmf(std::array<Tivent, TrackCount>& Stores, std::int32_t Timebase,
-            const std::function<void(std::string_view)>& Put) {
+TSmf::FileCounts PutSmf(std::array<Tivent, TrackCount>& Stores, std::int32_t Timebase,
+                        const std::function<void(std::string_view)>& Put) {
   std::size_t largest = 0;
   std::uint32_t chunks = 0;
   for (const auto& store : Stores) {
@@ -119,11 +128,13 @@ void PutSmf(std::array<Tivent, TrackCount>& Stores, std::int32_t Timebase,
                            static_cast<std::uint8_t>(Timebase & 0xFF)});
   put(header.data(), header.data() + header.size());
   const auto track = std::make_unique_for_overwrite<std::uint8_t[]>(largest);
+  TSmf::FileCounts counts;
   for (auto& store : Stores) {
     if (store.Count() == 0) continue;
     store.Sort();
-    put(track.get(), PutTrack(track.get(), store));
+    put(track.get(), PutTrack(track.get(), store, counts));
   }
+  return counts;
 }
 
 // The most bytes the file of Stores can take.
@@ -143,7 +154,7 @@ std::uint64_t MostFileBytes(const std::array<Tivent, TrackCount>& Stores) {
 void TSmf::WriteSmf(const std::string& FileName) {
   AtomicFileWriter file(FileName);
   file.Reserve(MostFileBytes(TrackEvents));
-  PutSmf(TrackEvents, Timebase, [&file](std::string_view Bytes) { file.Write(Bytes); });
+  Written = PutSmf(TrackEvents, Timebase, [&file](std::string_view Bytes) { file.Write(Bytes); });
   if (const auto failure = file.Commit()) throw CompileFailure(*failure);
   AddMessage("ok");
 }
@@ -151,7 +162,7 @@ void TSmf::WriteSmf(const std::string& FileName) {
 std::string TSmf::WriteSmfBytes() {
   std::string bytes;
   bytes.reserve(static_cast<std::size_t>(MostFileBytes(TrackEvents)));
-  PutSmf(TrackEvents, Timebase, [&bytes](std::string_view Piece) { bytes.append(Piece); });
+  Written = PutSmf(TrackEvents, Timebase, [&bytes](std::string_view Piece) { bytes.append(Piece); });
   AddMessage("ok");
   return bytes;
 }

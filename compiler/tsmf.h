@@ -218,6 +218,12 @@ class TSmf : public SourceCursor {
   void ReadEqArgs(TextRef Src, std::int32_t& At);
 
   // ---- SMF writer (smf_writer.cpp) ----
+  // What the last file written holds, counted as it was written.
+  struct FileCounts {
+    std::int64_t Events = 0;    // events in all tracks
+    std::int64_t Notes = 0;     // note-ons with a velocity above 0
+    std::int32_t LastTick = 0;  // latest event time, 0 when none is later
+  } Written;
   // Sorts the stores and writes the file under FileName, then adds "ok".
   void WriteSmf(const std::string& FileName);
   // Sorts the stores and returns the same file's bytes, then adds "ok".

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -149,4 +153,66 @@ TEST_F(PhraseHistoryTest, AStoreThatCannotBeWrittenIsNamedWithTheReason) {
 }
 
 }  // namespace
+TEST_F(PhraseHistoryTest, TwoProgramsSharingTheStoreKeepEachOthersPhrasesAndMarks) {
+  vlm::PhraseHistory a(file), b(file);
+  a.Load();
+  b.Load();
+  ASSERT_FALSE(a.Add(Entry(1)));
+  ASSERT_FALSE(b.Add(Entry(2)));
+  ASSERT_FALSE(b.Add(Entry(3)));
+  ASSERT_FALSE(b.SetKept(1, true));  // b keeps 3: its rewrite must keep a's 1
+  ASSERT_FALSE(a.SetKept(0, true));  // a keeps 1: its rewrite must keep b's 2 and 3, and 3's mark
+  ASSERT_EQ(a.Entries().size(), 3u) << "a's rewrite took in what b had appended";
+
+  vlm::PhraseHistory reloaded(file);
+  EXPECT_TRUE(reloaded.Load().empty());
+  ASSERT_EQ(reloaded.Entries().size(), 3u);
+  EXPECT_EQ(reloaded.Entries()[0].Seed, 1u);
+  EXPECT_TRUE(reloaded.Entries()[0].Kept);
+  EXPECT_EQ(reloaded.Entries()[1].Seed, 2u);
+  EXPECT_FALSE(reloaded.Entries()[1].Kept);
+  EXPECT_EQ(reloaded.Entries()[2].Seed, 3u);
+  EXPECT_TRUE(reloaded.Entries()[2].Kept);
+
+  // b unkeeps its phrase after a's rewrite: the store follows b, not b's stale copy of a's mark.
+  ASSERT_FALSE(b.SetKept(b.Entries().size() - 1, false));
+  reloaded.Load();
+  EXPECT_EQ(reloaded.KeptIndexes(), std::vector<std::size_t>{0});
+}
+
+// Two processes append, keep and compact at once: no phrase either kept is
+// lost, and each one's newest phrases survive the other's rewrites.
+TEST_F(PhraseHistoryTest, ConcurrentProgramsLoseNoPhrase) {
+  constexpr std::uint32_t PerProcess = 700, KeepEvery = 50, NewestSure = 300;
+  std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+  auto work = [&](std::uint32_t first) {
+    vlm::PhraseHistory history(file);
+    history.Load();
+    for (std::uint32_t k = 0; k < PerProcess; ++k) {
+      if (history.Add(Entry(first + k))) return false;
+      if (k % KeepEvery == 0 && history.SetKept(*history.Current(), true)) return false;
+    }
+    return true;
+  };
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) ::_exit(work(100000) ? 0 : 1);
+  const bool parentOk = work(200000);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(parentOk);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  vlm::PhraseHistory reloaded(file);
+  EXPECT_TRUE(reloaded.Load().empty());
+  std::vector<std::uint32_t> seeds;
+  for (const auto& entry : reloaded.Entries()) seeds.push_back(*entry.Seed);
+  auto has = [&](std::uint32_t seed) { return std::find(seeds.begin(), seeds.end(), seed) != seeds.end(); };
+  for (const std::uint32_t first : {100000u, 200000u}) {
+    for (std::uint32_t k = 0; k < PerProcess; k += KeepEvery) EXPECT_TRUE(has(first + k)) << "kept " << first + k;
+    for (std::uint32_t k = PerProcess - NewestSure; k < PerProcess; ++k) EXPECT_TRUE(has(first + k)) << first + k;
+  }
+  EXPECT_EQ(reloaded.KeptIndexes().size(), 2 * PerProcess / KeepEvery);
+}
+
 }  // namespace vlmtest
