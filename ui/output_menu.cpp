@@ -1,6 +1,7 @@
 #include "ui/output_menu.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
@@ -10,6 +11,20 @@
 namespace vlm::ui {
 
 namespace {
+
+// The menu's texts: Japanese is the program's own language; each is
+// translated under the context "Output".
+namespace text {
+constexpr const char* Menu = QT_TRANSLATE_NOOP("Output", "出力(&O)");
+constexpr const char* Synth = QT_TRANSLATE_NOOP("Output", "ソフトウェア シンセサイザー(&S)");
+constexpr const char* NoDestinations = QT_TRANSLATE_NOOP("Output", "(MIDI の出力先がありません)");
+constexpr const char* NotFound = QT_TRANSLATE_NOOP("Output", "%1 (見つかりません)");
+constexpr const char* VirtualPort = QT_TRANSLATE_NOOP("Output", "仮想ポート \"Vorlumi3\"(&V)");
+constexpr const char* SynthChosen = QT_TRANSLATE_NOOP("Output", "出力: ソフトウェア シンセサイザー");
+constexpr const char* MidiChosen = QT_TRANSLATE_NOOP("Output", "出力: MIDI %1");
+}  // namespace text
+
+QString OutputText(const char* source) { return QCoreApplication::translate("Output", source); }
 
 SoundOutputs& Outputs() {
   static SoundOutputs outputs;
@@ -27,7 +42,7 @@ QSettings Configuration() {
 void SetSoundOutputs(SoundOutputs outputs) { Outputs() = std::move(outputs); }
 
 OutputMenu::OutputMenu(QMenuBar* bar, Platform& platform)
-    : QObject(bar), platform_(platform), menu_(bar->addMenu(QStringLiteral("&Output"))), group_(nullptr) {
+    : QObject(bar), platform_(platform), menu_(bar->addMenu(OutputText(text::Menu))), group_(nullptr) {
   menu_->setObjectName(QStringLiteral("OutputMenu"));
   chosen_ = Configuration().value(QString::fromLatin1(OutputSettingKey)).toString().toStdString();
   if (Outputs().Choose) Outputs().Choose(chosen_);
@@ -49,7 +64,7 @@ void OutputMenu::Rebuild() {
     connect(action, &QAction::triggered, this, [this, destination] { Choose(destination); });
     return action;
   };
-  entry(QStringLiteral("&Software Synthesizer"), "");
+  entry(OutputText(text::Synth), "");
   const SoundOutputs& outputs = Outputs();
   if (!outputs.ListMidiDestinations) return;
   menu_->addSeparator();
@@ -57,7 +72,7 @@ void OutputMenu::Rebuild() {
   try {
     destinations = outputs.ListMidiDestinations(nullptr);
   } catch (const std::exception& e) {
-    QAction* none = menu_->addAction(QStringLiteral("(no MIDI destinations)"));
+    QAction* none = menu_->addAction(OutputText(text::NoDestinations));
     none->setObjectName(QStringLiteral("OutputNone"));
     none->setEnabled(false);
     none->setToolTip(QString::fromStdString(e.what()));
@@ -70,9 +85,9 @@ void OutputMenu::Rebuild() {
   }
   // A saved destination that is away (an instrument switched off) stays
   // chosen and shown, so that plugging it in again is all it takes.
-  if (!listed) entry(QString::fromStdString(chosen_) + QStringLiteral(" (not found)"), chosen_);
+  if (!listed) entry(OutputText(text::NotFound).arg(QString::fromStdString(chosen_)), chosen_);
   menu_->addSeparator();
-  entry(QStringLiteral("&Virtual Port \"Vorlumi3\""), VirtualOutput);
+  entry(OutputText(text::VirtualPort), VirtualOutput);
 }
 
 void OutputMenu::Choose(const std::string& destination) {
@@ -83,8 +98,9 @@ void OutputMenu::Choose(const std::string& destination) {
   const SoundOutputs& outputs = Outputs();
   // A destination that cannot be opened is reported by the next play.
   const std::string system = outputs.Choose ? outputs.Choose(destination) : "";
-  platform_.ShowStatus(destination.empty() ? "Output: the software synthesizer"
-                                           : "Output: MIDI " + destination + (system.empty() ? "" : " — " + system));
+  const QString status = destination.empty() ? OutputText(text::SynthChosen)
+                                             : OutputText(text::MidiChosen).arg(QString::fromStdString(destination));
+  platform_.ShowStatus(status.toStdString() + (destination.empty() || system.empty() ? "" : " — " + system));
 }
 
 }  // namespace vlm::ui

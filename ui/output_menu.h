@@ -1,5 +1,5 @@
 #pragma once
-// The "&Output" menu of the main window: play on the software synthesizer or
+// The output menu ("出力(&O)") of the main window: play on the software synthesizer or
 // send to a MIDI destination (another program, an instrument, a DAW
 // recording from our own port). The choice is kept in the program's own
 // configuration (vorlumi3/vorlumi3.conf under the XDG config folder), never

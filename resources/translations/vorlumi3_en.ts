@@ -53,6 +53,37 @@
     </message>
 </context>
 <context>
+    <name>Output</name>
+    <message>
+        <source>出力(&amp;O)</source>
+        <translation>&amp;Output</translation>
+    </message>
+    <message>
+        <source>ソフトウェア シンセサイザー(&amp;S)</source>
+        <translation>&amp;Software Synthesizer</translation>
+    </message>
+    <message>
+        <source>(MIDI の出力先がありません)</source>
+        <translation>(no MIDI destinations)</translation>
+    </message>
+    <message>
+        <source>%1 (見つかりません)</source>
+        <translation>%1 (not found)</translation>
+    </message>
+    <message>
+        <source>仮想ポート &quot;Vorlumi3&quot;(&amp;V)</source>
+        <translation>&amp;Virtual Port &quot;Vorlumi3&quot;</translation>
+    </message>
+    <message>
+        <source>出力: ソフトウェア シンセサイザー</source>
+        <translation>Output: the software synthesizer</translation>
+    </message>
+    <message>
+        <source>出力: MIDI %1</source>
+        <translation>Output: MIDI %1</translation>
+    </message>
+</context>
+<context>
     <name>Roll</name>
     <message>
         <source>ピアノロール(&amp;R)</source>

@@ -94,14 +94,14 @@ TEST_F(OutputMenuTest, ListsAfreshKeepsAnAbsentDestinationChosenAndSaysWhyNoneAr
       .setValue(vlm::ui::OutputSettingKey, "hardware synth");
   QMenuBar bar;
   vlm::ui::OutputMenu menu(&bar, platform);
-  EXPECT_EQ(Shown(menu), (std::vector<std::string>{"&Software Synthesizer", "synth:in", "Midi Through:Port-0 14:0",
-                                                   "*hardware synth (not found)", "&Virtual Port \"Vorlumi3\""}));
+  EXPECT_EQ(Shown(menu), (std::vector<std::string>{"ソフトウェア シンセサイザー(&S)", "synth:in", "Midi Through:Port-0 14:0",
+                                                   "*hardware synth (見つかりません)", "仮想ポート \"Vorlumi3\"(&V)"}));
   ports.push_back("hardware synth");  // plugged in while the program runs
   EXPECT_EQ(Shown(menu)[3], "*hardware synth");
   reason = "No JACK server is running";
   const std::vector<std::string> shown = Shown(menu);
-  EXPECT_EQ(shown, (std::vector<std::string>{"&Software Synthesizer", "(no MIDI destinations) [disabled]",
-                                             "*hardware synth (not found)", "&Virtual Port \"Vorlumi3\""}));
+  EXPECT_EQ(shown, (std::vector<std::string>{"ソフトウェア シンセサイザー(&S)", "(MIDI の出力先がありません) [disabled]",
+                                             "*hardware synth (見つかりません)", "仮想ポート \"Vorlumi3\"(&V)"}));
   for (QAction* action : menu.Menu()->actions()) {
     if (!action->isEnabled() && !action->isSeparator()) {
       EXPECT_EQ(action->toolTip().toStdString(), reason);
