@@ -38,6 +38,8 @@ bool WaitForEntries(const std::string& file, std::size_t count) {
 }
 
 TEST(RealWindow, TwoPhrasesAndOneStepBackShowTheFirstPattern) {
+  if (!vlmtest::HaveProgram("openbox") || !vlmtest::HaveProgram("xdotool"))
+    GTEST_SKIP() << "openbox and xdotool are needed";
   const std::string dir = vlmtest::ScratchDir();
   // The program writes its phrase file (and the sound of the file audio
   // driver) beside itself: a copy of it runs in the scratch folder.
