@@ -32,12 +32,12 @@ std::string ReadLine(int fd, int seconds) {
   return "";
 }
 
-// Waits until a window manager has marked the root window of display (the
-// EWMH check window, read with xprop).
-bool WaitForWindowManager(const std::string& display, int seconds) {
+// Waits until the window manager has marked the root window of display (the
+// EWMH check window, read with xprop); false at once when it has ended.
+bool WaitForWindowManager(BackgroundProcess& manager, const std::string& display, int seconds) {
   const auto until = Clock::now() + std::chrono::seconds(seconds);
   const std::string command = "DISPLAY='" + display + "' xprop -root _NET_SUPPORTING_WM_CHECK";
-  while (Clock::now() < until) {
+  while (Clock::now() < until && manager.Running()) {
     if (RunCommand("/", command).out.find("window id") != std::string::npos) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
@@ -67,10 +67,11 @@ bool XSession::StartDisplay(int seconds) {
 
 bool XSession::StartWindowManager(int seconds) {
   if (display_.empty()) return false;
-  windowManager_ =
-      std::make_unique<BackgroundProcess>(std::vector<std::string>{"openbox", "--sm-disable"},
-                                          std::vector<std::string>{"DISPLAY=" + display_});
-  return windowManager_->Started() && WaitForWindowManager(display_, seconds);
+  // Its errors reach the test's output: they tell why it did not start.
+  windowManager_ = std::make_unique<BackgroundProcess>(std::vector<std::string>{"openbox", "--sm-disable"},
+                                                       std::vector<std::string>{"DISPLAY=" + display_},
+                                                       Output::ErrorsShown);
+  return WaitForWindowManager(*windowManager_, display_, seconds);
 }
 
 }  // namespace vlmtest
