@@ -36,7 +36,8 @@ std::string ReadLine(int fd, int seconds) {
 // EWMH check window, read with xprop); false at once when it has ended.
 bool WaitForWindowManager(BackgroundProcess& manager, const std::string& display, int seconds) {
   const auto until = Clock::now() + std::chrono::seconds(seconds);
-  const std::string command = "DISPLAY='" + display + "' xprop -root _NET_SUPPORTING_WM_CHECK";
+  // Each look is bounded, so that one stuck call cannot use up the wait.
+  const std::string command = "DISPLAY='" + display + "' timeout 5 xprop -root _NET_SUPPORTING_WM_CHECK";
   while (Clock::now() < until && manager.Running()) {
     if (RunCommand("/", command).out.find("window id") != std::string::npos) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
