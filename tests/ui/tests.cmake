@@ -13,7 +13,7 @@ target_sources(ui_tests_timed PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/ui/main_test.c
 # where Xvfb or pulseaudio is missing) and stops them by process id.
 if(TARGET vlm_audio)
   add_executable(ui_real_window_tests
-    ui/real_window/main.cpp ui/real_window/session.cpp ui/real_window/background_process.cpp
+    ui/real_window/main.cpp ui/real_window/session.cpp
     ui/real_window/play_state_test.cpp)
   set_target_properties(ui_real_window_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_link_libraries(ui_real_window_tests PRIVATE vlm_ui vlm_audio vlm_test_support GTest::gtest Qt6::Test)

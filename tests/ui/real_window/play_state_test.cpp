@@ -24,7 +24,7 @@
 
 #include "audio/fluid_output.h"
 #include "common/app_path.h"
-#include "tests/ui/real_window/background_process.h"
+#include "tests/support/background_process.h"
 #include "tests/ui/real_window/session.h"
 #include "ui/desktop.h"
 #include "ui/main_window.h"
