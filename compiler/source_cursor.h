@@ -77,14 +77,16 @@ class SourceCursor {
     std::int32_t At;        // 0-based offset of the edit in Line
     std::int32_t Inserted;  // length of the text put there
     std::string Removed;    // the text it replaced
-    std::vector<SourceOrigin> RemovedOrigins;  // their origins, with a map
+    OriginRuns RemovedOrigins;  // their origins, with a map
   };
   // The origins kept for a stored line: a line never rewritten has none and
   // takes them from its text when it is loaded.
   struct StoredOrigins {
-    std::int32_t File = 0;                // origin file of the line as written
-    std::int32_t Line = 0;                // its line in that file, from 1
-    std::vector<SourceOrigin> Rewritten;  // one per byte and one for the end, once rewritten
+    std::int32_t File = 0;      // origin file of the line as written
+    std::int32_t Line = 0;      // its line in that file, from 1
+    bool Rewritten = false;     // Runs and End hold the origins of the stored text
+    OriginRuns Runs;            // once rewritten, the origins of its bytes
+    SourceOrigin End;           // and of its end
   };
 
   std::size_t Slot(std::int32_t N) const {
@@ -130,7 +132,7 @@ class SourceCursor {
     bool Open = false;                  // the last edit was a deletion
     std::size_t At = 0;                 // its 0-based offset
     std::string Bytes;                  // the deleted text (joined deletions at At)
-    std::vector<SourceOrigin> From;     // its origins
+    OriginRuns From;                    // its origins
   } Erased;
 };
 
