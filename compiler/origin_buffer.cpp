@@ -66,25 +66,24 @@ void OriginRuns::Append(const OriginRuns& Other) {
 
 // An ASCII stretch is one run; only the bytes of other characters are
 // looked at one by one.
-OriginRuns WrittenOrigins(std::int32_t File, std::int32_t Line, std::string_view Text, SourceOrigin& End) {
-  OriginRuns out;
+void WrittenOrigins(std::int32_t File, std::int32_t Line, std::string_view Text, OriginRuns& Out, SourceOrigin& End) {
+  Out.clear();
   std::int32_t chars = 0;
   std::size_t i = 0;
   while (i < Text.size()) {
     if (static_cast<unsigned char>(Text[i]) < 0x80) {
       std::size_t end = i + 1;
       while (end < Text.size() && static_cast<unsigned char>(Text[end]) < 0x80) ++end;
-      out.PushRun({File, Line, chars + 1}, 1, end - i);
+      Out.PushRun({File, Line, chars + 1}, 1, end - i);
       chars += static_cast<std::int32_t>(end - i);
       i = end;
     } else {
       if ((static_cast<unsigned char>(Text[i]) & 0xC0) != 0x80) ++chars;
-      out.Push({File, Line, std::max(chars, 1)});
+      Out.Push({File, Line, std::max(chars, 1)});
       ++i;
     }
   }
   End = {File, Line, chars + 1};
-  return out;
 }
 
 std::size_t OriginBuffer::RunOf(std::size_t I) const {
@@ -199,29 +198,30 @@ void OriginBuffer::Replace(std::size_t At, std::size_t Count, const OriginRuns& 
   Hint = GapAt > 0 ? GapAt - 1 : 0;
 }
 
-OriginRuns OriginBuffer::Slice(std::size_t From, std::size_t To) const {
+void OriginBuffer::CopyTo(std::size_t From, std::size_t To, OriginRuns& Out) const {
   To = std::min(To, Bytes);
-  OriginRuns out;
-  if (From >= To) return out;
-  for (std::size_t r = RunOf(From), at = From; at < To; ++r) {
+  Out.clear();
+  if (From >= To) return;
+  const std::size_t first = RunOf(From);
+  Out.reserve(RunOf(To - 1) - first + 1);
+  for (std::size_t r = first, at = From; at < To; ++r) {
     const OriginRun& run = Run(r);
     const std::size_t end = std::min(EndOf(r), To);
-    out.PushRun(Advanced(run.First, run.Step, at - StartOf(r)), run.Step, end - at);
+    Out.PushRun(Advanced(run.First, run.Step, at - StartOf(r)), run.Step, end - at);
     at = end;
   }
-  return out;
 }
 
 // The last place of each byte value in Region lets a byte that occurs no
 // further on fail at once: the whole match costs the two texts' lengths,
 // not their product.
-OriginRuns InheritOrigins(std::string_view Region, const OriginRuns& RegionOrigins, const SourceOrigin& Fallback,
-                          std::string_view New) {
-  OriginRuns out;
+void InheritOrigins(std::string_view Region, const OriginRuns& RegionOrigins, const SourceOrigin& Fallback,
+                    std::string_view New, OriginRuns& Out) {
+  Out.clear();
   const std::size_t size = std::min(Region.size(), RegionOrigins.size());
   if (size == 0) {
-    out.PushRun(Fallback, 0, New.size());
-    return out;
+    Out.PushRun(Fallback, 0, New.size());
+    return;
   }
   std::array<std::size_t, 256> last;
   last.fill(SIZE_MAX);
@@ -232,15 +232,14 @@ OriginRuns InheritOrigins(std::string_view Region, const OriginRuns& RegionOrigi
   for (const char c : New) {
     const std::size_t end = last[static_cast<unsigned char>(c)];
     if (end == SIZE_MAX || end < next) {
-      out.Push(Fallback);
+      Out.Push(Fallback);
       continue;
     }
     while (Region[next] != c) ++next;
     while (run + 1 < runs.size() && runs[run + 1].Start <= next) ++run;
-    out.Push(Advanced(runs[run].First, runs[run].Step, next - runs[run].Start));
+    Out.Push(Advanced(runs[run].First, runs[run].Step, next - runs[run].Start));
     ++next;
   }
-  return out;
 }
 
 }  // namespace vlm

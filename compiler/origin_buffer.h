@@ -27,6 +27,12 @@ class OriginRuns {
  public:
   std::size_t size() const { return Bytes; }
   bool empty() const { return Bytes == 0; }
+  void reserve(std::size_t Runs) { Items.reserve(Runs); }
+  // Empties it, keeping its memory for the next use.
+  void clear() {
+    Items.clear();
+    Bytes = 0;
+  }
   // The origin of byte I (below size()).
   SourceOrigin At(std::size_t I) const;
   const std::vector<OriginRun>& Runs() const { return Items; }
@@ -43,11 +49,11 @@ class OriginRuns {
   std::size_t Bytes = 0;         // bytes covered
 };
 
-// The origins of a line as written: byte I of Text is on code point
-// 1 + (lead bytes before it) (a continuation byte at the very start is on 1),
-// continuation bytes share their lead's column, and End (the end of the
-// line) is one column after the last.
-OriginRuns WrittenOrigins(std::int32_t File, std::int32_t Line, std::string_view Text, SourceOrigin& End);
+// The origins of a line as written, into Out: byte I of Text is on code
+// point 1 + (lead bytes before it) (a continuation byte at the very start is
+// on 1), continuation bytes share their lead's column, and End (the end of
+// the line) is one column after the last.
+void WrittenOrigins(std::int32_t File, std::int32_t Line, std::string_view Text, OriginRuns& Out, SourceOrigin& End);
 
 // The origins of the line being compiled and of its end, in a gap buffer of
 // runs like the line's own buffer, so that edits of a long line cost their
@@ -63,9 +69,8 @@ class OriginBuffer {
   void Assign(const OriginRuns& From, const SourceOrigin& End);
   // Replaces Count bytes from At (clamped to the line) by New.
   void Replace(std::size_t At, std::size_t Count, const OriginRuns& New);
-  // Origins of bytes From..To-1 (clamped to the line).
-  OriginRuns Slice(std::size_t From, std::size_t To) const;
-  OriginRuns All() const { return Slice(0, Bytes); }
+  // Replaces Out by the origins of bytes From..To-1 (clamped to the line).
+  void CopyTo(std::size_t From, std::size_t To, OriginRuns& Out) const;
   const SourceOrigin& EndOrigin() const { return End; }
 
  private:
@@ -89,11 +94,11 @@ class OriginBuffer {
 };
 
 // The origins of New, text that replaces Region (whose bytes have
-// RegionOrigins): a greedy in-order match gives each byte of New that can be
+// RegionOrigins), into Out: a greedy in-order match gives each byte of New that can be
 // found further on in Region that byte's origin, so that text copied from an
 // argument keeps the user's positions; every other byte gets Fallback (the
 // command that generated it).
-OriginRuns InheritOrigins(std::string_view Region, const OriginRuns& RegionOrigins, const SourceOrigin& Fallback,
-                          std::string_view New);
+void InheritOrigins(std::string_view Region, const OriginRuns& RegionOrigins, const SourceOrigin& Fallback,
+                    std::string_view New, OriginRuns& Out);
 
 }  // namespace vlm

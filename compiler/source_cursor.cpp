@@ -61,14 +61,15 @@ void SourceCursor::LoadOrigins() {
     Here.Assign(stored.Runs, stored.End);
   } else {
     SourceOrigin end;
-    Here.Assign(WrittenOrigins(stored.File, stored.Line, Store[Slot(Index)], end), end);
+    WrittenOrigins(stored.File, stored.Line, Store[Slot(Index)], Scratch, end);
+    Here.Assign(Scratch, end);
   }
 }
 
 void SourceCursor::StoreOrigins() {
   StoredOrigins& stored = Origins[Slot(Index)];
   stored.Rewritten = true;
-  stored.Runs = Here.All();
+  Here.CopyTo(0, Here.size(), stored.Runs);
   stored.End = Here.EndOrigin();
 }
 
@@ -82,39 +83,42 @@ SourceOrigin SourceCursor::OriginAt(std::int32_t Pos) const {
 void SourceCursor::EditOrigins(std::size_t At, std::size_t Count, std::string_view Replacement) {
   if (Replacement.empty()) {
     if (Count == 0) return;
-    OriginRuns removed = Here.Slice(At, At + Count);
     if (Erased.Open && Erased.At == At) {
       Erased.Bytes += Text.substr(At, Count);
-      Erased.From.Append(removed);
+      Here.CopyTo(At, At + Count, Scratch);
+      Erased.From.Append(Scratch);
     } else {
       Erased.Open = true;
       Erased.At = At;
       Erased.Bytes = Text.substr(At, Count);
-      Erased.From = std::move(removed);
+      Here.CopyTo(At, At + Count, Erased.From);
     }
     Here.Replace(At, Count, {});
     return;
   }
-  OriginRuns inherited;
   if (Count > 0) {
-    inherited = InheritOrigins(Text.substr(At, Count), Here.Slice(At, At + Count), Here.At(At), Replacement);
+    Here.CopyTo(At, At + Count, Scratch);
+    InheritOrigins(Text.substr(At, Count), Scratch, Here.At(At), Replacement, Inherited);
   } else if (Erased.Open && Erased.At == At && !Erased.From.empty()) {
-    inherited = InheritOrigins(Erased.Bytes, Erased.From, Erased.From.At(0), Replacement);
+    InheritOrigins(Erased.Bytes, Erased.From, Erased.From.At(0), Replacement, Inherited);
   } else {
     // A plain insertion comes from the command that makes it, which stands
     // before it: the command's text from its start up to the insertion.
     const std::size_t from = std::min(static_cast<std::size_t>(std::max(CommandCol, 1) - 1), At);
     const SourceOrigin fallback = Here.At(from);
-    inherited = InheritOrigins(Text.substr(from, At - from), Here.Slice(from, At), fallback, Replacement);
+    Here.CopyTo(from, At, Scratch);
+    InheritOrigins(Text.substr(from, At - from), Scratch, fallback, Replacement, Inherited);
   }
   Erased.Open = false;
-  Here.Replace(At, Count, inherited);
+  Here.Replace(At, Count, Inherited);
 }
 
 void SourceCursor::Edit(std::size_t At, std::size_t Count, std::string_view Replacement) {
-  if (Owed)
+  if (Owed) {
     Pending.push_back({static_cast<std::int32_t>(At), static_cast<std::int32_t>(Replacement.size()),
-                       Text.substr(At, Count), Mapping ? Here.Slice(At, At + Count) : OriginRuns()});
+                       Text.substr(At, Count), {}});
+    if (Mapping) Here.CopyTo(At, At + Count, Pending.back().RemovedOrigins);
+  }
   if (Mapping) EditOrigins(At, Count, Replacement);
   Text.replace(At, Count, Replacement);
   Stored = false;
@@ -170,14 +174,15 @@ void SourceCursor::Settle() {
     stored.replace(static_cast<std::size_t>(edit->At), static_cast<std::size_t>(edit->Inserted), edit->Removed);
   Store[Slot(Index)] = std::move(stored);
   if (Mapping) {
+    Here.CopyTo(0, Here.size(), Scratch);
     OriginBuffer origins;
-    origins.Assign(Here.All(), Here.EndOrigin());
+    origins.Assign(Scratch, Here.EndOrigin());
     for (auto edit = Pending.rbegin(); edit != Pending.rend(); ++edit)
       origins.Replace(static_cast<std::size_t>(edit->At), static_cast<std::size_t>(edit->Inserted),
                       edit->RemovedOrigins);
     StoredOrigins& stored = Origins[Slot(Index)];
     stored.Rewritten = true;
-    stored.Runs = origins.All();
+    origins.CopyTo(0, origins.size(), stored.Runs);
     stored.End = origins.EndOrigin();
   }
   Owed = false;

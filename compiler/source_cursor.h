@@ -126,6 +126,8 @@ class SourceCursor {
   std::vector<StoredOrigins> Origins;   // beside Store, gap and all
   std::vector<std::string> Files;       // OriginFiles
   std::int32_t CommandCol = 1;          // column where the current command started
+  OriginRuns Scratch;                   // origins being copied, kept for their memory
+  OriginRuns Inherited;                 // origins of an edit's new text, likewise
   // A deletion directly followed by an insertion at the same place is one
   // replacement: the inserted text is matched against what was deleted.
   struct Erasure {
