@@ -13,7 +13,7 @@ void TSmf::Reset() {
   Lines.clear();
   Inclusions.clear();
   IncludedFiles.clear();
-  NoteOrigins.clear();
+  NoteMap.Clear();
   ErrorOrigins.clear();
   Macros.Clear();
   Rng.Seed = ClockSeed();
