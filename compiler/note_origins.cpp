@@ -6,7 +6,8 @@ namespace vlm {
 
 void NoteOrigins::Clear() {
   for (TrackNotes& track : Kept) {
-    track.Records.clear();
+    track.Chunks.clear();
+    track.Count = 0;
     track.Tags.clear();
     track.Tagged = 0;
   }
@@ -16,13 +17,13 @@ void NoteOrigins::Clear() {
 // added, so the event numbered Serial is at Serial: their tags go there.
 void NoteOrigins::Sort(std::size_t Track, Tivent& Store) {
   TrackNotes& track = Kept[Track];
-  if (track.Records.empty()) {
+  if (track.Count == 0) {
     Store.Sort();
     return;
   }
   track.Tags.resize(static_cast<std::size_t>(Store.Count()), Untagged);
-  for (; track.Tagged < track.Records.size(); ++track.Tagged)
-    track.Tags[track.Records[track.Tagged].Serial] = static_cast<std::uint32_t>(track.Tagged);
+  for (; track.Tagged < track.Count; ++track.Tagged)
+    track.Tags[track[track.Tagged].Serial] = static_cast<std::uint32_t>(track.Tagged);
   Store.Sort(track.Tags.data());
 }
 
@@ -54,7 +55,7 @@ void NoteOrigins::WalkTrack(std::size_t Track, const Tivent& Store, std::vector<
   std::vector<Pending> group;
   std::array<std::uint64_t, 2> seen{};  // note numbers in the group
   bool repeated = false;
-  auto originOf = [&](std::uint32_t Tag) { return Tag == Untagged ? SourceOrigin{} : kept.Records[Tag].At; };
+  auto originOf = [&](std::uint32_t Tag) { return Tag == Untagged ? SourceOrigin{} : kept[Tag].At; };
   auto settle = [&] {
     if (repeated) {
       std::stable_sort(group.begin(), group.end(), [](const Pending& a, const Pending& b) { return a.Note < b.Note; });

@@ -23,25 +23,15 @@ SourceOrigin OriginRuns::At(std::size_t I) const {
 }
 
 // A run of one byte takes the step the second byte gives it (0 or 1).
-void OriginRuns::Push(const SourceOrigin& O) {
-  if (!Items.empty()) {
-    OriginRun& last = Items.back();
-    if (last.First.File == O.File && last.First.Line == O.Line) {
-      const std::size_t length = Bytes - last.Start;
-      const std::int64_t step = static_cast<std::int64_t>(O.Column) - Advanced(last.First, last.Step, length - 1).Column;
-      if (length == 1 && (step == 0 || step == 1)) {
-        last.Step = static_cast<std::int32_t>(step);
-        ++Bytes;
-        return;
-      }
-      if (length > 1 && step == last.Step) {
-        ++Bytes;
-        return;
-      }
-    }
+bool OriginRuns::Joins(OriginRun& Last, const SourceOrigin& O) const {
+  if (Last.First.File != O.File || Last.First.Line != O.Line) return false;
+  const std::size_t length = Bytes - Last.Start;
+  const std::int64_t step = static_cast<std::int64_t>(O.Column) - Advanced(Last.First, Last.Step, length - 1).Column;
+  if (length == 1 && (step == 0 || step == 1)) {
+    Last.Step = static_cast<std::int32_t>(step);
+    return true;
   }
-  Items.push_back({Bytes, O, 0});
-  ++Bytes;
+  return length > 1 && step == Last.Step;
 }
 
 void OriginRuns::PushRun(const SourceOrigin& O, std::int32_t Step, std::size_t Length) {
@@ -198,10 +188,20 @@ void OriginBuffer::Replace(std::size_t At, std::size_t Count, const OriginRuns& 
   Hint = GapAt > 0 ? GapAt - 1 : 0;
 }
 
+// The whole line is copied run for run (the runs on either side of the gap
+// are not joined): a line is stored whole at every jump and at its end.
 void OriginBuffer::CopyTo(std::size_t From, std::size_t To, OriginRuns& Out) const {
   To = std::min(To, Bytes);
   Out.clear();
   if (From >= To) return;
+  if (From == 0 && To == Bytes) {
+    Out.Items.reserve(RunCount());
+    Out.Items.assign(Items.begin(), Items.begin() + static_cast<std::ptrdiff_t>(GapAt));
+    for (std::size_t r = GapAt + GapSize; r < Items.size(); ++r)
+      Out.Items.push_back({Bytes - Items[r].Start, Items[r].First, Items[r].Step});
+    Out.Bytes = Bytes;
+    return;
+  }
   const std::size_t first = RunOf(From);
   Out.reserve(RunOf(To - 1) - first + 1);
   for (std::size_t r = first, at = From; at < To; ++r) {

@@ -38,13 +38,26 @@ class OriginRuns {
   const std::vector<OriginRun>& Runs() const { return Items; }
 
   // One more byte of origin O, joined to the last run where it continues it.
-  void Push(const SourceOrigin& O);
+  // Inline: generated text is matched byte by byte.
+  void Push(const SourceOrigin& O) {
+    if (!Items.empty() && Joins(Items.back(), O)) {
+      ++Bytes;
+      return;
+    }
+    Items.push_back({Bytes, O, 0});
+    ++Bytes;
+  }
   // Length more bytes from O on, each Step columns after the one before.
   void PushRun(const SourceOrigin& O, std::int32_t Step, std::size_t Length);
   // Appends Other's bytes.
   void Append(const OriginRuns& Other);
 
  private:
+  friend class OriginBuffer;
+  // Whether a byte of origin O continues the last run Last (setting the step
+  // of a run of one byte).
+  bool Joins(OriginRun& Last, const SourceOrigin& O) const;
+
   std::vector<OriginRun> Items;  // by Start, each at least one byte long
   std::size_t Bytes = 0;         // bytes covered
 };
