@@ -47,8 +47,9 @@ struct Pending {
 }  // namespace
 
 // The note-ons of one time are gathered until the time changes. Mostly
-// their note numbers differ and each takes its own tag's origin; where a
-// number repeats, that number's tags are handed out in the order added.
+// their note numbers differ and each keeps its own tag's origin, given as it
+// is met; where a number repeats, that number's tags are handed out again
+// in the order added.
 void NoteOrigins::WalkTrack(std::size_t Track, const Tivent& Store, std::vector<MappedNote>& Out) const {
   const TrackNotes& kept = Kept[Track];
   const bool tagged = kept.Tags.size() == static_cast<std::size_t>(Store.Count());
@@ -56,26 +57,18 @@ void NoteOrigins::WalkTrack(std::size_t Track, const Tivent& Store, std::vector<
   std::array<std::uint64_t, 2> seen{};  // note numbers in the group
   bool repeated = false;
   auto originOf = [&](std::uint32_t Tag) { return Tag == Untagged ? SourceOrigin{} : kept[Tag].At; };
-  auto settle = [&] {
-    if (repeated) {
-      std::stable_sort(group.begin(), group.end(), [](const Pending& a, const Pending& b) { return a.Note < b.Note; });
-      std::vector<std::uint32_t> tags;
-      for (std::size_t first = 0, end = 0; first < group.size(); first = end) {
-        tags.clear();
-        for (end = first; end < group.size() && group[end].Note == group[first].Note; ++end)
-          if (group[end].Tag != Untagged) tags.push_back(group[end].Tag);
-        std::sort(tags.begin(), tags.end());
-        std::size_t next = 0;
-        for (std::size_t k = first; k < end; ++k)
-          if (group[k].Out != SIZE_MAX) Out[group[k].Out].At = next < tags.size() ? originOf(tags[next++]) : SourceOrigin{};
-      }
-    } else {
-      for (const Pending& p : group)
-        if (p.Out != SIZE_MAX) Out[p.Out].At = originOf(p.Tag);
+  auto reassign = [&] {
+    std::stable_sort(group.begin(), group.end(), [](const Pending& a, const Pending& b) { return a.Note < b.Note; });
+    std::vector<std::uint32_t> tags;
+    for (std::size_t first = 0, end = 0; first < group.size(); first = end) {
+      tags.clear();
+      for (end = first; end < group.size() && group[end].Note == group[first].Note; ++end)
+        if (group[end].Tag != Untagged) tags.push_back(group[end].Tag);
+      std::sort(tags.begin(), tags.end());
+      std::size_t next = 0;
+      for (std::size_t k = first; k < end; ++k)
+        if (group[k].Out != SIZE_MAX) Out[group[k].Out].At = next < tags.size() ? originOf(tags[next++]) : SourceOrigin{};
     }
-    group.clear();
-    seen = {};
-    repeated = false;
   };
   std::int64_t previous = 0;  // the file's time, as the writer accumulates it
   std::int32_t groupTime = 0;
@@ -91,12 +84,17 @@ void NoteOrigins::WalkTrack(std::size_t Track, const Tivent& Store, std::vector<
     const auto note = static_cast<std::int32_t>((body >> 16) & 0x7F);
     const bool sounding = (body >> 24) != 0;
     if (!sounding && tag == Untagged) return;
-    if (!group.empty() && time != groupTime) settle();
+    if (time != groupTime && !group.empty()) {
+      if (repeated) reassign();
+      group.clear();
+      seen = {};
+      repeated = false;
+    }
     groupTime = time;
     std::size_t out = SIZE_MAX;
     if (sounding) {
       out = Out.size();
-      Out.push_back({static_cast<std::int32_t>(Track), static_cast<std::int32_t>(previous), note, {}});
+      Out.push_back({static_cast<std::int32_t>(Track), static_cast<std::int32_t>(previous), note, originOf(tag)});
     }
     std::uint64_t& bits = seen[static_cast<std::size_t>(note) >> 6];
     const std::uint64_t bit = std::uint64_t{1} << (note & 63);
@@ -104,7 +102,7 @@ void NoteOrigins::WalkTrack(std::size_t Track, const Tivent& Store, std::vector<
     bits |= bit;
     group.push_back({tag, note, out});
   });
-  if (!group.empty()) settle();
+  if (repeated) reassign();
 }
 
 }  // namespace vlm
