@@ -106,10 +106,15 @@ SourceOrigin OriginBuffer::At(std::size_t I) const {
   return Advanced(run.First, run.Step, I - StartOf(r));
 }
 
+// The gap is left at the end with room for a few runs (in the memory the
+// buffer already has), so that the line's first edits need not grow it.
 void OriginBuffer::Assign(const OriginRuns& From, const SourceOrigin& EndOrigin) {
-  Items = From.Runs();
-  GapAt = Items.size();
-  GapSize = 0;
+  constexpr std::size_t InitialGap = 32;
+  const std::size_t runs = From.Runs().size();
+  Items.assign(From.Runs().begin(), From.Runs().end());
+  Items.resize(runs + InitialGap);
+  GapAt = runs;
+  GapSize = Items.size() - runs;
   Bytes = From.size();
   End = EndOrigin;
   Hint = 0;
