@@ -209,6 +209,12 @@ TEST(SourceMap, OriginBufferEditsAgreeWithAPlainVector) {
     if (step % 100 == 0) {
       ASSERT_TRUE(Sliced(buffer, 0, buffer.size()) == model) << step;
     }
+    if (step % 700 == 0) {
+      // Stored whole and loaded again, as a line left and come back to.
+      vlm::OriginRuns stored;
+      buffer.CopyTo(0, buffer.size(), stored);
+      buffer.Assign(stored, end);
+    }
   }
   // Looked up out of order, so that the remembered run is no help.
   for (int probe = 0; probe < 500; ++probe) {
