@@ -60,8 +60,10 @@ CompileResult MmlCompiler::Compile(std::vector<std::string> Lines, const Compile
     else
       Smf->Compile(Options.OutputFile);
     CountEvents(*Smf, result);
-    if (Options.SourceMap)
+    if (Options.SourceMap) {
       result.Map = SourceMap{Smf->OriginFiles(), Smf->NoteMap.InFileOrder(Smf->TrackEvents, result.NoteCount), Smf->ErrorOrigins};
+      Smf->NoteMap.Clear();
+    }
   } catch (const CompileFailure& failure) {
     result.Failure = failure.what();
   } catch (...) {

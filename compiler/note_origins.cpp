@@ -4,11 +4,13 @@
 
 namespace vlm {
 
+// The memory goes back too: a compiler kept for the next compile should not
+// hold a million notes' records in between.
 void NoteOrigins::Clear() {
   for (TrackNotes& track : Kept) {
     track.Chunks.clear();
     track.Count = 0;
-    track.Tags.clear();
+    std::vector<std::uint32_t>().swap(track.Tags);
     track.Tagged = 0;
   }
 }

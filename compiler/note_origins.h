@@ -19,7 +19,7 @@ class NoteOrigins {
  public:
   static constexpr std::size_t Tracks = 128;
 
-  // Forgets every note.
+  // Forgets every note, and lets go of their memory.
   void Clear();
   // The note-on just added to Track's store as its event number Serial
   // (its Count() before the add) came from At.
