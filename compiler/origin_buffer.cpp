@@ -99,7 +99,7 @@ std::size_t OriginBuffer::RunOf(std::size_t I) const {
   return low;
 }
 
-SourceOrigin OriginBuffer::At(std::size_t I) const {
+SourceOrigin OriginBuffer::Search(std::size_t I) const {
   if (I >= Bytes) return End;
   const std::size_t r = RunOf(I);
   const OriginRun& run = Run(r);

@@ -76,8 +76,18 @@ void WrittenOrigins(std::int32_t File, std::int32_t Line, std::string_view Text,
 class OriginBuffer {
  public:
   std::size_t size() const { return Bytes; }
-  // The origin of byte I; I at or past size() is the end of the line.
-  SourceOrigin At(std::size_t I) const;
+  // The origin of byte I; I at or past size() is the end of the line. The
+  // run the last lookup found is tried first, inline: every note looks up
+  // its letter, mostly in that run.
+  SourceOrigin At(std::size_t I) const {
+    if (I < Bytes && Hint < RunCount() && StartOf(Hint) <= I && I < EndOf(Hint)) {
+      const OriginRun& run = Run(Hint);
+      return {run.First.File, run.First.Line,
+              static_cast<std::int32_t>(run.First.Column + static_cast<std::int64_t>(run.Step) *
+                                                               static_cast<std::int64_t>(I - StartOf(Hint)))};
+    }
+    return Search(I);
+  }
 
   void Assign(const OriginRuns& From, const SourceOrigin& End);
   // Replaces Count bytes from At (clamped to the line) by New.
@@ -93,6 +103,7 @@ class OriginBuffer {
   std::size_t EndOf(std::size_t R) const { return R + 1 < RunCount() ? StartOf(R + 1) : Bytes; }
   // The run that holds byte I (below size()).
   std::size_t RunOf(std::size_t I) const;
+  SourceOrigin Search(std::size_t I) const;
   void MoveGap(std::size_t To);
   void Reserve(std::size_t Runs);
 

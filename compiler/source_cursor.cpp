@@ -73,11 +73,6 @@ void SourceCursor::StoreOrigins() {
   stored.End = Here.EndOrigin();
 }
 
-SourceOrigin SourceCursor::OriginAt(std::int32_t Pos) const {
-  if (!Mapping) return {};
-  return Here.At(Pos < 1 ? 0 : static_cast<std::size_t>(Pos) - 1);
-}
-
 // A deletion is remembered (joined with a deletion just before at the same
 // place), so that an insertion there next can inherit from it.
 void SourceCursor::EditOrigins(std::size_t At, std::size_t Count, std::string_view Replacement) {

@@ -62,7 +62,10 @@ class SourceCursor {
   bool MapsOrigins() const { return Mapping; }
   // The origin of the character at 1-based Pos of Line (clamped to the line;
   // past its end, the end of the line). Unknown (Line 0) without a map.
-  SourceOrigin OriginAt(std::int32_t Pos) const;
+  SourceOrigin OriginAt(std::int32_t Pos) const {
+    if (!Mapping) return {};
+    return Here.At(Pos < 1 ? 0 : static_cast<std::size_t>(Pos) - 1);
+  }
   // The files origins refer to: "" (the main source), then each included
   // file by the name its directive gave.
   const std::vector<std::string>& OriginFiles() const { return Files; }
