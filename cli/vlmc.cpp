@@ -18,6 +18,7 @@
 #include "cli/roll_picture.h"
 #include "cli/source_map_json.h"
 #include "cli/terminal_playback.h"
+#include "common/atomic_file_writer.h"
 #include "common/command_line.h"
 #include "common/same_file.h"
 #include "common/text_file.h"
@@ -289,7 +290,10 @@ int Run(int argc, char** argv) {
     }
   }
   if (!sourceMap.empty()) {
-    if (const auto failure = vlm::WriteFileAtomically(sourceMap, vlm::SourceMapJsonLines(*result.Map, source))) {
+    vlm::AtomicFileWriter writer(sourceMap);
+    writer.Reserve(vlm::SourceMapJsonLinesBound(*result.Map, source));
+    vlm::WriteSourceMapJsonLines(*result.Map, source, [&](std::string_view piece) { writer.Write(piece); });
+    if (const auto failure = writer.Commit()) {
       std::cerr << "vlmc: cannot write " << *failure << "\n";
       return 2;
     }

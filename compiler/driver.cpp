@@ -12,7 +12,7 @@ void TSmf::Reset() {
   Lines.clear();
   Inclusions.clear();
   IncludedFiles.clear();
-  NoteOrigins.clear();
+  NoteMap.Clear();
   ErrorOrigins.clear();
   Written = {};
   Macros.Clear();

@@ -349,8 +349,10 @@ void TSmf::NoteCommand() {
       }
       const auto key = static_cast<std::uint8_t>(ChordNotes[static_cast<std::size_t>(i)]);
       const std::int64_t on = start + strum + delay;
+      const std::int32_t serial = TrackEvents[track].Count();
       AddEvent(Wrap32(on), {StatusByte(0x90, t.Channel), key, noteVelocity});
-      if (MapsOrigins()) NoteOrigins.push_back({CurTrack, Wrap32(on), key, ChordOrigins[static_cast<std::size_t>(i)]});
+      if (MapsOrigins() && TrackEvents[track].Count() > serial)
+        NoteMap.Add(track, serial, ChordOrigins[static_cast<std::size_t>(i)]);
       AddEvent(Wrap32(on + offDelay), {StatusByte(0x80, t.Channel), key, noteVelocity});
       strum += t.StrumStep;
     }

@@ -2,89 +2,249 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 namespace vlm {
 
-void OriginBuffer::Assign(std::vector<SourceOrigin> From) {
-  Items = std::move(From);
-  GapAt = Items.size();
-  GapSize = 0;
+namespace {
+
+// The origin Offset bytes into a run that starts at First.
+SourceOrigin Advanced(const SourceOrigin& First, std::int32_t Step, std::size_t Offset) {
+  return {First.File, First.Line, static_cast<std::int32_t>(First.Column + static_cast<std::int64_t>(Step) * static_cast<std::int64_t>(Offset))};
 }
 
-void OriginBuffer::MoveGap(std::size_t At) {
-  if (At < GapAt)
-    std::move_backward(Items.begin() + static_cast<std::ptrdiff_t>(At), Items.begin() + static_cast<std::ptrdiff_t>(GapAt),
-                       Items.begin() + static_cast<std::ptrdiff_t>(GapAt + GapSize));
-  else if (At > GapAt)
-    std::move(Items.begin() + static_cast<std::ptrdiff_t>(GapAt + GapSize),
-              Items.begin() + static_cast<std::ptrdiff_t>(At + GapSize), Items.begin() + static_cast<std::ptrdiff_t>(GapAt));
-  GapAt = At;
+}  // namespace
+
+SourceOrigin OriginRuns::At(std::size_t I) const {
+  const auto after = std::upper_bound(Items.begin(), Items.end(), I,
+                                      [](std::size_t i, const OriginRun& run) { return i < run.Start; });
+  const OriginRun& run = *(after - 1);
+  return Advanced(run.First, run.Step, I - run.Start);
 }
 
-void OriginBuffer::Replace(std::size_t At, std::size_t Count, const std::vector<SourceOrigin>& New) {
-  MoveGap(At);
-  GapSize += Count;  // the replaced origins join the gap
-  if (New.size() > GapSize) {
-    // Grown geometrically, as the line's text is.
-    const std::size_t kept = Items.size() - GapSize;
-    const std::size_t newGap = std::max<std::size_t>(New.size() + kept, 64);
-    std::vector<SourceOrigin> grown(kept + newGap);
-    std::copy(Items.begin(), Items.begin() + static_cast<std::ptrdiff_t>(GapAt), grown.begin());
-    std::copy(Items.begin() + static_cast<std::ptrdiff_t>(GapAt + GapSize), Items.end(),
-              grown.begin() + static_cast<std::ptrdiff_t>(GapAt + newGap));
-    Items.swap(grown);
-    GapSize = newGap;
+// A run of one byte takes the step the second byte gives it (0 or 1).
+bool OriginRuns::Joins(OriginRun& Last, const SourceOrigin& O) const {
+  if (Last.First.File != O.File || Last.First.Line != O.Line) return false;
+  const std::size_t length = Bytes - Last.Start;
+  const std::int64_t step = static_cast<std::int64_t>(O.Column) - Advanced(Last.First, Last.Step, length - 1).Column;
+  if (length == 1 && (step == 0 || step == 1)) {
+    Last.Step = static_cast<std::int32_t>(step);
+    return true;
   }
-  std::copy(New.begin(), New.end(), Items.begin() + static_cast<std::ptrdiff_t>(GapAt));
-  GapAt += New.size();
-  GapSize -= New.size();
+  return length > 1 && step == Last.Step;
 }
 
-std::vector<SourceOrigin> OriginBuffer::Slice(std::size_t From, std::size_t To) const {
-  To = std::min(To, size());
-  std::vector<SourceOrigin> out;
-  if (From >= To) return out;
-  out.reserve(To - From);
-  for (std::size_t i = From; i < To; ++i) out.push_back((*this)[i]);
-  return out;
+void OriginRuns::PushRun(const SourceOrigin& O, std::int32_t Step, std::size_t Length) {
+  if (Length == 0) return;
+  Push(O);
+  if (Length == 1) return;
+  OriginRun& last = Items.back();
+  if (Bytes - last.Start == 1)
+    last.Step = Step;
+  else if (last.Step != Step)
+    Items.push_back({Bytes, Advanced(O, Step, 1), Step});
+  Bytes += Length - 1;
 }
 
-void OriginBuffer::CopyTo(std::vector<SourceOrigin>& Out) const {
-  Out.assign(Items.begin(), Items.begin() + static_cast<std::ptrdiff_t>(GapAt));
-  Out.insert(Out.end(), Items.begin() + static_cast<std::ptrdiff_t>(GapAt + GapSize), Items.end());
+void OriginRuns::Append(const OriginRuns& Other) {
+  for (std::size_t r = 0; r < Other.Items.size(); ++r) {
+    const OriginRun& run = Other.Items[r];
+    const std::size_t end = r + 1 < Other.Items.size() ? Other.Items[r + 1].Start : Other.Bytes;
+    PushRun(run.First, run.Step, end - run.Start);
+  }
 }
 
-std::vector<SourceOrigin> WrittenOrigins(std::int32_t File, std::int32_t Line, std::string_view Text) {
-  std::vector<SourceOrigin> out;
-  out.reserve(Text.size() + 1);
+// An ASCII stretch is one run; only the bytes of other characters are
+// looked at one by one.
+void WrittenOrigins(std::int32_t File, std::int32_t Line, std::string_view Text, OriginRuns& Out, SourceOrigin& End) {
+  Out.clear();
   std::int32_t chars = 0;
-  for (const char c : Text) {
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++chars;
-    out.push_back({File, Line, std::max(chars, 1)});
+  std::size_t i = 0;
+  while (i < Text.size()) {
+    if (static_cast<unsigned char>(Text[i]) < 0x80) {
+      std::size_t end = i + 1;
+      while (end < Text.size() && static_cast<unsigned char>(Text[end]) < 0x80) ++end;
+      Out.PushRun({File, Line, chars + 1}, 1, end - i);
+      chars += static_cast<std::int32_t>(end - i);
+      i = end;
+    } else {
+      if ((static_cast<unsigned char>(Text[i]) & 0xC0) != 0x80) ++chars;
+      Out.Push({File, Line, std::max(chars, 1)});
+      ++i;
+    }
   }
-  out.push_back({File, Line, chars + 1});
-  return out;
+  End = {File, Line, chars + 1};
+}
+
+std::size_t OriginBuffer::RunOf(std::size_t I) const {
+  const std::size_t count = RunCount();
+  std::size_t low = 0, high = count;
+  if (Hint < count && StartOf(Hint) <= I) {
+    low = Hint;
+    for (int step = 0; step < 4 && low + 1 < count && StartOf(low + 1) <= I; ++step) ++low;
+  } else {
+    high = std::min(Hint, count);
+  }
+  if (low + 1 < count && StartOf(low + 1) <= I) {
+    // The last run that starts at or before I, between low and high.
+    while (high - low > 1) {
+      const std::size_t middle = low + (high - low) / 2;
+      if (StartOf(middle) <= I)
+        low = middle;
+      else
+        high = middle;
+    }
+  }
+  Hint = low;
+  return low;
+}
+
+SourceOrigin OriginBuffer::Search(std::size_t I) const {
+  if (I >= Bytes) return End;
+  const std::size_t r = RunOf(I);
+  const OriginRun& run = Run(r);
+  return Advanced(run.First, run.Step, I - StartOf(r));
+}
+
+// The gap is left at the end with room for a few runs (in the memory the
+// buffer already has), so that the line's first edits need not grow it.
+void OriginBuffer::Assign(const OriginRuns& From, const SourceOrigin& EndOrigin) {
+  constexpr std::size_t InitialGap = 32;
+  const std::size_t runs = From.Runs().size();
+  Items.assign(From.Runs().begin(), From.Runs().end());
+  Items.resize(runs + InitialGap);
+  GapAt = runs;
+  GapSize = Items.size() - runs;
+  Bytes = From.size();
+  End = EndOrigin;
+  Hint = 0;
+}
+
+// A run that crosses the gap changes how its start is kept: from the line's
+// start before the gap, from its end after it.
+void OriginBuffer::MoveGap(std::size_t To) {
+  for (; GapAt > To; --GapAt) {
+    OriginRun run = Items[GapAt - 1];
+    run.Start = Bytes - run.Start;
+    Items[GapAt - 1 + GapSize] = run;
+  }
+  for (; GapAt < To; ++GapAt) {
+    OriginRun run = Items[GapAt + GapSize];
+    run.Start = Bytes - run.Start;
+    Items[GapAt] = run;
+  }
+}
+
+// Grown geometrically, as the line's text is.
+void OriginBuffer::Reserve(std::size_t Runs) {
+  if (GapSize >= Runs) return;
+  const std::size_t runs = RunCount();
+  const std::size_t newGap = std::max({Runs, runs, std::size_t{16}});
+  std::vector<OriginRun> grown(runs + newGap);
+  std::copy(Items.begin(), Items.begin() + static_cast<std::ptrdiff_t>(GapAt), grown.begin());
+  std::copy(Items.begin() + static_cast<std::ptrdiff_t>(GapAt + GapSize), Items.end(),
+            grown.begin() + static_cast<std::ptrdiff_t>(GapAt + newGap));
+  Items.swap(grown);
+  GapSize = newGap;
+}
+
+// The gap goes after the last run that starts before At; the part of that
+// run from At on moves behind the gap, the runs behind it lose Count bytes
+// from their front, and New's runs go into the gap.
+void OriginBuffer::Replace(std::size_t At, std::size_t Count, const OriginRuns& New) {
+  At = std::min(At, Bytes);
+  Count = std::min(Count, Bytes - At);
+  Reserve(New.Runs().size() + 1);
+  std::size_t before = RunCount();
+  if (At < Bytes) {
+    const std::size_t r = RunOf(At);
+    before = StartOf(r) < At ? r + 1 : r;
+  }
+  MoveGap(before);
+  if (GapAt > 0) {
+    const std::size_t end = EndOf(GapAt - 1);
+    if (end > At) {
+      OriginRun tail = Items[GapAt - 1];
+      tail.First = Advanced(tail.First, tail.Step, At - tail.Start);
+      tail.Start = Bytes - At;
+      Items[GapAt + GapSize - 1] = tail;
+      --GapSize;
+    }
+  }
+  const std::size_t cut = At + Count;
+  while (GapAt + GapSize < Items.size()) {
+    OriginRun& next = Items[GapAt + GapSize];
+    const std::size_t start = Bytes - next.Start;
+    if (start >= cut) break;
+    const std::size_t end = GapAt + GapSize + 1 < Items.size() ? Bytes - Items[GapAt + GapSize + 1].Start : Bytes;
+    if (end <= cut) {
+      ++GapSize;
+      continue;
+    }
+    next.First = Advanced(next.First, next.Step, cut - start);
+    next.Start = Bytes - cut;
+    break;
+  }
+  for (const OriginRun& run : New.Runs()) {
+    Items[GapAt++] = {At + run.Start, run.First, run.Step};
+    --GapSize;
+  }
+  Bytes = Bytes - Count + New.size();
+  Hint = GapAt > 0 ? GapAt - 1 : 0;
+}
+
+// The whole line is copied run for run (the runs on either side of the gap
+// are not joined): a line is stored whole at every jump and at its end.
+void OriginBuffer::CopyTo(std::size_t From, std::size_t To, OriginRuns& Out) const {
+  To = std::min(To, Bytes);
+  Out.clear();
+  if (From >= To) return;
+  if (From == 0 && To == Bytes) {
+    Out.Items.reserve(RunCount());
+    Out.Items.assign(Items.begin(), Items.begin() + static_cast<std::ptrdiff_t>(GapAt));
+    for (std::size_t r = GapAt + GapSize; r < Items.size(); ++r)
+      Out.Items.push_back({Bytes - Items[r].Start, Items[r].First, Items[r].Step});
+    Out.Bytes = Bytes;
+    return;
+  }
+  const std::size_t first = RunOf(From);
+  Out.reserve(RunOf(To - 1) - first + 1);
+  for (std::size_t r = first, at = From; at < To; ++r) {
+    const OriginRun& run = Run(r);
+    const std::size_t end = std::min(EndOf(r), To);
+    Out.PushRun(Advanced(run.First, run.Step, at - StartOf(r)), run.Step, end - at);
+    at = end;
+  }
 }
 
 // The last place of each byte value in Region lets a byte that occurs no
 // further on fail at once: the whole match costs the two texts' lengths,
 // not their product.
-std::vector<SourceOrigin> InheritOrigins(std::string_view Region, const std::vector<SourceOrigin>& RegionOrigins,
-                                         const SourceOrigin& Fallback, std::string_view New) {
-  std::vector<SourceOrigin> out(New.size(), Fallback);
+void InheritOrigins(std::string_view Region, const OriginRuns& RegionOrigins, const SourceOrigin& Fallback,
+                    std::string_view New, OriginRuns& Out) {
+  Out.clear();
   const std::size_t size = std::min(Region.size(), RegionOrigins.size());
-  if (size == 0) return out;
+  if (size == 0) {
+    Out.PushRun(Fallback, 0, New.size());
+    return;
+  }
   std::array<std::size_t, 256> last;
   last.fill(SIZE_MAX);
   for (std::size_t i = 0; i < size; ++i) last[static_cast<unsigned char>(Region[i])] = i;
+  const std::vector<OriginRun>& runs = RegionOrigins.Runs();
+  std::size_t run = 0;   // the run of Region's origins that holds next
   std::size_t next = 0;  // the first byte of Region still open to a match
-  for (std::size_t k = 0; k < New.size(); ++k) {
-    const std::size_t end = last[static_cast<unsigned char>(New[k])];
-    if (end == SIZE_MAX || end < next) continue;
-    while (Region[next] != New[k]) ++next;
-    out[k] = RegionOrigins[next++];
+  for (const char c : New) {
+    const std::size_t end = last[static_cast<unsigned char>(c)];
+    if (end == SIZE_MAX || end < next) {
+      Out.Push(Fallback);
+      continue;
+    }
+    while (Region[next] != c) ++next;
+    while (run + 1 < runs.size() && runs[run + 1].Start <= next) ++run;
+    Out.Push(Advanced(runs[run].First, runs[run].Step, next - runs[run].Start));
+    ++next;
   }
-  return out;
 }
 
 }  // namespace vlm

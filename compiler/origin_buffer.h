@@ -1,8 +1,12 @@
 #pragma once
-// The origins of the line being compiled, one per byte and one more for the
-// end of the line, kept beside its text while a source map is made.
+// The origins of the line being compiled, kept beside its text while a
+// source map is made. Origins are kept as runs: text copied from the user's
+// line steps one column per byte, text a command generated shares one
+// origin, so a run stands for a whole stretch and an edit costs its runs,
+// not the bytes of the line.
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -10,39 +14,115 @@
 
 namespace vlm {
 
-// A gap buffer like the line's own, so that edits of a long line cost their
-// own length rather than the rest of the line.
-class OriginBuffer {
- public:
-  std::size_t size() const { return Items.size() - GapSize; }
-  const SourceOrigin& operator[](std::size_t I) const { return I < GapAt ? Items[I] : Items[I + GapSize]; }
-
-  void Assign(std::vector<SourceOrigin> From);
-  // Replaces Count origins from At (both within the buffer) by New.
-  void Replace(std::size_t At, std::size_t Count, const std::vector<SourceOrigin>& New);
-  // Origins From..To-1 (clamped to the buffer).
-  std::vector<SourceOrigin> Slice(std::size_t From, std::size_t To) const;
-  void CopyTo(std::vector<SourceOrigin>& Out) const;
-
- private:
-  void MoveGap(std::size_t At);
-
-  std::vector<SourceOrigin> Items;  // the origins with the gap inside
-  std::size_t GapAt = 0;            // index of the gap's first entry
-  std::size_t GapSize = 0;          // entries of Items that belong to no byte
+// Bytes Start.. up to the next run's start: byte Start + K has the origin
+// First with Column + Step * K.
+struct OriginRun {
+  std::size_t Start;   // byte offset of the run's first byte
+  SourceOrigin First;  // origin of that byte
+  std::int32_t Step;   // 0 or 1: columns added per byte
 };
 
-// The origins of a line as written: byte I of Text is on code point
-// 1 + (lead bytes before it), continuation bytes share their lead's column,
-// and one more origin stands for the end of the line.
-std::vector<SourceOrigin> WrittenOrigins(std::int32_t File, std::int32_t Line, std::string_view Text);
+// The origins of a stretch of text, from byte 0.
+class OriginRuns {
+ public:
+  std::size_t size() const { return Bytes; }
+  bool empty() const { return Bytes == 0; }
+  void reserve(std::size_t Runs) { Items.reserve(Runs); }
+  // Empties it, keeping its memory for the next use.
+  void clear() {
+    Items.clear();
+    Bytes = 0;
+  }
+  // The origin of byte I (below size()).
+  SourceOrigin At(std::size_t I) const;
+  const std::vector<OriginRun>& Runs() const { return Items; }
+
+  // One more byte of origin O, joined to the last run where it continues it.
+  // Inline: generated text is matched byte by byte.
+  void Push(const SourceOrigin& O) {
+    if (!Items.empty() && Joins(Items.back(), O)) {
+      ++Bytes;
+      return;
+    }
+    Items.push_back({Bytes, O, 0});
+    ++Bytes;
+  }
+  // Length more bytes from O on, each Step columns after the one before.
+  void PushRun(const SourceOrigin& O, std::int32_t Step, std::size_t Length);
+  // Appends Other's bytes.
+  void Append(const OriginRuns& Other);
+
+ private:
+  friend class OriginBuffer;
+  // Whether a byte of origin O continues the last run Last (setting the step
+  // of a run of one byte).
+  bool Joins(OriginRun& Last, const SourceOrigin& O) const;
+
+  std::vector<OriginRun> Items;  // by Start, each at least one byte long
+  std::size_t Bytes = 0;         // bytes covered
+};
+
+// The origins of a line as written, into Out: byte I of Text is on code
+// point 1 + (lead bytes before it) (a continuation byte at the very start is
+// on 1), continuation bytes share their lead's column, and End (the end of
+// the line) is one column after the last.
+void WrittenOrigins(std::int32_t File, std::int32_t Line, std::string_view Text, OriginRuns& Out, SourceOrigin& End);
+
+// The origins of the line being compiled and of its end, in a gap buffer of
+// runs like the line's own buffer, so that edits of a long line cost their
+// own runs rather than the rest of the line. Runs before the gap keep their
+// start from the line's start, runs after it their distance from the line's
+// end, so that an edit changes neither.
+class OriginBuffer {
+ public:
+  std::size_t size() const { return Bytes; }
+  // The origin of byte I; I at or past size() is the end of the line. The
+  // run the last lookup found is tried first, inline: every note looks up
+  // its letter, mostly in that run.
+  SourceOrigin At(std::size_t I) const {
+    if (I < Bytes && Hint < RunCount() && StartOf(Hint) <= I && I < EndOf(Hint)) {
+      const OriginRun& run = Run(Hint);
+      return {run.First.File, run.First.Line,
+              static_cast<std::int32_t>(run.First.Column + static_cast<std::int64_t>(run.Step) *
+                                                               static_cast<std::int64_t>(I - StartOf(Hint)))};
+    }
+    return Search(I);
+  }
+
+  void Assign(const OriginRuns& From, const SourceOrigin& End);
+  // Replaces Count bytes from At (clamped to the line) by New.
+  void Replace(std::size_t At, std::size_t Count, const OriginRuns& New);
+  // Replaces Out by the origins of bytes From..To-1 (clamped to the line).
+  void CopyTo(std::size_t From, std::size_t To, OriginRuns& Out) const;
+  const SourceOrigin& EndOrigin() const { return End; }
+
+ private:
+  std::size_t RunCount() const { return Items.size() - GapSize; }
+  const OriginRun& Run(std::size_t R) const { return R < GapAt ? Items[R] : Items[R + GapSize]; }
+  std::size_t StartOf(std::size_t R) const { return R < GapAt ? Items[R].Start : Bytes - Items[R + GapSize].Start; }
+  std::size_t EndOf(std::size_t R) const { return R + 1 < RunCount() ? StartOf(R + 1) : Bytes; }
+  // The run that holds byte I (below size()).
+  std::size_t RunOf(std::size_t I) const;
+  SourceOrigin Search(std::size_t I) const;
+  void MoveGap(std::size_t To);
+  void Reserve(std::size_t Runs);
+
+  std::vector<OriginRun> Items;  // the runs with the gap inside
+  std::size_t GapAt = 0;         // index of the gap's first entry
+  std::size_t GapSize = 0;       // entries of Items that belong to no run
+  std::size_t Bytes = 0;         // bytes of the line
+  SourceOrigin End;              // the origin past the last byte
+  // The run the last lookup found: notes are looked up as the compile moves
+  // forward through the line, so the next lookup is usually in it or just after.
+  mutable std::size_t Hint = 0;
+};
 
 // The origins of New, text that replaces Region (whose bytes have
-// RegionOrigins): a greedy in-order match gives each byte of New that can be
+// RegionOrigins), into Out: a greedy in-order match gives each byte of New that can be
 // found further on in Region that byte's origin, so that text copied from an
 // argument keeps the user's positions; every other byte gets Fallback (the
 // command that generated it).
-std::vector<SourceOrigin> InheritOrigins(std::string_view Region, const std::vector<SourceOrigin>& RegionOrigins,
-                                         const SourceOrigin& Fallback, std::string_view New);
+void InheritOrigins(std::string_view Region, const OriginRuns& RegionOrigins, const SourceOrigin& Fallback,
+                    std::string_view New, OriginRuns& Out);
 
 }  // namespace vlm

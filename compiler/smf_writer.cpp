@@ -147,11 +147,19 @@ std::uint64_t MostFileBytes(const std::array<Tivent, TrackCount>& Stores) {
 
 }  // namespace
 
+// With a map, the stores are sorted first, each with its notes' tags; the
+// writer's own sort then has nothing left to do.
+void TSmf::SortForMap() {
+  if (!MapsOrigins()) return;
+  for (std::size_t t = 0; t < TrackEvents.size(); ++t) NoteMap.Sort(t, TrackEvents[t]);
+}
+
 // The file goes through the one safe writer (a temporary file, flushed to
 // disk and renamed), so that a failed write or a crash never leaves a
 // truncated MIDI file behind; its space is reserved first, which keeps the
 // rename from waiting on the disk.
 void TSmf::WriteSmf(const std::string& FileName) {
+  SortForMap();
   AtomicFileWriter file(FileName);
   file.Reserve(MostFileBytes(TrackEvents));
   Written = PutSmf(TrackEvents, Timebase, [&file](std::string_view Bytes) { file.Write(Bytes); });
@@ -160,6 +168,7 @@ void TSmf::WriteSmf(const std::string& FileName) {
 }
 
 std::string TSmf::WriteSmfBytes() {
+  SortForMap();
   std::string bytes;
   bytes.reserve(static_cast<std::size_t>(MostFileBytes(TrackEvents)));
   Written = PutSmf(TrackEvents, Timebase, [&bytes](std::string_view Piece) { bytes.append(Piece); });

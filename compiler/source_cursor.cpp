@@ -34,7 +34,7 @@ void SourceCursor::End(std::vector<std::string>& Source) {
   Source.swap(Store);
   Store.clear();
   Origins.clear();
-  Here.Assign({});
+  Here.Assign({}, {});
   Stored = false;
   Owed = false;
   Pending.clear();
@@ -53,21 +53,24 @@ void SourceCursor::Load(std::int32_t Target) {
 void SourceCursor::LoadOrigins() {
   Erased.Open = false;
   if (AtEnd()) {
-    Here.Assign({SourceOrigin{}});
+    Here.Assign({}, {});
     return;
   }
   const StoredOrigins& stored = Origins[Slot(Index)];
-  Here.Assign(stored.Rewritten.empty() ? WrittenOrigins(stored.File, stored.Line, Store[Slot(Index)])
-                                       : stored.Rewritten);
+  if (stored.Rewritten) {
+    Here.Assign(stored.Runs, stored.End);
+  } else {
+    SourceOrigin end;
+    WrittenOrigins(stored.File, stored.Line, Store[Slot(Index)], Scratch, end);
+    Here.Assign(Scratch, end);
+  }
 }
 
-void SourceCursor::StoreOrigins() { Here.CopyTo(Origins[Slot(Index)].Rewritten); }
-
-SourceOrigin SourceCursor::OriginAt(std::int32_t Pos) const {
-  if (!Mapping || Here.size() == 0) return {};
-  const std::size_t last = Here.size() - 1;
-  const std::size_t i = Pos < 1 ? 0 : std::min(static_cast<std::size_t>(Pos) - 1, last);
-  return Here[i];
+void SourceCursor::StoreOrigins() {
+  StoredOrigins& stored = Origins[Slot(Index)];
+  stored.Rewritten = true;
+  Here.CopyTo(0, Here.size(), stored.Runs);
+  stored.End = Here.EndOrigin();
 }
 
 // A deletion is remembered (joined with a deletion just before at the same
@@ -75,39 +78,42 @@ SourceOrigin SourceCursor::OriginAt(std::int32_t Pos) const {
 void SourceCursor::EditOrigins(std::size_t At, std::size_t Count, std::string_view Replacement) {
   if (Replacement.empty()) {
     if (Count == 0) return;
-    std::vector<SourceOrigin> removed = Here.Slice(At, At + Count);
     if (Erased.Open && Erased.At == At) {
       Erased.Bytes += Text.substr(At, Count);
-      Erased.From.insert(Erased.From.end(), removed.begin(), removed.end());
+      Here.CopyTo(At, At + Count, Scratch);
+      Erased.From.Append(Scratch);
     } else {
       Erased.Open = true;
       Erased.At = At;
       Erased.Bytes = Text.substr(At, Count);
-      Erased.From = std::move(removed);
+      Here.CopyTo(At, At + Count, Erased.From);
     }
     Here.Replace(At, Count, {});
     return;
   }
-  std::vector<SourceOrigin> inherited;
   if (Count > 0) {
-    inherited = InheritOrigins(Text.substr(At, Count), Here.Slice(At, At + Count), Here[At], Replacement);
+    Here.CopyTo(At, At + Count, Scratch);
+    InheritOrigins(Text.substr(At, Count), Scratch, Here.At(At), Replacement, Inherited);
   } else if (Erased.Open && Erased.At == At && !Erased.From.empty()) {
-    inherited = InheritOrigins(Erased.Bytes, Erased.From, Erased.From.front(), Replacement);
+    InheritOrigins(Erased.Bytes, Erased.From, Erased.From.At(0), Replacement, Inherited);
   } else {
     // A plain insertion comes from the command that makes it, which stands
     // before it: the command's text from its start up to the insertion.
     const std::size_t from = std::min(static_cast<std::size_t>(std::max(CommandCol, 1) - 1), At);
-    const SourceOrigin fallback = Here[std::min(from, Here.size() - 1)];
-    inherited = InheritOrigins(Text.substr(from, At - from), Here.Slice(from, At), fallback, Replacement);
+    const SourceOrigin fallback = Here.At(from);
+    Here.CopyTo(from, At, Scratch);
+    InheritOrigins(Text.substr(from, At - from), Scratch, fallback, Replacement, Inherited);
   }
   Erased.Open = false;
-  Here.Replace(At, Count, inherited);
+  Here.Replace(At, Count, Inherited);
 }
 
 void SourceCursor::Edit(std::size_t At, std::size_t Count, std::string_view Replacement) {
-  if (Owed)
+  if (Owed) {
     Pending.push_back({static_cast<std::int32_t>(At), static_cast<std::int32_t>(Replacement.size()),
-                       Text.substr(At, Count), Mapping ? Here.Slice(At, At + Count) : std::vector<SourceOrigin>()});
+                       Text.substr(At, Count), {}});
+    if (Mapping) Here.CopyTo(At, At + Count, Pending.back().RemovedOrigins);
+  }
   if (Mapping) EditOrigins(At, Count, Replacement);
   Text.replace(At, Count, Replacement);
   Stored = false;
@@ -163,14 +169,16 @@ void SourceCursor::Settle() {
     stored.replace(static_cast<std::size_t>(edit->At), static_cast<std::size_t>(edit->Inserted), edit->Removed);
   Store[Slot(Index)] = std::move(stored);
   if (Mapping) {
-    std::vector<SourceOrigin> origins;
-    Here.CopyTo(origins);
-    for (auto edit = Pending.rbegin(); edit != Pending.rend(); ++edit) {
-      const auto at = origins.begin() + edit->At;
-      origins.erase(at, at + edit->Inserted);
-      origins.insert(origins.begin() + edit->At, edit->RemovedOrigins.begin(), edit->RemovedOrigins.end());
-    }
-    Origins[Slot(Index)].Rewritten = std::move(origins);
+    Here.CopyTo(0, Here.size(), Scratch);
+    OriginBuffer origins;
+    origins.Assign(Scratch, Here.EndOrigin());
+    for (auto edit = Pending.rbegin(); edit != Pending.rend(); ++edit)
+      origins.Replace(static_cast<std::size_t>(edit->At), static_cast<std::size_t>(edit->Inserted),
+                      edit->RemovedOrigins);
+    StoredOrigins& stored = Origins[Slot(Index)];
+    stored.Rewritten = true;
+    origins.CopyTo(0, origins.size(), stored.Runs);
+    stored.End = origins.EndOrigin();
   }
   Owed = false;
   Pending.clear();
@@ -204,7 +212,7 @@ void SourceCursor::InsertAfter(std::vector<std::string>&& New, std::string_view 
     const auto file = static_cast<std::int32_t>(found - Files.begin());
     if (found == Files.end()) Files.emplace_back(File);
     for (std::size_t i = 0; i < New.size(); ++i)
-      Origins[GapAt + i] = StoredOrigins{file, static_cast<std::int32_t>(i) + 1, {}};
+      Origins[GapAt + i] = StoredOrigins{file, static_cast<std::int32_t>(i) + 1, false, {}, {}};
   }
   for (std::string& line : New) Store[GapAt++] = std::move(line);
   GapSize -= New.size();

@@ -62,7 +62,10 @@ class SourceCursor {
   bool MapsOrigins() const { return Mapping; }
   // The origin of the character at 1-based Pos of Line (clamped to the line;
   // past its end, the end of the line). Unknown (Line 0) without a map.
-  SourceOrigin OriginAt(std::int32_t Pos) const;
+  SourceOrigin OriginAt(std::int32_t Pos) const {
+    if (!Mapping) return {};
+    return Here.At(Pos < 1 ? 0 : static_cast<std::size_t>(Pos) - 1);
+  }
   // The files origins refer to: "" (the main source), then each included
   // file by the name its directive gave.
   const std::vector<std::string>& OriginFiles() const { return Files; }
@@ -77,14 +80,16 @@ class SourceCursor {
     std::int32_t At;        // 0-based offset of the edit in Line
     std::int32_t Inserted;  // length of the text put there
     std::string Removed;    // the text it replaced
-    std::vector<SourceOrigin> RemovedOrigins;  // their origins, with a map
+    OriginRuns RemovedOrigins;  // their origins, with a map
   };
   // The origins kept for a stored line: a line never rewritten has none and
   // takes them from its text when it is loaded.
   struct StoredOrigins {
-    std::int32_t File = 0;                // origin file of the line as written
-    std::int32_t Line = 0;                // its line in that file, from 1
-    std::vector<SourceOrigin> Rewritten;  // one per byte and one for the end, once rewritten
+    std::int32_t File = 0;      // origin file of the line as written
+    std::int32_t Line = 0;      // its line in that file, from 1
+    bool Rewritten = false;     // Runs and End hold the origins of the stored text
+    OriginRuns Runs;            // once rewritten, the origins of its bytes
+    SourceOrigin End;           // and of its end
   };
 
   std::size_t Slot(std::int32_t N) const {
@@ -124,13 +129,15 @@ class SourceCursor {
   std::vector<StoredOrigins> Origins;   // beside Store, gap and all
   std::vector<std::string> Files;       // OriginFiles
   std::int32_t CommandCol = 1;          // column where the current command started
+  OriginRuns Scratch;                   // origins being copied, kept for their memory
+  OriginRuns Inherited;                 // origins of an edit's new text, likewise
   // A deletion directly followed by an insertion at the same place is one
   // replacement: the inserted text is matched against what was deleted.
   struct Erasure {
     bool Open = false;                  // the last edit was a deletion
     std::size_t At = 0;                 // its 0-based offset
     std::string Bytes;                  // the deleted text (joined deletions at At)
-    std::vector<SourceOrigin> From;     // its origins
+    OriginRuns From;                    // its origins
   } Erased;
 };
 

@@ -90,13 +90,13 @@ void Tivent::GetEvent(std::int32_t Index, std::int32_t& Time, std::uint8_t* Buff
 // leave, and then the sort costs nothing. A store sorted before and not added
 // to since is left as it is, so that writing a file twice gives the same
 // bytes (the steps would swap equal times once more).
-void Tivent::Sort() {
+void Tivent::Sort(std::uint32_t* Tags) {
   if (Total < 2 || Total == SortedCount) return;
   SortedCount = Total;
   const ChunkedWords words{Chunks.data()};
   if (Rising && static_cast<std::int64_t>(SortWordTime(words[Total - 1])) - SortWordTime(words[0]) <= INT32_MAX)
     return;
-  QuicksortByTime(words, Total);
+  QuicksortByTime(words, Total, Tags);
   Rising = false;
 }
 

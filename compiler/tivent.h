@@ -72,8 +72,10 @@ class Tivent {
 
   // Unstable quicksort by Time, in place; its order of equal times is part
   // of the file format. Events added later go after the sorted ones; a store
-  // not added to since its last sort keeps its order.
-  void Sort();
+  // not added to since its last sort keeps its order. Tags, when given
+  // (Count() entries, one per event in the current order), moves with the
+  // events, so that it tells where each event came from.
+  void Sort(std::uint32_t* Tags = nullptr);
   std::int32_t Count() const { return Total; }
   // Bytes of all events together (for sizing the file buffer).
   std::size_t ByteCount() const { return static_cast<std::size_t>(ByteTotal); }

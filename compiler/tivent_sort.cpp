@@ -21,7 +21,7 @@ namespace {
 // bounds show that it would pass each of them.
 class TimeQuicksort {
  public:
-  TimeQuicksort(ChunkedWords Words, std::int32_t Count);
+  TimeQuicksort(ChunkedWords Words, std::int32_t Count, std::uint32_t* Tags);
   void Run();
 
  private:
@@ -42,6 +42,7 @@ class TimeQuicksort {
 
   ChunkedWords W;                     // the events
   std::int32_t N;                     // how many
+  std::uint32_t* Tags;                // moved with the events, or null
   // True when all times lie within a span under the wrap: then the wrapped
   // difference orders them as plain comparison does, which both the word
   // comparisons and the block bounds rely on. So it is in any real piece.
@@ -50,7 +51,8 @@ class TimeQuicksort {
   std::vector<std::uint64_t> BlockMin;  // per block: no word in it is smaller
 };
 
-TimeQuicksort::TimeQuicksort(ChunkedWords Words, std::int32_t Count) : W(Words), N(Count) {
+TimeQuicksort::TimeQuicksort(ChunkedWords Words, std::int32_t Count, std::uint32_t* EventTags)
+    : W(Words), N(Count), Tags(EventTags) {
   const auto blocks = static_cast<std::size_t>((N + BlockSize - 1) >> BlockShift);
   BlockMax.resize(blocks);
   BlockMin.resize(blocks);
@@ -131,6 +133,7 @@ void TimeQuicksort::Swap(std::int32_t I, std::int32_t J, bool ByBlocks) {
     BlockMin[j] = std::min(BlockMin[j], W[I]);
   }
   std::swap(W[I], W[J]);
+  if (Tags != nullptr) std::swap(Tags[I], Tags[J]);
 }
 
 // The left part is deferred on an explicit stack instead of a recursive
@@ -159,8 +162,8 @@ void TimeQuicksort::Run() {
 
 }  // namespace
 
-void QuicksortByTime(ChunkedWords Words, std::int32_t Count) {
-  if (Count > 0) TimeQuicksort(Words, Count).Run();
+void QuicksortByTime(ChunkedWords Words, std::int32_t Count, std::uint32_t* Tags) {
+  if (Count > 0) TimeQuicksort(Words, Count, Tags).Run();
 }
 
 }  // namespace vlm

@@ -33,6 +33,9 @@ struct ChunkedWords {
 // Sorts Words[0..Count) by time with a Hoare-style quicksort: middle pivot,
 // both scans stopping at equal times, times compared as their difference
 // wrapped to 32 bits. Events of equal time end in the order its steps give.
-void QuicksortByTime(ChunkedWords Words, std::int32_t Count);
+// Tags, when given (Count entries), is moved as the words are: afterwards
+// Tags[K] is the tag of the event that ended at K. The words move the same
+// with or without it.
+void QuicksortByTime(ChunkedWords Words, std::int32_t Count, std::uint32_t* Tags = nullptr);
 
 }  // namespace vlm

@@ -18,6 +18,7 @@
 
 #include "common/random.h"
 #include "compiler/line_buffer.h"
+#include "compiler/note_origins.h"
 #include "compiler/source_cursor.h"
 #include "compiler/tivent.h"
 #include "compiler/tmacro.h"
@@ -25,6 +26,7 @@
 namespace vlm {
 
 constexpr int TrackCount = 128;
+static_assert(NoteOrigins::Tracks == TrackCount);
 constexpr int VarCount = 512;
 constexpr int ArgSlots = 128;   // one argument list carries at most 127 arguments
 constexpr int StackSlots = 257; // loop, IF and selection stacks
@@ -201,13 +203,7 @@ class TSmf : public SourceCursor {
   void Unhandled();
 
   // ---- the source map (notes.cpp, driver.cpp) ----
-  struct NoteOrigin {
-    std::int32_t Track;  // the note's track
-    std::int32_t Tick;   // its time as stored
-    std::int32_t Note;   // its MIDI note number
-    SourceOrigin At;     // where its text came from
-  };
-  std::vector<NoteOrigin> NoteOrigins;           // every note-on written, while a map is made
+  NoteOrigins NoteMap;                           // every note-on written, while a map is made
   std::vector<SourceOrigin> ErrorOrigins;        // every error line's origin, in order, likewise
   std::array<SourceOrigin, 32> ChordOrigins{};   // origins of the pending chord notes (ChordNotes)
 
@@ -228,6 +224,8 @@ class TSmf : public SourceCursor {
   void WriteSmf(const std::string& FileName);
   // Sorts the stores and returns the same file's bytes, then adds "ok".
   std::string WriteSmfBytes();
+  // Sorts the stores with the notes' tags when a map is made.
+  void SortForMap();
   // Gives every event store where to warn of an event it refuses and where
   // to take its memory from (which must outlive the compiler), and empties
   // them. Until then they warn through the process's warning sink and use

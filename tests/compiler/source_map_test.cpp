@@ -125,35 +125,106 @@ TEST(SourceMap, ErrorsMapToWhereTheCompilerStood) {
   EXPECT_EQ(result.Map->Errors[1], (SourceOrigin{0, 3, 3}));
 }
 
+// Origins one by one, as the runs stand for them.
+std::vector<SourceOrigin> Expanded(const vlm::OriginRuns& Runs) {
+  std::vector<SourceOrigin> out;
+  for (std::size_t i = 0; i < Runs.size(); ++i) out.push_back(Runs.At(i));
+  return out;
+}
+
+vlm::OriginRuns RunsOf(const std::vector<SourceOrigin>& Origins) {
+  vlm::OriginRuns runs;
+  for (const SourceOrigin& origin : Origins) runs.Push(origin);
+  return runs;
+}
+
+std::vector<SourceOrigin> Inherited(std::string_view Region, const std::vector<SourceOrigin>& RegionOrigins,
+                                    const SourceOrigin& Fallback, std::string_view New) {
+  vlm::OriginRuns out;
+  vlm::InheritOrigins(Region, RunsOf(RegionOrigins), Fallback, New, out);
+  return Expanded(out);
+}
+
+std::vector<SourceOrigin> Written(std::int32_t File, std::int32_t Line, std::string_view Text, SourceOrigin& End) {
+  vlm::OriginRuns out;
+  vlm::WrittenOrigins(File, Line, Text, out, End);
+  return Expanded(out);
+}
+
+std::vector<SourceOrigin> Sliced(const vlm::OriginBuffer& Buffer, std::size_t From, std::size_t To) {
+  vlm::OriginRuns out;
+  Buffer.CopyTo(From, To, out);
+  return Expanded(out);
+}
+
 TEST(SourceMap, GreedyMatchFollowsTheReplacedTextInOrder) {
   const std::string region = "ARP(c,e,g)";
   std::vector<SourceOrigin> origins;
   for (int i = 0; i < static_cast<int>(region.size()); ++i) origins.push_back({0, 1, 10 + i});
   const SourceOrigin command{0, 1, 99};
-  const auto out = vlm::InheritOrigins(region, origins, command, "{ARP}c e g >c<");
+  const auto out = Inherited(region, origins, command, "{ARP}c e g >c<");
   const std::vector<int> columns = {99, 10, 11, 12, 99, 14, 99, 16, 99, 18, 99, 99, 99, 99};
   ASSERT_EQ(out.size(), columns.size());
   for (std::size_t i = 0; i < columns.size(); ++i) EXPECT_EQ(out[i].Column, columns[i]) << i;
-  EXPECT_TRUE(vlm::InheritOrigins("", {}, command, "cde") == std::vector<SourceOrigin>(3, command));
+  EXPECT_TRUE(Inherited("", {}, command, "cde") == std::vector<SourceOrigin>(3, command));
 }
 
+TEST(SourceMap, WrittenOriginsCountCodePoints) {
+  // "あ" is three bytes on one column; a stray continuation byte at the start
+  // is on column 1, as is the character after it.
+  vlm::SourceOrigin end;
+  const auto origins = Written(2, 7, "a\xE3\x81\x82" "b", end);
+  std::vector<int> columns;
+  for (const auto& origin : origins) columns.push_back(origin.Column);
+  EXPECT_EQ(columns, (std::vector<int>{1, 2, 2, 2, 3}));
+  EXPECT_EQ(origins.front(), (SourceOrigin{2, 7, 1}));
+  EXPECT_EQ(end, (SourceOrigin{2, 7, 4}));
+  const auto stray = Written(0, 1, "\x81x", end);
+  EXPECT_EQ(stray, (std::vector<SourceOrigin>{{0, 1, 1}, {0, 1, 1}}));
+  EXPECT_EQ(end, (SourceOrigin{0, 1, 2}));
+}
+
+// Random edits of stepping, constant and mixed origins, checked byte by
+// byte against a plain vector: splits and joins of runs must keep every origin.
 TEST(SourceMap, OriginBufferEditsAgreeWithAPlainVector) {
   std::mt19937 random(5);
-  std::vector<SourceOrigin> model = vlm::WrittenOrigins(0, 1, "abcdef");
+  vlm::SourceOrigin end;
+  std::vector<SourceOrigin> model = Written(0, 1, "abcdef", end);
   vlm::OriginBuffer buffer;
-  buffer.Assign(model);
-  for (int step = 0; step < 2000; ++step) {
-    const std::size_t at = random() % model.size();
-    const std::size_t count = std::min<std::size_t>(random() % 4, model.size() - 1 - at);  // the end stays
-    std::vector<SourceOrigin> fresh(random() % 90, SourceOrigin{0, 2, step});
+  buffer.Assign(RunsOf(model), end);
+  for (int step = 0; step < 3000; ++step) {
+    const std::size_t at = random() % (model.size() + 1);
+    const std::size_t count = std::min<std::size_t>(random() % 6, model.size() - at);
+    std::vector<SourceOrigin> fresh;
+    const int kind = static_cast<int>(random() % 3);
+    const std::size_t length = random() % (step % 50 == 0 ? 90 : 8);
+    for (std::size_t i = 0; i < length; ++i) {
+      const int column = kind == 0 ? step + static_cast<int>(i) : kind == 1 ? step : static_cast<int>(random() % 4);
+      fresh.push_back({0, 2 + kind, column});
+    }
     model.erase(model.begin() + static_cast<std::ptrdiff_t>(at), model.begin() + static_cast<std::ptrdiff_t>(at + count));
     model.insert(model.begin() + static_cast<std::ptrdiff_t>(at), fresh.begin(), fresh.end());
-    buffer.Replace(at, count, fresh);
+    buffer.Replace(at, count, RunsOf(fresh));
+    ASSERT_EQ(buffer.size(), model.size());
+    if (step % 100 == 0) {
+      ASSERT_TRUE(Sliced(buffer, 0, buffer.size()) == model) << step;
+    }
+    if (step % 700 == 0) {
+      // Stored whole and loaded again, as a line left and come back to.
+      vlm::OriginRuns stored;
+      buffer.CopyTo(0, buffer.size(), stored);
+      buffer.Assign(stored, end);
+    }
   }
-  std::vector<SourceOrigin> copy;
-  buffer.CopyTo(copy);
-  EXPECT_TRUE(copy == model);
-  EXPECT_TRUE(buffer.Slice(3, 9) == std::vector<SourceOrigin>(model.begin() + 3, model.begin() + 9));
+  // Looked up out of order, so that the remembered run is no help.
+  for (int probe = 0; probe < 500; ++probe) {
+    const std::size_t i = random() % model.size();
+    ASSERT_EQ(buffer.At(i), model[i]) << i;
+  }
+  EXPECT_EQ(buffer.At(model.size()), end);
+  EXPECT_TRUE(Sliced(buffer, 0, buffer.size()) == model);
+  EXPECT_TRUE(Sliced(buffer, 3, 9) == std::vector<SourceOrigin>(model.begin() + 3, model.begin() + 9));
+  EXPECT_TRUE(Sliced(buffer, 9, 9).empty());
 }
 
 // Every note of the examples and of the reference's examples leads to the

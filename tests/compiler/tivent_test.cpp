@@ -134,6 +134,30 @@ TEST(Tivent, EqualTimesEndWhereTheStepsPutThem) {
   }
 }
 
+// Tags moved with the events tell where each one came from, and the events
+// end exactly where an untagged sort puts them.
+TEST(Tivent, TagsFollowTheirEventsThroughTheSort) {
+  std::uint32_t seed = 7;
+  auto next = [&seed](std::uint32_t n) { return ((seed = seed * 1103515245u + 12345u) >> 8 & 0xFFFFu) % n; };
+  for (const int count : {1, 2, 5, 300, 20000}) {
+    std::vector<std::int32_t> times;
+    for (int i = 0; i < count; ++i) times.push_back(i / 4 * 24 - static_cast<std::int32_t>(next(30)));
+    vlm::Tivent tagged, plain;
+    for (std::size_t i = 0; i < times.size(); ++i) {
+      const std::uint8_t bytes[3] = {0x90, static_cast<std::uint8_t>(i & 0x7F), static_cast<std::uint8_t>(i >> 7)};
+      tagged.Add(times[i], bytes, 3);
+      plain.Add(times[i], bytes, 3);
+    }
+    std::vector<std::uint32_t> tags(times.size());
+    for (std::size_t i = 0; i < tags.size(); ++i) tags[i] = static_cast<std::uint32_t>(i);
+    tagged.Sort(tags.data());
+    plain.Sort();
+    ASSERT_EQ(ReadStore(tagged), ReadStore(plain)) << count << " events";
+    const auto expected = StepOrder(times);
+    for (std::size_t k = 0; k < tags.size(); ++k) ASSERT_EQ(tags[k], static_cast<std::uint32_t>(expected[k])) << "at " << k;
+  }
+}
+
 // Stores of every size, none to tens of thousands, each end in the order the
 // steps give, independently of each other.
 TEST(Tivent, StoresOfEverySizeEndInTheStepsOrder) {

@@ -1,0 +1,126 @@
+#include "compiler/note_origins.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using vlm::MappedNote;
+using vlm::NoteOrigins;
+using vlm::SourceOrigin;
+using vlm::Tivent;
+
+// A recorded note-on; its velocity names it, and its origin's column is that
+// name, so that a note can be checked against the event it is.
+void AddNote(Tivent& Store, NoteOrigins& Map, std::size_t Track, std::int32_t Time, std::uint8_t Note,
+             std::uint8_t Name) {
+  const std::uint8_t bytes[3] = {0x90, Note, Name};
+  const std::int32_t serial = Store.Count();
+  Store.Add(Time, bytes, 3);
+  Map.Add(Track, serial, SourceOrigin{0, 1, Name});
+}
+
+void AddOff(Tivent& Store, std::int32_t Time, std::uint8_t Note) {
+  const std::uint8_t bytes[3] = {0x80, Note, 64};
+  Store.Add(Time, bytes, 3);
+}
+
+std::vector<MappedNote> Walk(std::array<Tivent, NoteOrigins::Tracks>& Stores, NoteOrigins& Map) {
+  for (std::size_t t = 0; t < Stores.size(); ++t) Map.Sort(t, Stores[t]);
+  return Map.InFileOrder(Stores, 0);
+}
+
+// Chords of distinct notes, added out of order and with note-offs at the
+// same times, come out in the sorted order, each with its own origin; the
+// file's ticks are those the writer gives (negative times as 0).
+TEST(NoteOrigins, EachNoteKeepsItsOwnOriginThroughTheSort) {
+  auto stores = std::make_unique<std::array<Tivent, NoteOrigins::Tracks>>();
+  NoteOrigins map;
+  std::uint8_t name = 1;
+  for (std::int32_t bar = 40; bar >= -2; --bar) {
+    for (std::uint8_t note = 60; note < 64; ++note) AddNote((*stores)[3], map, 3, bar * 12, note, name++);
+    for (std::uint8_t note = 60; note < 64; ++note) AddOff((*stores)[3], bar * 12 + 12, note);
+  }
+  const auto notes = Walk(*stores, map);
+  ASSERT_EQ(notes.size(), 43u * 4);
+  std::vector<std::int32_t> ticks;
+  for (const MappedNote& n : notes) {
+    ASSERT_EQ(n.Track, 3);
+    ticks.push_back(n.Tick);
+  }
+  // The note-on at each place has the velocity its origin names.
+  std::int32_t event = 0;
+  (*stores)[3].ForEachEvent([&](std::uint64_t word) {
+    const std::uint32_t body = vlm::SortWordBody(word);
+    if (((body >> 8) & 0xF0) != 0x90) return;
+    const MappedNote& n = notes[static_cast<std::size_t>(event++)];
+    EXPECT_EQ(n.Note, static_cast<std::int32_t>((body >> 16) & 0x7F));
+    EXPECT_EQ(n.At, (SourceOrigin{0, 1, static_cast<std::int32_t>(body >> 24)}));
+    EXPECT_EQ(n.Tick, std::max(vlm::SortWordTime(word), 0));
+  });
+  EXPECT_EQ(event, 43 * 4);
+  EXPECT_TRUE(std::is_sorted(ticks.begin(), ticks.end()));
+}
+
+// Notes of the same time and number are alike in the file: the first of
+// them in the file takes the first origin added, whichever the sort put
+// first. A note-on of velocity 0 is a note-off and is left out; a note-on
+// nothing recorded has an unknown origin.
+TEST(NoteOrigins, AlikeNotesTakeTheirOriginsInTheOrderAdded) {
+  auto stores = std::make_unique<std::array<Tivent, NoteOrigins::Tracks>>();
+  NoteOrigins map;
+  Tivent& store = (*stores)[0];
+  for (std::uint8_t k = 1; k <= 5; ++k) {
+    AddNote(store, map, 0, 96, 60, k);
+    AddOff(store, 96, 61);
+  }
+  AddNote(store, map, 0, 96, 62, 0);  // velocity 0
+  const std::uint8_t raw[3] = {0x90, 64, 100};
+  store.Add(96, raw, 3);
+  const auto notes = Walk(*stores, map);
+  ASSERT_EQ(notes.size(), 6u);
+  std::vector<std::int32_t> columns;
+  for (const MappedNote& n : notes) {
+    EXPECT_EQ(n.Tick, 96);
+    if (n.Note == 60) columns.push_back(n.At.Column);
+    if (n.Note == 64) {
+      EXPECT_EQ(n.At.Line, 0);
+    }
+  }
+  EXPECT_EQ(columns, (std::vector<std::int32_t>{1, 2, 3, 4, 5}));
+}
+
+// Notes added after a first sort, and tracks apart, are found all the same.
+TEST(NoteOrigins, NotesAddedAfterASortAndOnOtherTracksAreFound) {
+  auto stores = std::make_unique<std::array<Tivent, NoteOrigins::Tracks>>();
+  NoteOrigins map;
+  std::map<std::pair<std::int32_t, std::int32_t>, std::int32_t> names;  // (track, note) -> name
+  std::uint8_t name = 1;
+  for (std::size_t track : {0u, 127u}) {
+    for (std::int32_t i = 0; i < 20; ++i) {
+      const auto note = static_cast<std::uint8_t>(30 + i);
+      AddNote((*stores)[track], map, track, 200 - i * 10, note, name);
+      names[{static_cast<std::int32_t>(track), note}] = name++;
+    }
+  }
+  map.Sort(0, (*stores)[0]);
+  for (std::int32_t i = 0; i < 20; ++i) {
+    const auto note = static_cast<std::uint8_t>(80 + i);
+    AddNote((*stores)[0], map, 0, 5 + i * 3, note, name);
+    names[{0, note}] = name++;
+  }
+  const auto notes = Walk(*stores, map);
+  ASSERT_EQ(notes.size(), 60u);
+  for (const MappedNote& n : notes) EXPECT_EQ(n.At.Column, (names[{n.Track, n.Note}])) << n.Track << " " << n.Note;
+  EXPECT_EQ(notes.front().Track, 0);
+  EXPECT_EQ(notes.back().Track, 127);
+}
+
+}  // namespace
