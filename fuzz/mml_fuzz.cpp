@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/warning.h"
+#include "fuzz/checks.h"
 #include "compiler/mml_compiler.h"
 #include "fuzz/scratch_dir.h"
 
@@ -36,6 +37,32 @@ void WriteIncludableFiles(const std::filesystem::path& dir) {
 vlm::MmlCompiler& Compiler() {
   static vlm::MmlCompiler compiler;
   return compiler;
+}
+
+// A compile with a map gives the same file, messages and compiled lines as
+// one without, and a map with one origin per note-on and per error line,
+// each inside the text it names.
+std::string CheckSourceMap(const std::vector<std::string>& source, const vlm::CompileResult& plain,
+                           const vlm::CompileResult& mapped) {
+  if (mapped.MidiBytes != plain.MidiBytes) return "the source map changed the MIDI file";
+  if (mapped.Messages != plain.Messages) return "the source map changed the messages";
+  if (mapped.Lines != plain.Lines) return "the source map changed the compiled lines";
+  if (mapped.Failed()) return {};
+  if (!mapped.Map) return "a compile asked for a map gave none";
+  const vlm::SourceMap& map = *mapped.Map;
+  if (static_cast<std::int64_t>(map.Notes.size()) != mapped.NoteCount) return "the map's notes are not the file's note-ons";
+  if (static_cast<std::int64_t>(map.Errors.size()) != mapped.ErrorLines) return "the map's errors are not the error lines";
+  auto inside = [&](const vlm::SourceOrigin& at) {
+    if (at.File < 0 || static_cast<std::size_t>(at.File) >= map.Files.size() || at.Line < 0 || at.Column < 0) return false;
+    if (at.File != 0 || at.Line == 0) return true;  // included files are not at hand here
+    return static_cast<std::size_t>(at.Line) <= source.size() &&
+           static_cast<std::size_t>(at.Column) <= source[static_cast<std::size_t>(at.Line) - 1].size() + 1;
+  };
+  for (const auto& note : map.Notes)
+    if (!inside(note.At)) return "a note's origin lies outside the text it names";
+  for (const auto& error : map.Errors)
+    if (!inside(error)) return "an error's origin lies outside the text it names";
+  return {};
 }
 
 }  // namespace
@@ -68,8 +95,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (start < size) lines.emplace_back(text + start, size - start);
   // A number too large to convert, or an include that cannot be read, ends a
-  // compile by design: the result says so, nothing throws.
-  Compiler().Compile(std::move(lines), options);
+  // compile by design: the result says so, nothing throws. The same source
+  // is compiled again with a source map, which must change nothing else.
+  const vlm::CompileResult plain = Compiler().Compile(lines, options);
   Compiler().ForgetCarriedState();
+  options.SourceMap = true;
+  const vlm::CompileResult mapped = Compiler().Compile(lines, options);
+  Compiler().ForgetCarriedState();
+  vlmfuzz::AbortIfBroken(CheckSourceMap(lines, plain, mapped));
   return 0;
 }
