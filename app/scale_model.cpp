@@ -1,5 +1,6 @@
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "app/main_form.h"
 #include "common/int_text.h"
@@ -88,7 +89,13 @@ void TForm1::btnSaveScaleClick() {
   ScaleList.push_back(name);
   ScaleList.push_back(digits);
   cbScale.Items.push_back(name);
-  if (const auto failure = WriteFileAtomically(ScaleFileName, JoinLinesCrLf(ScaleList)))
+  // A first name that begins with U+FEFF would be read back as a byte order
+  // mark and lose it: a mark of our own goes before it, and the reader takes
+  // only that one away.
+  constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+  std::string text = JoinLinesCrLf(ScaleList);
+  if (text.starts_with(ByteOrderMark)) text.insert(0, ByteOrderMark);
+  if (const auto failure = WriteFileAtomically(ScaleFileName, text))
     platform_.ShowError("Cannot create file " + *failure);
   cbScale.SetItemIndex(static_cast<std::int32_t>(cbScale.Items.size()) - 1);
 }
