@@ -14,8 +14,10 @@ class HelpWindow : public QWidget {
  public:
   explicit HelpWindow(QWidget* parent = nullptr);
 
-  // Shows the file's first page; false when it cannot be read.
+  // Shows the file's first page, or its page in the language of the
+  // windows when there is one (PageFor); false when it cannot be read.
   bool ShowFile(const QString& path);
+  static QString PageFor(const QString& path);
   QString Source() const;  // the page shown, as a local path
 
  private:

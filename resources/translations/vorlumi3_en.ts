@@ -246,6 +246,11 @@
         <source>Vorlumi3 Help</source>
         <translation>Vorlumi3 Help</translation>
     </message>
+    <message>
+        <source>ja</source>
+        <extracomment>Language code of the help pages: NAME.CODE.hlp beside the help file is shown instead when it exists.</extracomment>
+        <translation>en</translation>
+    </message>
 </context>
 <context>
     <name>vlm::ui::MainWindow</name>

@@ -13,7 +13,7 @@ usr=$root/usr
 fail=0
 check() { if ! "$@"; then echo "FAILED: $*"; fail=1; fi; }
 
-for f in bin/vorlumi3 bin/vlmc bin/vorlumi3-cli share/vorlumi3/Scale.dat share/vorlumi3/vorlumi3.hlp \
+for f in bin/vorlumi3 bin/vlmc bin/vorlumi3-cli share/vorlumi3/Scale.dat share/vorlumi3/vorlumi3.hlp share/vorlumi3/vorlumi3.ja.hlp \
          share/man/man1/vorlumi3.1.gz share/man/man1/vlmc.1.gz share/man/man1/vorlumi3-cli.1.gz \
          share/applications/org.vorlumi3.Vorlumi3.desktop share/metainfo/org.vorlumi3.Vorlumi3.metainfo.xml \
          share/mime/packages/vorlumi3.xml share/icons/hicolor/scalable/apps/vorlumi3.svg \

@@ -9,12 +9,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QTabWidget>
+#include <QTextBrowser>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -26,6 +30,7 @@
 #include "tests/support/scripted_platform.h"
 #include "tests/ui/japanese_text.h"
 #include "ui/desktop.h"
+#include "ui/help_window.h"
 #include "ui/main_window.h"
 #include "ui/msg_view_window.h"
 #include "ui/qt_platform.h"
@@ -255,17 +260,59 @@ TEST_F(LocaleTest, JapaneseMessageBoxesKeepTheOriginalTexts) {
   EXPECT_EQ(boxes[7].text, QStringLiteral("Scale.dat がありません。"));
 }
 
-TEST_F(LocaleTest, EnglishHelpWindowTitle) {
-  UseLocale({QStringLiteral("en-US")});
+// The help page shown, and its text, in a window that was just opened.
+struct ShownHelp {
+  QString page;
+  QString text;
+  QStringList widgetTexts;
+};
+
+ShownHelp ShowHelpPage() {
   vlm::ui::QtPlatform platform;
   platform.ShowHelp(std::string(VLM_SOURCE_DIR) + "/resources/vorlumi3.hlp");
-  bool seen = false;
+  ShownHelp shown;
   for (QWidget* window : QApplication::topLevelWidgets()) {
-    if (window->objectName() != QStringLiteral("HelpWindow")) continue;
-    seen = true;
-    EXPECT_EQ(Japanese(ReadableTexts(window)), QStringList());
+    auto* help = qobject_cast<vlm::ui::HelpWindow*>(window);
+    if (!help || !help->isVisible()) continue;
+    shown.page = QFileInfo(help->Source()).fileName();
+    shown.text = help->findChild<QTextBrowser*>()->toPlainText();
+    shown.widgetTexts = ReadableTexts(help);
+    help->close();
   }
-  EXPECT_TRUE(seen);
+  return shown;
+}
+
+// The help names the controls as the windows name them: the English page
+// has no Japanese in it at all, the Japanese page the Japanese menus.
+TEST_F(LocaleTest, TheHelpPageSpeaksTheLanguageOfTheWindows) {
+  UseLocale({QStringLiteral("en-US")});
+  ShownHelp english = ShowHelpPage();
+  EXPECT_EQ(english.page, QStringLiteral("vorlumi3.hlp"));
+  EXPECT_EQ(Japanese(english.widgetTexts), QStringList());
+  EXPECT_EQ(Japanese(english.text.split(QLatin1Char('\n'))), QStringList());
+  EXPECT_TRUE(english.text.contains(QStringLiteral("Draw and Play")));
+
+  UseLocale({QStringLiteral("ja-JP")});
+  ShownHelp japanese = ShowHelpPage();
+  EXPECT_EQ(japanese.page, QStringLiteral("vorlumi3.ja.hlp"));
+  for (const char* entry : {"Play (Make R+P)", "履歴", "キープ", "ピアノロール", "出力"})
+    EXPECT_TRUE(japanese.text.contains(QString::fromUtf8(entry))) << entry;
+}
+
+// Both pages have the same sections, so that neither falls behind the other.
+TEST(HelpPages, HaveTheSameSections) {
+  const auto sections = [](const char* name) {
+    QFile file(QStringLiteral(VLM_SOURCE_DIR "/resources/") + QLatin1String(name));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    const QString html = QString::fromUtf8(file.readAll());
+    QStringList ids;
+    static const QRegularExpression id(QStringLiteral(R"re(<(h[1-3]) id="([^"]+)")re"));
+    for (auto match = id.globalMatch(html); match.hasNext();) ids << match.next().captured(2);
+    return ids;
+  };
+  const QStringList english = sections("vorlumi3.hlp");
+  EXPECT_GE(english.size(), 9);
+  EXPECT_EQ(sections("vorlumi3.ja.hlp"), english);
 }
 
 }  // namespace
