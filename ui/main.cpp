@@ -17,6 +17,7 @@
 #include "ui/desktop.h"
 #include "ui/main_window.h"
 #include "ui/qt_platform.h"
+#include "ui/session_keeper.h"
 #include "ui/workshop_actions.h"
 #include "ui/translation.h"
 #ifdef VLM_HAVE_AUDIO
@@ -35,6 +36,10 @@ constexpr const char* kHelp =
     "FILE is opened at start-up: a settings file (.vr3) is loaded; any other\n"
     "file is compiled as an MML source and its messages are shown in the\n"
     "message view.\n"
+    "\n"
+    "The settings of the last run (pattern, rhythm, song slots, ...) come back\n"
+    "at start-up: they are saved every few seconds and at the end in\n"
+    "~/.local/share/vorlumi3/session.vr3 (under $XDG_DATA_HOME when it is set).\n"
     "\n"
     "  -h, --help     show this text\n"
     "  --version      show the version\n"
@@ -128,16 +133,27 @@ int main(int argc, char** argv) {
         vlm::ui::ChooseDataFiles(appDir, vlm::DataPath(), vlm::ui::CanWrite(appDir), vlm::ui::UserDataDir());
     desktop.Form.PhraseFileName = files.PhraseFile;
     desktop.Form.ScaleFileName = files.ScaleFile;
-    if (const std::string userDir = vlm::UserDataDirectory(); !userDir.empty())
+    const std::string userDir = vlm::UserDataDirectory();
+    std::unique_ptr<vlm::ui::SessionKeeper> session;
+    if (!userDir.empty()) {
       desktop.Workshop().OpenHistory(userDir + "history.jsonl");
+      session = std::make_unique<vlm::ui::SessionKeeper>(desktop.Form, userDir + "session.vr3");
+    }
     platform.SetOwner(&desktop.Main());
     platform.BeforeProcessEvents = [&desktop] { desktop.RefreshAll(); };
     desktop.Start();
+    // The last session comes back over the start-up values; a file named on
+    // the command line is opened over the session (Undo Open returns to it).
+    if (session) {
+      session->Start();
+      desktop.RefreshAll();
+    }
     if (!file.empty()) {
       desktop.Form.OpenFile(file);
       desktop.RefreshAll();
     }
     status = QApplication::exec();
+    session.reset();  // saved before the windows go
     platform.SetOwner(nullptr);
     platform.BeforeProcessEvents = nullptr;
     if (player) player->Close();

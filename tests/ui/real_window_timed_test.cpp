@@ -37,7 +37,7 @@ bool WaitForEntries(const std::string& file, std::size_t count) {
   return false;
 }
 
-TEST(RealWindow, TwoPhrasesAndOneStepBackShowTheFirstPattern) {
+TEST(RealWindow, OneStepBackShowsTheFirstPatternAndTheSessionOutlivesTheProgram) {
   if (!vlmtest::HaveProgram("openbox") || !vlmtest::HaveProgram("xdotool"))
     GTEST_SKIP() << "openbox and xdotool are needed";
   const std::string dir = vlmtest::ScratchDir();
@@ -58,21 +58,19 @@ TEST(RealWindow, TwoPhrasesAndOneStepBackShowTheFirstPattern) {
   const std::vector<std::string> env{"DISPLAY=" + x.Display(), "QT_QPA_PLATFORM=xcb", "XDG_DATA_HOME=" + dir + "/data",
                                      "VORLUMI3_AUDIO_DRIVER=file", "LC_ALL=C.UTF-8"};
   const std::string history = dir + "/data/vorlumi3/history.jsonl";
-  {
-    ASSERT_TRUE(x.StartWindowManager(30)) << "openbox did not start";
-    // The program's own errors reach the test's output.
-    vlmtest::BackgroundProcess program({bin + "/vorlumi3"}, env, vlmtest::Output::ErrorsShown);
-    std::string prefix;
-    for (const auto& entry : env) prefix += "'" + entry + "' ";
-    // Every call is bounded: a window that never shows fails the test
-    // instead of hanging it.
-    const auto xdotool = [&](const std::string& args) {
-      return vlmtest::RunCommand(dir, "env " + prefix + "timeout 60 xdotool " + args);
-    };
-    // The main window, shown and given the keyboard. The focus is set
-    // directly, so that the keys arrive whatever the window manager does.
-    // Asked again and again rather than with --sync, which now and then
-    // waits past a window that was mapped while it set itself up.
+  std::string prefix;
+  for (const auto& entry : env) prefix += "'" + entry + "' ";
+  // Every call is bounded: a window that never shows fails the test
+  // instead of hanging it.
+  const auto xdotool = [&](const std::string& args) {
+    return vlmtest::RunCommand(dir, "env " + prefix + "timeout 60 xdotool " + args);
+  };
+  // The main window, shown and given the keyboard: its id, or "" when it
+  // never showed. The focus is set directly, so that the keys arrive
+  // whatever the window manager does. Asked again and again rather than with
+  // --sync, which now and then waits past a window that was mapped while it
+  // set itself up.
+  const auto focusMainWindow = [&](vlmtest::BackgroundProcess& program) -> std::string {
     vlmtest::CommandRun found;
     const auto until = Clock::now() + std::chrono::seconds(60);
     do {
@@ -80,9 +78,20 @@ TEST(RealWindow, TwoPhrasesAndOneStepBackShowTheFirstPattern) {
       if (found.status == 0 && !found.out.empty()) break;
       std::this_thread::sleep_for(std::chrono::milliseconds(200));
     } while (Clock::now() < until && program.Running());
-    ASSERT_EQ(found.status, 0) << found.err << (program.Running() ? "" : "the program has ended");
+    if (found.status != 0 || found.out.empty()) {
+      ADD_FAILURE() << found.err << (program.Running() ? "" : "the program has ended");
+      return "";
+    }
     const std::string window = found.out.substr(0, found.out.find('\n'));
-    ASSERT_EQ(xdotool("windowfocus --sync " + window).status, 0);
+    if (xdotool("windowfocus --sync " + window).status != 0) return "";
+    return window;
+  };
+  ASSERT_TRUE(x.StartWindowManager(30)) << "openbox did not start";
+  {
+    // The program's own errors reach the test's output.
+    vlmtest::BackgroundProcess program({bin + "/vorlumi3"}, env, vlmtest::Output::ErrorsShown);
+    const std::string window = focusMainWindow(program);
+    ASSERT_FALSE(window.empty());
     ASSERT_TRUE(program.Running());
 
     ASSERT_EQ(xdotool("key F5").status, 0);
@@ -103,7 +112,24 @@ TEST(RealWindow, TwoPhrasesAndOneStepBackShowTheFirstPattern) {
     EXPECT_EQ(entries[2].Kind, "compile");
     EXPECT_EQ(entries[2].Pattern, entries[0].Pattern) << "Alt+Left shows the first phrase again";
     EXPECT_EQ(entries[2].Rhythm, entries[0].Rhythm);
-    EXPECT_TRUE(program.Running());
+    ASSERT_TRUE(program.Running());
+
+    // Closed as a user closes it (the window manager's Alt+F4), the
+    // program ends by itself and keeps its session.
+    ASSERT_EQ(xdotool("key alt+F4").status, 0);
+    EXPECT_EQ(program.WaitForExit(std::chrono::seconds(30)), 0);
+  }
+  EXPECT_TRUE(std::filesystem::exists(dir + "/data/vorlumi3/session.vr3"));
+  {
+    // Started again, it shows the pattern it had: Ctrl+P records it.
+    vlmtest::BackgroundProcess program({bin + "/vorlumi3"}, env, vlmtest::Output::ErrorsShown);
+    ASSERT_FALSE(focusMainWindow(program).empty());
+    ASSERT_EQ(xdotool("key ctrl+p").status, 0);
+    ASSERT_TRUE(WaitForEntries(history, 4));
+    const auto entries = HistoryEntries(history);
+    EXPECT_EQ(entries[3].Kind, "compile");
+    EXPECT_EQ(entries[3].Pattern, entries[0].Pattern) << "the session's pattern comes back";
+    EXPECT_EQ(entries[3].Rhythm, entries[0].Rhythm);
   }
   std::filesystem::remove_all(dir);
 }
