@@ -57,6 +57,12 @@ std::int32_t TForm1::PatternOffsetOf(const std::vector<std::string>& Lines, cons
   return offset >= 0 && offset <= points ? offset : -1;
 }
 
+std::string TForm1::CompiledPattern() const {
+  if (SongMode != 0 || LastSource.empty() || LastSource.back().size() < 4) return {};
+  const std::string& line = LastSource.back();
+  return line.substr(3, line.size() - 4);
+}
+
 void TForm1::Compile1Click() {
   platform_.ProcessEvents();
   if (!EnterAppPath() || !Compiler) return;

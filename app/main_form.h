@@ -112,6 +112,9 @@ class TForm1 {
   // The offset in memPatten of Origin in the source Lines assembled from it,
   // -1 when it lies outside the pattern.
   std::int32_t PatternOffsetOf(const std::vector<std::string>& Lines, const SourceOrigin& Origin) const;
+  // The pattern as the last compile of a phrase read it (the last source
+  // line inside "[4 " .. "]"); empty after a song or without a compile.
+  std::string CompiledPattern() const;
   // The generator of the rhythm, the pattern and the voice editor's "Rnd"
   // buttons; seeded from the clock at start-up. The compiler draws from its
   // own, so compiling never moves this one.

@@ -28,7 +28,8 @@ void AppendBytes(void* context, const char* bytes, std::size_t size) {
 }  // namespace
 
 std::optional<std::string> WriteRollPicture(const std::string& midiBytes, const std::string& pngPath,
-                                            const std::optional<std::array<int, 12>>& weights) {
+                                            const std::optional<std::array<int, 12>>& weights,
+                                            const PictureSteps* steps) {
   // Opened once and kept for the process: Qt cannot be unloaded and loaded again.
   static void* library = nullptr;
   std::string tried;
@@ -46,8 +47,14 @@ std::optional<std::string> WriteRollPicture(const std::string& midiBytes, const 
   if (!draw) return std::string("the picture library has no function ") + VLM_ROLL_PNG_SYMBOL;
   std::string png;
   char error[512] = "";
-  if (draw(midiBytes.data(), midiBytes.size(), weights ? weights->data() : nullptr, AppendBytes, &png, error,
-           sizeof error) != 0)
+  std::vector<VlmPatternNote> notes;
+  VlmPhraseSteps phrase{};
+  if (steps) {
+    for (const PictureSteps::Note& n : steps->Notes) notes.push_back({n.Track, n.Tick, n.Number, n.PatternOffset});
+    phrase = {steps->Rhythm.c_str(), steps->Steps, steps->Pattern.c_str(), notes.data(), notes.size()};
+  }
+  if (draw(midiBytes.data(), midiBytes.size(), weights ? weights->data() : nullptr, steps ? &phrase : nullptr,
+           AppendBytes, &png, error, sizeof error) != 0)
     return pngPath + ": " + error;
   if (auto failure = WriteFileAtomically(pngPath, png)) return *failure;
   return std::nullopt;

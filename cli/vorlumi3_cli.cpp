@@ -314,6 +314,17 @@ class ConsolePlatform : public vlmcli::WindowlessPlatform {
 
 std::string Absolute(const std::string& path) { return std::filesystem::absolute(path).string(); }
 
+// The steps of the phrase just compiled, for the picture's marks; none after
+// a song, whose compile makes no source map.
+std::optional<vlm::PictureSteps> PhraseSteps(const vlm::TForm1& form) {
+  if (!form.LastMap) return std::nullopt;
+  vlm::PictureSteps steps{form.memRythm, form.speLength.ClampedValue(), form.CompiledPattern(), {}};
+  steps.Notes.reserve(form.LastMap->Notes.size());
+  for (const vlm::MappedNote& note : form.LastMap->Notes)
+    steps.Notes.push_back({note.Track, note.Tick, note.Note, form.PatternOffsetOf(form.LastSource, note.At)});
+  return steps;
+}
+
 }  // namespace
 
 int StartBatch(const Options& options) {
@@ -421,7 +432,8 @@ int Run(int argc, char** argv) {
     std::array<int, 12> weights{};
     for (int k = 1; k <= 12; ++k) weights[static_cast<std::size_t>(k - 1)] = form.Scl(k).Position();
     const auto bytes = vlm::ReadFileBytes(form.PhraseFileName);
-    if (const auto failure = bytes ? vlm::WriteRollPicture(*bytes, options.pngFile, weights)
+    const std::optional<vlm::PictureSteps> steps = PhraseSteps(form);
+    if (const auto failure = bytes ? vlm::WriteRollPicture(*bytes, options.pngFile, weights, steps ? &*steps : nullptr)
                                    : "cannot read " + form.PhraseFileName) {
       std::fprintf(stderr, "vorlumi3-cli: %s\n", failure->c_str());
       return 2;

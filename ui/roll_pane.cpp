@@ -108,12 +108,9 @@ void RollPane::Reload() {
   for (int k = 1; k <= 12; ++k) weights[static_cast<std::size_t>(k - 1)] = form_.Scl(k).Position();
   model.ScaleWeights = weights;
 
-  // The pattern as compiled is the last source line inside "[4 " .. "]".
-  compiledPattern_.clear();
+  compiledPattern_ = map ? form_.CompiledPattern() : std::string();
   patternOrigins_.clear();
   const std::vector<std::string>& lines = form_.LastSource;
-  if (map && form_.SongMode == 0 && !lines.empty() && lines.back().size() >= 4)
-    compiledPattern_ = lines.back().substr(3, lines.back().size() - 4);
   for (const roll::RollNote& note : model.Notes()) {
     const std::int32_t offset = note.At ? form_.PatternOffsetOf(lines, *note.At) : -1;
     patternOrigins_.push_back(offset >= 0 ? SourceOrigin{0, 1, offset + 1} : SourceOrigin{});

@@ -48,13 +48,32 @@ void EnsureApplication() {
   static_cast<void>(application);
 }
 
+// The model of the file, with the phrase's steps marked as the main window
+// marks them: the notes are linked to their place in the pattern through a
+// map of the file's note-ons, whose origins stand for pattern offsets.
+vlm::roll::RollModel MarkedModel(std::string_view midi, const VlmPhraseSteps* steps) {
+  if (!steps) return vlm::roll::RollModel::FromMidi(midi);
+  vlm::SourceMap map;
+  map.Notes.reserve(steps->noteCount);
+  for (std::size_t k = 0; k < steps->noteCount; ++k) {
+    const VlmPatternNote& n = steps->notes[k];
+    const vlm::SourceOrigin at = n.patternOffset >= 0 ? vlm::SourceOrigin{0, 1, n.patternOffset + 1} : vlm::SourceOrigin{};
+    map.Notes.push_back({n.track, n.tick, n.note, at});
+  }
+  vlm::roll::RollModel model = vlm::roll::RollModel::FromMidi(midi, &map);
+  model.MarkSteps(steps->rhythm ? steps->rhythm : "", steps->steps, steps->pattern ? steps->pattern : "",
+                  [](const vlm::SourceOrigin& at) { return at.Line == 1 ? at.Column - 1 : -1; });
+  return model;
+}
+
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) int vlm_roll_png(const char* midiBytes, std::size_t midiSize,
-                                                                     const int* weights, VlmPngSink sink,
-                                                                     void* context, char* error, std::size_t errorSize) {
+                                                                     const int* weights, const VlmPhraseSteps* steps,
+                                                                     VlmPngSink sink, void* context, char* error,
+                                                                     std::size_t errorSize) {
   try {
-    vlm::roll::RollModel model = vlm::roll::RollModel::FromMidi(std::string_view(midiBytes, midiSize));
+    vlm::roll::RollModel model = MarkedModel(std::string_view(midiBytes, midiSize), steps);
     if (weights) {
       std::array<std::int32_t, 12> shading{};
       std::copy(weights, weights + 12, shading.begin());

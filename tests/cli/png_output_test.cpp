@@ -104,12 +104,46 @@ TEST_F(PngOutput, VlmcDrawsTheRollOfWhatItCompiled) {
   CheckPicture(ReadPng(*bytes), ReadSong(dir, "tune.mid"));
 }
 
+// Plain notes: no step draws a mark over its note.
 TEST_F(PngOutput, Vorlumi3CliDrawsItsPhrase) {
-  const CommandRun run = Run("vorlumi3-cli", "--seed 11 -q --out phrase.mid --png phrase.png");
+  const CommandRun run =
+      Run("vorlumi3-cli", "--seed 11 --rhythm NNNNrNNNNNNNrNNN -q --out phrase.mid --png phrase.png");
   ASSERT_EQ(run.status, 0) << run.err;
   const auto bytes = vlm::ReadFileBytes(dir + "/phrase.png");
   ASSERT_TRUE(bytes.has_value());
   CheckPicture(ReadPng(*bytes), ReadSong(dir, "phrase.mid"));
+}
+
+// The steps are marked as the window marks them: a chord step puts a dark
+// diamond on the start of each of its notes, which a plain step does not.
+TEST_F(PngOutput, Vorlumi3CliMarksTheStepsOfItsPhrase) {
+  const auto diamonds = [&](const std::string& rhythm) {
+    const CommandRun run = Run("vorlumi3-cli", "--seed 5 --rhythm " + rhythm + " -q --out p.mid --png p.png");
+    EXPECT_EQ(run.status, 0) << run.err;
+    const PngImage image = ReadPng(vlm::ReadFileBytes(dir + "/p.png").value_or(""));
+    const CsvSong song = ReadSong(dir, "p.mid");
+    EXPECT_TRUE(image.error.empty()) << image.error;
+    EXPECT_FALSE(song.notes.empty());
+    const int top = std::max_element(song.notes.begin(), song.notes.end(), [](const Note& a, const Note& b) {
+                      return a.pitch < b.pitch;
+                    })->pitch + 2;
+    int marked = 0;
+    for (const Note& note : song.notes) {
+      const int x = static_cast<int>(MarginPixels + note.tick * PixelsPerQuarter / song.timebase);
+      const int y = static_cast<int>((top - note.pitch) * RowPixels + RowPixels / 2);
+      bool dark = false;
+      for (int dx = -3; dx <= 0; ++dx) {
+        const PngImage::Pixel p = image.At(x + dx, y);
+        dark = dark || std::max({p.r, p.g, p.b}) < 0x40;
+      }
+      marked += dark;
+    }
+    return std::pair<int, std::size_t>(marked, song.notes.size());
+  };
+  const auto [chordMarks, chordNotes] = diamonds("WWWWWWWWWWWWWWWW");
+  EXPECT_EQ(chordNotes, 16u * 2 * 4) << "two notes a step, the phrase played four times";
+  EXPECT_EQ(static_cast<std::size_t>(chordMarks), chordNotes);
+  EXPECT_EQ(diamonds("NNNNNNNNNNNNNNNN").first, 0);
 }
 
 // The dynamic loader's own log says which libraries a run loaded.
