@@ -3,12 +3,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "common/app_path.h"
@@ -29,6 +34,15 @@ QString WithShownKey(const QString& caption, const QKeySequence& key) {
   return caption + QLatin1Char('\t') + key.toString(QKeySequence::NativeText);
 }
 
+// The file a drop from another program brings: its first local file. A drag
+// from our own windows (the piano roll's phrase) brings none.
+QString DroppedFile(const QDropEvent& event) {
+  if (event.source() || !event.mimeData()->hasUrls()) return {};
+  for (const QUrl& url : event.mimeData()->urls())
+    if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile()) return url.toLocalFile();
+  return {};
+}
+
 }  // namespace
 
 std::string VersionText() {
@@ -45,6 +59,7 @@ MainWindow::MainWindow(TForm1& form, TfrmMsg& messages, Platform& platform, std:
       pages_(new QTabWidget),
       playStatus_(new PlayStatus([&form] { return form.Player(); }, statusBar(), this)) {
   setObjectName(QStringLiteral("Form1"));
+  setAcceptDrops(true);
   setWindowTitle(QString::fromStdString(form_.Title.empty() ? std::string("Vorlumi3") : form_.Title));
 
   BuildMenus();
@@ -204,6 +219,19 @@ void MainWindow::VerInfo1Click() { platform_.ShowMessageCaption(tr("Version Info
 void MainWindow::Close1Click() { close(); }
 
 // Closing the main window ends the program; the other windows go with it.
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedFile(*event).isEmpty()) event->acceptProposedAction();
+}
+
+// A file dropped on the window opens as one named on the command line: a
+// settings file is loaded, any other file is compiled as an MML source.
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QString file = DroppedFile(*event);
+  if (file.isEmpty()) return;
+  event->acceptProposedAction();
+  binder_.Run([this, path = file.toStdString()] { form_.OpenFile(path); });
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
   QMainWindow::closeEvent(event);
   if (event->isAccepted()) QApplication::quit();

@@ -1,5 +1,6 @@
 #include "ui/piano_roll_widget.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -117,9 +118,22 @@ void PianoRollWidget::wheelEvent(QWheelEvent* event) {
 }
 
 void PianoRollWidget::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton)
+  if (event->button() == Qt::LeftButton) {
+    pressedAt_ = event->position().toPoint();
     if (const auto note = layout_.NoteAt(model_, event->position().x(), event->position().y())) emit NoteClicked(*note);
+  }
   QAbstractScrollArea::mousePressEvent(event);
+}
+
+// One drag a press: the drag itself runs its own event loop, and the release
+// it swallows would otherwise leave the next move starting another.
+void PianoRollWidget::mouseMoveEvent(QMouseEvent* event) {
+  if (pressedAt_ && (event->buttons() & Qt::LeftButton) &&
+      (event->position().toPoint() - *pressedAt_).manhattanLength() >= QApplication::startDragDistance()) {
+    pressedAt_.reset();
+    emit DragRequested();
+  }
+  QAbstractScrollArea::mouseMoveEvent(event);
 }
 
 void PianoRollWidget::scrollContentsBy(int, int) {

@@ -1,7 +1,8 @@
 #pragma once
 // The piano roll as a scrolling widget: pitch rows that grow with the widget,
 // time that zooms with Ctrl+wheel, a click on a note reported as a signal,
-// highlighted notes, and a playhead that follows the player's position.
+// a drag started with the left button reported as another, highlighted
+// notes, and a playhead that follows the player's position.
 
 #include <QAbstractScrollArea>
 #include <QTimer>
@@ -41,12 +42,15 @@ class PianoRollWidget : public QAbstractScrollArea {
 
  signals:
   void NoteClicked(std::size_t note);
+  // The pointer moved the drag distance with the left button held.
+  void DragRequested();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
 
  private:
@@ -61,6 +65,7 @@ class PianoRollWidget : public QAbstractScrollArea {
   const MediaPlayer* player_ = nullptr;
   std::optional<std::int64_t> playhead_;  // tick drawn, none while nothing plays
   QTimer playheadTimer_;
+  std::optional<QPoint> pressedAt_;  // where the left button went down, until a drag starts
 };
 
 }  // namespace vlm::ui

@@ -2,13 +2,20 @@
 
 #include <QAction>
 #include <QBoxLayout>
+#include <QDir>
+#include <QDrag>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QUrl>
 
+#include "app/phrase_handover.h"
 #include "common/text_file.h"
+#include "common/warning.h"
+#include "common/xdg_dirs.h"
 #include "roll/text_span.h"
 #include "ui/main_window.h"
 #include "ui/mml_roll_window.h"
@@ -80,6 +87,7 @@ RollPane::RollPane(MainWindow& main, TForm1& form, const MediaPlayer* player)
 
   pattern_ = main.findChild<QPlainTextEdit*>(QStringLiteral("memPatten"));
   connect(roll_, &PianoRollWidget::NoteClicked, this, &RollPane::SelectNoteText);
+  connect(roll_, &PianoRollWidget::DragRequested, this, &RollPane::DragPhrase);
   if (pattern_) connect(pattern_, &QPlainTextEdit::cursorPositionChanged, this, &RollPane::HighlightAtCaret);
 }
 
@@ -158,6 +166,32 @@ void RollPane::OpenMmlFile() {
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->OpenFile(name.toStdString());
   window->show();
+}
+
+// Copies go where the user's data lives: a sequencer may read the file
+// again long after the drop, and the next compile replaces the phrase file.
+QMimeData* RollPane::PhraseMimeData() const {
+  if (roll_->Model().Notes().empty()) return nullptr;
+  const std::string data = UserDataDirectory();
+  const std::string folder = data.empty() ? QDir::tempPath().toStdString() + "/vorlumi3" : data + "dragged";
+  const HandedPhrase phrase = HandOverPhrase(form_.PhraseFileName, form_.DrawSeed, folder);
+  if (!phrase.Failure.empty()) {
+    ShowWarning(phrase.Failure);
+    return nullptr;
+  }
+  auto* mime = new QMimeData;
+  mime->setUrls({QUrl::fromLocalFile(QString::fromStdString(phrase.Path))});
+  mime->setData(QStringLiteral("audio/midi"), QByteArray::fromStdString(phrase.Bytes));
+  return mime;
+}
+
+// Only a copy is offered: the phrase stays where it is.
+void RollPane::DragPhrase() {
+  QMimeData* mime = PhraseMimeData();
+  if (!mime) return;
+  auto* drag = new QDrag(roll_);
+  drag->setMimeData(mime);
+  drag->exec(Qt::CopyAction);
 }
 
 }  // namespace vlm::ui

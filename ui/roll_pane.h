@@ -15,6 +15,7 @@
 #include "common/media_player.h"
 
 class QAction;
+class QMimeData;
 class QPlainTextEdit;
 
 namespace vlm::ui {
@@ -33,12 +34,17 @@ class RollPane : public QObject {
   void Refresh();
   PianoRollWidget* Roll() const { return roll_; }
   QAction* ShowAction() const { return show_; }
+  // The phrase shown, for another program: the address of a copy of its
+  // MIDI file (for sequencers and file managers) and the file's bytes as
+  // "audio/midi". Null, with the reason shown, when there is none to give.
+  QMimeData* PhraseMimeData() const;
 
  private:
   void Reload();
   void SelectNoteText(std::size_t note);
   void HighlightAtCaret();
   void OpenMmlFile();
+  void DragPhrase();
 
   MainWindow& main_;
   TForm1& form_;

@@ -6,16 +6,21 @@
 #include <QAction>
 #include <QApplication>
 #include <QListWidget>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <cstdlib>
 
 #include "common/app_path.h"
+#include "common/text_file.h"
 #include "tests/support/scripted_platform.h"
 #include "ui/desktop.h"
 #include "ui/main_window.h"
@@ -150,6 +155,88 @@ TEST_F(PianoRollTest, ThePlayheadFollowsThePlayersPosition) {
   QTest::qWait(120);
   const QColor after = Roll().viewport()->grab().toImage().pixelColor(x, shot.height() - 3);
   EXPECT_FALSE(after.red() > 200 && after.green() < 80);
+}
+
+// What a drag out of the roll offers other programs: a MIDI file of its own
+// under the user's data folder (the phrase file is replaced by the next
+// compile) and the same bytes as "audio/midi".
+TEST_F(PianoRollTest, ThePhraseIsHandedToOtherProgramsAsAFileOfItsOwn) {
+  const std::string data = dir.filePath(QStringLiteral("data")).toStdString();
+  const char* saved = std::getenv("XDG_DATA_HOME");
+  const std::string before = saved ? saved : "";
+  setenv("XDG_DATA_HOME", data.c_str(), 1);
+  const auto offered = [&] {
+    std::unique_ptr<QMimeData> mime(desktop->Roll().PhraseMimeData());
+    EXPECT_NE(mime, nullptr);
+    if (!mime) return std::pair<std::string, std::string>();
+    EXPECT_EQ(mime->urls().size(), 1);
+    const std::string file = mime->urls().value(0).toLocalFile().toStdString();
+    EXPECT_EQ(file.rfind(data + "/vorlumi3/dragged/", 0), 0u) << file;
+    const std::string bytes = mime->data(QStringLiteral("audio/midi")).toStdString();
+    EXPECT_EQ(vlm::ReadFileBytes(file), bytes);
+    EXPECT_EQ(vlm::ReadFileBytes(desktop->Form.PhraseFileName), bytes);
+    return std::pair(file, bytes);
+  };
+  PlayPattern(QStringLiteral("l8o4cdefgab"));
+  const auto [first, firstBytes] = offered();
+  PlayPattern(QStringLiteral("l8o4cdefgab"));
+  EXPECT_EQ(offered().first, first) << "the same phrase is one file";
+  PlayPattern(QStringLiteral("l4o5edc"));
+  const auto [second, secondBytes] = offered();
+  EXPECT_NE(second, first);
+  EXPECT_NE(secondBytes, firstBytes);
+  EXPECT_EQ(vlm::ReadFileBytes(first), firstBytes) << "an earlier phrase's copy stays as it was";
+  if (saved) setenv("XDG_DATA_HOME", before.c_str(), 1);
+  else unsetenv("XDG_DATA_HOME");
+}
+
+// A drag starts once the pointer has moved the drag distance with the left
+// button held, once a press.
+TEST(PianoRollWidget, ADragStartsAfterTheDragDistanceOncePerPress) {
+  vlm::ui::PianoRollWidget roll;
+  roll.resize(300, 120);
+  roll.show();
+  QSignalSpy drags(&roll, &vlm::ui::PianoRollWidget::DragRequested);
+  const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+    QMouseEvent event(type, at, roll.viewport()->mapToGlobal(at), button, held, Qt::NoModifier);
+    QApplication::sendEvent(roll.viewport(), &event);
+  };
+  const QPoint start(100, 50);
+  const int distance = QApplication::startDragDistance();
+  send(QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+  send(QEvent::MouseMove, start + QPoint(distance - 1, 0), Qt::NoButton, Qt::LeftButton);
+  EXPECT_EQ(drags.count(), 0);
+  send(QEvent::MouseMove, start + QPoint(distance, 0), Qt::NoButton, Qt::LeftButton);
+  send(QEvent::MouseMove, start + QPoint(3 * distance, 0), Qt::NoButton, Qt::LeftButton);
+  EXPECT_EQ(drags.count(), 1);
+  send(QEvent::MouseButtonRelease, start, Qt::LeftButton, Qt::NoButton);
+  send(QEvent::MouseMove, start + QPoint(5 * distance, 0), Qt::NoButton, Qt::NoButton);
+  EXPECT_EQ(drags.count(), 1) << "no button held";
+}
+
+// A settings file dropped on the main window from a file manager is loaded
+// as File > Open loads it.
+TEST_F(PianoRollTest, ASettingsFileDroppedOnTheWindowIsLoaded) {
+  const std::string file = dir.filePath(QStringLiteral("dropped.vr3")).toStdString();
+  desktop->Form.memPatten = "l8o5gfedc";
+  ASSERT_EQ(desktop->Form.SaveSettings(file), std::nullopt);
+  desktop->Form.memPatten = "c";
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+  const QPoint at(20, 20);
+  QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&desktop->Main(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&desktop->Main(), &drop);
+  EXPECT_EQ(desktop->Form.memPatten, "l8o5gfedc");
+
+  QMimeData text;  // no file: not taken
+  text.setText(QStringLiteral("o4c"));
+  QDragEnterEvent other(at, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+  other.setAccepted(false);
+  QApplication::sendEvent(&desktop->Main(), &other);
+  EXPECT_FALSE(other.isAccepted());
 }
 
 TEST_F(PianoRollTest, AnMmlFileWindowLinksSourceRollAndErrorsThroughOneSourceMap) {

@@ -1,0 +1,50 @@
+#include "app/phrase_handover.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "common/text_file.h"
+
+namespace vlm {
+
+namespace {
+
+// FNV-1a: a short name that tells different contents apart.
+std::uint32_t ContentHash(const std::string& bytes) {
+  std::uint32_t hash = 2166136261u;
+  for (const char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  return hash;
+}
+
+}  // namespace
+
+HandedPhrase HandOverPhrase(const std::string& phraseFile, std::optional<std::uint32_t> seed,
+                            const std::string& folder) {
+  HandedPhrase handed;
+  const auto bytes = ReadFileBytes(phraseFile);
+  if (!bytes || bytes->empty()) {
+    handed.Failure = "cannot read " + phraseFile;
+    return handed;
+  }
+  char name[48];
+  if (seed)
+    std::snprintf(name, sizeof name, "vorlumi3-%u-%08x.mid", static_cast<unsigned>(*seed), ContentHash(*bytes));
+  else
+    std::snprintf(name, sizeof name, "vorlumi3-%08x.mid", ContentHash(*bytes));
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  const std::string path = (std::filesystem::path(folder) / name).string();
+  // A file of that name holds this phrase already unless it was changed since.
+  if (ReadFileBytes(path) != bytes) {
+    if (const auto failure = WriteFileAtomically(path, *bytes)) {
+      handed.Failure = *failure;
+      return handed;
+    }
+  }
+  handed.Path = path;
+  handed.Bytes = *bytes;
+  return handed;
+}
+
+}  // namespace vlm
