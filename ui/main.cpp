@@ -2,6 +2,7 @@
 // player and the three windows, opens a file named on the command line, then
 // runs the event loop until the main window closes.
 #include <QApplication>
+#include <QDBusConnection>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include "ui/data_files.h"
 #include "ui/desktop.h"
 #include "ui/main_window.h"
+#include "ui/mpris_service.h"
 #include "ui/qt_platform.h"
 #include "ui/session_keeper.h"
 #include "ui/workshop_actions.h"
@@ -142,6 +144,8 @@ int main(int argc, char** argv) {
     platform.SetOwner(&desktop.Main());
     platform.BeforeProcessEvents = [&desktop] { desktop.RefreshAll(); };
     desktop.Start();
+    // Media keys and the desktop's player controls reach the play commands.
+    new vlm::ui::MprisService(QDBusConnection::sessionBus(), desktop.Main(), desktop.Form);
     // The last session comes back over the start-up values; a file named on
     // the command line is opened over the session (Undo Open returns to it).
     if (session) {

@@ -1,0 +1,84 @@
+// The desktop program on a message bus of the test's own, driven as media
+// keys and desktop player controls drive it: through gdbus, the bus's own
+// command-line client.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/phrase_history.h"
+#include "tests/support/background_process.h"
+#include "tests/support/compile_harness.h"
+#include "tests/support/run_command.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+TEST(Mpris, MediaKeysDrawStopAndQuit) {
+  if (!vlmtest::HaveProgram("dbus-daemon") || !vlmtest::HaveProgram("gdbus"))
+    GTEST_SKIP() << "dbus-daemon and gdbus are needed";
+  const std::string dir = vlmtest::ScratchDir();
+  const std::string bin = dir + "/bin";
+  std::filesystem::create_directories(bin);
+  for (const char* name : {"vorlumi3", "Scale.dat"})
+    std::filesystem::copy_file(std::string(VLM_BIN_DIR) + "/" + name, bin + "/" + name);
+  const std::string address = "unix:path=" + dir + "/bus";
+  vlmtest::BackgroundProcess bus({"dbus-daemon", "--session", "--nofork", "--address=" + address});
+  ASSERT_TRUE(bus.Started());
+
+  const auto call = [&](const std::string& method, const std::string& args = "") {
+    return vlmtest::RunCommand(dir, "timeout 20 gdbus call --address '" + address +
+                                        "' --dest org.mpris.MediaPlayer2.vorlumi3 --object-path /org/mpris/MediaPlayer2"
+                                        " --method " + method + " " + args);
+  };
+  const auto status = [&] {
+    return call("org.freedesktop.DBus.Properties.Get", "org.mpris.MediaPlayer2.Player PlaybackStatus").out;
+  };
+  const std::string history = dir + "/data/vorlumi3/history.jsonl";
+  const auto entries = [&] {
+    vlm::PhraseHistory h(history);
+    h.Load();
+    return h.Entries().size();
+  };
+  {
+    vlmtest::BackgroundProcess program({bin + "/vorlumi3"},
+                                       {"QT_QPA_PLATFORM=offscreen", "DBUS_SESSION_BUS_ADDRESS=" + address,
+                                        "XDG_DATA_HOME=" + dir + "/data", "VORLUMI3_AUDIO_DRIVER=file"});
+    vlmtest::CommandRun identity;
+    const auto until = Clock::now() + std::chrono::seconds(30);
+    do {
+      identity = call("org.freedesktop.DBus.Properties.Get", "org.mpris.MediaPlayer2 Identity");
+      if (identity.status == 0) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    } while (Clock::now() < until && program.Running());
+    ASSERT_EQ(identity.status, 0) << identity.err;
+    EXPECT_EQ(identity.out, "(<'Vorlumi3'>,)\n");
+    EXPECT_EQ(status(), "(<'Stopped'>,)\n");
+
+    // Next draws a phrase and plays it, as F5 does.
+    ASSERT_EQ(call("org.mpris.MediaPlayer2.Player.Next").status, 0);
+    EXPECT_EQ(entries(), 1u);
+    EXPECT_EQ(status(), "(<'Playing'>,)\n");
+    const std::string metadata = call("org.freedesktop.DBus.Properties.Get", "org.mpris.MediaPlayer2.Player Metadata").out;
+    EXPECT_NE(metadata.find("'xesam:title': <'Phrase "), std::string::npos) << metadata;
+    ASSERT_EQ(call("org.mpris.MediaPlayer2.Player.PlayPause").status, 0);
+    EXPECT_EQ(status(), "(<'Stopped'>,)\n");
+    // Play plays the pattern as it stands, as Ctrl+P does.
+    ASSERT_EQ(call("org.mpris.MediaPlayer2.Player.Play").status, 0);
+    EXPECT_EQ(status(), "(<'Playing'>,)\n");
+    EXPECT_EQ(entries(), 2u);
+    ASSERT_EQ(call("org.mpris.MediaPlayer2.Player.Stop").status, 0);
+    EXPECT_EQ(status(), "(<'Stopped'>,)\n");
+
+    ASSERT_EQ(call("org.mpris.MediaPlayer2.Quit").status, 0);
+    EXPECT_EQ(program.WaitForExit(std::chrono::seconds(20)), 0);
+  }
+  bus.Stop();
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
