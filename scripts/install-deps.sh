@@ -28,6 +28,8 @@ packages=(
   # The real parts tests start: a virtual display with a window manager, a
   # sound server with a null sink, and GNU parallel for the shard recipe.
   xvfb xdotool openbox x11-utils pulseaudio pulseaudio-utils parallel
+  # A message bus of the tests' own, and its client, for the media keys.
+  dbus-daemon libglib2.0-bin
 )
 
 missing=()
