@@ -1,7 +1,7 @@
 #pragma once
 // The main window's settings kept from one run of the program to the next:
 // the pattern, the rhythm, the song slots and every other key a settings
-// file holds. The desktop program saves them while it runs and when it ends,
+// file holds, and the voice editor's rows. The desktop program saves them while it runs and when it ends,
 // and applies them again at its next start, so that quitting or a crash
 // loses at most the last few seconds of work.
 

@@ -18,10 +18,15 @@ void Work(vlm::TForm1& f) {
   f.lstSong = {"7", "30"};
   f.seTempo.SetValue(93);
   f.Scl(2).SetPosition(70);
+  f.Voice.Chk(3) = true;  // the voice editor's rows, which no settings file holds
+  f.Voice.Chk(11) = false;
+  f.Voice.E(3) = "77";
+  f.Voice.S(3).SetPosition(77);
 }
 
 TEST_F(FormTest, ASessionComesBackAtTheNextStart) {
   const std::string file = Path("data/vorlumi3/session.vr3");  // its folder does not exist yet
+  std::string voiceText;
   {
     auto& f = Start();
     vlm::SessionFile session(f, file);
@@ -29,6 +34,7 @@ TEST_F(FormTest, ASessionComesBackAtTheNextStart) {
     EXPECT_EQ(session.SaveIfChanged(), std::nullopt);
     EXPECT_FALSE(std::filesystem::exists(file)) << "nothing changed, nothing written";
     Work(f);
+    voiceText = f.Voice.MakeVoiceMML(vlm::DialectVlm);
     ASSERT_EQ(session.SaveIfChanged(), std::nullopt);
     ASSERT_TRUE(std::filesystem::exists(file));
   }
@@ -43,6 +49,11 @@ TEST_F(FormTest, ASessionComesBackAtTheNextStart) {
   EXPECT_EQ(g.lstSong, (std::vector<std::string>{"7", "30"}));
   EXPECT_EQ(g.seTempo.Value(), 93);
   EXPECT_EQ(g.Scl(2).Position(), 70);
+  EXPECT_TRUE(g.Voice.Chk(3));
+  EXPECT_FALSE(g.Voice.Chk(11));
+  EXPECT_EQ(g.Voice.E(3), "77");
+  EXPECT_EQ(g.Voice.S(3).Position(), 77);
+  EXPECT_EQ(g.Voice.MakeVoiceMML(vlm::DialectVlm), voiceText) << "the phrase sounds as it did";
   // A restored session is no opened file: Undo Open has nothing to undo.
   g.UndoOpen1Click();
   EXPECT_EQ(g.memPatten, "l16o5q16cro4g^ ; edited by hand");
