@@ -52,6 +52,8 @@ class TimeQuicksort {
   template <class Words>
   void SortRange(const Words& W, std::int32_t L, std::int32_t R, bool WholeRange);
   template <class Words>
+  void SortPair(const Words& W, std::int32_t K);
+  template <class Words>
   bool Ascending(const Words& W, std::int32_t L, std::int32_t R) const;
   template <class Words>
   std::int32_t ScanUp(const Words& W, std::int32_t I, std::int32_t R, std::uint32_t P, bool ByBlocks) const;
@@ -74,15 +76,17 @@ class TimeQuicksort {
 
 TimeQuicksort::TimeQuicksort(ChunkedWords Words, std::int32_t Count, std::uint32_t* EventTags)
     : Chunked(Words), N(Count), Tags(EventTags) {
-  const AcrossChunks W{Words};
+  static_assert(ChunkedWords::ChunkWords % BlockSize == 0, "a block lies within one chunk");
   const auto blocks = static_cast<std::size_t>((N + BlockSize - 1) >> BlockShift);
   BlockMax.resize(blocks);
   BlockMin.resize(blocks);
   for (std::int32_t b = 0, first = 0; first < N; ++b, first += BlockSize) {
-    std::uint64_t low = W[first], high = W[first];
-    for (std::int32_t k = first; k < std::min(N, first + BlockSize); ++k) {
-      low = std::min(low, W[k]);
-      high = std::max(high, W[k]);
+    const std::uint64_t* const block = &Words[first];
+    const std::int32_t count = std::min(N - first, BlockSize);
+    std::uint64_t low = block[0], high = block[0];
+    for (std::int32_t k = 0; k < count; ++k) {
+      low = std::min(low, block[k]);
+      high = std::max(high, block[k]);
     }
     BlockMin[static_cast<std::size_t>(b)] = low;
     BlockMax[static_cast<std::size_t>(b)] = high;
@@ -162,6 +166,13 @@ void TimeQuicksort::Swap(const Words& W, std::int32_t I, std::int32_t J, bool By
   if (Tags != nullptr) std::swap(Tags[I], Tags[J]);
 }
 
+// The steps on two events K and K + 1 (pivot K): they swap unless the
+// second is later.
+template <class Words>
+void TimeQuicksort::SortPair(const Words& W, std::int32_t K) {
+  if (Ordering(Time(W, K + 1), Time(W, K)) <= 0) Swap(W, K, K + 1, false);
+}
+
 // Sorts L..R, deferring each left part on Pending instead of a recursive
 // call: the ranges are disjoint, so the result is the same, and no input can
 // exhaust the call stack. Unless WholeRange, the right part is deferred too
@@ -169,7 +180,12 @@ void TimeQuicksort::Swap(const Words& W, std::int32_t I, std::int32_t J, bool By
 // soon as they may lie within one.
 template <class Words>
 void TimeQuicksort::SortRange(const Words& W, std::int32_t L, std::int32_t R, bool WholeRange) {
-  while (!Ascending(W, L, R)) {
+  for (;;) {
+    if (R - L == 1) {
+      SortPair(W, L);
+      break;
+    }
+    if (Ascending(W, L, R)) break;
     const bool byBlocks = !BlockMax.empty() && R - L >= LargeRange;
     const std::uint32_t P = Time(W, (L + R) / 2);
     std::int32_t I = L, J = R;
@@ -178,7 +194,11 @@ void TimeQuicksort::SortRange(const Words& W, std::int32_t L, std::int32_t R, bo
       J = ScanDown(W, J, L, P, byBlocks);
       if (I <= J) Swap(W, I++, J--, byBlocks);
     } while (I <= J);
-    if (L < J) Pending.emplace_back(L, J);
+    if (J - L == 1) {
+      SortPair(W, L);
+    } else if (L < J) {
+      Pending.emplace_back(L, J);
+    }
     L = I;
     if (I >= R) break;
     if (!WholeRange) {
