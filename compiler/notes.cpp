@@ -73,13 +73,13 @@ std::int32_t ReadLengthPart(TSmf& smf, TextRef S, std::int32_t& At, bool& Explic
       smf.ReportError(4, "音長");
       return -1;
     } else {
-      ticks = RoundTicks(4.0 / value * smf.Timebase);
+      ticks = NoteValueTicks(value, smf.Timebase);
     }
   }
   // Each dot adds half of the length reached so far: "4." 144, "4.." 216.
   while (CharAt(S, At) == '.') {
     ++At;
-    ticks = ClampLength(ticks + RoundTicks(static_cast<double>(ticks) / 2.0));
+    ticks = ClampLength(ticks + HalfTicks(ticks));
   }
   return static_cast<std::int32_t>(ticks);
 }
@@ -149,10 +149,10 @@ bool ReadPlainNote(TSmf& smf, std::int32_t& Number, std::int32_t& Length) {
     smf.Col = at;
     return true;
   }
-  std::int64_t ticks = value == -1 ? smf.Track().Length : RoundTicks(4.0 / value * smf.Timebase);
+  std::int64_t ticks = value == -1 ? smf.Track().Length : NoteValueTicks(value, smf.Timebase);
   while (text.At(at) == '.') {
     ++at;
-    ticks = ClampLength(ticks + RoundTicks(static_cast<double>(ticks) / 2.0));
+    ticks = ClampLength(ticks + HalfTicks(ticks));
   }
   const int next = text.At(at);
   if (static_cast<std::int32_t>(ticks) < 0 || next == '^' || next == '|') return false;
@@ -334,7 +334,7 @@ void TSmf::NoteCommand() {
   ChordOrigins[static_cast<std::size_t>(ChordCount)] = origin;
   const std::int64_t start = static_cast<std::int64_t>(ptr[track]) + timing;
   if (NoOutput == 0) {
-    const std::int32_t sounding = RoundTicks(static_cast<double>(length) * gate / 16.0 + t.GateOffset);
+    const std::int32_t sounding = GateTicks(length, gate, t.GateOffset);
     // The note-off lies one tick before the sounding end, but always at least
     // one tick after its note-on: at the same time the store's unstable sort
     // could put it first and leave the note hanging (a very short note, a
