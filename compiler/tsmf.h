@@ -249,6 +249,7 @@ class TSmf : public SourceCursor {
   void ExpandMacro();
   void ExpandArg(std::string& Src, std::int32_t& At);
   void DefineMacro();
+  std::string MacroText;  // ExpandMacro's replacement text, kept for its storage
 
   // ---- notes, rests, ties and lengths (notes.cpp) ----
   void NoteCommand();
