@@ -104,6 +104,15 @@ bool ReadNoteParam(TSmf& smf, const std::string& Text, std::int32_t Current, boo
   return true;
 }
 
+// A note without parameters takes the velocity step; with mode 1 the step
+// changes sign once the stepped velocity leaves 0..127 (the sounding
+// velocity is clamped later).
+inline void StepVelocity(TrackState& t) {
+  const std::int64_t stepped = static_cast<std::int64_t>(t.Velocity) + t.VelStep;
+  if ((stepped < 0 || stepped > 127) && t.VelStepMode == 1) t.VelStep = Wrap32(-static_cast<std::int64_t>(t.VelStep));
+  t.Velocity = ClampTo(stepped, INT32_MIN, INT32_MAX);
+}
+
 // Takes the first entry of a per-note sequence. Returns false when the list
 // is empty or the entry holds no value (the entry is consumed either way);
 // Relative tells whether the entry was written with a sign.
@@ -226,11 +235,7 @@ std::int32_t TSmf::ReadNoteNumber(TextRef S, std::int32_t& At) {
 std::int32_t TSmf::ReadNoteParams(TextRef S, std::int32_t& At) {
   TrackState& t = Track();
   if (CharAt(S, At) != ',') {
-    // The velocity step; with mode 1 it changes sign once the stepped
-    // velocity leaves 0..127 (the sounding velocity is clamped later).
-    const std::int64_t stepped = static_cast<std::int64_t>(t.Velocity) + t.VelStep;
-    if ((stepped < 0 || stepped > 127) && t.VelStepMode == 1) t.VelStep = Wrap32(-static_cast<std::int64_t>(t.VelStep));
-    t.Velocity = ClampTo(stepped, INT32_MIN, INT32_MAX);
+    StepVelocity(t);
     return 0;
   }
   ++At;
@@ -292,8 +297,11 @@ void TSmf::NoteCommand() {
   if (TakeSequenceEntry(*this, t.RqList, value, relative))
     t.Gate = relative ? ClampTo(static_cast<std::int64_t>(t.Gate) + value, INT32_MIN, INT32_MAX) : value;
 
-  const std::int32_t step = CharAt(Line(), Col) == ',' ? 0 : t.VelStep;  // applied only without parameters
-  if (ReadNoteParams(Line(), Col) == -1) {
+  const bool hasParameters = CharAt(Line(), Col) == ',';
+  const std::int32_t step = hasParameters ? 0 : t.VelStep;  // applied only without parameters
+  if (!hasParameters) {
+    StepVelocity(t);  // what ReadNoteParams does here, without the call
+  } else if (ReadNoteParams(Line(), Col) == -1) {
     ReportError(4, std::string(1, letter));
     restore(0);
     return;

@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cstdint>
+#include <string>
 
 #include "compiler/tsmf.h"
 
@@ -56,6 +58,15 @@ void SkipBlanks(TextRef Src, std::int32_t& At) {
 }
 
 constexpr std::int32_t MaxArgCount = ArgSlots - 1;
+
+// Appends the bytes of Text from 1-based position From up to To (not
+// included), both within it, on either side of its gap.
+void AppendText(std::string& Out, const TextView& Text, std::int32_t From, std::int32_t To) {
+  const auto from = static_cast<std::size_t>(From - 1), to = static_cast<std::size_t>(To - 1);
+  const std::size_t split = std::clamp(Text.FrontSize, from, to);
+  Out.append(Text.Front + from, split - from);
+  Out.append(Text.Back + split, to - split);
+}
 
 }  // namespace
 
@@ -207,8 +218,13 @@ void TSmf::ReadArgs(TextRef Src, std::int32_t& At) {
       ++At;
       SkipBlanks(Src, At);
     } else {
-      append(static_cast<char>(c));
-      ++At;
+      // The characters up to the next one the list gives a meaning to go in
+      // as one piece. Nothing on the way changes the text.
+      const TextView text = Src.View();
+      std::int32_t end = At + 1;
+      for (int d; (d = text.At(end)) >= 0 && d != '"' && d != '(' && d != ')' && d != ',';) ++end;
+      if (!overflow) AppendText(Args[static_cast<std::size_t>(ArgCount)], text, At, end);
+      At = end;
     }
   }
 }
