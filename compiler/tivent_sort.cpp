@@ -110,7 +110,10 @@ bool TimeQuicksort::Ascending(const Words& W, std::int32_t L, std::int32_t R) co
 }
 
 // The bounds I < R and J > L only matter for times whose differences wrap
-// around; within a plain span an event of the pivot's time stops each scan.
+// around. Within a plain span each scan stops inside the range without them:
+// the first ones at the pivot's event at the latest, each later one at the
+// event the last swap put ahead of it (one of the pivot's time or beyond it),
+// so those scans test no bound.
 template <class Words>
 std::int32_t TimeQuicksort::ScanUp(const Words& W, std::int32_t I, std::int32_t R, std::uint32_t P, bool ByBlocks) const {
   if (!Plain) {
@@ -119,10 +122,10 @@ std::int32_t TimeQuicksort::ScanUp(const Words& W, std::int32_t I, std::int32_t 
   }
   const std::uint64_t below = static_cast<std::uint64_t>(P) << 32;  // words of times before P
   if (!ByBlocks) {
-    while (I < R && W[I] < below) ++I;
+    while (W[I] < below) ++I;
     return I;
   }
-  while (I < R && W[I] < below) {
+  while (W[I] < below) {
     ++I;
     if ((I & (BlockSize - 1)) == 0)
       while (I + BlockSize <= R && BlockMax[static_cast<std::size_t>(I >> BlockShift)] < below) I += BlockSize;
@@ -138,10 +141,10 @@ std::int32_t TimeQuicksort::ScanDown(const Words& W, std::int32_t J, std::int32_
   }
   const std::uint64_t above = static_cast<std::uint64_t>(P) << 32 | LowHalf;  // words of times after P
   if (!ByBlocks) {
-    while (J > L && W[J] > above) --J;
+    while (W[J] > above) --J;
     return J;
   }
-  while (J > L && W[J] > above) {
+  while (W[J] > above) {
     --J;
     if (((J + 1) & (BlockSize - 1)) == 0)
       while (J - BlockSize >= L && BlockMin[static_cast<std::size_t>(J >> BlockShift)] > above) J -= BlockSize;
