@@ -9,16 +9,6 @@ namespace vlm {
 
 namespace {
 
-// The steps, in order: set I = L, J = R and the pivot time P of the event at
-// (L + R) / 2; move I up past times before P and J down past times after P;
-// while I <= J swap the events at I and J, step both and scan again; then
-// sort L..J and go on with I..R.
-//
-// Two shortcuts make the same moves with less work: a range already in
-// strictly ascending order is left as it is (every partition of it would
-// stop both scans at the pivot and swap it with itself), and a scan over a
-// large range passes a whole block of 64 events at once when the block's
-// bounds show that it would pass each of them.
 // How the sort reaches word K: through the chunk table, or, for a range that
 // lies within one chunk, through a plain pointer to that chunk, which spares
 // every access a lookup in the table.
@@ -32,6 +22,17 @@ struct WithinChunk {
   std::uint64_t& operator[](std::int32_t K) const { return Chunk[K - First]; }
 };
 
+// The steps, in order: set I = L, J = R and the pivot time P of the event at
+// (L + R) / 2; move I up past times before P and J down past times after P;
+// while I <= J swap the events at I and J, step both and scan again; then
+// sort L..J and go on with I..R.
+//
+// Three shortcuts make the same moves with less work: a range already in
+// strictly ascending order is left as it is (every partition of it would
+// stop both scans at the pivot and swap it with itself), a range of two
+// events takes its one step directly, and a scan over a large range passes
+// a whole block of 64 events at once when the block's bounds show that it
+// would pass each of them.
 class TimeQuicksort {
  public:
   TimeQuicksort(ChunkedWords Words, std::int32_t Count, std::uint32_t* Tags);
@@ -115,7 +116,8 @@ bool TimeQuicksort::Ascending(const Words& W, std::int32_t L, std::int32_t R) co
 // event the last swap put ahead of it (one of the pivot's time or beyond it),
 // so those scans test no bound.
 template <class Words>
-std::int32_t TimeQuicksort::ScanUp(const Words& W, std::int32_t I, std::int32_t R, std::uint32_t P, bool ByBlocks) const {
+std::int32_t TimeQuicksort::ScanUp(const Words& W, std::int32_t I, std::int32_t R, std::uint32_t P,
+                                   bool ByBlocks) const {
   if (!Plain) {
     while (I < R && Ordering(Time(W, I), P) < 0) ++I;
     return I;
@@ -134,7 +136,8 @@ std::int32_t TimeQuicksort::ScanUp(const Words& W, std::int32_t I, std::int32_t 
 }
 
 template <class Words>
-std::int32_t TimeQuicksort::ScanDown(const Words& W, std::int32_t J, std::int32_t L, std::uint32_t P, bool ByBlocks) const {
+std::int32_t TimeQuicksort::ScanDown(const Words& W, std::int32_t J, std::int32_t L, std::uint32_t P,
+                                     bool ByBlocks) const {
   if (!Plain) {
     while (J > L && Ordering(Time(W, J), P) > 0) --J;
     return J;

@@ -245,7 +245,8 @@ TEST(Tivent, EverySmallArrangementEndsInTheStepsOrder) {
       for (int k = 0; k < size; ++k) arrangements *= 3;
       for (int code = 0; code < arrangements; ++code) {
         std::vector<std::int32_t> input;
-        for (int k = 0, rest = code; k < size; ++k, rest /= 3) input.push_back(times[static_cast<std::size_t>(rest % 3)]);
+        for (int k = 0, rest = code; k < size; ++k, rest /= 3)
+          input.push_back(times[static_cast<std::size_t>(rest % 3)]);
         vlm::Tivent store;
         for (std::size_t i = 0; i < input.size(); ++i) AddByte(store, input[i], static_cast<std::uint8_t>(i));
         store.Sort();
