@@ -73,14 +73,23 @@ void AppendText(std::string& Out, const TextView& Text, std::int32_t From, std::
 // A chain of "~" is resolved from the innermost index outward, iteratively,
 // so a long run of tildes cannot exhaust the stack. Each failing level reports
 // error 4 "~" as the recursive definition does, until the compile is stopped.
+//
+// Most calls find a few plain digits, or no number at all (a command written
+// without one): both are settled from one view of the text.
 std::int32_t TSmf::ReadNumber(TextRef Src, std::int32_t From, std::int32_t& Len) {
+  const TextView text = Src.View();
+  const int first = text.At(From);
+  if (first != '~') {
+    std::int32_t value = 0;
+    if (ReadPlainNumber(text, From, value, Len)) return value;
+    if (first != '$' && !IsDigit(first)) {
+      Len = 0;
+      return -1;
+    }
+  }
   std::int32_t tildes = 0;
   while (CharAt(Src, From + tildes) == '~') ++tildes;
   const std::int32_t at = From + tildes;
-  if (tildes == 0) {
-    std::int32_t value = 0;
-    if (ReadPlainNumber(Src.View(), at, value, Len)) return value;
-  }
   std::int32_t value;
   std::int32_t length;
   if (CharAt(Src, at) == '$') {
