@@ -170,7 +170,8 @@ std::int32_t TSmf::ReadValue(TextRef Src, std::int32_t& At, std::int32_t& Status
 }
 
 // Arguments past the 127th are read to the closing parenthesis and dropped,
-// with one error 4, so that no write lands outside Args.
+// with one error 4, so that no write lands outside Args. Nothing in the list
+// changes the text (an error ends the reading): one view of it serves.
 void TSmf::ReadArgs(TextRef Src, std::int32_t& At) {
   ArgCount = 0;
   Args[0].clear();
@@ -182,14 +183,18 @@ void TSmf::ReadArgs(TextRef Src, std::int32_t& At) {
     return;
   }
   if (first != '(') return;
+  const TextView text = Src.View();
+  auto skipBlanks = [&text, &At]() {
+    while (text.At(At) == ' ') ++At;
+  };
   ++At;
   int depth = 1;
-  SkipBlanks(Src, At);
+  skipBlanks();
   auto append = [&](char c) {
     if (!overflow) Args[static_cast<std::size_t>(ArgCount)] += c;
   };
   for (;;) {
-    const int c = CharAt(Src, At);
+    const int c = text.At(At);
     if (c < 0) {
       ReportError(4, ")が見つかりません");
       return;
@@ -225,11 +230,10 @@ void TSmf::ReadArgs(TextRef Src, std::int32_t& At) {
         Args[static_cast<std::size_t>(ArgCount)].clear();
       }
       ++At;
-      SkipBlanks(Src, At);
+      skipBlanks();
     } else {
       // The characters up to the next one the list gives a meaning to go in
-      // as one piece. Nothing on the way changes the text.
-      const TextView text = Src.View();
+      // as one piece.
       std::int32_t end = At + 1;
       for (int d; (d = text.At(end)) >= 0 && d != '"' && d != '(' && d != ')' && d != ',';) ++end;
       if (!overflow) AppendText(Args[static_cast<std::size_t>(ArgCount)], text, At, end);
