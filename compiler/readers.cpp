@@ -63,9 +63,14 @@ constexpr std::int32_t MaxArgCount = ArgSlots - 1;
 // included), both within it, on either side of its gap.
 void AppendText(std::string& Out, const TextView& Text, std::int32_t From, std::int32_t To) {
   const auto from = static_cast<std::size_t>(From - 1), to = static_cast<std::size_t>(To - 1);
-  const std::size_t split = std::clamp(Text.FrontSize, from, to);
-  Out.append(Text.Front + from, split - from);
-  Out.append(Text.Back + split, to - split);
+  if (to <= Text.FrontSize) {
+    Out.append(Text.Front + from, to - from);
+  } else if (from >= Text.FrontSize) {
+    Out.append(Text.Back + from, to - from);
+  } else {
+    Out.append(Text.Front + from, Text.FrontSize - from);
+    Out.append(Text.Back + Text.FrontSize, to - Text.FrontSize);
+  }
 }
 
 }  // namespace
