@@ -50,9 +50,10 @@ std::string RunawayDetail(const std::string& Name) {
 // is read as if Value had been written so.
 void SubstituteMarkers(TSmf& smf, std::string_view Value, const std::string& Name, bool OptionalAllowed,
                        bool QuotesToDouble, std::string& Out) {
+  QuotesToDouble = QuotesToDouble && Value.find('\'') != std::string_view::npos;
   auto copy = [&](std::size_t From, std::size_t Count) {
     const std::size_t start = Out.size();
-    Out.append(Value, From, Count);
+    Out.append(Value.data() + From, Count);
     if (QuotesToDouble) std::replace(Out.begin() + static_cast<std::ptrdiff_t>(start), Out.end(), '\'', '"');
   };
   // Value as a string for the general number reader, made on first need:
@@ -65,7 +66,7 @@ void SubstituteMarkers(TSmf& smf, std::string_view Value, const std::string& Nam
     // The text up to the next marker is copied as it stands.
     const std::size_t mark = Value.find('?', static_cast<std::size_t>(at - 1));
     if (mark == std::string_view::npos) {
-      copy(static_cast<std::size_t>(at - 1), std::string_view::npos);
+      copy(static_cast<std::size_t>(at - 1), Value.size() - static_cast<std::size_t>(at - 1));
       break;
     }
     copy(static_cast<std::size_t>(at - 1), mark - static_cast<std::size_t>(at - 1));
