@@ -29,9 +29,12 @@ bool IsWordChar(int c) { return IsUpper(c) || (c >= '0' && c <= '9') || c == '_'
 // The macro word starting at At: an upper-case letter and the word
 // characters that follow it.
 std::string WordAt(TextRef S, std::int32_t At) {
+  const TextView text = S.View();
   std::int32_t end = At;
-  while (IsWordChar(CharAt(S, end))) ++end;
-  return S.substr(static_cast<std::size_t>(At - 1), static_cast<std::size_t>(end - At));
+  while (IsWordChar(text.At(end))) ++end;
+  std::string word;
+  if (end > At) text.AppendTo(word, At, end);
+  return word;
 }
 
 std::string RunawayDetail(const std::string& Name) {

@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -58,20 +57,6 @@ void SkipBlanks(TextRef Src, std::int32_t& At) {
 }
 
 constexpr std::int32_t MaxArgCount = ArgSlots - 1;
-
-// Appends the bytes of Text from 1-based position From up to To (not
-// included), both within it, on either side of its gap.
-void AppendText(std::string& Out, const TextView& Text, std::int32_t From, std::int32_t To) {
-  const auto from = static_cast<std::size_t>(From - 1), to = static_cast<std::size_t>(To - 1);
-  if (to <= Text.FrontSize) {
-    Out.append(Text.Front + from, to - from);
-  } else if (from >= Text.FrontSize) {
-    Out.append(Text.Back + from, to - from);
-  } else {
-    Out.append(Text.Front + from, Text.FrontSize - from);
-    Out.append(Text.Back + Text.FrontSize, to - Text.FrontSize);
-  }
-}
 
 }  // namespace
 
@@ -241,7 +226,7 @@ void TSmf::ReadArgs(TextRef Src, std::int32_t& At) {
       // as one piece.
       std::int32_t end = At + 1;
       for (int d; (d = text.At(end)) >= 0 && d != '"' && d != '(' && d != ')' && d != ',';) ++end;
-      if (!overflow) AppendText(Args[static_cast<std::size_t>(ArgCount)], text, At, end);
+      if (!overflow) text.AppendTo(Args[static_cast<std::size_t>(ArgCount)], At, end);
       At = end;
     }
   }
