@@ -179,8 +179,7 @@ void TSmf::ControllerCurve() {
     ReportError(4, "ACTIVE_CC CC#の値が不正");
     return;
   }
-  const std::array<std::string, 8> args = {Args[0], Args[1], Args[2], Args[3],
-                                           Args[4], Args[5], Args[6], Args[7]};
+  const auto& args = Args;  // read in place: nothing below reads an argument list
   CurveShape shape{};
   shape.From = std::clamp(ReadNumber(args[1], 1, len), 0, 127);
   shape.To = std::clamp(ReadNumber(args[2], 1, len), 0, 127);
@@ -227,8 +226,7 @@ void TSmf::BendCurve() {
     ReportError(4, "Active B");
     return;
   }
-  const std::array<std::string, 7> args = {Args[0], Args[1], Args[2], Args[3],
-                                           Args[4], Args[5], Args[6]};
+  const auto& args = Args;  // read in place: nothing below reads an argument list
   std::int32_t len = 0;
   CurveShape shape{};
   shape.From = std::clamp(ReadNumber(args[0], 1, len), 0, 127) * 128;

@@ -5,10 +5,15 @@
 
 namespace vlm {
 
+// The gap starts at the end, with room for the expansions a line usually
+// gets, so that the first edits of each line need no new storage; Buf keeps
+// its storage from line to line.
 LineBuffer& LineBuffer::operator=(std::string_view Text) {
-  Buf.assign(Text);
-  GapAt = Buf.size();
-  GapSize = 0;
+  const std::size_t room = std::max<std::size_t>(Text.size() / 2, 64);
+  Buf.resize(Text.size() + room);
+  if (!Text.empty()) std::memcpy(Buf.data(), Text.data(), Text.size());
+  GapAt = Text.size();
+  GapSize = room;
   Settle();
   return *this;
 }
@@ -65,7 +70,9 @@ std::string LineBuffer::substr(std::size_t Pos, std::size_t Count) const {
 
 std::string LineBuffer::str() const { return substr(0); }
 
+// One allocation at most: the front alone would be given storage first.
 void LineBuffer::CopyTo(std::string& Out) const {
+  Out.reserve(Length);
   Out.assign(Buf.data(), GapAt);
   Out.append(Buf.data() + GapAt + GapSize, Buf.size() - GapAt - GapSize);
 }

@@ -23,6 +23,19 @@ struct TextView {
     if (i >= Size) return -1;
     return static_cast<unsigned char>(i < FrontSize ? Front[i] : Back[i]);
   }
+  // Appends the bytes from 1-based position From up to To (not included),
+  // both within the text, in one piece unless they straddle the gap.
+  void AppendTo(std::string& Out, std::int32_t From, std::int32_t To) const {
+    const auto from = static_cast<std::size_t>(From - 1), to = static_cast<std::size_t>(To - 1);
+    if (to <= FrontSize) {
+      Out.append(Front + from, to - from);
+    } else if (from >= FrontSize) {
+      Out.append(Back + from, to - from);
+    } else {
+      Out.append(Front + from, FrontSize - from);
+      Out.append(Back + FrontSize, to - FrontSize);
+    }
+  }
 };
 
 // A gap buffer. Handlers rewrite the line at or after the compile position,

@@ -29,9 +29,12 @@ bool IsWordChar(int c) { return IsUpper(c) || (c >= '0' && c <= '9') || c == '_'
 // The macro word starting at At: an upper-case letter and the word
 // characters that follow it.
 std::string WordAt(TextRef S, std::int32_t At) {
+  const TextView text = S.View();
   std::int32_t end = At;
-  while (IsWordChar(CharAt(S, end))) ++end;
-  return S.substr(static_cast<std::size_t>(At - 1), static_cast<std::size_t>(end - At));
+  while (IsWordChar(text.At(end))) ++end;
+  std::string word;
+  if (end > At) text.AppendTo(word, At, end);
+  return word;
 }
 
 std::string RunawayDetail(const std::string& Name) {
@@ -45,22 +48,41 @@ std::string RunawayDetail(const std::string& Name) {
 // A marker without a number stands for the first argument; a marker for an
 // argument that was not given, and "?0", insert nothing and report error 3
 // with the macro name, unless OptionalAllowed and the macro is one whose
-// arguments are optional.
-void SubstituteMarkers(TSmf& smf, const std::string& Value, const std::string& Name, bool OptionalAllowed,
-                       std::string& Out) {
+// arguments are optional. With QuotesToDouble every single quote of Value
+// (not of the arguments) is written as a double quote, and a marker's number
+// is read as if Value had been written so.
+void SubstituteMarkers(TSmf& smf, std::string_view Value, const std::string& Name, bool OptionalAllowed,
+                       bool QuotesToDouble, std::string& Out) {
+  QuotesToDouble = QuotesToDouble && Value.find('\'') != std::string_view::npos;
+  auto copy = [&](std::size_t From, std::size_t Count) {
+    const std::size_t start = Out.size();
+    Out.append(Value.data() + From, Count);
+    if (QuotesToDouble) std::replace(Out.begin() + static_cast<std::ptrdiff_t>(start), Out.end(), '\'', '"');
+  };
+  // Value as a string for the general number reader, made on first need:
+  // most markers are a plain digit.
+  std::string spelled;
+  const TextView view{Value.data(), Value.size(), Value.data(), Value.size()};
   const auto size = static_cast<std::int32_t>(Value.size());
   std::int32_t at = 1;
   while (at <= size) {
     // The text up to the next marker is copied as it stands.
     const std::size_t mark = Value.find('?', static_cast<std::size_t>(at - 1));
-    if (mark == std::string::npos) {
-      Out.append(Value, static_cast<std::size_t>(at - 1));
+    if (mark == std::string_view::npos) {
+      copy(static_cast<std::size_t>(at - 1), Value.size() - static_cast<std::size_t>(at - 1));
       break;
     }
-    Out.append(Value, static_cast<std::size_t>(at - 1), mark - static_cast<std::size_t>(at - 1));
+    copy(static_cast<std::size_t>(at - 1), mark - static_cast<std::size_t>(at - 1));
     at = static_cast<std::int32_t>(mark) + 2;  // past the "?"
     std::int32_t len = 0;
-    std::int32_t n = smf.ReadNumber(Value, at, len);
+    std::int32_t n = -1;
+    if (!ReadPlainNumber(view, at, n, len)) {
+      if (spelled.empty()) {
+        spelled.assign(Value);
+        if (QuotesToDouble) std::replace(spelled.begin(), spelled.end(), '\'', '"');
+      }
+      n = smf.ReadNumber(spelled, at, len);
+    }
     at += len;
     if (n == -1) n = 1;
     if (n >= 1 && n <= smf.ArgCount)
@@ -185,15 +207,14 @@ void TSmf::ExpandMacro() {
     if (found.empty()) return;
     if (chained == MaxChainedExpansions) AbortCompile(RunawayDetail(name));
     // The text that replaces the name: "{name}" and the value, with single
-    // quotes made double and the markers replaced by the arguments.
-    std::string text;
-    text.reserve(name.size() + 2 + found.size());
+    // quotes made double and the markers replaced by the arguments. The
+    // table's text stays as it is while the arguments are read and expanded:
+    // neither defines a macro.
+    std::string& text = MacroText;
+    text.clear();
     text += '{';
     text += name;
     text += '}';
-    const std::size_t valueAt = text.size();
-    text += found;
-    std::replace(text.begin() + static_cast<std::ptrdiff_t>(valueAt), text.end(), '\'', '"');
     ArgCount = 0;
     std::int32_t end = Col + static_cast<std::int32_t>(name.size());  // just after the name
     if (found.find('?') != std::string::npos) {
@@ -208,9 +229,11 @@ void TSmf::ExpandMacro() {
           Args[static_cast<std::size_t>(i)] = std::move(arg);
         }
       }
-      const std::string value = text.substr(valueAt);
-      text.resize(valueAt);
-      SubstituteMarkers(*this, value, name, true, text);
+      SubstituteMarkers(*this, found, name, true, true, text);
+    } else {
+      const std::size_t valueAt = text.size();
+      text += found;
+      std::replace(text.begin() + static_cast<std::ptrdiff_t>(valueAt), text.end(), '\'', '"');
     }
     Edit(static_cast<std::size_t>(Col - 1), static_cast<std::size_t>(end - Col), text);
     Col += static_cast<std::int32_t>(name.size()) + 2;
@@ -247,15 +270,15 @@ void TSmf::ExpandArg(std::string& Src, std::int32_t& At) {
     }
     if (++expansions > MaxArgExpansions) AbortCompile(RunawayDetail(name));
     if (!savedArgs) savedArgs = std::make_unique<std::array<std::string, ArgSlots>>(Args);
-    std::string value(found);
     std::int32_t end = At + static_cast<std::int32_t>(name.size());
     ArgCount = 0;
-    if (value.find('?') != std::string::npos) {
+    std::string substituted;
+    std::string_view value = found;
+    if (found.find('?') != std::string::npos) {
       const int next = CharAt(Src, end);
       if (next == '(' || next == '=') ReadArgs(Src, end);
-      std::string substituted;
-      SubstituteMarkers(*this, value, name, false, substituted);
-      value = std::move(substituted);
+      SubstituteMarkers(*this, found, name, false, false, substituted);
+      value = substituted;
     }
     Src.replace(static_cast<std::size_t>(At - 1), static_cast<std::size_t>(end - At), value);
     restore();

@@ -73,13 +73,13 @@ std::int32_t ReadLengthPart(TSmf& smf, TextRef S, std::int32_t& At, bool& Explic
       smf.ReportError(4, "音長");
       return -1;
     } else {
-      ticks = RoundTicks(4.0 / value * smf.Timebase);
+      ticks = NoteValueTicks(value, smf.Timebase);
     }
   }
   // Each dot adds half of the length reached so far: "4." 144, "4.." 216.
   while (CharAt(S, At) == '.') {
     ++At;
-    ticks = ClampLength(ticks + RoundTicks(static_cast<double>(ticks) / 2.0));
+    ticks = ClampLength(ticks + HalfTicks(ticks));
   }
   return static_cast<std::int32_t>(ticks);
 }
@@ -102,6 +102,15 @@ bool ReadNoteParam(TSmf& smf, const std::string& Text, std::int32_t Current, boo
   const std::int32_t n = smf.ReadNumber(Text, 1, len);
   Result = n >= 1 ? n : Current;
   return true;
+}
+
+// A note without parameters takes the velocity step; with mode 1 the step
+// changes sign once the stepped velocity leaves 0..127 (the sounding
+// velocity is clamped later).
+inline void StepVelocity(TrackState& t) {
+  const std::int64_t stepped = static_cast<std::int64_t>(t.Velocity) + t.VelStep;
+  if ((stepped < 0 || stepped > 127) && t.VelStepMode == 1) t.VelStep = Wrap32(-static_cast<std::int64_t>(t.VelStep));
+  t.Velocity = ClampTo(stepped, INT32_MIN, INT32_MAX);
 }
 
 // Takes the first entry of a per-note sequence. Returns false when the list
@@ -149,10 +158,10 @@ bool ReadPlainNote(TSmf& smf, std::int32_t& Number, std::int32_t& Length) {
     smf.Col = at;
     return true;
   }
-  std::int64_t ticks = value == -1 ? smf.Track().Length : RoundTicks(4.0 / value * smf.Timebase);
+  std::int64_t ticks = value == -1 ? smf.Track().Length : NoteValueTicks(value, smf.Timebase);
   while (text.At(at) == '.') {
     ++at;
-    ticks = ClampLength(ticks + RoundTicks(static_cast<double>(ticks) / 2.0));
+    ticks = ClampLength(ticks + HalfTicks(ticks));
   }
   const int next = text.At(at);
   if (static_cast<std::int32_t>(ticks) < 0 || next == '^' || next == '|') return false;
@@ -226,11 +235,7 @@ std::int32_t TSmf::ReadNoteNumber(TextRef S, std::int32_t& At) {
 std::int32_t TSmf::ReadNoteParams(TextRef S, std::int32_t& At) {
   TrackState& t = Track();
   if (CharAt(S, At) != ',') {
-    // The velocity step; with mode 1 it changes sign once the stepped
-    // velocity leaves 0..127 (the sounding velocity is clamped later).
-    const std::int64_t stepped = static_cast<std::int64_t>(t.Velocity) + t.VelStep;
-    if ((stepped < 0 || stepped > 127) && t.VelStepMode == 1) t.VelStep = Wrap32(-static_cast<std::int64_t>(t.VelStep));
-    t.Velocity = ClampTo(stepped, INT32_MIN, INT32_MAX);
+    StepVelocity(t);
     return 0;
   }
   ++At;
@@ -292,8 +297,11 @@ void TSmf::NoteCommand() {
   if (TakeSequenceEntry(*this, t.RqList, value, relative))
     t.Gate = relative ? ClampTo(static_cast<std::int64_t>(t.Gate) + value, INT32_MIN, INT32_MAX) : value;
 
-  const std::int32_t step = CharAt(Line(), Col) == ',' ? 0 : t.VelStep;  // applied only without parameters
-  if (ReadNoteParams(Line(), Col) == -1) {
+  const bool hasParameters = CharAt(Line(), Col) == ',';
+  const std::int32_t step = hasParameters ? 0 : t.VelStep;  // applied only without parameters
+  if (!hasParameters) {
+    StepVelocity(t);  // what ReadNoteParams does here, without the call
+  } else if (ReadNoteParams(Line(), Col) == -1) {
     ReportError(4, std::string(1, letter));
     restore(0);
     return;
@@ -334,7 +342,7 @@ void TSmf::NoteCommand() {
   ChordOrigins[static_cast<std::size_t>(ChordCount)] = origin;
   const std::int64_t start = static_cast<std::int64_t>(ptr[track]) + timing;
   if (NoOutput == 0) {
-    const std::int32_t sounding = RoundTicks(static_cast<double>(length) * gate / 16.0 + t.GateOffset);
+    const std::int32_t sounding = GateTicks(length, gate, t.GateOffset);
     // The note-off lies one tick before the sounding end, but always at least
     // one tick after its note-on: at the same time the store's unstable sort
     // could put it first and leave the note hanging (a very short note, a

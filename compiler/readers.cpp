@@ -1,4 +1,5 @@
 #include <cstdint>
+#include <string>
 
 #include "compiler/tsmf.h"
 
@@ -62,14 +63,23 @@ constexpr std::int32_t MaxArgCount = ArgSlots - 1;
 // A chain of "~" is resolved from the innermost index outward, iteratively,
 // so a long run of tildes cannot exhaust the stack. Each failing level reports
 // error 4 "~" as the recursive definition does, until the compile is stopped.
+//
+// Most calls find a few plain digits, or no number at all (a command written
+// without one): both are settled from one view of the text.
 std::int32_t TSmf::ReadNumber(TextRef Src, std::int32_t From, std::int32_t& Len) {
+  const TextView text = Src.View();
+  const int first = text.At(From);
+  if (first != '~') {
+    std::int32_t value = 0;
+    if (ReadPlainNumber(text, From, value, Len)) return value;
+    if (first != '$' && !IsDigit(first)) {
+      Len = 0;
+      return -1;
+    }
+  }
   std::int32_t tildes = 0;
   while (CharAt(Src, From + tildes) == '~') ++tildes;
   const std::int32_t at = From + tildes;
-  if (tildes == 0) {
-    std::int32_t value = 0;
-    if (ReadPlainNumber(Src.View(), at, value, Len)) return value;
-  }
   std::int32_t value;
   std::int32_t length;
   if (CharAt(Src, at) == '$') {
@@ -150,7 +160,8 @@ std::int32_t TSmf::ReadValue(TextRef Src, std::int32_t& At, std::int32_t& Status
 }
 
 // Arguments past the 127th are read to the closing parenthesis and dropped,
-// with one error 4, so that no write lands outside Args.
+// with one error 4, so that no write lands outside Args. Nothing in the list
+// changes the text (an error ends the reading): one view of it serves.
 void TSmf::ReadArgs(TextRef Src, std::int32_t& At) {
   ArgCount = 0;
   Args[0].clear();
@@ -162,14 +173,18 @@ void TSmf::ReadArgs(TextRef Src, std::int32_t& At) {
     return;
   }
   if (first != '(') return;
+  const TextView text = Src.View();
+  auto skipBlanks = [&text, &At]() {
+    while (text.At(At) == ' ') ++At;
+  };
   ++At;
   int depth = 1;
-  SkipBlanks(Src, At);
+  skipBlanks();
   auto append = [&](char c) {
     if (!overflow) Args[static_cast<std::size_t>(ArgCount)] += c;
   };
   for (;;) {
-    const int c = CharAt(Src, At);
+    const int c = text.At(At);
     if (c < 0) {
       ReportError(4, ")が見つかりません");
       return;
@@ -205,10 +220,14 @@ void TSmf::ReadArgs(TextRef Src, std::int32_t& At) {
         Args[static_cast<std::size_t>(ArgCount)].clear();
       }
       ++At;
-      SkipBlanks(Src, At);
+      skipBlanks();
     } else {
-      append(static_cast<char>(c));
-      ++At;
+      // The characters up to the next one the list gives a meaning to go in
+      // as one piece.
+      std::int32_t end = At + 1;
+      for (int d; (d = text.At(end)) >= 0 && d != '"' && d != '(' && d != ')' && d != ',';) ++end;
+      if (!overflow) text.AppendTo(Args[static_cast<std::size_t>(ArgCount)], At, end);
+      At = end;
     }
   }
 }

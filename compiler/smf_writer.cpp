@@ -57,7 +57,7 @@ void PutUint32(std::uint8_t* Out, std::uint32_t Value) {
 std::uint8_t* PutTrack(std::uint8_t* Out, const Tivent& Store, TSmf::FileCounts& Counts) {
   std::uint8_t* const chunk = Out;
   Out = PutBytes(Out, {0x4D, 0x54, 0x72, 0x6B, 0, 0, 0, 0});
-  std::int64_t previous = 0;
+  std::int32_t previous = 0;  // 0..INT32_MAX, as every time written
   std::int64_t notes = 0;
   std::int32_t last = Counts.LastTick;
   Store.ForEachEvent([&](std::uint64_t word) {
@@ -66,10 +66,8 @@ std::uint8_t* PutTrack(std::uint8_t* Out, const Tivent& Store, TSmf::FileCounts&
     last = std::max(last, time);
     // A note-on of velocity 0 is a note-off.
     notes += (body & 0xF0FF) == 0x9003 && (body >> 24) != 0;
-    const std::int64_t t = time < 0 ? 0 : time;
-    std::int64_t delta = t - previous;
-    if (delta < 0) delta = 0;
-    if (delta > 0x0FFFFFFF) delta = 0x0FFFFFFF;
+    // Both times lie in 0..INT32_MAX, so their difference cannot overflow.
+    const std::int32_t delta = std::clamp(std::max(time, 0) - previous, 0, 0x0FFFFFFF);
     previous += delta;
     const std::uint32_t length = body & 0xFF;
     if (length == Tivent::Outside) {

@@ -5,7 +5,6 @@
 // leaves Col on the first character it did not consume.
 
 #include <array>
-#include <cmath>
 #include <cstdint>
 #include <list>
 #include <functional>
@@ -20,6 +19,7 @@
 #include "compiler/line_buffer.h"
 #include "compiler/note_origins.h"
 #include "compiler/source_cursor.h"
+#include "compiler/tick_rounding.h"
 #include "compiler/tivent.h"
 #include "compiler/tmacro.h"
 
@@ -56,14 +56,6 @@ inline std::int32_t Wrap32(std::int64_t v) {
 
 // Src without one leading and then one trailing double quote.
 std::string StripQuotes(const std::string& Src);
-
-// Rounds half to even, the rounding of every tick computation from note values.
-inline std::int32_t RoundTicks(double value) {
-  const double r = std::nearbyint(value);  // default rounding mode: half to even
-  if (!(r >= -2147483648.0)) return INT32_MIN;
-  if (r > 2147483647.0) return INT32_MAX;
-  return static_cast<std::int32_t>(r);
-}
 
 // Most numbers are a few plain digits: this reads them in one pass from At
 // and returns true. Anything else (a sign, "$", "~", no digit, a value that
@@ -257,6 +249,7 @@ class TSmf : public SourceCursor {
   void ExpandMacro();
   void ExpandArg(std::string& Src, std::int32_t& At);
   void DefineMacro();
+  std::string MacroText;  // ExpandMacro's replacement text, kept for its storage
 
   // ---- notes, rests, ties and lengths (notes.cpp) ----
   void NoteCommand();

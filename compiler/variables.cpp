@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "common/instr.h"
 #include "common/random.h"
@@ -67,7 +69,11 @@ void TSmf::VariableCommand() {
     return;
   }
 
-  const std::string name = Line().substr(static_cast<std::size_t>(std::min<std::int64_t>(Col - 1, Line().size())), 3);
+  // The three characters after "=", read in place (a shorter rest of the
+  // line, padded with NUL, names nothing).
+  char spelled[3] = {};
+  for (std::int32_t k = 0; k < 3; ++k) spelled[k] = static_cast<char>(std::max(CharAt(Line(), Col + k), 0));
+  const std::string_view name(spelled, 3);
   TrackState& t = Track();
   const auto track = static_cast<std::size_t>(CurTrack);
   // Named quantities stand alone: what follows them is compiled as ordinary text.

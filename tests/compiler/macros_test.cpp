@@ -133,6 +133,15 @@ TEST_F(CoreTest, SingleQuotesBecomeDoubleQuotes) {
   EXPECT_TRUE(Errors().empty());
 }
 
+// The value's single quotes change, the arguments' do not; a marker's number
+// may be written in any form a number takes.
+TEST_F(CoreTest, QuotesChangeInTheValueAroundMarkersOfEveryForm) {
+  smf.Vars[1] = 1;
+  Compile("QM(c',d)", {{"QM", "'?2'?$1 ?~1 ?"}});
+  EXPECT_EQ(smf.Lines[0], "{QM}\"d\"c' c' c'");
+  EXPECT_EQ(ErrorDetails(), (std::vector<std::string>{"'", "'", "'"}));
+}
+
 TEST_F(CoreTest, AParameterlessMacroLeavesTheFollowingListAlone) {
   Compile("STEP(3)", {{"STEP", "PTR+4"}});
   EXPECT_EQ(smf.Lines[0], "{STEP}{PTR}\\6+4(3)");

@@ -36,6 +36,23 @@ TEST_F(Readers, NumberForms) {
   EXPECT_EQ(Number("2147483647", len), INT32_MAX);
 }
 
+// Arguments read from the line being compiled come out whole wherever the
+// line's last edit left its gap, inside an argument or between two.
+TEST_F(Readers, ArgumentsOfTheCompiledLineWhereverItWasEdited) {
+  const std::string text = "F(ab cd,(e,f)\"g,h\"i,,j)k";
+  for (std::size_t gap = 0; gap <= text.size(); ++gap) {
+    std::vector<std::string> lines = {text};
+    smf.Begin(lines);
+    smf.Edit(gap, 0, "");
+    std::int32_t at = 2;
+    smf.ReadArgs(smf.Line(), at);
+    EXPECT_EQ(std::vector<std::string>(smf.Args.begin(), smf.Args.begin() + smf.ArgCount),
+              (std::vector<std::string>{"ab cd", "(e,f)\"g,h\"i", "", "j"}))
+        << "gap at " << gap;
+    EXPECT_EQ(at, static_cast<std::int32_t>(text.size()));
+  }
+}
+
 TEST_F(Readers, NumbersTooLargeEndTheCompile) {
   std::int32_t len;
   EXPECT_THROW(Number("2147483648", len), vlm::CompileFailure);

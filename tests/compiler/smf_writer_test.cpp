@@ -133,6 +133,20 @@ TEST_F(SmfWriter, HugeTimesStayAValidFile) {
   EXPECT_TRUE(f.valid) << f.error;
 }
 
+// A gap longer than a four-byte quantity holds is cut to the longest one;
+// each later event moves back towards its own time by as much as one delta
+// allows.
+TEST_F(SmfWriter, LongGapsAreCutToTheLongestDelta) {
+  Event(0, 5, {0x90, 1, 1});
+  Event(0, 0x10000010, {0x80, 1, 1});
+  Event(0, 0x10000011, {0x90, 2, 1});
+  Event(0, INT32_MAX, {0x80, 2, 1});
+  const auto f = vlmtest::ParseSmf(Write());
+  ASSERT_TRUE(f.valid) << f.error;
+  EXPECT_EQ(vlmtest::EventLines(f, 0), (std::vector<std::string>{"5: 90 01 01", "268435460: 80 01 01",
+                                                                 "268435473: 90 02 01", "536870928: 80 02 01"}));
+}
+
 TEST_F(SmfWriter, RewritingReplacesTheFileAndLeavesNoTemporary) {
   Event(0, 0, {0x90, 1, 1});
   Write();

@@ -233,6 +233,31 @@ TEST(Tivent, StrictlyRisingStoresKeepTheStepsOrder) {
   EXPECT_EQ(StoreOrder(store, all, wide.size()), (std::vector<int>{1, 2, 3, 0}));
 }
 
+// Every arrangement of up to nine events over three times, and of up to six
+// over times at both ends of the 32-bit range: the small ranges, ties at
+// either end of a scan and wrapped differences all end as the steps put them.
+TEST(Tivent, EverySmallArrangementEndsInTheStepsOrder) {
+  const std::vector<std::vector<std::int32_t>> alphabets = {{0, 1, 2}, {INT32_MIN, 0, INT32_MAX}};
+  for (std::size_t a = 0; a < alphabets.size(); ++a) {
+    const auto& times = alphabets[a];
+    for (int size = 1; size <= (a == 0 ? 9 : 6); ++size) {
+      int arrangements = 1;
+      for (int k = 0; k < size; ++k) arrangements *= 3;
+      for (int code = 0; code < arrangements; ++code) {
+        std::vector<std::int32_t> input;
+        for (int k = 0, rest = code; k < size; ++k, rest /= 3)
+          input.push_back(times[static_cast<std::size_t>(rest % 3)]);
+        vlm::Tivent store;
+        for (std::size_t i = 0; i < input.size(); ++i) AddByte(store, input[i], static_cast<std::uint8_t>(i));
+        store.Sort();
+        std::vector<int> order;
+        for (const auto& e : ReadStore(store)) order.push_back(e.bytes[1]);
+        ASSERT_EQ(order, StepOrder(input)) << "size " << size << " arrangement " << code;
+      }
+    }
+  }
+}
+
 // Sorting a sorted store again changes nothing, even where the steps would
 // swap equal times once more: a file written twice is the same file.
 TEST(Tivent, SortingTwiceLeavesTheFirstOrder) {

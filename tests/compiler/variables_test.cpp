@@ -115,6 +115,15 @@ TEST_F(Variables, NamedQuantityStandsAlone) {
   EXPECT_EQ(Errors()[0], ErrorLine(0, "+", "解読不能文字です"));
 }
 
+// A name cut short by the end of the line names nothing: it is read as a
+// value, which fails.
+TEST_F(Variables, ANameCutShortByTheLineEndNamesNothing) {
+  Compile("~1=5\n~1=pt");
+  EXPECT_EQ(Var(1), 5);
+  ASSERT_FALSE(Errors().empty());
+  EXPECT_EQ(Errors()[0], ErrorLine(1, "~", "引数が不正です"));
+}
+
 TEST_F(Variables, ReadBackLettersOfTheResetState) {
   Compile("~1=v ~2=l ~3=o ~4=q ~5=E ~6=P ~7=V ~8=Q");
   EXPECT_EQ(Var(1), 100);
