@@ -35,8 +35,16 @@ TEST(Mpris, MediaKeysDrawStopAndQuit) {
                                         "' --dest org.mpris.MediaPlayer2.vorlumi3 --object-path /org/mpris/MediaPlayer2"
                                         " --method " + method + " " + args);
   };
+  // The status as gdbus prints it, or why it could not be read.
   const auto status = [&] {
-    return call("org.freedesktop.DBus.Properties.Get", "org.mpris.MediaPlayer2.Player PlaybackStatus").out;
+    const vlmtest::CommandRun run =
+        call("org.freedesktop.DBus.Properties.Get", "org.mpris.MediaPlayer2.Player PlaybackStatus");
+    return run.status == 0 ? run.out : "failed: " + run.err;
+  };
+  // A method called, or why it failed.
+  const auto press = [&](const std::string& method) {
+    const vlmtest::CommandRun run = call("org.mpris.MediaPlayer2." + method);
+    return run.status == 0 ? std::string("ok") : "failed: " + run.err;
   };
   const std::string history = dir + "/data/vorlumi3/history.jsonl";
   const auto entries = [&] {
@@ -47,7 +55,8 @@ TEST(Mpris, MediaKeysDrawStopAndQuit) {
   {
     vlmtest::BackgroundProcess program({bin + "/vorlumi3"},
                                        {"QT_QPA_PLATFORM=offscreen", "DBUS_SESSION_BUS_ADDRESS=" + address,
-                                        "XDG_DATA_HOME=" + dir + "/data", "VORLUMI3_AUDIO_DRIVER=file"});
+                                        "XDG_DATA_HOME=" + dir + "/data", "VORLUMI3_AUDIO_DRIVER=file"},
+                                       vlmtest::Output::ErrorsShown);
     vlmtest::CommandRun identity;
     const auto until = Clock::now() + std::chrono::seconds(30);
     do {
@@ -60,21 +69,21 @@ TEST(Mpris, MediaKeysDrawStopAndQuit) {
     EXPECT_EQ(status(), "(<'Stopped'>,)\n");
 
     // Next draws a phrase and plays it, as F5 does.
-    ASSERT_EQ(call("org.mpris.MediaPlayer2.Player.Next").status, 0);
+    ASSERT_EQ(press("Player.Next"), "ok");
     EXPECT_EQ(entries(), 1u);
     EXPECT_EQ(status(), "(<'Playing'>,)\n");
     const std::string metadata = call("org.freedesktop.DBus.Properties.Get", "org.mpris.MediaPlayer2.Player Metadata").out;
     EXPECT_NE(metadata.find("'xesam:title': <'Phrase "), std::string::npos) << metadata;
-    ASSERT_EQ(call("org.mpris.MediaPlayer2.Player.PlayPause").status, 0);
+    ASSERT_EQ(press("Player.PlayPause"), "ok");
     EXPECT_EQ(status(), "(<'Stopped'>,)\n");
     // Play plays the pattern as it stands, as Ctrl+P does.
-    ASSERT_EQ(call("org.mpris.MediaPlayer2.Player.Play").status, 0);
+    ASSERT_EQ(press("Player.Play"), "ok");
     EXPECT_EQ(status(), "(<'Playing'>,)\n");
     EXPECT_EQ(entries(), 2u);
-    ASSERT_EQ(call("org.mpris.MediaPlayer2.Player.Stop").status, 0);
+    ASSERT_EQ(press("Player.Stop"), "ok");
     EXPECT_EQ(status(), "(<'Stopped'>,)\n");
 
-    ASSERT_EQ(call("org.mpris.MediaPlayer2.Quit").status, 0);
+    ASSERT_EQ(press("Quit"), "ok");
     EXPECT_EQ(program.WaitForExit(std::chrono::seconds(20)), 0);
   }
   bus.Stop();
