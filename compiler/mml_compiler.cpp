@@ -38,7 +38,7 @@ CompileResult MmlCompiler::Compile(std::vector<std::string> Lines, const Compile
     result.NoteCount = Smf->Written.Notes;
     result.TickCount = Smf->Written.LastTick;
     if (Options.SourceMap) {
-      result.Map = SourceMap{Smf->OriginFiles(), Smf->NoteMap.InFileOrder(Smf->TrackEvents, result.NoteCount), Smf->ErrorOrigins};
+      result.Map = SourceMap{Smf->OriginFiles(), Smf->NoteMap.TakeNotes(), Smf->ErrorOrigins};
       Smf->NoteMap.Clear();
     }
   } catch (const CompileFailure& failure) {

@@ -147,11 +147,10 @@ std::uint64_t MostFileBytes(const std::array<Tivent, TrackCount>& Stores) {
 
 }  // namespace
 
-// With a map, the stores are sorted first, each with its notes' tags; the
-// writer's own sort then has nothing left to do.
+// With a map, the stores are sorted first, each with its notes' tags, and
+// the notes listed; the writer's own sort then has nothing left to do.
 void TSmf::SortForMap() {
-  if (!MapsOrigins()) return;
-  for (std::size_t t = 0; t < TrackEvents.size(); ++t) NoteMap.Sort(t, TrackEvents[t]);
+  if (MapsOrigins()) NoteMap.SortAndList(TrackEvents);
 }
 
 // The file goes through the one safe writer (a temporary file, flushed to

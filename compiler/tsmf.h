@@ -224,7 +224,7 @@ class TSmf : public SourceCursor {
   void WriteSmf(const std::string& FileName);
   // Sorts the stores and returns the same file's bytes, then adds "ok".
   std::string WriteSmfBytes();
-  // Sorts the stores with the notes' tags when a map is made.
+  // Sorts the stores with the notes' tags and lists the notes when a map is made.
   void SortForMap();
   // Gives every event store where to warn of an event it refuses and where
   // to take its memory from (which must outlive the compiler), and empties

@@ -33,8 +33,8 @@ vlm::CompileResult Mapped(const std::string& Text, const std::string& IncludeDir
 std::vector<std::string> Places(const vlm::CompileResult& Result) {
   std::vector<std::string> out;
   for (const auto& note : Result.Map->Notes)
-    out.push_back(std::to_string(note.At.File) + ":" + std::to_string(note.At.Line) + ":" +
-                  std::to_string(note.At.Column));
+    out.push_back(std::to_string(note.File) + ":" + std::to_string(note.Line) + ":" +
+                  std::to_string(note.Column));
   return out;
 }
 
@@ -63,7 +63,7 @@ TEST(SourceMap, PlainNotesChordsAndCodePointColumns) {
   Strings notes;
   for (const auto& note : result.Map->Notes)
     notes.push_back(std::to_string(note.Tick) + " " + std::to_string(note.Note) + " " +
-                    std::to_string(note.At.Line) + ":" + std::to_string(note.At.Column));
+                    std::to_string(note.Line) + ":" + std::to_string(note.Column));
   std::sort(notes.begin(), notes.end());
   EXPECT_EQ(notes, (Strings{"0 48 1:1", "192 52 2:6", "192 55 2:8", "288 48 3:2", "288 52 3:3", "288 55 3:4",
                             "96 50 1:3"}));
