@@ -84,7 +84,7 @@ struct CompileResult {
   std::int64_t NoteCount = 0;         // note-on events with a velocity above 0
   std::int64_t TickCount = 0;         // ticks from 0 to the last event (the song's length)
   std::optional<std::string> Failure; // why the compile ended without its file
-  std::optional<SourceMap> Map;       // when CompileOptions::SourceMap asked for it
+  std::optional<SourceMap> Map;       // when CompileOptions::SourceMap asked for it (after a Failure: no notes)
 
   bool HasErrors() const { return ErrorLines > 0; }
   bool Failed() const { return Failure.has_value(); }

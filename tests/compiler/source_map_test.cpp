@@ -125,6 +125,17 @@ TEST(SourceMap, ErrorsMapToWhereTheCompilerStood) {
   EXPECT_EQ(result.Map->Errors[1], (SourceOrigin{0, 3, 3}));
 }
 
+// A failure ends the compile without a file: the map has no notes, but the
+// error lines given before it keep their places.
+TEST(SourceMap, ACompileThatFailsStillTracesItsErrors) {
+  const auto result = Mapped("c d $\ne f c99999999999");
+  ASSERT_TRUE(result.Failed());
+  ASSERT_TRUE(result.Map.has_value());
+  EXPECT_TRUE(result.Map->Notes.empty());
+  ASSERT_EQ(result.Map->Errors.size(), 1u);
+  EXPECT_EQ(result.Map->Errors[0], (SourceOrigin{0, 1, 5}));
+}
+
 // Origins one by one, as the runs stand for them.
 std::vector<SourceOrigin> Expanded(const vlm::OriginRuns& Runs) {
   std::vector<SourceOrigin> out;
