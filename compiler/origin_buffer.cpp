@@ -54,6 +54,74 @@ void OriginRuns::Append(const OriginRuns& Other) {
   }
 }
 
+namespace {
+
+void PutVarint(std::string& Out, std::uint64_t Value) {
+  for (; Value >= 0x80; Value >>= 7) Out.push_back(static_cast<char>(Value | 0x80));
+  Out.push_back(static_cast<char>(Value));
+}
+
+// A difference of two int32 values, small either way as a small unsigned number.
+void PutDifference(std::string& Out, std::int64_t Value) {
+  PutVarint(Out, Value < 0 ? (static_cast<std::uint64_t>(-(Value + 1)) << 1) | 1 : static_cast<std::uint64_t>(Value) << 1);
+}
+
+// Bytes come from Pack only; reading stops at the end of Packed whatever it holds.
+std::uint64_t GetVarint(std::string_view Packed, std::size_t& At) {
+  std::uint64_t value = 0;
+  for (int shift = 0; At < Packed.size() && shift < 64; shift += 7) {
+    const auto byte = static_cast<unsigned char>(Packed[At++]);
+    value |= static_cast<std::uint64_t>(byte & 0x7F) << shift;
+    if (byte < 0x80) break;
+  }
+  return value;
+}
+
+std::int32_t GetDifference(std::string_view Packed, std::size_t& At, std::int32_t From) {
+  const std::uint64_t value = GetVarint(Packed, At);
+  const std::int64_t difference = (value & 1) != 0 ? -static_cast<std::int64_t>(value >> 1) - 1 : static_cast<std::int64_t>(value >> 1);
+  return static_cast<std::int32_t>(From + difference);
+}
+
+}  // namespace
+
+// The bytes covered, then each run as its length and its origin's
+// differences from the run before, and its step.
+void OriginRuns::Pack(std::string& Out) const {
+  Out.clear();
+  PutVarint(Out, Bytes);
+  SourceOrigin before;
+  for (std::size_t r = 0; r < Items.size(); ++r) {
+    const OriginRun& run = Items[r];
+    PutVarint(Out, (r + 1 < Items.size() ? Items[r + 1].Start : Bytes) - run.Start);
+    PutDifference(Out, static_cast<std::int64_t>(run.First.File) - before.File);
+    PutDifference(Out, static_cast<std::int64_t>(run.First.Line) - before.Line);
+    PutDifference(Out, static_cast<std::int64_t>(run.First.Column) - before.Column);
+    Out.push_back(static_cast<char>(run.Step));
+    before = run.First;
+  }
+}
+
+void OriginRuns::Unpack(std::string_view Packed) {
+  clear();
+  std::size_t at = 0;
+  const std::uint64_t bytes = GetVarint(Packed, at);
+  SourceOrigin before;
+  std::size_t start = 0;
+  while (at < Packed.size()) {
+    const std::uint64_t length = GetVarint(Packed, at);
+    SourceOrigin first;
+    first.File = GetDifference(Packed, at, before.File);
+    first.Line = GetDifference(Packed, at, before.Line);
+    first.Column = GetDifference(Packed, at, before.Column);
+    const std::int32_t step = at < Packed.size() ? Packed[at++] : 0;
+    Items.push_back({start, first, step});
+    start += static_cast<std::size_t>(length);
+    before = first;
+  }
+  Bytes = static_cast<std::size_t>(bytes);
+}
+
 // An ASCII stretch is one run; only the bytes of other characters are
 // looked at one by one.
 void WrittenOrigins(std::int32_t File, std::int32_t Line, std::string_view Text, OriginRuns& Out, SourceOrigin& End) {

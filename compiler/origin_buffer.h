@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -51,6 +52,13 @@ class OriginRuns {
   void PushRun(const SourceOrigin& O, std::int32_t Step, std::size_t Length);
   // Appends Other's bytes.
   void Append(const OriginRuns& Other);
+
+  // The runs packed into Out, and back. A rewritten line is stored with its
+  // origins at every line's end, mostly never to be read again; as runs
+  // (24 bytes each, about one per byte a macro generated) they took more
+  // memory than the song's text, packed they take some five bytes each.
+  void Pack(std::string& Out) const;
+  void Unpack(std::string_view Packed);
 
  private:
   friend class OriginBuffer;

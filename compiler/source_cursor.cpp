@@ -58,7 +58,8 @@ void SourceCursor::LoadOrigins() {
   }
   const StoredOrigins& stored = Origins[Slot(Index)];
   if (stored.Rewritten) {
-    Here.Assign(stored.Runs, stored.End);
+    Scratch.Unpack(stored.Runs);
+    Here.Assign(Scratch, stored.End);
   } else {
     SourceOrigin end;
     WrittenOrigins(stored.File, stored.Line, Store[Slot(Index)], Scratch, end);
@@ -69,7 +70,8 @@ void SourceCursor::LoadOrigins() {
 void SourceCursor::StoreOrigins() {
   StoredOrigins& stored = Origins[Slot(Index)];
   stored.Rewritten = true;
-  Here.CopyTo(0, Here.size(), stored.Runs);
+  Here.CopyTo(0, Here.size(), Scratch);
+  Scratch.Pack(stored.Runs);
   stored.End = Here.EndOrigin();
 }
 
@@ -177,7 +179,8 @@ void SourceCursor::Settle() {
                       edit->RemovedOrigins);
     StoredOrigins& stored = Origins[Slot(Index)];
     stored.Rewritten = true;
-    origins.CopyTo(0, origins.size(), stored.Runs);
+    origins.CopyTo(0, origins.size(), Scratch);
+    Scratch.Pack(stored.Runs);
     stored.End = origins.EndOrigin();
   }
   Owed = false;

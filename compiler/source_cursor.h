@@ -88,7 +88,7 @@ class SourceCursor {
     std::int32_t File = 0;      // origin file of the line as written
     std::int32_t Line = 0;      // its line in that file, from 1
     bool Rewritten = false;     // Runs and End hold the origins of the stored text
-    OriginRuns Runs;            // once rewritten, the origins of its bytes
+    std::string Runs;           // once rewritten, the origins of its bytes (OriginRuns::Pack)
     SourceOrigin End;           // and of its end
   };
 
