@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <random>
 #include <sstream>
 #include <string>
@@ -221,10 +222,14 @@ TEST(SourceMap, OriginBufferEditsAgreeWithAPlainVector) {
       ASSERT_TRUE(Sliced(buffer, 0, buffer.size()) == model) << step;
     }
     if (step % 700 == 0) {
-      // Stored whole and loaded again, as a line left and come back to.
+      // Stored whole and packed, and loaded again, as a line left and come back to.
       vlm::OriginRuns stored;
       buffer.CopyTo(0, buffer.size(), stored);
-      buffer.Assign(stored, end);
+      std::string packed;
+      stored.Pack(packed);
+      vlm::OriginRuns loaded;
+      loaded.Unpack(packed);
+      buffer.Assign(loaded, end);
     }
   }
   // Looked up out of order, so that the remembered run is no help.
@@ -236,6 +241,38 @@ TEST(SourceMap, OriginBufferEditsAgreeWithAPlainVector) {
   EXPECT_TRUE(Sliced(buffer, 0, buffer.size()) == model);
   EXPECT_TRUE(Sliced(buffer, 3, 9) == std::vector<SourceOrigin>(model.begin() + 3, model.begin() + 9));
   EXPECT_TRUE(Sliced(buffer, 9, 9).empty());
+}
+
+// Packing keeps every byte's origin, the extreme numbers and runs of many
+// bytes included, and an unpacked buffer is empty of what it held before.
+TEST(SourceMap, PackedRunsGiveBackEveryOrigin) {
+  constexpr std::int32_t most = std::numeric_limits<std::int32_t>::max();
+  constexpr std::int32_t least = std::numeric_limits<std::int32_t>::min();
+  vlm::OriginRuns runs;
+  runs.PushRun({0, 1, 1}, 1, 300);
+  runs.PushRun({7, most, least}, 0, 2);
+  runs.Push({most, 0, most});
+  runs.PushRun({0, 3, 5}, 0, 100000);
+  runs.Push({least, least, 0});
+  runs.PushRun({2, 9, 40}, 1, 3);
+  std::string packed;
+  runs.Pack(packed);
+  vlm::OriginRuns loaded;
+  loaded.PushRun({5, 5, 5}, 1, 17);
+  loaded.Unpack(packed);
+  ASSERT_EQ(loaded.size(), runs.size());
+  EXPECT_EQ(loaded.Runs().size(), runs.Runs().size());
+  EXPECT_TRUE(Expanded(loaded) == Expanded(runs));
+  vlm::OriginRuns none;
+  none.Pack(packed);
+  loaded.Unpack(packed);
+  EXPECT_TRUE(loaded.empty());
+  // What a macro generates: runs of a byte or two near each other, each in
+  // a few bytes.
+  vlm::OriginRuns generated;
+  for (std::int32_t k = 0; k < 100; ++k) generated.PushRun({0, 40, k % 2 == 0 ? 10 + k % 7 : 3}, 0, 1 + k % 2);
+  generated.Pack(packed);
+  EXPECT_LE(packed.size(), 5 * generated.Runs().size() + 3);
 }
 
 // Every note of the examples and of the reference's examples leads to the
