@@ -56,14 +56,15 @@ void OriginRuns::Append(const OriginRuns& Other) {
 
 namespace {
 
-void PutVarint(std::string& Out, std::uint64_t Value) {
-  for (; Value >= 0x80; Value >>= 7) Out.push_back(static_cast<char>(Value | 0x80));
-  Out.push_back(static_cast<char>(Value));
+char* PutVarint(char* At, std::uint64_t Value) {
+  for (; Value >= 0x80; Value >>= 7) *At++ = static_cast<char>(Value | 0x80);
+  *At++ = static_cast<char>(Value);
+  return At;
 }
 
 // A difference of two int32 values, small either way as a small unsigned number.
-void PutDifference(std::string& Out, std::int64_t Value) {
-  PutVarint(Out, Value < 0 ? (static_cast<std::uint64_t>(-(Value + 1)) << 1) | 1 : static_cast<std::uint64_t>(Value) << 1);
+char* PutDifference(char* At, std::int64_t Value) {
+  return PutVarint(At, Value < 0 ? (static_cast<std::uint64_t>(-(Value + 1)) << 1) | 1 : static_cast<std::uint64_t>(Value) << 1);
 }
 
 // Bytes come from Pack only; reading stops at the end of Packed whatever it holds.
@@ -86,20 +87,28 @@ std::int32_t GetDifference(std::string_view Packed, std::size_t& At, std::int32_
 }  // namespace
 
 // The bytes covered, then each run as its length and its origin's
-// differences from the run before, and its step.
+// differences from the run before, and its step. Put together in a buffer on
+// the stack, so that Out is mostly allocated once and at its size.
 void OriginRuns::Pack(std::string& Out) const {
+  constexpr std::size_t MostRunBytes = 10 + 3 * 5 + 1;  // a length, three differences, a step
+  char buffer[1024];
+  char* at = PutVarint(buffer, Bytes);
   Out.clear();
-  PutVarint(Out, Bytes);
   SourceOrigin before;
   for (std::size_t r = 0; r < Items.size(); ++r) {
+    if (static_cast<std::size_t>(at - buffer) > sizeof buffer - MostRunBytes) {
+      Out.append(buffer, static_cast<std::size_t>(at - buffer));
+      at = buffer;
+    }
     const OriginRun& run = Items[r];
-    PutVarint(Out, (r + 1 < Items.size() ? Items[r + 1].Start : Bytes) - run.Start);
-    PutDifference(Out, static_cast<std::int64_t>(run.First.File) - before.File);
-    PutDifference(Out, static_cast<std::int64_t>(run.First.Line) - before.Line);
-    PutDifference(Out, static_cast<std::int64_t>(run.First.Column) - before.Column);
-    Out.push_back(static_cast<char>(run.Step));
+    at = PutVarint(at, (r + 1 < Items.size() ? Items[r + 1].Start : Bytes) - run.Start);
+    at = PutDifference(at, static_cast<std::int64_t>(run.First.File) - before.File);
+    at = PutDifference(at, static_cast<std::int64_t>(run.First.Line) - before.Line);
+    at = PutDifference(at, static_cast<std::int64_t>(run.First.Column) - before.Column);
+    *at++ = static_cast<char>(run.Step);
     before = run.First;
   }
+  Out.append(buffer, static_cast<std::size_t>(at - buffer));
 }
 
 void OriginRuns::Unpack(std::string_view Packed) {
