@@ -101,12 +101,12 @@ void NoteOrigins::WalkTrack(std::size_t Track, const Tivent& Store) {
   std::int32_t groupTime = 0;
   std::size_t index = 0;
   Store.ForEachEvent([&](std::uint64_t word) {
-    const std::uint32_t tag = tagged ? Tags[index] : Untagged;
-    ++index;
+    const std::size_t event = index++;
     const std::int32_t time = SortWordTime(word);
     previous += std::clamp<std::int64_t>(std::max(time, 0) - previous, 0, 0x0FFFFFFF);
     const std::uint32_t body = SortWordBody(word);
     if ((body & 0xF0FF) != 0x9003) return;  // three bytes, a note-on
+    const std::uint32_t tag = tagged ? Tags[event] : Untagged;
     const auto note = static_cast<std::int32_t>((body >> 16) & 0x7F);
     const bool sounding = (body >> 24) != 0;
     if (!sounding && tag == Untagged) return;

@@ -22,18 +22,6 @@ SourceOrigin OriginRuns::At(std::size_t I) const {
   return Advanced(run.First, run.Step, I - run.Start);
 }
 
-// A run of one byte takes the step the second byte gives it (0 or 1).
-bool OriginRuns::Joins(OriginRun& Last, const SourceOrigin& O) const {
-  if (Last.First.File != O.File || Last.First.Line != O.Line) return false;
-  const std::size_t length = Bytes - Last.Start;
-  const std::int64_t step = static_cast<std::int64_t>(O.Column) - Advanced(Last.First, Last.Step, length - 1).Column;
-  if (length == 1 && (step == 0 || step == 1)) {
-    Last.Step = static_cast<std::int32_t>(step);
-    return true;
-  }
-  return length > 1 && step == Last.Step;
-}
-
 void OriginRuns::PushRun(const SourceOrigin& O, std::int32_t Step, std::size_t Length) {
   if (Length == 0) return;
   Push(O);
@@ -294,9 +282,12 @@ void OriginBuffer::CopyTo(std::size_t From, std::size_t To, OriginRuns& Out) con
   }
 }
 
-// The last place of each byte value in Region lets a byte that occurs no
-// further on fail at once: the whole match costs the two texts' lengths,
-// not their product.
+// The first place of a byte at or after next in Region: a short region is
+// searched directly, a long one through the last place of each byte value,
+// which lets a byte that occurs no further on fail at once, so that the whole
+// match costs the two texts' lengths, not their product. Most regions are a
+// macro call or an argument, where setting up that table cost more than the
+// search.
 void InheritOrigins(std::string_view Region, const OriginRuns& RegionOrigins, const SourceOrigin& Fallback,
                     std::string_view New, OriginRuns& Out) {
   Out.clear();
@@ -305,19 +296,28 @@ void InheritOrigins(std::string_view Region, const OriginRuns& RegionOrigins, co
     Out.PushRun(Fallback, 0, New.size());
     return;
   }
+  Region = Region.substr(0, size);
+  constexpr std::size_t ShortRegion = 64;
   std::array<std::size_t, 256> last;
-  last.fill(SIZE_MAX);
-  for (std::size_t i = 0; i < size; ++i) last[static_cast<unsigned char>(Region[i])] = i;
+  if (size > ShortRegion) {
+    last.fill(SIZE_MAX);
+    for (std::size_t i = 0; i < size; ++i) last[static_cast<unsigned char>(Region[i])] = i;
+  }
   const std::vector<OriginRun>& runs = RegionOrigins.Runs();
   std::size_t run = 0;   // the run of Region's origins that holds next
   std::size_t next = 0;  // the first byte of Region still open to a match
   for (const char c : New) {
-    const std::size_t end = last[static_cast<unsigned char>(c)];
-    if (end == SIZE_MAX || end < next) {
+    std::size_t found = std::string_view::npos;
+    if (size <= ShortRegion) {
+      found = Region.find(c, next);
+    } else if (const std::size_t end = last[static_cast<unsigned char>(c)]; end != SIZE_MAX && end >= next) {
+      for (found = next; Region[found] != c;) ++found;
+    }
+    if (found == std::string_view::npos) {
       Out.Push(Fallback);
       continue;
     }
-    while (Region[next] != c) ++next;
+    next = found;
     while (run + 1 < runs.size() && runs[run + 1].Start <= next) ++run;
     Out.Push(Advanced(runs[run].First, runs[run].Step, next - runs[run].Start));
     ++next;
