@@ -14,30 +14,32 @@ void NoteOrigins::Clear() {
   std::vector<MappedNote>().swap(Listed);
 }
 
-// One track at a time: its tags are made, carried through its sort and read
-// by its walk, and then its records are let go of. The list is reserved for
-// every record; only note-ons nothing recorded, which few sources write, can
-// make it grow.
-void NoteOrigins::SortAndList(std::array<Tivent, Tracks>& Stores) {
+// The list is reserved for every record; only note-ons nothing recorded,
+// which few sources write, can make it grow.
+void NoteOrigins::StartList() {
   std::size_t records = 0;
   for (const TrackNotes& track : Kept) records += track.Count;
   Listed.clear();
   Listed.reserve(records);
-  for (std::size_t t = 0; t < Tracks; ++t) {
-    Tivent& store = Stores[t];
-    if (Kept[t].Count == 0) {
-      store.Sort();
-    } else {
-      TagEvents(Kept[t], store.Count());
-      store.Sort(Tags.data());
-    }
-    WalkTrack(t, store);
-    Kept[t] = TrackNotes{};
-  }
-  std::vector<std::uint32_t>().swap(Tags);
 }
 
-std::vector<MappedNote> NoteOrigins::TakeNotes() { return std::exchange(Listed, {}); }
+// The track's tags are made in the buffer all tracks share, carried through
+// its sort and read by its walk, and then its records are let go of.
+void NoteOrigins::SortAndListTrack(std::size_t Track, Tivent& Store) {
+  if (Kept[Track].Count == 0) {
+    Store.Sort();
+  } else {
+    TagEvents(Kept[Track], Store.Count());
+    Store.Sort(Tags.data());
+  }
+  WalkTrack(Track, Store);
+  Kept[Track] = TrackNotes{};
+}
+
+std::vector<MappedNote> NoteOrigins::TakeNotes() {
+  std::vector<std::uint32_t>().swap(Tags);
+  return std::exchange(Listed, {});
+}
 
 // The marked events take the records' numbers in the order added.
 void NoteOrigins::TagEvents(const TrackNotes& Track, std::int32_t Events) {

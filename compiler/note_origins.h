@@ -39,15 +39,17 @@ class NoteOrigins {
     if (serial / 64 >= track.Marked.size()) track.Marked.resize(serial / 64 + 1);
     track.Marked[serial / 64] |= std::uint64_t{1} << (serial % 64);
   }
-  // Sorts every store, each with its notes' tags, and lists every note-on of
-  // velocity above 0 in the order of the file, with its origin (TakeNotes).
-  // Notes of equal time and number are alike in the file, so the K-th of
-  // them in the file takes the origin of the K-th of them added, whichever
+  // Starts a new list of notes (TakeNotes), to be made track by track.
+  void StartList();
+  // Sorts Store, Track's store, with its notes' tags, and lists every
+  // note-on of velocity above 0 in it in the order of the file, with its
+  // origin. Notes of equal time and number are alike in the file, so the K-th
+  // of them in the file takes the origin of the K-th of them added, whichever
   // order the sort left them in. A note-on added without Add, or from a file
-  // past the 65536th, has no origin. The stores must not have been sorted
-  // since their notes were added.
-  void SortAndList(std::array<Tivent, Tracks>& Stores);
-  // The notes SortAndList listed, handed over.
+  // past the 65536th, has no origin. Store must not have been sorted since its
+  // notes were added; tracks are listed in the order of the file.
+  void SortAndListTrack(std::size_t Track, Tivent& Store);
+  // The notes listed since StartList, handed over.
   std::vector<MappedNote> TakeNotes();
 
  private:

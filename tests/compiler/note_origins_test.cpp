@@ -32,8 +32,11 @@ void AddOff(Tivent& Store, std::int32_t Time, std::uint8_t Note) {
   Store.Add(Time, bytes, 3);
 }
 
+// As the writer lists them: track by track, the empty ones left out.
 std::vector<MappedNote> Walk(std::array<Tivent, NoteOrigins::Tracks>& Stores, NoteOrigins& Map) {
-  Map.SortAndList(Stores);
+  Map.StartList();
+  for (std::size_t t = 0; t < Stores.size(); ++t)
+    if (Stores[t].Count() > 0) Map.SortAndListTrack(t, Stores[t]);
   return Map.TakeNotes();
 }
 
