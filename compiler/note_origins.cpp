@@ -14,6 +14,31 @@ void NoteOrigins::Clear() {
   std::vector<MappedNote>().swap(Listed);
 }
 
+void NoteOrigins::MakeRoom(TrackNotes& Track, std::size_t Serial, std::int32_t File) {
+  if (Track.Free == 0) {
+    Track.Chunks.push_back(std::make_unique_for_overwrite<Place[]>(ChunkRecords));
+    Track.Tail = Track.Chunks.back().get();
+    Track.Free = ChunkRecords;
+  }
+  if (Serial / 64 >= Track.Marked.size()) Track.Marked.resize(Serial / 64 + 1);
+  if (File != Track.File) {
+    Track.Files.push_back({Track.Count, File});
+    Track.File = File;
+  }
+}
+
+// Most tracks never change their file: their records are all in file 0.
+SourceOrigin NoteOrigins::TrackNotes::operator[](std::size_t R) const {
+  const Place& place = Chunks[R >> ChunkShift][R & (ChunkRecords - 1)];
+  std::int32_t file = 0;
+  if (!Files.empty()) {
+    const auto after = std::upper_bound(Files.begin(), Files.end(), R,
+                                        [](std::size_t r, const FileChange& change) { return r < change.First; });
+    if (after != Files.begin()) file = (after - 1)->File;
+  }
+  return {file, place.Line, place.Column};
+}
+
 // The list is reserved for every record; only note-ons nothing recorded,
 // which few sources write, can make it grow.
 void NoteOrigins::StartList() {

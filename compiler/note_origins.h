@@ -6,11 +6,13 @@
 // and no second sort.
 //
 // Memory is what a map costs most at a million notes (every page is touched
-// fresh): a note's record is its origin alone, the tags of one track at a
-// time share one buffer, and each track's records go once its notes are listed.
+// fresh): a note's record is its line and column alone, the tags of one
+// track at a time share one buffer, and each track's records go once its
+// notes are listed.
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "compiler/mml_compiler.h"
@@ -27,16 +29,14 @@ class NoteOrigins {
   void Clear();
   // The note-on just added to Track's store as its event number Serial
   // (its Count() before the add) came from At. Serials of a track rise.
+  // Inline, and all but the rare cases out of line: it runs for every note.
   void Add(std::size_t Track, std::int32_t Serial, const SourceOrigin& At) {
     TrackNotes& track = Kept[Track];
-    if (track.Count % ChunkRecords == 0) {
-      track.Chunks.emplace_back();
-      track.Chunks.back().reserve(ChunkRecords);
-    }
-    track.Chunks.back().push_back(At);
-    ++track.Count;
     const auto serial = static_cast<std::size_t>(Serial);
-    if (serial / 64 >= track.Marked.size()) track.Marked.resize(serial / 64 + 1);
+    if (track.Free == 0 || serial / 64 >= track.Marked.size() || At.File != track.File) MakeRoom(track, serial, At.File);
+    *track.Tail++ = {At.Line, At.Column};
+    --track.Free;
+    ++track.Count;
     track.Marked[serial / 64] |= std::uint64_t{1} << (serial % 64);
   }
   // Starts a new list of notes (TakeNotes), to be made track by track.
@@ -56,15 +56,30 @@ class NoteOrigins {
   static constexpr std::uint32_t Untagged = UINT32_MAX;  // an event that is no recorded note
   // Records are kept in chunks of a fixed size: a million notes would
   // otherwise be copied at every doubling of one vector, and the pages of
-  // each copy touched afresh.
+  // each copy touched afresh. A record is a line and a column; the file,
+  // mostly one for a whole track, is kept where it changes.
   static constexpr std::size_t ChunkShift = 12;
   static constexpr std::size_t ChunkRecords = std::size_t{1} << ChunkShift;
-  struct TrackNotes {
-    std::vector<std::vector<SourceOrigin>> Chunks;  // origins in the order added, ChunkRecords each
-    std::size_t Count = 0;                         // records in all
-    std::vector<std::uint64_t> Marked;             // bit N: the store's event N as added is a record
-    const SourceOrigin& operator[](std::size_t R) const { return Chunks[R >> ChunkShift][R & (ChunkRecords - 1)]; }
+  struct Place {
+    std::int32_t Line;
+    std::int32_t Column;
   };
+  struct FileChange {
+    std::size_t First;  // the first record in File
+    std::int32_t File;
+  };
+  struct TrackNotes {
+    std::vector<std::unique_ptr<Place[]>> Chunks;  // places in the order added, ChunkRecords each
+    Place* Tail = nullptr;                         // the next free place of the last chunk
+    std::size_t Free = 0;                          // free places from Tail on
+    std::size_t Count = 0;                         // records in all
+    std::int32_t File = 0;                         // the last record's file
+    std::vector<FileChange> Files;                 // where the file changes, from file 0
+    std::vector<std::uint64_t> Marked;             // bit N: the store's event N as added is a record
+    SourceOrigin operator[](std::size_t R) const;
+  };
+  // A new chunk, more marks or a change of file, as Add needs them.
+  static void MakeRoom(TrackNotes& Track, std::size_t Serial, std::int32_t File);
   void TagEvents(const TrackNotes& Track, std::int32_t Events);
   void WalkTrack(std::size_t Track, const Tivent& Store);
 

@@ -126,19 +126,22 @@ TEST(NoteOrigins, NotesOnOtherTracksAreFound) {
   EXPECT_EQ(notes.back().Track, 127);
 }
 
-// Many notes against the time, between other events: the records span
-// several chunks and the marks many words. Each note's column names its tick.
+// Many notes against the time, between other events and in files that
+// change now and then: the records span several chunks and the marks many
+// words. Each note's column names its tick.
 TEST(NoteOrigins, ManyNotesAmongOtherEventsKeepTheirOrigins) {
   auto stores = std::make_unique<std::array<Tivent, NoteOrigins::Tracks>>();
   NoteOrigins map;
   Tivent& store = (*stores)[5];
   constexpr std::int32_t count = 10007;
+  std::vector<std::int32_t> fileAt(count);  // by time
   for (std::int32_t i = 0; i < count; ++i) {
     const std::int32_t time = (i * 7919) % count;  // every time once, out of order
     const std::uint8_t controller[3] = {0xB0, 7, static_cast<std::uint8_t>(i % 128)};
     for (std::int32_t k = 0; k < i % 3; ++k) store.Add(time, controller, 3);
     const std::uint8_t on[3] = {0x90, static_cast<std::uint8_t>(i % 128), 100};
-    map.Add(5, store.Count(), SourceOrigin{0, 2, time + 1});
+    fileAt[static_cast<std::size_t>(time)] = (i / 700) % 3 == 1 ? i / 700 : 0;
+    map.Add(5, store.Count(), SourceOrigin{fileAt[static_cast<std::size_t>(time)], 2, time + 1});
     store.Add(time, on, 3);
     AddOff(store, time + 1, static_cast<std::uint8_t>(i % 128));
   }
@@ -146,8 +149,7 @@ TEST(NoteOrigins, ManyNotesAmongOtherEventsKeepTheirOrigins) {
   ASSERT_EQ(notes.size(), static_cast<std::size_t>(count));
   for (std::size_t k = 0; k < notes.size(); ++k) {
     ASSERT_EQ(notes[k].Tick, static_cast<std::int32_t>(k));
-    ASSERT_EQ(notes[k].Column, notes[k].Tick + 1);
-    ASSERT_EQ(notes[k].Line, 2);
+    ASSERT_EQ(notes[k].At(), (SourceOrigin{fileAt[k], 2, notes[k].Tick + 1}));
   }
 }
 
