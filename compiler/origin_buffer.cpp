@@ -74,31 +74,6 @@ std::int32_t GetDifference(std::string_view Packed, std::size_t& At, std::int32_
 
 }  // namespace
 
-// The bytes covered, then each run as its length and its origin's
-// differences from the run before, and its step. Put together in a buffer on
-// the stack, so that Out is mostly allocated once and at its size.
-void OriginRuns::Pack(std::string& Out) const {
-  constexpr std::size_t MostRunBytes = 10 + 3 * 5 + 1;  // a length, three differences, a step
-  char buffer[1024];
-  char* at = PutVarint(buffer, Bytes);
-  Out.clear();
-  SourceOrigin before;
-  for (std::size_t r = 0; r < Items.size(); ++r) {
-    if (static_cast<std::size_t>(at - buffer) > sizeof buffer - MostRunBytes) {
-      Out.append(buffer, static_cast<std::size_t>(at - buffer));
-      at = buffer;
-    }
-    const OriginRun& run = Items[r];
-    at = PutVarint(at, (r + 1 < Items.size() ? Items[r + 1].Start : Bytes) - run.Start);
-    at = PutDifference(at, static_cast<std::int64_t>(run.First.File) - before.File);
-    at = PutDifference(at, static_cast<std::int64_t>(run.First.Line) - before.Line);
-    at = PutDifference(at, static_cast<std::int64_t>(run.First.Column) - before.Column);
-    *at++ = static_cast<char>(run.Step);
-    before = run.First;
-  }
-  Out.append(buffer, static_cast<std::size_t>(at - buffer));
-}
-
 void OriginRuns::Unpack(std::string_view Packed) {
   clear();
   std::size_t at = 0;
@@ -256,6 +231,31 @@ void OriginBuffer::Replace(std::size_t At, std::size_t Count, const OriginRuns& 
   }
   Bytes = Bytes - Count + New.size();
   Hint = GapAt > 0 ? GapAt - 1 : 0;
+}
+
+// The bytes covered, then each run as its length and its origin's
+// differences from the run before, and its step. Put together in a buffer on
+// the stack, so that Out is mostly allocated once and at its size.
+void OriginBuffer::Pack(std::string& Out) const {
+  constexpr std::size_t MostRunBytes = 10 + 3 * 5 + 1;  // a length, three differences, a step
+  char buffer[1024];
+  char* at = PutVarint(buffer, Bytes);
+  Out.clear();
+  SourceOrigin before;
+  for (std::size_t r = 0; r < RunCount(); ++r) {
+    if (static_cast<std::size_t>(at - buffer) > sizeof buffer - MostRunBytes) {
+      Out.append(buffer, static_cast<std::size_t>(at - buffer));
+      at = buffer;
+    }
+    const OriginRun& run = Run(r);
+    at = PutVarint(at, EndOf(r) - StartOf(r));
+    at = PutDifference(at, static_cast<std::int64_t>(run.First.File) - before.File);
+    at = PutDifference(at, static_cast<std::int64_t>(run.First.Line) - before.Line);
+    at = PutDifference(at, static_cast<std::int64_t>(run.First.Column) - before.Column);
+    *at++ = static_cast<char>(run.Step);
+    before = run.First;
+  }
+  Out.append(buffer, static_cast<std::size_t>(at - buffer));
 }
 
 // The whole line is copied run for run (the runs on either side of the gap

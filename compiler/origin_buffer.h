@@ -68,11 +68,7 @@ class OriginRuns {
   // Appends Other's bytes.
   void Append(const OriginRuns& Other);
 
-  // The runs packed into Out, and back. A rewritten line is stored with its
-  // origins at every line's end, mostly never to be read again; as runs
-  // (24 bytes each, about one per byte a macro generated) they took more
-  // memory than the song's text, packed they take some five bytes each.
-  void Pack(std::string& Out) const;
+  // Replaces the runs by those OriginBuffer::Pack packed.
   void Unpack(std::string_view Packed);
 
  private:
@@ -114,6 +110,12 @@ class OriginBuffer {
   void Replace(std::size_t At, std::size_t Count, const OriginRuns& New);
   // Replaces Out by the origins of bytes From..To-1 (clamped to the line).
   void CopyTo(std::size_t From, std::size_t To, OriginRuns& Out) const;
+  // The line's runs packed into Out (OriginRuns::Unpack reads them). A
+  // rewritten line is stored with its origins at every line's end, mostly
+  // never to be read again; as runs (24 bytes each, about one per byte a
+  // macro generated) they took more memory than the song's text, packed they
+  // take some five bytes each.
+  void Pack(std::string& Out) const;
   const SourceOrigin& EndOrigin() const { return End; }
 
  private:

@@ -71,17 +71,14 @@ void SourceCursor::LoadOrigins() {
   }
 }
 
-void SourceCursor::StoreOrigins() {
-  Here.CopyTo(0, Here.size(), Scratch);
-  KeepPacked(Origins[Slot(Index)], Scratch, Here.EndOrigin());
-}
+void SourceCursor::StoreOrigins() { KeepPacked(Origins[Slot(Index)], Here); }
 
 // A line packed no longer than before stays where it was. The space lines
 // leave is reclaimed once it outgrows both what the lines use and a few
 // bytes per line, so that reclaiming (a pass over the lines, copying their
 // packed runs) costs no more than the appends that left the space.
-void SourceCursor::KeepPacked(StoredOrigins& Stored, const OriginRuns& Runs, const SourceOrigin& End) {
-  Runs.Pack(Packing);
+void SourceCursor::KeepPacked(StoredOrigins& Stored, const OriginBuffer& Line) {
+  Line.Pack(Packing);
   const std::size_t before = Stored.Rewritten ? Stored.PackedBytes : 0;
   PackedLive -= before;
   if (Stored.Rewritten && Packing.size() <= before) {
@@ -106,7 +103,7 @@ void SourceCursor::KeepPacked(StoredOrigins& Stored, const OriginRuns& Runs, con
   PackedLive += Packing.size();
   Stored.PackedBytes = Packing.size();
   Stored.Rewritten = true;
-  Stored.End = End;
+  Stored.End = Line.EndOrigin();
 }
 
 // A deletion is remembered (joined with a deletion just before at the same
@@ -211,8 +208,7 @@ void SourceCursor::Settle() {
     for (auto edit = Pending.rbegin(); edit != Pending.rend(); ++edit)
       origins.Replace(static_cast<std::size_t>(edit->At), static_cast<std::size_t>(edit->Inserted),
                       edit->RemovedOrigins);
-    origins.CopyTo(0, origins.size(), Scratch);
-    KeepPacked(Origins[Slot(Index)], Scratch, origins.EndOrigin());
+    KeepPacked(Origins[Slot(Index)], origins);
   }
   Owed = false;
   Pending.clear();

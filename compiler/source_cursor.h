@@ -105,7 +105,7 @@ class SourceCursor {
   void EditOrigins(std::size_t At, std::size_t Count, std::string_view Replacement);
   void LoadOrigins();
   void StoreOrigins();
-  void KeepPacked(StoredOrigins& Stored, const OriginRuns& Runs, const SourceOrigin& End);
+  void KeepPacked(StoredOrigins& Stored, const OriginBuffer& Origins);
 
   LineBuffer Text;             // Line
   std::int32_t Index = 0;      // LineNo

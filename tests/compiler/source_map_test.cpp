@@ -223,10 +223,8 @@ TEST(SourceMap, OriginBufferEditsAgreeWithAPlainVector) {
     }
     if (step % 700 == 0) {
       // Stored whole and packed, and loaded again, as a line left and come back to.
-      vlm::OriginRuns stored;
-      buffer.CopyTo(0, buffer.size(), stored);
       std::string packed;
-      stored.Pack(packed);
+      buffer.Pack(packed);
       vlm::OriginRuns loaded;
       loaded.Unpack(packed);
       buffer.Assign(loaded, end);
@@ -243,6 +241,14 @@ TEST(SourceMap, OriginBufferEditsAgreeWithAPlainVector) {
   EXPECT_TRUE(Sliced(buffer, 9, 9).empty());
 }
 
+std::string PackedOf(const vlm::OriginRuns& Runs) {
+  vlm::OriginBuffer buffer;
+  buffer.Assign(Runs, {});
+  std::string packed;
+  buffer.Pack(packed);
+  return packed;
+}
+
 // Packing keeps every byte's origin, the extreme numbers and runs of many
 // bytes included, and an unpacked buffer is empty of what it held before.
 TEST(SourceMap, PackedRunsGiveBackEveryOrigin) {
@@ -255,23 +261,20 @@ TEST(SourceMap, PackedRunsGiveBackEveryOrigin) {
   runs.PushRun({0, 3, 5}, 0, 100000);
   runs.Push({least, least, 0});
   runs.PushRun({2, 9, 40}, 1, 3);
-  std::string packed;
-  runs.Pack(packed);
+  std::string packed = PackedOf(runs);
   vlm::OriginRuns loaded;
   loaded.PushRun({5, 5, 5}, 1, 17);
   loaded.Unpack(packed);
   ASSERT_EQ(loaded.size(), runs.size());
   EXPECT_EQ(loaded.Runs().size(), runs.Runs().size());
   EXPECT_TRUE(Expanded(loaded) == Expanded(runs));
-  vlm::OriginRuns none;
-  none.Pack(packed);
-  loaded.Unpack(packed);
+  loaded.Unpack(PackedOf({}));
   EXPECT_TRUE(loaded.empty());
   // What a macro generates: runs of a byte or two near each other, each in
   // a few bytes.
   vlm::OriginRuns generated;
   for (std::int32_t k = 0; k < 100; ++k) generated.PushRun({0, 40, k % 2 == 0 ? 10 + k % 7 : 3}, 0, 1 + k % 2);
-  generated.Pack(packed);
+  packed = PackedOf(generated);
   EXPECT_LE(packed.size(), 5 * generated.Runs().size() + 3);
 }
 
