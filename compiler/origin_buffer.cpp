@@ -309,7 +309,11 @@ void InheritOrigins(std::string_view Region, const OriginRuns& RegionOrigins, co
   for (const char c : New) {
     std::size_t found = std::string_view::npos;
     if (size <= ShortRegion) {
-      found = Region.find(c, next);
+      for (std::size_t at = next; at < size; ++at)
+        if (Region[at] == c) {
+          found = at;
+          break;
+        }
     } else if (const std::size_t end = last[static_cast<unsigned char>(c)]; end != SIZE_MAX && end >= next) {
       for (found = next; Region[found] != c;) ++found;
     }
