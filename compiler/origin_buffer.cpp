@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace vlm {
 
@@ -94,8 +95,9 @@ void OriginRuns::Unpack(std::string_view Packed) {
   Bytes = static_cast<std::size_t>(bytes);
 }
 
-// An ASCII stretch is one run; only the bytes of other characters are
-// looked at one by one.
+// An ASCII stretch is one run, found eight bytes at a time (every line of
+// the source is loaded so); only the bytes of other characters are looked at
+// one by one.
 void WrittenOrigins(std::int32_t File, std::int32_t Line, std::string_view Text, OriginRuns& Out, SourceOrigin& End) {
   Out.clear();
   std::int32_t chars = 0;
@@ -103,6 +105,10 @@ void WrittenOrigins(std::int32_t File, std::int32_t Line, std::string_view Text,
   while (i < Text.size()) {
     if (static_cast<unsigned char>(Text[i]) < 0x80) {
       std::size_t end = i + 1;
+      for (std::uint64_t word = 0; end + sizeof word <= Text.size(); end += sizeof word) {
+        std::memcpy(&word, Text.data() + end, sizeof word);
+        if ((word & 0x8080808080808080ULL) != 0) break;
+      }
       while (end < Text.size() && static_cast<unsigned char>(Text[end]) < 0x80) ++end;
       Out.PushRun({File, Line, chars + 1}, 1, end - i);
       chars += static_cast<std::int32_t>(end - i);

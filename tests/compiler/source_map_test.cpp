@@ -194,6 +194,18 @@ TEST(SourceMap, WrittenOriginsCountCodePoints) {
   const auto stray = Written(0, 1, "\x81x", end);
   EXPECT_EQ(stray, (std::vector<SourceOrigin>{{0, 1, 1}, {0, 1, 1}}));
   EXPECT_EQ(end, (SourceOrigin{0, 1, 2}));
+  // Long ASCII stretches with one character of three bytes anywhere in them.
+  for (int before = 0; before < 20; ++before) {
+    const auto origins = Written(0, 1, std::string(static_cast<std::size_t>(before), 'a') + "\xE3\x81\x82" + std::string(17, 'b'), end);
+    std::vector<int> expected;
+    for (int k = 1; k <= before; ++k) expected.push_back(k);
+    expected.insert(expected.end(), 3, before + 1);
+    for (int k = 0; k < 17; ++k) expected.push_back(before + 2 + k);
+    columns.clear();
+    for (const auto& origin : origins) columns.push_back(origin.Column);
+    EXPECT_EQ(columns, expected) << before;
+    EXPECT_EQ(end.Column, before + 19);
+  }
 }
 
 // Random edits of stepping, constant and mixed origins, checked byte by
