@@ -27,16 +27,10 @@ void NoteOrigins::MakeRoom(TrackNotes& Track, std::size_t Serial, std::int32_t F
   }
 }
 
-// Most tracks never change their file: their records are all in file 0.
-SourceOrigin NoteOrigins::TrackNotes::operator[](std::size_t R) const {
-  const Place& place = Chunks[R >> ChunkShift][R & (ChunkRecords - 1)];
-  std::int32_t file = 0;
-  if (!Files.empty()) {
-    const auto after = std::upper_bound(Files.begin(), Files.end(), R,
-                                        [](std::size_t r, const FileChange& change) { return r < change.First; });
-    if (after != Files.begin()) file = (after - 1)->File;
-  }
-  return {file, place.Line, place.Column};
+std::int32_t NoteOrigins::TrackNotes::FileOf(std::size_t R) const {
+  const auto after = std::upper_bound(Files.begin(), Files.end(), R,
+                                      [](std::size_t r, const FileChange& change) { return r < change.First; });
+  return after == Files.begin() ? 0 : (after - 1)->File;
 }
 
 // The list is reserved for every record; only note-ons nothing recorded,

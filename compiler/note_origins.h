@@ -76,7 +76,12 @@ class NoteOrigins {
     std::int32_t File = 0;                         // the last record's file
     std::vector<FileChange> Files;                 // where the file changes, from file 0
     std::vector<std::uint64_t> Marked;             // bit N: the store's event N as added is a record
-    SourceOrigin operator[](std::size_t R) const;
+    // Record R's origin. Inline for a track that never changed its file.
+    SourceOrigin operator[](std::size_t R) const {
+      const Place& place = Chunks[R >> ChunkShift][R & (ChunkRecords - 1)];
+      return {Files.empty() ? 0 : FileOf(R), place.Line, place.Column};
+    }
+    std::int32_t FileOf(std::size_t R) const;
   };
   // A new chunk, more marks or a change of file, as Add needs them.
   static void MakeRoom(TrackNotes& Track, std::size_t Serial, std::int32_t File);
