@@ -14,6 +14,18 @@ void NoteOrigins::Clear() {
   std::vector<MappedNote>().swap(Listed);
 }
 
+// All but the rare cases (a new chunk, more marks, a change of file) in a
+// few instructions: it runs for every note.
+void NoteOrigins::Add(std::size_t Track, std::int32_t Serial, const SourceOrigin& At) {
+  TrackNotes& track = Kept[Track];
+  const auto serial = static_cast<std::size_t>(Serial);
+  if (track.Free == 0 || serial / 64 >= track.Marked.size() || At.File != track.File) MakeRoom(track, serial, At.File);
+  *track.Tail++ = {At.Line, At.Column};
+  --track.Free;
+  ++track.Count;
+  track.Marked[serial / 64] |= std::uint64_t{1} << (serial % 64);
+}
+
 void NoteOrigins::MakeRoom(TrackNotes& Track, std::size_t Serial, std::int32_t File) {
   if (Track.Free == 0) {
     Track.Chunks.push_back(std::make_unique_for_overwrite<Place[]>(ChunkRecords));

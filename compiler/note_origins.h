@@ -28,17 +28,9 @@ class NoteOrigins {
   // Forgets every note, and lets go of their memory.
   void Clear();
   // The note-on just added to Track's store as its event number Serial
-  // (its Count() before the add) came from At. Serials of a track rise.
-  // Inline, and all but the rare cases out of line: it runs for every note.
-  void Add(std::size_t Track, std::int32_t Serial, const SourceOrigin& At) {
-    TrackNotes& track = Kept[Track];
-    const auto serial = static_cast<std::size_t>(Serial);
-    if (track.Free == 0 || serial / 64 >= track.Marked.size() || At.File != track.File) MakeRoom(track, serial, At.File);
-    *track.Tail++ = {At.Line, At.Column};
-    --track.Free;
-    ++track.Count;
-    track.Marked[serial / 64] |= std::uint64_t{1} << (serial % 64);
-  }
+  // (its Count() before the add) came from At. Serials of a track rise. Out
+  // of line: inlined, it made the note command dearer with the map off.
+  void Add(std::size_t Track, std::int32_t Serial, const SourceOrigin& At);
   // Starts a new list of notes (TakeNotes), to be made track by track.
   void StartList();
   // Sorts Store, Track's store, with its notes' tags, and lists every

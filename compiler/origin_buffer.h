@@ -93,19 +93,15 @@ class OriginBuffer {
  public:
   std::size_t size() const { return Bytes; }
   // The origin of byte I; I at or past size() is the end of the line. The
-  // run the last lookup found and the two after it are tried first, inline:
-  // every note looks up its letter, mostly in that run or, in text a macro
-  // generated (a run a byte), a run or two on.
+  // run the last lookup found is tried first, inline: every note looks up
+  // its letter, mostly in that run.
   SourceOrigin At(std::size_t I) const {
-    if (I < Bytes)
-      for (std::size_t r = Hint; r < Hint + 3 && r < RunCount() && StartOf(r) <= I; ++r)
-        if (I < EndOf(r)) {
-          Hint = r;
-          const OriginRun& run = Run(r);
-          return {run.First.File, run.First.Line,
-                  static_cast<std::int32_t>(run.First.Column + static_cast<std::int64_t>(run.Step) *
-                                                                   static_cast<std::int64_t>(I - StartOf(r)))};
-        }
+    if (I < Bytes && Hint < RunCount() && StartOf(Hint) <= I && I < EndOf(Hint)) {
+      const OriginRun& run = Run(Hint);
+      return {run.First.File, run.First.Line,
+              static_cast<std::int32_t>(run.First.Column + static_cast<std::int64_t>(run.Step) *
+                                                               static_cast<std::int64_t>(I - StartOf(Hint)))};
+    }
     return Search(I);
   }
 
