@@ -77,8 +77,8 @@ void SourceCursor::StoreOrigins() { KeepPacked(Origins[Slot(Index)], Here); }
 // leave is reclaimed once it outgrows both what the lines use and a few
 // bytes per line, so that reclaiming (a pass over the lines, copying their
 // packed runs) costs no more than the appends that left the space.
-void SourceCursor::KeepPacked(StoredOrigins& Stored, const OriginBuffer& Line) {
-  Line.Pack(Packing);
+void SourceCursor::KeepPacked(StoredOrigins& Stored, const OriginBuffer& From) {
+  From.Pack(Packing);
   const std::size_t before = Stored.Rewritten ? Stored.PackedBytes : 0;
   PackedLive -= before;
   if (Stored.Rewritten && Packing.size() <= before) {
@@ -103,7 +103,7 @@ void SourceCursor::KeepPacked(StoredOrigins& Stored, const OriginBuffer& Line) {
   PackedLive += Packing.size();
   Stored.PackedBytes = Packing.size();
   Stored.Rewritten = true;
-  Stored.End = Line.EndOrigin();
+  Stored.End = From.EndOrigin();
 }
 
 // A deletion is remembered (joined with a deletion just before at the same

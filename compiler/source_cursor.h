@@ -88,8 +88,8 @@ class SourceCursor {
     std::int32_t File = 0;      // origin file of the line as written
     std::int32_t Line = 0;      // its line in that file, from 1
     bool Rewritten = false;     // the packed runs and End hold the origins of the stored text
-    std::size_t PackedAt = 0;   // once rewritten, where its packed runs (OriginRuns::Pack) stand in Packed
-    std::size_t PackedBytes = 0;
+    std::size_t PackedAt = 0;   // once rewritten, where its packed runs (OriginBuffer::Pack) start in Packed
+    std::size_t PackedBytes = 0;  // and their length
     SourceOrigin End;           // and the origin of its end
   };
 
@@ -105,7 +105,8 @@ class SourceCursor {
   void EditOrigins(std::size_t At, std::size_t Count, std::string_view Replacement);
   void LoadOrigins();
   void StoreOrigins();
-  void KeepPacked(StoredOrigins& Stored, const OriginBuffer& Origins);
+  // Stores From's runs, packed, as Stored's origins.
+  void KeepPacked(StoredOrigins& Stored, const OriginBuffer& From);
 
   LineBuffer Text;             // Line
   std::int32_t Index = 0;      // LineNo
