@@ -152,13 +152,15 @@ SourceOrigin OriginBuffer::Search(std::size_t I) const {
   return Advanced(run.First, run.Step, I - StartOf(r));
 }
 
-// The gap is left at the end with room for a few runs (in the memory the
-// buffer already has), so that the line's first edits need not grow it.
+// The gap is left at the end with room for a few runs at least, so that
+// the line's first edits need not grow it. The buffer keeps its size from
+// line to line (every line is assigned in turn): the entries past the runs
+// are the gap and need not be set again.
 void OriginBuffer::Assign(const OriginRuns& From, const SourceOrigin& EndOrigin) {
   constexpr std::size_t InitialGap = 32;
   const std::size_t runs = From.Runs().size();
-  Items.assign(From.Runs().begin(), From.Runs().end());
-  Items.resize(runs + InitialGap);
+  if (Items.size() < runs + InitialGap) Items.resize(runs + InitialGap);
+  std::copy(From.Runs().begin(), From.Runs().end(), Items.begin());
   GapAt = runs;
   GapSize = Items.size() - runs;
   Bytes = From.size();

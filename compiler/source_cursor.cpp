@@ -35,10 +35,14 @@ void SourceCursor::End(std::vector<std::string>& Source) {
   GapAt = 0;
   Source.swap(Store);
   Store.clear();
-  Origins.clear();
+  // The origins' memory goes back: a compiler kept for the next compile
+  // should not hold a long line's runs in between.
+  std::vector<StoredOrigins>().swap(Origins);
   std::string().swap(Packed);
   PackedLive = 0;
-  Here.Assign({}, {});
+  Here = OriginBuffer{};
+  Scratch = OriginRuns{};
+  Inherited = OriginRuns{};
   Stored = false;
   Owed = false;
   Pending.clear();
