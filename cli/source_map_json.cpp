@@ -51,12 +51,12 @@ void WriteSourceMapJsonLines(const SourceMap& Map, const std::string& MainName,
     put(NoteKey);
     number(mapped.Note);
     put(FileKey);
-    const auto index = static_cast<std::size_t>(mapped.At.File);
+    const auto index = static_cast<std::size_t>(mapped.File);
     put(index < names.size() ? names[index] : names.front());
     put(LineKey);
-    number(mapped.At.Line);
+    number(mapped.Line);
     put(ColumnKey);
-    number(mapped.At.Column);
+    number(mapped.Column);
     put(Close);
     if (static_cast<std::size_t>(at - buffer.data()) >= PieceBytes) {
       Put(std::string_view(buffer.data(), static_cast<std::size_t>(at - buffer.data())));

@@ -37,17 +37,17 @@ CompileResult MmlCompiler::Compile(std::vector<std::string> Lines, const Compile
     result.EventCount = Smf->Written.Events;
     result.NoteCount = Smf->Written.Notes;
     result.TickCount = Smf->Written.LastTick;
-    if (Options.SourceMap) {
-      result.Map = SourceMap{Smf->OriginFiles(), Smf->NoteMap.InFileOrder(Smf->TrackEvents, result.NoteCount), Smf->ErrorOrigins};
-      Smf->NoteMap.Clear();
-    }
+    if (Options.SourceMap) result.Map = SourceMap{Smf->OriginFiles(), Smf->NoteMap.TakeNotes(), Smf->ErrorOrigins};
   } catch (const CompileFailure& failure) {
     result.Failure = failure.what();
+    // The error lines given before the failure are traced all the same.
+    if (Options.SourceMap) result.Map = SourceMap{Smf->OriginFiles(), {}, Smf->ErrorOrigins};
   } catch (...) {
     Current = nullptr;
     throw;
   }
   Current = nullptr;
+  Smf->NoteMap.Clear();
   result.Lines = std::move(Smf->Lines);
   Smf->Lines.clear();
   return result;

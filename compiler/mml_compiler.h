@@ -46,12 +46,17 @@ struct CompileOptions {
   bool SourceMap = false;
 };
 
-// A note-on as the MIDI file holds it, and the text that made it.
+// A note-on as the MIDI file holds it, and the text that made it. Sixteen
+// bytes: the map of a million notes is written whole into fresh memory.
 struct MappedNote {
-  std::int32_t Track = 0;  // index of the track chunk's store (the track number, 0..127)
-  std::int32_t Tick = 0;   // absolute time in the file (negative times are written as 0)
-  std::int32_t Note = 0;   // MIDI note number
-  SourceOrigin At;         // Line 0 when the event came from no note command
+  std::int32_t Tick = 0;    // absolute time in the file (negative times are written as 0)
+  std::int32_t Line = 0;    // the origin's line; 0 when the event came from no note command
+  std::int32_t Column = 0;  // the origin's column
+  std::uint16_t File = 0;   // the origin's file (SourceMap::Files)
+  std::uint8_t Track = 0;   // index of the track chunk's store (the track number, 0..127)
+  std::uint8_t Note = 0;    // MIDI note number
+
+  SourceOrigin At() const { return {File, Line, Column}; }
 };
 
 // Origins in the user's text: lines count from 1 in the file as written,
@@ -63,7 +68,8 @@ struct SourceMap {
   // included file by the name its directive gave.
   std::vector<std::string> Files;
   // Every note-on of velocity above 0, in the order of the file: by track
-  // chunk, then as the events stand in it.
+  // chunk, then as the events stand in it. A note whose origin lies in a
+  // file past the 65536th (more than its 16 bits can name) has none (Line 0).
   std::vector<MappedNote> Notes;
   // The origin of each error line, in the order of the "err(" messages.
   std::vector<SourceOrigin> Errors;
@@ -78,7 +84,7 @@ struct CompileResult {
   std::int64_t NoteCount = 0;         // note-on events with a velocity above 0
   std::int64_t TickCount = 0;         // ticks from 0 to the last event (the song's length)
   std::optional<std::string> Failure; // why the compile ended without its file
-  std::optional<SourceMap> Map;       // when CompileOptions::SourceMap asked for it
+  std::optional<SourceMap> Map;       // when CompileOptions::SourceMap asked for it (after a Failure: no notes)
 
   bool HasErrors() const { return ErrorLines > 0; }
   bool Failed() const { return Failure.has_value(); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace vlm {
 
@@ -20,18 +21,6 @@ SourceOrigin OriginRuns::At(std::size_t I) const {
                                       [](std::size_t i, const OriginRun& run) { return i < run.Start; });
   const OriginRun& run = *(after - 1);
   return Advanced(run.First, run.Step, I - run.Start);
-}
-
-// A run of one byte takes the step the second byte gives it (0 or 1).
-bool OriginRuns::Joins(OriginRun& Last, const SourceOrigin& O) const {
-  if (Last.First.File != O.File || Last.First.Line != O.Line) return false;
-  const std::size_t length = Bytes - Last.Start;
-  const std::int64_t step = static_cast<std::int64_t>(O.Column) - Advanced(Last.First, Last.Step, length - 1).Column;
-  if (length == 1 && (step == 0 || step == 1)) {
-    Last.Step = static_cast<std::int32_t>(step);
-    return true;
-  }
-  return length > 1 && step == Last.Step;
 }
 
 void OriginRuns::PushRun(const SourceOrigin& O, std::int32_t Step, std::size_t Length) {
@@ -54,8 +43,61 @@ void OriginRuns::Append(const OriginRuns& Other) {
   }
 }
 
-// An ASCII stretch is one run; only the bytes of other characters are
-// looked at one by one.
+namespace {
+
+char* PutVarint(char* At, std::uint64_t Value) {
+  for (; Value >= 0x80; Value >>= 7) *At++ = static_cast<char>(Value | 0x80);
+  *At++ = static_cast<char>(Value);
+  return At;
+}
+
+// A difference of two int32 values, small either way as a small unsigned number.
+char* PutDifference(char* At, std::int64_t Value) {
+  return PutVarint(At, Value < 0 ? (static_cast<std::uint64_t>(-(Value + 1)) << 1) | 1 : static_cast<std::uint64_t>(Value) << 1);
+}
+
+// Bytes come from Pack only; reading stops at the end of Packed whatever it holds.
+std::uint64_t GetVarint(std::string_view Packed, std::size_t& At) {
+  std::uint64_t value = 0;
+  for (int shift = 0; At < Packed.size() && shift < 64; shift += 7) {
+    const auto byte = static_cast<unsigned char>(Packed[At++]);
+    value |= static_cast<std::uint64_t>(byte & 0x7F) << shift;
+    if (byte < 0x80) break;
+  }
+  return value;
+}
+
+std::int32_t GetDifference(std::string_view Packed, std::size_t& At, std::int32_t From) {
+  const std::uint64_t value = GetVarint(Packed, At);
+  const std::int64_t difference = (value & 1) != 0 ? -static_cast<std::int64_t>(value >> 1) - 1 : static_cast<std::int64_t>(value >> 1);
+  return static_cast<std::int32_t>(From + difference);
+}
+
+}  // namespace
+
+void OriginRuns::Unpack(std::string_view Packed) {
+  clear();
+  std::size_t at = 0;
+  const std::uint64_t bytes = GetVarint(Packed, at);
+  SourceOrigin before;
+  std::size_t start = 0;
+  while (at < Packed.size()) {
+    const std::uint64_t length = GetVarint(Packed, at);
+    SourceOrigin first;
+    first.File = GetDifference(Packed, at, before.File);
+    first.Line = GetDifference(Packed, at, before.Line);
+    first.Column = GetDifference(Packed, at, before.Column);
+    const std::int32_t step = at < Packed.size() ? Packed[at++] : 0;
+    Items.push_back({start, first, step});
+    start += static_cast<std::size_t>(length);
+    before = first;
+  }
+  Bytes = static_cast<std::size_t>(bytes);
+}
+
+// An ASCII stretch is one run, found eight bytes at a time (every line of
+// the source is loaded so); only the bytes of other characters are looked at
+// one by one.
 void WrittenOrigins(std::int32_t File, std::int32_t Line, std::string_view Text, OriginRuns& Out, SourceOrigin& End) {
   Out.clear();
   std::int32_t chars = 0;
@@ -63,6 +105,10 @@ void WrittenOrigins(std::int32_t File, std::int32_t Line, std::string_view Text,
   while (i < Text.size()) {
     if (static_cast<unsigned char>(Text[i]) < 0x80) {
       std::size_t end = i + 1;
+      for (std::uint64_t word = 0; end + sizeof word <= Text.size(); end += sizeof word) {
+        std::memcpy(&word, Text.data() + end, sizeof word);
+        if ((word & 0x8080808080808080ULL) != 0) break;
+      }
       while (end < Text.size() && static_cast<unsigned char>(Text[end]) < 0x80) ++end;
       Out.PushRun({File, Line, chars + 1}, 1, end - i);
       chars += static_cast<std::int32_t>(end - i);
@@ -106,13 +152,15 @@ SourceOrigin OriginBuffer::Search(std::size_t I) const {
   return Advanced(run.First, run.Step, I - StartOf(r));
 }
 
-// The gap is left at the end with room for a few runs (in the memory the
-// buffer already has), so that the line's first edits need not grow it.
+// The gap is left at the end with room for a few runs at least, so that
+// the line's first edits need not grow it. The buffer keeps its size from
+// line to line (every line is assigned in turn): the entries past the runs
+// are the gap and need not be set again.
 void OriginBuffer::Assign(const OriginRuns& From, const SourceOrigin& EndOrigin) {
   constexpr std::size_t InitialGap = 32;
   const std::size_t runs = From.Runs().size();
-  Items.assign(From.Runs().begin(), From.Runs().end());
-  Items.resize(runs + InitialGap);
+  if (Items.size() < runs + InitialGap) Items.resize(runs + InitialGap);
+  std::copy(From.Runs().begin(), From.Runs().end(), Items.begin());
   GapAt = runs;
   GapSize = Items.size() - runs;
   Bytes = From.size();
@@ -193,6 +241,31 @@ void OriginBuffer::Replace(std::size_t At, std::size_t Count, const OriginRuns& 
   Hint = GapAt > 0 ? GapAt - 1 : 0;
 }
 
+// The bytes covered, then each run as its length and its origin's
+// differences from the run before, and its step. Put together in a buffer on
+// the stack, so that Out is mostly allocated once and at its size.
+void OriginBuffer::Pack(std::string& Out) const {
+  constexpr std::size_t MostRunBytes = 10 + 3 * 5 + 1;  // a length, three differences, a step
+  char buffer[1024];
+  char* at = PutVarint(buffer, Bytes);
+  Out.clear();
+  SourceOrigin before;
+  for (std::size_t r = 0; r < RunCount(); ++r) {
+    if (static_cast<std::size_t>(at - buffer) > sizeof buffer - MostRunBytes) {
+      Out.append(buffer, static_cast<std::size_t>(at - buffer));
+      at = buffer;
+    }
+    const OriginRun& run = Run(r);
+    at = PutVarint(at, EndOf(r) - StartOf(r));
+    at = PutDifference(at, static_cast<std::int64_t>(run.First.File) - before.File);
+    at = PutDifference(at, static_cast<std::int64_t>(run.First.Line) - before.Line);
+    at = PutDifference(at, static_cast<std::int64_t>(run.First.Column) - before.Column);
+    *at++ = static_cast<char>(run.Step);
+    before = run.First;
+  }
+  Out.append(buffer, static_cast<std::size_t>(at - buffer));
+}
+
 // The whole line is copied run for run (the runs on either side of the gap
 // are not joined): a line is stored whole at every jump and at its end.
 void OriginBuffer::CopyTo(std::size_t From, std::size_t To, OriginRuns& Out) const {
@@ -217,9 +290,12 @@ void OriginBuffer::CopyTo(std::size_t From, std::size_t To, OriginRuns& Out) con
   }
 }
 
-// The last place of each byte value in Region lets a byte that occurs no
-// further on fail at once: the whole match costs the two texts' lengths,
-// not their product.
+// The first place of a byte at or after next in Region: a short region is
+// searched directly, a long one through the last place of each byte value,
+// which lets a byte that occurs no further on fail at once, so that the whole
+// match costs the two texts' lengths, not their product. Most regions are a
+// macro call or an argument, where setting up that table cost more than the
+// search.
 void InheritOrigins(std::string_view Region, const OriginRuns& RegionOrigins, const SourceOrigin& Fallback,
                     std::string_view New, OriginRuns& Out) {
   Out.clear();
@@ -228,19 +304,32 @@ void InheritOrigins(std::string_view Region, const OriginRuns& RegionOrigins, co
     Out.PushRun(Fallback, 0, New.size());
     return;
   }
+  Region = Region.substr(0, size);
+  constexpr std::size_t ShortRegion = 64;
   std::array<std::size_t, 256> last;
-  last.fill(SIZE_MAX);
-  for (std::size_t i = 0; i < size; ++i) last[static_cast<unsigned char>(Region[i])] = i;
+  if (size > ShortRegion) {
+    last.fill(SIZE_MAX);
+    for (std::size_t i = 0; i < size; ++i) last[static_cast<unsigned char>(Region[i])] = i;
+  }
   const std::vector<OriginRun>& runs = RegionOrigins.Runs();
   std::size_t run = 0;   // the run of Region's origins that holds next
   std::size_t next = 0;  // the first byte of Region still open to a match
   for (const char c : New) {
-    const std::size_t end = last[static_cast<unsigned char>(c)];
-    if (end == SIZE_MAX || end < next) {
+    std::size_t found = std::string_view::npos;
+    if (size <= ShortRegion) {
+      for (std::size_t at = next; at < size; ++at)
+        if (Region[at] == c) {
+          found = at;
+          break;
+        }
+    } else if (const std::size_t end = last[static_cast<unsigned char>(c)]; end != SIZE_MAX && end >= next) {
+      for (found = next; Region[found] != c;) ++found;
+    }
+    if (found == std::string_view::npos) {
       Out.Push(Fallback);
       continue;
     }
-    while (Region[next] != c) ++next;
+    next = found;
     while (run + 1 < runs.size() && runs[run + 1].Start <= next) ++run;
     Out.Push(Advanced(runs[run].First, runs[run].Step, next - runs[run].Start));
     ++next;

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -37,12 +38,27 @@ class OriginRuns {
   SourceOrigin At(std::size_t I) const;
   const std::vector<OriginRun>& Runs() const { return Items; }
 
-  // One more byte of origin O, joined to the last run where it continues it.
+  // One more byte of origin O, joined to the last run where it continues it
+  // (a run of one byte takes the step, 0 or 1, that the second byte gives it).
   // Inline: generated text is matched byte by byte.
   void Push(const SourceOrigin& O) {
-    if (!Items.empty() && Joins(Items.back(), O)) {
-      ++Bytes;
-      return;
+    if (!Items.empty()) {
+      OriginRun& last = Items.back();
+      if (last.First.File == O.File && last.First.Line == O.Line) {
+        const std::size_t length = Bytes - last.Start;
+        const auto lastColumn = static_cast<std::int32_t>(
+            last.First.Column + static_cast<std::int64_t>(last.Step) * static_cast<std::int64_t>(length - 1));
+        const std::int64_t step = static_cast<std::int64_t>(O.Column) - lastColumn;
+        if (length == 1 && (step == 0 || step == 1)) {
+          last.Step = static_cast<std::int32_t>(step);
+          ++Bytes;
+          return;
+        }
+        if (length > 1 && step == last.Step) {
+          ++Bytes;
+          return;
+        }
+      }
     }
     Items.push_back({Bytes, O, 0});
     ++Bytes;
@@ -52,11 +68,11 @@ class OriginRuns {
   // Appends Other's bytes.
   void Append(const OriginRuns& Other);
 
+  // Replaces the runs by those OriginBuffer::Pack packed.
+  void Unpack(std::string_view Packed);
+
  private:
   friend class OriginBuffer;
-  // Whether a byte of origin O continues the last run Last (setting the step
-  // of a run of one byte).
-  bool Joins(OriginRun& Last, const SourceOrigin& O) const;
 
   std::vector<OriginRun> Items;  // by Start, each at least one byte long
   std::size_t Bytes = 0;         // bytes covered
@@ -94,6 +110,12 @@ class OriginBuffer {
   void Replace(std::size_t At, std::size_t Count, const OriginRuns& New);
   // Replaces Out by the origins of bytes From..To-1 (clamped to the line).
   void CopyTo(std::size_t From, std::size_t To, OriginRuns& Out) const;
+  // The line's runs packed into Out (OriginRuns::Unpack reads them). A
+  // rewritten line is stored with its origins at every line's end, mostly
+  // never to be read again; as runs (24 bytes each, about one per byte a
+  // macro generated) they took more memory than the song's text, packed they
+  // take some five bytes each.
+  void Pack(std::string& Out) const;
   const SourceOrigin& EndOrigin() const { return End; }
 
  private:

@@ -106,8 +106,10 @@ std::size_t MostTrackBytes(const Tivent& Store) {
 // Sorts every store and puts the file to Put in pieces: the header, then
 // each track chunk as soon as it is built. Each track is built in one
 // buffer, sized once for the largest track, so that it stays in the cache
-// and the whole file is never held.
-TSmf::FileCounts PutSmf(std::array<Tivent, TrackCount>& Stores, std::int32_t Timebase,
+// and the whole file is never held. With a map (Map not null), each store is
+// sorted with its notes' tags and its notes listed just before its chunk is
+// built, while its events are in the cache.
+TSmf::FileCounts PutSmf(std::array<Tivent, TrackCount>& Stores, std::int32_t Timebase, NoteOrigins* Map,
                         const std::function<void(std::string_view)>& Put) {
   std::size_t largest = 0;
   std::uint32_t chunks = 0;
@@ -127,9 +129,14 @@ TSmf::FileCounts PutSmf(std::array<Tivent, TrackCount>& Stores, std::int32_t Tim
   put(header.data(), header.data() + header.size());
   const auto track = std::make_unique_for_overwrite<std::uint8_t[]>(largest);
   TSmf::FileCounts counts;
-  for (auto& store : Stores) {
+  if (Map != nullptr) Map->StartList();
+  for (std::size_t t = 0; t < Stores.size(); ++t) {
+    Tivent& store = Stores[t];
     if (store.Count() == 0) continue;
-    store.Sort();
+    if (Map != nullptr)
+      Map->SortAndListTrack(t, store);
+    else
+      store.Sort();
     put(track.get(), PutTrack(track.get(), store, counts));
   }
   return counts;
@@ -145,31 +152,24 @@ std::uint64_t MostFileBytes(const std::array<Tivent, TrackCount>& Stores) {
 
 }  // namespace
 
-// With a map, the stores are sorted first, each with its notes' tags; the
-// writer's own sort then has nothing left to do.
-void TSmf::SortForMap() {
-  if (!MapsOrigins()) return;
-  for (std::size_t t = 0; t < TrackEvents.size(); ++t) NoteMap.Sort(t, TrackEvents[t]);
-}
-
 // The file goes through the one safe writer (a temporary file, flushed to
 // disk and renamed), so that a failed write or a crash never leaves a
 // truncated MIDI file behind; its space is reserved first, which keeps the
 // rename from waiting on the disk.
 void TSmf::WriteSmf(const std::string& FileName) {
-  SortForMap();
   AtomicFileWriter file(FileName);
   file.Reserve(MostFileBytes(TrackEvents));
-  Written = PutSmf(TrackEvents, Timebase, [&file](std::string_view Bytes) { file.Write(Bytes); });
+  Written = PutSmf(TrackEvents, Timebase, MapsOrigins() ? &NoteMap : nullptr,
+                   [&file](std::string_view Bytes) { file.Write(Bytes); });
   if (const auto failure = file.Commit()) throw CompileFailure(*failure);
   AddMessage("ok");
 }
 
 std::string TSmf::WriteSmfBytes() {
-  SortForMap();
   std::string bytes;
   bytes.reserve(static_cast<std::size_t>(MostFileBytes(TrackEvents)));
-  Written = PutSmf(TrackEvents, Timebase, [&bytes](std::string_view Piece) { bytes.append(Piece); });
+  Written = PutSmf(TrackEvents, Timebase, MapsOrigins() ? &NoteMap : nullptr,
+                   [&bytes](std::string_view Piece) { bytes.append(Piece); });
   AddMessage("ok");
   return bytes;
 }

@@ -14,6 +14,8 @@ void SourceCursor::Begin(std::vector<std::string>& Source) {
   Pending.clear();
   Files.clear();
   Origins.clear();
+  Packed.clear();
+  PackedLive = 0;
   if (Mapping) {
     Files.emplace_back();
     Origins.resize(Store.size());
@@ -33,8 +35,14 @@ void SourceCursor::End(std::vector<std::string>& Source) {
   GapAt = 0;
   Source.swap(Store);
   Store.clear();
-  Origins.clear();
-  Here.Assign({}, {});
+  // The origins' memory goes back: a compiler kept for the next compile
+  // should not hold a long line's runs in between.
+  std::vector<StoredOrigins>().swap(Origins);
+  std::string().swap(Packed);
+  PackedLive = 0;
+  Here = OriginBuffer{};
+  Scratch = OriginRuns{};
+  Inherited = OriginRuns{};
   Stored = false;
   Owed = false;
   Pending.clear();
@@ -58,7 +66,8 @@ void SourceCursor::LoadOrigins() {
   }
   const StoredOrigins& stored = Origins[Slot(Index)];
   if (stored.Rewritten) {
-    Here.Assign(stored.Runs, stored.End);
+    Scratch.Unpack(std::string_view(Packed).substr(stored.PackedAt, stored.PackedBytes));
+    Here.Assign(Scratch, stored.End);
   } else {
     SourceOrigin end;
     WrittenOrigins(stored.File, stored.Line, Store[Slot(Index)], Scratch, end);
@@ -66,11 +75,39 @@ void SourceCursor::LoadOrigins() {
   }
 }
 
-void SourceCursor::StoreOrigins() {
-  StoredOrigins& stored = Origins[Slot(Index)];
-  stored.Rewritten = true;
-  Here.CopyTo(0, Here.size(), stored.Runs);
-  stored.End = Here.EndOrigin();
+void SourceCursor::StoreOrigins() { KeepPacked(Origins[Slot(Index)], Here); }
+
+// A line packed no longer than before stays where it was. The space lines
+// leave is reclaimed once it outgrows both what the lines use and a few
+// bytes per line, so that reclaiming (a pass over the lines, copying their
+// packed runs) costs no more than the appends that left the space.
+void SourceCursor::KeepPacked(StoredOrigins& Stored, const OriginBuffer& From) {
+  From.Pack(Packing);
+  const std::size_t before = Stored.Rewritten ? Stored.PackedBytes : 0;
+  PackedLive -= before;
+  if (Stored.Rewritten && Packing.size() <= before) {
+    Packed.replace(Stored.PackedAt, Packing.size(), Packing);
+  } else {
+    constexpr std::size_t ReclaimFrom = 1 << 16;
+    constexpr std::size_t BytesPerLine = 16;
+    if (Packed.size() - PackedLive > std::max({PackedLive, BytesPerLine * Origins.size(), ReclaimFrom})) {
+      std::string kept;
+      kept.reserve(PackedLive + Packing.size());
+      for (std::size_t slot = 0; slot < Origins.size(); ++slot) {
+        StoredOrigins& line = Origins[slot];
+        if ((slot >= GapAt && slot < GapAt + GapSize) || !line.Rewritten || &line == &Stored) continue;
+        kept.append(Packed, line.PackedAt, line.PackedBytes);
+        line.PackedAt = kept.size() - line.PackedBytes;
+      }
+      Packed.swap(kept);
+    }
+    Stored.PackedAt = Packed.size();
+    Packed += Packing;
+  }
+  PackedLive += Packing.size();
+  Stored.PackedBytes = Packing.size();
+  Stored.Rewritten = true;
+  Stored.End = From.EndOrigin();
 }
 
 // A deletion is remembered (joined with a deletion just before at the same
@@ -175,10 +212,7 @@ void SourceCursor::Settle() {
     for (auto edit = Pending.rbegin(); edit != Pending.rend(); ++edit)
       origins.Replace(static_cast<std::size_t>(edit->At), static_cast<std::size_t>(edit->Inserted),
                       edit->RemovedOrigins);
-    StoredOrigins& stored = Origins[Slot(Index)];
-    stored.Rewritten = true;
-    origins.CopyTo(0, origins.size(), stored.Runs);
-    stored.End = origins.EndOrigin();
+    KeepPacked(Origins[Slot(Index)], origins);
   }
   Owed = false;
   Pending.clear();
@@ -212,7 +246,7 @@ void SourceCursor::InsertAfter(std::vector<std::string>&& New, std::string_view 
     const auto file = static_cast<std::int32_t>(found - Files.begin());
     if (found == Files.end()) Files.emplace_back(File);
     for (std::size_t i = 0; i < New.size(); ++i)
-      Origins[GapAt + i] = StoredOrigins{file, static_cast<std::int32_t>(i) + 1, false, {}, {}};
+      Origins[GapAt + i] = StoredOrigins{file, static_cast<std::int32_t>(i) + 1, false, 0, 0, {}};
   }
   for (std::string& line : New) Store[GapAt++] = std::move(line);
   GapSize -= New.size();

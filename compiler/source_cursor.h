@@ -87,9 +87,10 @@ class SourceCursor {
   struct StoredOrigins {
     std::int32_t File = 0;      // origin file of the line as written
     std::int32_t Line = 0;      // its line in that file, from 1
-    bool Rewritten = false;     // Runs and End hold the origins of the stored text
-    OriginRuns Runs;            // once rewritten, the origins of its bytes
-    SourceOrigin End;           // and of its end
+    bool Rewritten = false;     // the packed runs and End hold the origins of the stored text
+    std::size_t PackedAt = 0;   // once rewritten, where its packed runs (OriginBuffer::Pack) start in Packed
+    std::size_t PackedBytes = 0;  // and their length
+    SourceOrigin End;           // and the origin of its end
   };
 
   std::size_t Slot(std::int32_t N) const {
@@ -104,6 +105,8 @@ class SourceCursor {
   void EditOrigins(std::size_t At, std::size_t Count, std::string_view Replacement);
   void LoadOrigins();
   void StoreOrigins();
+  // Stores From's runs, packed, as Stored's origins.
+  void KeepPacked(StoredOrigins& Stored, const OriginBuffer& From);
 
   LineBuffer Text;             // Line
   std::int32_t Index = 0;      // LineNo
@@ -127,6 +130,13 @@ class SourceCursor {
   bool Mapping = false;                 // a source map is being made
   OriginBuffer Here;                    // origins of Line's bytes, and of its end
   std::vector<StoredOrigins> Origins;   // beside Store, gap and all
+  // The packed runs of every rewritten line, back to back: one string per
+  // line cost a million-note song some 30,000 allocations and their frees.
+  // A line packed longer than before moves to the end; the space it leaves
+  // is reclaimed when it outgrows what the lines use.
+  std::string Packed;
+  std::size_t PackedLive = 0;           // bytes of Packed that lines refer to
+  std::string Packing;                  // a line's runs being packed, kept for its memory
   std::vector<std::string> Files;       // OriginFiles
   std::int32_t CommandCol = 1;          // column where the current command started
   OriginRuns Scratch;                   // origins being copied, kept for their memory

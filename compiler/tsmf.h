@@ -216,8 +216,6 @@ class TSmf : public SourceCursor {
   void WriteSmf(const std::string& FileName);
   // Sorts the stores and returns the same file's bytes, then adds "ok".
   std::string WriteSmfBytes();
-  // Sorts the stores with the notes' tags when a map is made.
-  void SortForMap();
   // Gives every event store where to warn of an event it refuses and where
   // to take its memory from (which must outlive the compiler), and empties
   // them. Until then they warn through the process's warning sink and use

@@ -59,7 +59,7 @@ std::string CheckSourceMap(const std::vector<std::string>& source, const vlm::Co
            static_cast<std::size_t>(at.Column) <= source[static_cast<std::size_t>(at.Line) - 1].size() + 1;
   };
   for (const auto& note : map.Notes)
-    if (!inside(note.At)) return "a note's origin lies outside the text it names";
+    if (!inside(note.At())) return "a note's origin lies outside the text it names";
   for (const auto& error : map.Errors)
     if (!inside(error)) return "an error's origin lies outside the text it names";
   return {};

@@ -56,7 +56,7 @@ RollModel RollModel::FromMidi(std::string_view midiBytes, const SourceMap* map, 
       const MappedNote& m = map->Notes[static_cast<std::size_t>(in.OnIndex)];
       if (m.Tick == in.StartTick && m.Note == in.Pitch) {
         note.Track = m.Track;
-        if (m.At.Line > 0) note.At = m.At;
+        if (m.Line > 0) note.At = m.At();
       }
     }
     if (auto curve = curveOf.find({in.Chunk, in.Channel}); curve != curveOf.end()) note.BendCurve = curve->second;

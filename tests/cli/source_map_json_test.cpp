@@ -31,8 +31,15 @@ TEST(SourceMapJson, ManyNotesReadBackInPiecesOfWholeLines) {
   vlm::SourceMap map;
   map.Files = {"", "drums \"a\"\\b\t.vlm"};
   constexpr std::int32_t most = std::numeric_limits<std::int32_t>::max();
-  for (std::int32_t i = 0; i < 20000; ++i)
-    map.Notes.push_back({i % 128, i == 7 ? most : i * 48, i % 128, {i % 3, i % 3 == 2 ? 0 : i + 1, i == 9 ? most : i % 77}});
+  for (std::int32_t i = 0; i < 20000; ++i) {
+    vlm::MappedNote& note = map.Notes.emplace_back();
+    note.Track = static_cast<std::uint8_t>(i % 128);
+    note.Tick = i == 7 ? most : i * 48;
+    note.Note = static_cast<std::uint8_t>(i % 128);
+    note.File = static_cast<std::uint16_t>(i % 3);
+    note.Line = i % 3 == 2 ? 0 : i + 1;
+    note.Column = i == 9 ? most : i % 77;
+  }
   std::vector<std::string> pieces;
   vlm::WriteSourceMapJsonLines(map, "main \"song\".vlm", [&](std::string_view piece) { pieces.emplace_back(piece); });
   ASSERT_GT(pieces.size(), 3u);
@@ -54,9 +61,9 @@ TEST(SourceMapJson, ManyNotesReadBackInPiecesOfWholeLines) {
     EXPECT_EQ(IntegerOf(*object, "track"), note.Track) << line;
     EXPECT_EQ(IntegerOf(*object, "tick"), note.Tick) << line;
     EXPECT_EQ(IntegerOf(*object, "note"), note.Note) << line;
-    EXPECT_EQ(IntegerOf(*object, "line"), note.At.Line) << line;
-    EXPECT_EQ(IntegerOf(*object, "column"), note.At.Column) << line;
-    EXPECT_EQ(StringOf(*object, "file"), note.At.File == 1 ? map.Files[1] : "main \"song\".vlm") << line;
+    EXPECT_EQ(IntegerOf(*object, "line"), note.Line) << line;
+    EXPECT_EQ(IntegerOf(*object, "column"), note.Column) << line;
+    EXPECT_EQ(StringOf(*object, "file"), note.File == 1 ? map.Files[1] : "main \"song\".vlm") << line;
   }
   EXPECT_EQ(n, map.Notes.size());
 }

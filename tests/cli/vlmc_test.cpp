@@ -226,6 +226,11 @@ TEST_F(Vlmc, GnuDiagnosticsNameThePlaceInTheTextWritten) {
   const ToolRun piped = Shell("printf 'c\\n}' | '" + std::string(VLM_BIN_DIR) + "/vlmc' --diagnostics=gnu -o x.mid -");
   EXPECT_NE(piped.out.find("<stdin>:2:1: error: 解読不能文字です (})"), std::string::npos) << piped.out;
   EXPECT_EQ(Compile("--diagnostics=emacs main.vlm").status, 2);
+  // A compile that fails after an error still names the error's place.
+  Write("big.vlm", "}\nc999999999995860\n");
+  const ToolRun failed = Compile("--diagnostics=gnu big.vlm");
+  EXPECT_EQ(failed.status, 2) << failed.err;
+  EXPECT_NE(failed.out.find("big.vlm:1:1: error: 解読不能文字です (})"), std::string::npos) << failed.out;
 }
 
 TEST_F(Vlmc, RunningOutOfMemoryIsAMessage) {

@@ -32,9 +32,12 @@ void AddOff(Tivent& Store, std::int32_t Time, std::uint8_t Note) {
   Store.Add(Time, bytes, 3);
 }
 
+// As the writer lists them: track by track, the empty ones left out.
 std::vector<MappedNote> Walk(std::array<Tivent, NoteOrigins::Tracks>& Stores, NoteOrigins& Map) {
-  for (std::size_t t = 0; t < Stores.size(); ++t) Map.Sort(t, Stores[t]);
-  return Map.InFileOrder(Stores, 0);
+  Map.StartList();
+  for (std::size_t t = 0; t < Stores.size(); ++t)
+    if (Stores[t].Count() > 0) Map.SortAndListTrack(t, Stores[t]);
+  return Map.TakeNotes();
 }
 
 // Chords of distinct notes, added out of order and with note-offs at the
@@ -62,7 +65,7 @@ TEST(NoteOrigins, EachNoteKeepsItsOwnOriginThroughTheSort) {
     if (((body >> 8) & 0xF0) != 0x90) return;
     const MappedNote& n = notes[static_cast<std::size_t>(event++)];
     EXPECT_EQ(n.Note, static_cast<std::int32_t>((body >> 16) & 0x7F));
-    EXPECT_EQ(n.At, (SourceOrigin{0, 1, static_cast<std::int32_t>(body >> 24)}));
+    EXPECT_EQ(n.At(), (SourceOrigin{0, 1, static_cast<std::int32_t>(body >> 24)}));
     EXPECT_EQ(n.Tick, std::max(vlm::SortWordTime(word), 0));
   });
   EXPECT_EQ(event, 43 * 4);
@@ -89,16 +92,17 @@ TEST(NoteOrigins, AlikeNotesTakeTheirOriginsInTheOrderAdded) {
   std::vector<std::int32_t> columns;
   for (const MappedNote& n : notes) {
     EXPECT_EQ(n.Tick, 96);
-    if (n.Note == 60) columns.push_back(n.At.Column);
+    if (n.Note == 60) columns.push_back(n.Column);
     if (n.Note == 64) {
-      EXPECT_EQ(n.At.Line, 0);
+      EXPECT_EQ(n.Line, 0);
     }
   }
   EXPECT_EQ(columns, (std::vector<std::int32_t>{1, 2, 3, 4, 5}));
 }
 
-// Notes added after a first sort, and tracks apart, are found all the same.
-TEST(NoteOrigins, NotesAddedAfterASortAndOnOtherTracksAreFound) {
+// Notes on tracks apart, and notes added to a track after another track's,
+// are found all the same.
+TEST(NoteOrigins, NotesOnOtherTracksAreFound) {
   auto stores = std::make_unique<std::array<Tivent, NoteOrigins::Tracks>>();
   NoteOrigins map;
   std::map<std::pair<std::int32_t, std::int32_t>, std::int32_t> names;  // (track, note) -> name
@@ -110,7 +114,6 @@ TEST(NoteOrigins, NotesAddedAfterASortAndOnOtherTracksAreFound) {
       names[{static_cast<std::int32_t>(track), note}] = name++;
     }
   }
-  map.Sort(0, (*stores)[0]);
   for (std::int32_t i = 0; i < 20; ++i) {
     const auto note = static_cast<std::uint8_t>(80 + i);
     AddNote((*stores)[0], map, 0, 5 + i * 3, note, name);
@@ -118,9 +121,54 @@ TEST(NoteOrigins, NotesAddedAfterASortAndOnOtherTracksAreFound) {
   }
   const auto notes = Walk(*stores, map);
   ASSERT_EQ(notes.size(), 60u);
-  for (const MappedNote& n : notes) EXPECT_EQ(n.At.Column, (names[{n.Track, n.Note}])) << n.Track << " " << n.Note;
+  for (const MappedNote& n : notes) EXPECT_EQ(n.Column, (names[{n.Track, n.Note}])) << n.Track << " " << n.Note;
   EXPECT_EQ(notes.front().Track, 0);
   EXPECT_EQ(notes.back().Track, 127);
+}
+
+// Many notes against the time, between other events and in files that
+// change now and then: the records span several chunks and the marks many
+// words. Each note's column names its tick.
+TEST(NoteOrigins, ManyNotesAmongOtherEventsKeepTheirOrigins) {
+  auto stores = std::make_unique<std::array<Tivent, NoteOrigins::Tracks>>();
+  NoteOrigins map;
+  Tivent& store = (*stores)[5];
+  constexpr std::int32_t count = 10007;
+  std::vector<std::int32_t> fileAt(count);  // by time
+  for (std::int32_t i = 0; i < count; ++i) {
+    const std::int32_t time = (i * 7919) % count;  // every time once, out of order
+    const std::uint8_t controller[3] = {0xB0, 7, static_cast<std::uint8_t>(i % 128)};
+    for (std::int32_t k = 0; k < i % 3; ++k) store.Add(time, controller, 3);
+    const std::uint8_t on[3] = {0x90, static_cast<std::uint8_t>(i % 128), 100};
+    fileAt[static_cast<std::size_t>(time)] = (i / 700) % 3 == 1 ? i / 700 : 0;
+    map.Add(5, store.Count(), SourceOrigin{fileAt[static_cast<std::size_t>(time)], 2, time + 1});
+    store.Add(time, on, 3);
+    AddOff(store, time + 1, static_cast<std::uint8_t>(i % 128));
+  }
+  const auto notes = Walk(*stores, map);
+  ASSERT_EQ(notes.size(), static_cast<std::size_t>(count));
+  for (std::size_t k = 0; k < notes.size(); ++k) {
+    ASSERT_EQ(notes[k].Tick, static_cast<std::int32_t>(k));
+    ASSERT_EQ(notes[k].At(), (SourceOrigin{fileAt[k], 2, notes[k].Tick + 1}));
+  }
+}
+
+// A file index past what a mapped note can hold gives no origin rather than
+// another file's.
+TEST(NoteOrigins, AnOriginInAFileTooFarOnIsNoOrigin) {
+  auto stores = std::make_unique<std::array<Tivent, NoteOrigins::Tracks>>();
+  NoteOrigins map;
+  AddNote((*stores)[0], map, 0, 0, 60, 9);
+  const std::uint8_t on[3] = {0x90, 62, 100};
+  map.Add(0, (*stores)[0].Count(), SourceOrigin{65536, 4, 5});
+  (*stores)[0].Add(1, on, 3);
+  map.Add(0, (*stores)[0].Count(), SourceOrigin{65535, 6, 7});
+  (*stores)[0].Add(2, on, 3);
+  const auto notes = Walk(*stores, map);
+  ASSERT_EQ(notes.size(), 3u);
+  EXPECT_EQ(notes[0].At(), (SourceOrigin{0, 1, 9}));
+  EXPECT_EQ(notes[1].At(), SourceOrigin{});
+  EXPECT_EQ(notes[2].At(), (SourceOrigin{65535, 6, 7}));
 }
 
 }  // namespace

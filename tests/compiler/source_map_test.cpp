@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <random>
 #include <sstream>
 #include <string>
@@ -33,8 +34,8 @@ vlm::CompileResult Mapped(const std::string& Text, const std::string& IncludeDir
 std::vector<std::string> Places(const vlm::CompileResult& Result) {
   std::vector<std::string> out;
   for (const auto& note : Result.Map->Notes)
-    out.push_back(std::to_string(note.At.File) + ":" + std::to_string(note.At.Line) + ":" +
-                  std::to_string(note.At.Column));
+    out.push_back(std::to_string(note.File) + ":" + std::to_string(note.Line) + ":" +
+                  std::to_string(note.Column));
   return out;
 }
 
@@ -63,7 +64,7 @@ TEST(SourceMap, PlainNotesChordsAndCodePointColumns) {
   Strings notes;
   for (const auto& note : result.Map->Notes)
     notes.push_back(std::to_string(note.Tick) + " " + std::to_string(note.Note) + " " +
-                    std::to_string(note.At.Line) + ":" + std::to_string(note.At.Column));
+                    std::to_string(note.Line) + ":" + std::to_string(note.Column));
   std::sort(notes.begin(), notes.end());
   EXPECT_EQ(notes, (Strings{"0 48 1:1", "192 52 2:6", "192 55 2:8", "288 48 3:2", "288 52 3:3", "288 55 3:4",
                             "96 50 1:3"}));
@@ -125,6 +126,17 @@ TEST(SourceMap, ErrorsMapToWhereTheCompilerStood) {
   EXPECT_EQ(result.Map->Errors[1], (SourceOrigin{0, 3, 3}));
 }
 
+// A failure ends the compile without a file: the map has no notes, but the
+// error lines given before it keep their places.
+TEST(SourceMap, ACompileThatFailsStillTracesItsErrors) {
+  const auto result = Mapped("c d $\ne f c99999999999");
+  ASSERT_TRUE(result.Failed());
+  ASSERT_TRUE(result.Map.has_value());
+  EXPECT_TRUE(result.Map->Notes.empty());
+  ASSERT_EQ(result.Map->Errors.size(), 1u);
+  EXPECT_EQ(result.Map->Errors[0], (SourceOrigin{0, 1, 5}));
+}
+
 // Origins one by one, as the runs stand for them.
 std::vector<SourceOrigin> Expanded(const vlm::OriginRuns& Runs) {
   std::vector<SourceOrigin> out;
@@ -182,6 +194,18 @@ TEST(SourceMap, WrittenOriginsCountCodePoints) {
   const auto stray = Written(0, 1, "\x81x", end);
   EXPECT_EQ(stray, (std::vector<SourceOrigin>{{0, 1, 1}, {0, 1, 1}}));
   EXPECT_EQ(end, (SourceOrigin{0, 1, 2}));
+  // Long ASCII stretches with one character of three bytes anywhere in them.
+  for (int before = 0; before < 20; ++before) {
+    const auto origins = Written(0, 1, std::string(static_cast<std::size_t>(before), 'a') + "\xE3\x81\x82" + std::string(17, 'b'), end);
+    std::vector<int> expected;
+    for (int k = 1; k <= before; ++k) expected.push_back(k);
+    expected.insert(expected.end(), 3, before + 1);
+    for (int k = 0; k < 17; ++k) expected.push_back(before + 2 + k);
+    columns.clear();
+    for (const auto& origin : origins) columns.push_back(origin.Column);
+    EXPECT_EQ(columns, expected) << before;
+    EXPECT_EQ(end.Column, before + 19);
+  }
 }
 
 // Random edits of stepping, constant and mixed origins, checked byte by
@@ -210,10 +234,12 @@ TEST(SourceMap, OriginBufferEditsAgreeWithAPlainVector) {
       ASSERT_TRUE(Sliced(buffer, 0, buffer.size()) == model) << step;
     }
     if (step % 700 == 0) {
-      // Stored whole and loaded again, as a line left and come back to.
-      vlm::OriginRuns stored;
-      buffer.CopyTo(0, buffer.size(), stored);
-      buffer.Assign(stored, end);
+      // Stored whole and packed, and loaded again, as a line left and come back to.
+      std::string packed;
+      buffer.Pack(packed);
+      vlm::OriginRuns loaded;
+      loaded.Unpack(packed);
+      buffer.Assign(loaded, end);
     }
   }
   // Looked up out of order, so that the remembered run is no help.
@@ -225,6 +251,43 @@ TEST(SourceMap, OriginBufferEditsAgreeWithAPlainVector) {
   EXPECT_TRUE(Sliced(buffer, 0, buffer.size()) == model);
   EXPECT_TRUE(Sliced(buffer, 3, 9) == std::vector<SourceOrigin>(model.begin() + 3, model.begin() + 9));
   EXPECT_TRUE(Sliced(buffer, 9, 9).empty());
+}
+
+std::string PackedOf(const vlm::OriginRuns& Runs) {
+  vlm::OriginBuffer buffer;
+  buffer.Assign(Runs, {});
+  std::string packed;
+  buffer.Pack(packed);
+  return packed;
+}
+
+// Packing keeps every byte's origin, the extreme numbers and runs of many
+// bytes included, and an unpacked buffer is empty of what it held before.
+TEST(SourceMap, PackedRunsGiveBackEveryOrigin) {
+  constexpr std::int32_t most = std::numeric_limits<std::int32_t>::max();
+  constexpr std::int32_t least = std::numeric_limits<std::int32_t>::min();
+  vlm::OriginRuns runs;
+  runs.PushRun({0, 1, 1}, 1, 300);
+  runs.PushRun({7, most, least}, 0, 2);
+  runs.Push({most, 0, most});
+  runs.PushRun({0, 3, 5}, 0, 100000);
+  runs.Push({least, least, 0});
+  runs.PushRun({2, 9, 40}, 1, 3);
+  std::string packed = PackedOf(runs);
+  vlm::OriginRuns loaded;
+  loaded.PushRun({5, 5, 5}, 1, 17);
+  loaded.Unpack(packed);
+  ASSERT_EQ(loaded.size(), runs.size());
+  EXPECT_EQ(loaded.Runs().size(), runs.Runs().size());
+  EXPECT_TRUE(Expanded(loaded) == Expanded(runs));
+  loaded.Unpack(PackedOf({}));
+  EXPECT_TRUE(loaded.empty());
+  // What a macro generates: runs of a byte or two near each other, each in
+  // a few bytes.
+  vlm::OriginRuns generated;
+  for (std::int32_t k = 0; k < 100; ++k) generated.PushRun({0, 40, k % 2 == 0 ? 10 + k % 7 : 3}, 0, 1 + k % 2);
+  packed = PackedOf(generated);
+  EXPECT_LE(packed.size(), 5 * generated.Runs().size() + 3);
 }
 
 // Every note of the examples and of the reference's examples leads to the

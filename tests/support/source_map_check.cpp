@@ -53,7 +53,7 @@ std::vector<std::string> WrongNoteOrigins(const std::vector<std::string>& Source
     files[static_cast<int>(f)] = vlm::SplitLines(vlm::ReadTextFile(path).value_or(""));
   }
   for (const vlm::MappedNote& note : map.Notes) {
-    const vlm::SourceOrigin& at = note.At;
+    const vlm::SourceOrigin at = note.At();
     const std::string where = "track " + std::to_string(note.Track) + " tick " + std::to_string(note.Tick) +
                               " note " + std::to_string(note.Note) + " at file " + std::to_string(at.File) + " " +
                               std::to_string(at.Line) + ":" + std::to_string(at.Column);
