@@ -321,7 +321,7 @@ std::optional<vlm::PictureSteps> PhraseSteps(const vlm::TForm1& form) {
   vlm::PictureSteps steps{form.memRythm, form.speLength.ClampedValue(), form.CompiledPattern(), {}};
   steps.Notes.reserve(form.LastMap->Notes.size());
   for (const vlm::MappedNote& note : form.LastMap->Notes)
-    steps.Notes.push_back({note.Track, note.Tick, note.Note, form.PatternOffsetOf(form.LastSource, note.At)});
+    steps.Notes.push_back({note.Track, note.Tick, note.Note, form.PatternOffsetOf(form.LastSource, note.At())});
   return steps;
 }
 

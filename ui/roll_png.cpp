@@ -57,8 +57,13 @@ vlm::roll::RollModel MarkedModel(std::string_view midi, const VlmPhraseSteps* st
   map.Notes.reserve(steps->noteCount);
   for (std::size_t k = 0; k < steps->noteCount; ++k) {
     const VlmPatternNote& n = steps->notes[k];
-    const vlm::SourceOrigin at = n.patternOffset >= 0 ? vlm::SourceOrigin{0, 1, n.patternOffset + 1} : vlm::SourceOrigin{};
-    map.Notes.push_back({n.track, n.tick, n.note, at});
+    vlm::MappedNote note;
+    note.Tick = n.tick;
+    note.Line = n.patternOffset >= 0 ? 1 : 0;
+    note.Column = n.patternOffset >= 0 ? n.patternOffset + 1 : 0;
+    note.Track = static_cast<std::uint8_t>(n.track);
+    note.Note = static_cast<std::uint8_t>(n.note);
+    map.Notes.push_back(note);
   }
   vlm::roll::RollModel model = vlm::roll::RollModel::FromMidi(midi, &map);
   model.MarkSteps(steps->rhythm ? steps->rhythm : "", steps->steps, steps->pattern ? steps->pattern : "",

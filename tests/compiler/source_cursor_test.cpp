@@ -35,7 +35,9 @@ TEST(SourceCursor, LinesStoredAgainAndAgainKeepTheirOrigins) {
     const std::int32_t line = visit % 3;
     cursor.MoveTo(line, 1, Leaving::Store);
     ASSERT_EQ(cursor.Line().str(), text[static_cast<std::size_t>(line)]) << visit;
-    if (visit >= 3) ASSERT_EQ(LineOrigins(cursor), left[static_cast<std::size_t>(line)]) << visit;
+    if (visit >= 3) {
+      ASSERT_EQ(LineOrigins(cursor), left[static_cast<std::size_t>(line)]) << visit;
+    }
     // A command at a column of its own inserts a note of its own text and
     // a byte it has not; the line's first origins must not change.
     cursor.Col = 1 + visit % 5;
