@@ -1,6 +1,10 @@
 #include "ui/mml_roll_window.h"
 
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
@@ -40,6 +44,13 @@ MmlRollWindow::MmlRollWindow(QWidget* parent)
   recompile->setObjectName(QStringLiteral("Recompile"));
   recompile->setShortcut(QKeySequence(Qt::Key_F9));
   connect(recompile, &QPushButton::clicked, this, &MmlRollWindow::Recompile);
+  auto* save = new QPushButton(RollText(roll_texts::Save));
+  save->setObjectName(QStringLiteral("SaveMml"));
+  save->setShortcut(QKeySequence::Save);
+  connect(save, &QPushButton::clicked, this, &MmlRollWindow::Save);
+  connect(source_->document(), &QTextDocument::modificationChanged, this, &QWidget::setWindowModified);
+  connect(&watcher_, &QFileSystemWatcher::fileChanged, this, &MmlRollWindow::FileChanged);
+  connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, &MmlRollWindow::FileChanged);
 
   auto* sides = new QSplitter(Qt::Horizontal);
   sides->addWidget(source_);
@@ -51,8 +62,12 @@ MmlRollWindow::MmlRollWindow(QWidget* parent)
   vertical->addWidget(errors_);
   vertical->setStretchFactor(0, 4);
   vertical->setSizes({440, 80});
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(recompile);
+  buttons->addWidget(save);
+  buttons->addStretch(1);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(recompile, 0, Qt::AlignLeft);
+  layout->addLayout(buttons);
   layout->addWidget(vertical, 1);
   resize(1000, 600);
 
@@ -69,16 +84,91 @@ MmlRollWindow::MmlRollWindow(QWidget* parent)
 
 void MmlRollWindow::OpenFile(const std::string& fileName) {
   fileName_ = fileName;
-  setWindowTitle(QString::fromStdString(std::filesystem::path(fileName).filename().string()));
+  setWindowTitle(QString::fromStdString(std::filesystem::path(fileName).filename().string()) +
+                 QStringLiteral("[*]"));
+  const auto bytes = ReadFileBytes(fileName);
   const auto text = ReadTextFile(fileName);
-  if (!text) {
+  if (!bytes || !text) {
     errors_->clear();
     errorOrigins_.assign(1, SourceOrigin{});
     errors_->addItem(RollText(roll_texts::CannotRead).arg(QString::fromStdString(fileName)));
     return;
   }
-  source_->setPlainText(QString::fromStdString(*text));
+  onDisk_ = *bytes;
+  Load(*text);
   Recompile();
+  Watch();
+}
+
+// The pane holds lines ended by LF alone; the file's CR LF comes back on saving.
+void MmlRollWindow::Load(const std::string& text) {
+  crLf_ = text.find("\r\n") != std::string::npos;
+  QString lines = QString::fromStdString(text);
+  lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  source_->setPlainText(lines);
+  source_->document()->setModified(false);
+}
+
+// Both the file and its folder are watched: an editor that saves by writing
+// a new file and renaming it over the old one ends the watch on the file.
+void MmlRollWindow::Watch() {
+  const QString file = QString::fromStdString(fileName_);
+  const QString folder = QString::fromStdString(std::filesystem::path(fileName_).parent_path().string());
+  if (!watcher_.files().contains(file) && QFileInfo::exists(file)) watcher_.addPath(file);
+  if (!folder.isEmpty() && !watcher_.directories().contains(folder)) watcher_.addPath(folder);
+}
+
+// A change of the file's bytes from outside is loaded and compiled; over
+// edits not yet saved here only when the user says so. A file that is gone
+// for the moment (an editor between writing and renaming) changes nothing.
+void MmlRollWindow::FileChanged() {
+  Watch();
+  const auto bytes = ReadFileBytes(fileName_);
+  if (!bytes || *bytes == onDisk_) return;
+  onDisk_ = *bytes;
+  const QString name = QFileInfo(QString::fromStdString(fileName_)).fileName();
+  if (source_->document()->isModified() &&
+      QMessageBox::question(this, name, RollText(roll_texts::ChangedOnDisk).arg(name)) != QMessageBox::Yes)
+    return;
+  const auto text = ReadTextFile(fileName_);
+  if (!text) return;
+  const int line = source_->textCursor().blockNumber();
+  Load(*text);
+  const QTextBlock block = source_->document()->findBlockByNumber(line);
+  if (block.isValid()) source_->setTextCursor(QTextCursor(block));
+  Recompile();
+}
+
+bool MmlRollWindow::Save() {
+  if (fileName_.empty()) return false;
+  QString text = source_->toPlainText();
+  if (crLf_) text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+  const std::string bytes = text.toStdString();
+  if (const auto failure = WriteFileAtomically(fileName_, bytes)) {
+    QMessageBox::warning(this, windowTitle(), RollText(roll_texts::SaveFailed).arg(QString::fromStdString(*failure)));
+    return false;
+  }
+  onDisk_ = bytes;
+  source_->document()->setModified(false);
+  Watch();
+  return true;
+}
+
+// Edits not saved are never dropped unasked.
+void MmlRollWindow::closeEvent(QCloseEvent* event) {
+  if (!source_->document()->isModified()) {
+    event->accept();
+    return;
+  }
+  const QString name = QFileInfo(QString::fromStdString(fileName_)).fileName();
+  const auto answer = QMessageBox::question(this, name, RollText(roll_texts::AskSave).arg(name),
+                                            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                                            QMessageBox::Save);
+  if (answer == QMessageBox::Discard || (answer == QMessageBox::Save && Save())) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
 }
 
 // Includes are read beside the file; the MIDI file stays in memory.

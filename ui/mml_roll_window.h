@@ -3,8 +3,11 @@
 // its piano roll, one colour a track, with its errors listed below. The
 // source is compiled again on demand; a click on a note or on an error
 // selects its place in the text through the compile's source map, and
-// moving the caret highlights the notes the text under it made.
+// moving the caret highlights the notes the text under it made. Edits are
+// saved with Ctrl+S and never dropped unasked on closing; a change another
+// program (an editor) makes to the file is loaded and compiled at once.
 
+#include <QFileSystemWatcher>
 #include <QWidget>
 #include <string>
 #include <vector>
@@ -28,12 +31,21 @@ class MmlRollWindow : public QWidget {
   void OpenFile(const std::string& fileName);
   // Compiles the text as the source pane holds it.
   void Recompile();
+  // Writes the source pane's text to the file (whole or not at all), with
+  // the file's own line ends; false, with the reason shown, when it fails.
+  bool Save();
 
   QPlainTextEdit* Source() const { return source_; }
   PianoRollWidget* Roll() const { return roll_; }
   QListWidget* Errors() const { return errors_; }
 
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
  private:
+  void Load(const std::string& text);
+  void FileChanged();
+  void Watch();
   void SelectOrigin(const SourceOrigin& origin);
   void ErrorChosen(int row);
   void HighlightAtCaret();
@@ -42,6 +54,9 @@ class MmlRollWindow : public QWidget {
   PianoRollWidget* roll_;
   QListWidget* errors_;
   std::string fileName_;
+  std::string onDisk_;    // the file's bytes as last read or written here
+  bool crLf_ = false;     // the file ends its lines with CR LF
+  QFileSystemWatcher watcher_;
   std::vector<SourceOrigin> errorOrigins_;  // the place of each row of errors_; line 0 for none
 };
 

@@ -18,6 +18,11 @@ inline constexpr const char* NoErrors = QT_TRANSLATE_NOOP("Roll", "エラーは�
 inline constexpr const char* CannotRead = QT_TRANSLATE_NOOP("Roll", "ファイルを読み込めません: %1");
 inline constexpr const char* CompileFailed = QT_TRANSLATE_NOOP("Roll", "コンパイルできませんでした: %1");
 inline constexpr const char* NotMidi = QT_TRANSLATE_NOOP("Roll", "ピアノロールを描けません: %1");
+inline constexpr const char* Save = QT_TRANSLATE_NOOP("Roll", "保存");
+inline constexpr const char* SaveFailed = QT_TRANSLATE_NOOP("Roll", "保存できませんでした: %1");
+inline constexpr const char* AskSave = QT_TRANSLATE_NOOP("Roll", "%1 は変更されています。保存しますか？");
+inline constexpr const char* ChangedOnDisk =
+    QT_TRANSLATE_NOOP("Roll", "%1 がほかのプログラムで変更されました。読み込み直しますか？ここでの変更は失われます。");
 }  // namespace roll_texts
 
 inline QString RollText(const char* text) { return QCoreApplication::translate("Roll", text); }

@@ -121,6 +121,22 @@
         <source>ピアノロールを描けません: %1</source>
         <translation>Cannot draw the piano roll: %1</translation>
     </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>保存できませんでした: %1</source>
+        <translation>Could not save: %1</translation>
+    </message>
+    <message>
+        <source>%1 は変更されています。保存しますか？</source>
+        <translation>%1 has changes that are not saved. Save them?</translation>
+    </message>
+    <message>
+        <source>%1 がほかのプログラムで変更されました。読み込み直しますか？ここでの変更は失われます。</source>
+        <translation>%1 was changed by another program. Load it again? The changes made here will be lost.</translation>
+    </message>
 </context>
 <context>
     <name>WindowTexts</name>

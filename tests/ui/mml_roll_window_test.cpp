@@ -1,0 +1,140 @@
+// The window of File > Open MML as the user meets it beside an editor: its
+// edits saved with Ctrl+S in the file's own line ends, never dropped unasked
+// on closing, and the file's changes from another program loaded at once.
+#include "ui/mml_roll_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "common/text_file.h"
+#include "tests/support/compile_harness.h"
+#include "ui/piano_roll_widget.h"
+
+namespace {
+
+// Waits for the window's event loop to make cond true; false after 5 s.
+bool WaitFor(const std::function<bool()>& cond) {
+  for (int waited = 0; waited < 5000; waited += 20) {
+    if (cond()) return true;
+    QTest::qWait(20);
+  }
+  return cond();
+}
+
+// Answers the next message box, whenever it comes in the next 5 s, with
+// `button`; `asked` tells whether one came.
+void Answer(QMessageBox::StandardButton button, bool& asked) {
+  auto* poll = new QTimer;
+  auto waited = std::make_shared<int>(0);
+  QObject::connect(poll, &QTimer::timeout, [poll, waited, button, &asked] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box) {
+      asked = true;
+      box->button(button)->click();
+    }
+    if (box || (*waited += 20) > 5000) poll->deleteLater();
+    if (box) poll->stop();
+  });
+  poll->start(20);
+}
+
+class MmlRollWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    file = dir + "/song.vlm";
+    ASSERT_EQ(vlm::WriteFileAtomically(file, "o4 l8 c d\r\ne f\r\n"), std::nullopt);
+    window.OpenFile(file);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  }
+  void TearDown() override {
+    window.Source()->document()->setModified(false);
+    window.close();
+    std::filesystem::remove_all(dir);
+  }
+  std::size_t Notes() const { return window.Roll()->Model().Notes().size(); }
+  // Replaces the whole text as typing over a selection does.
+  void Type(const QString& text) {
+    window.Source()->selectAll();
+    window.Source()->insertPlainText(text);
+  }
+
+  std::string dir = vlmtest::ScratchDir();
+  std::string file;
+  vlm::ui::MmlRollWindow window;
+};
+
+TEST_F(MmlRollWindowTest, CtrlSSavesTheEditsInTheFilesOwnLineEnds) {
+  EXPECT_EQ(Notes(), 4u);
+  window.Source()->moveCursor(QTextCursor::End);
+  window.Source()->insertPlainText(QStringLiteral("g a\n"));
+  EXPECT_TRUE(window.isWindowModified());
+  QTest::keyClick(window.Source(), Qt::Key_S, Qt::ControlModifier);  // the button clicks a moment later
+  EXPECT_TRUE(WaitFor([&] { return vlm::ReadFileBytes(file) == "o4 l8 c d\r\ne f\r\ng a\r\n"; }));
+  EXPECT_FALSE(window.isWindowModified());
+  // Its own save is no change from outside: the text stays as it is.
+  QTest::qWait(200);
+  EXPECT_EQ(window.Source()->toPlainText(), QStringLiteral("o4 l8 c d\ne f\ng a\n"));
+}
+
+// An editor that writes a new file and renames it over the old one, as the
+// safe writer does, is followed: the text and the roll show its change.
+TEST_F(MmlRollWindowTest, AChangeFromAnEditorIsLoadedAndCompiled) {
+  ASSERT_EQ(vlm::WriteFileAtomically(file, "o4 l8 c d e f g a b\n"), std::nullopt);
+  EXPECT_TRUE(WaitFor([&] { return Notes() == 7u; }));
+  EXPECT_EQ(window.Source()->toPlainText(), QStringLiteral("o4 l8 c d e f g a b\n"));
+  EXPECT_FALSE(window.isWindowModified());
+  ASSERT_EQ(vlm::WriteFileAtomically(file, "o4 c\n"), std::nullopt);  // still watched after the rename
+  EXPECT_TRUE(WaitFor([&] { return Notes() == 1u; }));
+}
+
+// Over edits not saved here, a change from outside is loaded only when the
+// user says so.
+TEST_F(MmlRollWindowTest, EditsAreKeptOverAChangeFromOutsideUnlessTheUserSaysLoad) {
+  Type(QStringLiteral("o5 c c c\n"));
+  ASSERT_TRUE(window.isWindowModified());
+  bool asked = false;
+  Answer(QMessageBox::No, asked);
+  ASSERT_EQ(vlm::WriteFileAtomically(file, "o3 c\n"), std::nullopt);
+  EXPECT_TRUE(WaitFor([&] { return asked; }));
+  EXPECT_EQ(window.Source()->toPlainText(), QStringLiteral("o5 c c c\n"));
+
+  asked = false;
+  Answer(QMessageBox::Yes, asked);
+  ASSERT_EQ(vlm::WriteFileAtomically(file, "o3 d\n"), std::nullopt);
+  EXPECT_TRUE(WaitFor([&] { return asked; }));
+  EXPECT_TRUE(WaitFor([&] { return window.Source()->toPlainText() == QStringLiteral("o3 d\n"); }));
+  EXPECT_FALSE(window.isWindowModified());
+}
+
+// Closing with edits asks: Cancel keeps the window and its text, Save writes
+// the file and closes.
+TEST_F(MmlRollWindowTest, ClosingWithEditsAsksFirst) {
+  Type(QStringLiteral("o5 e\n"));
+  bool asked = false;
+  Answer(QMessageBox::Cancel, asked);
+  window.close();
+  EXPECT_TRUE(asked);
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_EQ(vlm::ReadFileBytes(file), "o4 l8 c d\r\ne f\r\n");
+
+  asked = false;
+  Answer(QMessageBox::Save, asked);
+  window.close();
+  EXPECT_TRUE(asked);
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_EQ(vlm::ReadFileBytes(file), "o5 e\r\n");
+}
+
+}  // namespace
