@@ -18,7 +18,8 @@ for f in bin/vorlumi3 bin/vlmc bin/vorlumi3-cli share/vorlumi3/Scale.dat share/v
          share/applications/org.vorlumi3.Vorlumi3.desktop share/metainfo/org.vorlumi3.Vorlumi3.metainfo.xml \
          share/mime/packages/vorlumi3.xml share/icons/hicolor/scalable/apps/vorlumi3.svg \
          share/org.kde.syntax-highlighting/syntax/vlm.xml share/vim/vimfiles/syntax/vlm.vim \
-         share/vim/vimfiles/ftdetect/vlm.vim; do
+         share/vim/vimfiles/ftdetect/vlm.vim share/bash-completion/completions/vlmc \
+         share/bash-completion/completions/vorlumi3-cli share/bash-completion/completions/vorlumi3; do
   check test -f "$usr/$f"
 done
 # Read-only data lives in share/vorlumi3, never beside the picture library.
@@ -40,6 +41,9 @@ check grep -qx 'text/x-vorlumi3-mml:\*\.vlm' "$root/mime/globs"
 check grep -qx 'application/x-vorlumi3-settings:\*\.vr3' "$root/mime/globs"
 check grep -q '^MimeType=.*text/x-vorlumi3-mml;application/x-vorlumi3-settings;' \
   "$usr/share/applications/org.vorlumi3.Vorlumi3.desktop"
+
+# The installed completion registers itself for the command it is named after.
+check grep -q "_vorlumi3_complete" <<<"$(bash -c "source '$usr/share/bash-completion/completions/vlmc' && complete -p vlmc")"
 
 # Run from elsewhere, the installed generator reads the installed presets:
 # without them it would draw from an all-zero scale and warn for every note.
