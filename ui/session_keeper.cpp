@@ -20,7 +20,8 @@ void SessionKeeper::Start() {
 }
 
 // A save that fails goes on failing every few seconds (a full disk, a folder
-// made read-only): each new reason is printed once.
+// made read-only): the user is told each new reason once, so that work that
+// is no longer kept does not go unnoticed, and is not told again every time.
 void SessionKeeper::Save() {
   const auto failure = session_.SaveIfChanged();
   if (!failure) {
@@ -30,6 +31,7 @@ void SessionKeeper::Save() {
   if (*failure == lastFailure_) return;
   lastFailure_ = *failure;
   std::fprintf(stderr, "vorlumi3: the session could not be saved: %s\n", failure->c_str());
+  ShowWarning("The settings could not be kept for the next start: " + *failure);
 }
 
 }  // namespace vlm::ui
