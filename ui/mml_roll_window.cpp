@@ -1,6 +1,7 @@
 #include "ui/mml_roll_window.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -13,6 +14,7 @@
 #include <filesystem>
 
 #include "common/text_file.h"
+#include "common/xdg_dirs.h"
 #include "roll/roll_model.h"
 #include "roll/text_span.h"
 #include "ui/mml_highlighter.h"
@@ -31,8 +33,12 @@ int PositionOfCodePoint(const QString& text, std::int32_t points) {
 
 }  // namespace
 
-MmlRollWindow::MmlRollWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window), source_(new QPlainTextEdit), roll_(new PianoRollWidget), errors_(new QListWidget) {
+MmlRollWindow::MmlRollWindow(MediaPlayer* player, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      source_(new QPlainTextEdit),
+      roll_(new PianoRollWidget),
+      errors_(new QListWidget),
+      player_(player) {
   setObjectName(QStringLiteral("MmlRollWindow"));
   source_->setObjectName(QStringLiteral("MmlSource"));
   source_->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -62,9 +68,22 @@ MmlRollWindow::MmlRollWindow(QWidget* parent)
   vertical->addWidget(errors_);
   vertical->setStretchFactor(0, 4);
   vertical->setSizes({440, 80});
+  auto* play = new QPushButton(RollText(roll_texts::Play));
+  play->setObjectName(QStringLiteral("PlayMml"));
+  play->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  play->setEnabled(player_ != nullptr);
+  connect(play, &QPushButton::clicked, this, &MmlRollWindow::Play);
+  auto* stop = new QPushButton(RollText(roll_texts::Stop));
+  stop->setObjectName(QStringLiteral("StopMml"));
+  stop->setShortcut(QKeySequence(Qt::Key_Escape));
+  stop->setEnabled(player_ != nullptr);
+  connect(stop, &QPushButton::clicked, this, &MmlRollWindow::Stop);
+  roll_->SetPlayer(player_);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(recompile);
   buttons->addWidget(save);
+  buttons->addWidget(play);
+  buttons->addWidget(stop);
   buttons->addStretch(1);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(buttons);
@@ -177,7 +196,8 @@ void MmlRollWindow::Recompile() {
   options.SourceMap = true;
   options.Seed = 0;  // the same text draws the same random values at every compile
   options.IncludeDirectory = std::filesystem::path(fileName_).parent_path().string();
-  const CompileResult result = CompileMmlText(source_->toPlainText().toStdString(), options);
+  CompileResult result = CompileMmlText(source_->toPlainText().toStdString(), options);
+  midi_ = std::move(result.MidiBytes);
   errors_->clear();
   errorOrigins_.clear();
   const auto addRow = [this](const QString& text, const SourceOrigin& at) {
@@ -193,13 +213,40 @@ void MmlRollWindow::Recompile() {
     ++errorIndex;
   }
   if (errors_->count() == 0) addRow(RollText(roll_texts::NoErrors), {});
-  if (result.MidiBytes.empty()) return;
+  if (midi_.empty()) return;
   try {
-    roll_->SetModel(roll::RollModel::FromMidi(result.MidiBytes, result.Map ? &*result.Map : nullptr));
+    roll_->SetModel(roll::RollModel::FromMidi(midi_, result.Map ? &*result.Map : nullptr));
   } catch (const roll::SmfReadError& e) {
     addRow(RollText(roll_texts::NotMidi).arg(QString::fromUtf8(e.what())), {});
   }
   HighlightAtCaret();
+}
+
+void MmlRollWindow::Play() {
+  if (!player_) return;
+  Recompile();
+  if (midi_.empty()) return;
+  const std::string data = UserDataDirectory();
+  const std::string file =
+      (data.empty() ? QDir::tempPath().toStdString() + "/vorlumi3-" : data) + "mml-window.mid";
+  player_->Close();  // lets go of the copy it may be playing before it is replaced
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ec);
+  if (const auto failure = WriteFileAtomically(file, midi_)) {
+    QMessageBox::warning(this, windowTitle(), QString::fromStdString(*failure));
+    return;
+  }
+  try {
+    player_->SetFileName(file);
+    player_->Open();
+    player_->Play();
+  } catch (const MediaError& e) {
+    QMessageBox::warning(this, windowTitle(), QString::fromUtf8(e.what()));
+  }
+}
+
+void MmlRollWindow::Stop() {
+  if (player_) player_->Stop();
 }
 
 // Origins in included files are not in this pane and select nothing.

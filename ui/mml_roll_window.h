@@ -3,7 +3,8 @@
 // its piano roll, one colour a track, with its errors listed below. The
 // source is compiled again on demand; a click on a note or on an error
 // selects its place in the text through the compile's source map, and
-// moving the caret highlights the notes the text under it made. Edits are
+// moving the caret highlights the notes the text under it made. Ctrl+P plays
+// the text as it stands, with a playhead on the roll; Esc stops. Edits are
 // saved with Ctrl+S and never dropped unasked on closing; a change another
 // program (an editor) makes to the file is loaded and compiled at once.
 
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "common/media_player.h"
 #include "compiler/mml_compiler.h"
 
 class QListWidget;
@@ -25,7 +27,8 @@ class MmlRollWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit MmlRollWindow(QWidget* parent = nullptr);
+  // The player plays the text (null: no sound); it must outlive the window.
+  explicit MmlRollWindow(MediaPlayer* player = nullptr, QWidget* parent = nullptr);
 
   // Reads and compiles the file; a file that cannot be read is reported in the error list.
   void OpenFile(const std::string& fileName);
@@ -34,6 +37,11 @@ class MmlRollWindow : public QWidget {
   // Writes the source pane's text to the file (whole or not at all), with
   // the file's own line ends; false, with the reason shown, when it fails.
   bool Save();
+  // Compiles the text and plays it from a private copy of the MIDI file, so
+  // that no file of the user's is written over; a player that cannot open
+  // it says why in a message box.
+  void Play();
+  void Stop();
 
   QPlainTextEdit* Source() const { return source_; }
   PianoRollWidget* Roll() const { return roll_; }
@@ -53,7 +61,9 @@ class MmlRollWindow : public QWidget {
   QPlainTextEdit* source_;
   PianoRollWidget* roll_;
   QListWidget* errors_;
+  MediaPlayer* player_;
   std::string fileName_;
+  std::string midi_;      // the MIDI file of the last compile; empty when it failed
   std::string onDisk_;    // the file's bytes as last read or written here
   bool crLf_ = false;     // the file ends its lines with CR LF
   QFileSystemWatcher watcher_;

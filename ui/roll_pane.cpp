@@ -162,7 +162,7 @@ void RollPane::OpenMmlFile() {
   const QString name = QFileDialog::getOpenFileName(&main_, RollText(roll_texts::OpenMmlTitle), QString(),
                                                     RollText(roll_texts::MmlFilter));
   if (name.isEmpty()) return;
-  auto* window = new MmlRollWindow;
+  auto* window = new MmlRollWindow(form_.Player());
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->OpenFile(name.toStdString());
   window->show();

@@ -126,6 +126,14 @@
         <translation>Save</translation>
     </message>
     <message>
+        <source>再生</source>
+        <translation>Play</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
         <source>保存できませんでした: %1</source>
         <translation>Could not save: %1</translation>
     </message>

@@ -1,6 +1,7 @@
 // The window of File > Open MML as the user meets it beside an editor: its
 // edits saved with Ctrl+S in the file's own line ends, never dropped unasked
-// on closing, and the file's changes from another program loaded at once.
+// on closing, the file's changes from another program loaded at once, and
+// the text played as it stands.
 #include "ui/mml_roll_window.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,9 @@
 #include <string>
 
 #include "common/text_file.h"
+#include "tests/app/fakes.h"
 #include "tests/support/compile_harness.h"
+#include "tests/support/run_command.h"
 #include "ui/piano_roll_widget.h"
 
 namespace {
@@ -51,6 +54,9 @@ void Answer(QMessageBox::StandardButton button, bool& asked) {
 class MmlRollWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    savedDataHome = data ? std::optional<std::string>(data) : std::nullopt;
+    setenv("XDG_DATA_HOME", (dir + "/data").c_str(), 1);
     file = dir + "/song.vlm";
     ASSERT_EQ(vlm::WriteFileAtomically(file, "o4 l8 c d\r\ne f\r\n"), std::nullopt);
     window.OpenFile(file);
@@ -62,6 +68,11 @@ class MmlRollWindowTest : public ::testing::Test {
     window.Source()->document()->setModified(false);
     window.close();
     std::filesystem::remove_all(dir);
+    if (savedDataHome) {
+      setenv("XDG_DATA_HOME", savedDataHome->c_str(), 1);
+    } else {
+      unsetenv("XDG_DATA_HOME");
+    }
   }
   std::size_t Notes() const { return window.Roll()->Model().Notes().size(); }
   // Replaces the whole text as typing over a selection does.
@@ -71,8 +82,10 @@ class MmlRollWindowTest : public ::testing::Test {
   }
 
   std::string dir = vlmtest::ScratchDir();
+  std::optional<std::string> savedDataHome;
   std::string file;
-  vlm::ui::MmlRollWindow window;
+  vlmtest::FakePlayer player;
+  vlm::ui::MmlRollWindow window{&player};
 };
 
 TEST_F(MmlRollWindowTest, CtrlSSavesTheEditsInTheFilesOwnLineEnds) {
@@ -135,6 +148,35 @@ TEST_F(MmlRollWindowTest, ClosingWithEditsAsksFirst) {
   EXPECT_TRUE(asked);
   EXPECT_FALSE(window.isVisible());
   EXPECT_EQ(vlm::ReadFileBytes(file), "o5 e\r\n");
+}
+
+// Ctrl+P plays the text as it stands, edits included, from a copy under the
+// user's data folder: no file beside the source is written. The copy holds
+// the bytes vlmc makes of the same text.
+TEST_F(MmlRollWindowTest, CtrlPPlaysTheTextAsItStandsAndEscStops) {
+  Type(QStringLiteral("o4 l8 c d e g\n"));
+  QTest::keyClick(window.Source(), Qt::Key_P, Qt::ControlModifier);
+  ASSERT_TRUE(WaitFor([&] { return player.mode == vlm::MediaPlayer::Mode::Playing; }));
+  const std::string copy = dir + "/data/vorlumi3/mml-window.mid";
+  EXPECT_EQ(player.calls, (std::vector<std::string>{"Close", "SetFileName " + copy, "Open", "Play"}));
+  EXPECT_EQ(Notes(), 4u);
+  ASSERT_EQ(vlm::WriteFileAtomically(dir + "/same.vlm", "o4 l8 c d e g\n"), std::nullopt);
+  const auto vlmc = vlmtest::RunCommand(dir, VLM_BIN_DIR "/vlmc -q --seed 0 same.vlm -o same.mid");
+  ASSERT_EQ(vlmc.status, 0) << vlmc.out << vlmc.err;
+  EXPECT_EQ(vlm::ReadFileBytes(copy), vlm::ReadFileBytes(dir + "/same.mid"));
+  EXPECT_FALSE(std::filesystem::exists(dir + "/song.mid"));
+
+  QTest::keyClick(window.Source(), Qt::Key_Escape);
+  EXPECT_TRUE(WaitFor([&] { return player.mode == vlm::MediaPlayer::Mode::Stopped; }));
+}
+
+TEST_F(MmlRollWindowTest, APlayerThatCannotPlaySaysWhy) {
+  player.openError = "no SoundFont found";
+  bool asked = false;
+  Answer(QMessageBox::Ok, asked);
+  window.Play();
+  EXPECT_TRUE(asked);
+  EXPECT_NE(player.mode, vlm::MediaPlayer::Mode::Playing);
 }
 
 }  // namespace

@@ -31,3 +31,7 @@ target_link_libraries(locale_choice PRIVATE vlm_ui)
 set_target_properties(locale_choice PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 add_dependencies(ui_tests locale_choice)
 target_compile_definitions(ui_tests PRIVATE VLM_LOCALE_CHOICE="$<TARGET_FILE:locale_choice>")
+# The MML window's playing is checked against the bytes vlmc writes.
+if(TARGET vlmc)
+  add_dependencies(ui_tests vlmc)
+endif()
