@@ -10,6 +10,7 @@ namespace vlm {
 namespace {
 const FileFilter SmfFilter{"mid", "smf|*.mid|all|*.*"};
 const FileFilter MmlFilter{"vlm", "(*.vlm)|*.vlm|(*.*)|*.*"};
+const FileFilter WavFilter{"wav", "wav|*.wav|all|*.*"};
 
 // The foreign dialect's header: its version line, the gate maximum and its
 // definition of the bend-up word ACB that patterns use.
@@ -26,6 +27,20 @@ void TForm1::SaveSMF1Click() {
   if (!std::filesystem::exists(PhraseFileName, ec)) return;
   if (const auto failure = CopyFileAtomically(PhraseFileName, *fileName))
     platform_.ShowError("Cannot create file " + *failure);
+}
+
+// The file of the last compile as it sounds when played, for an audio editor
+// or a sampler; nothing is compiled.
+void TForm1::SaveAsWav1Click() {
+  if (!RenderWav) return;
+  std::error_code ec;
+  if (!std::filesystem::exists(PhraseFileName, ec)) {
+    platform_.ShowMessage(platform_.Translate(QT_TRANSLATE_NOOP("Messages", "一度は演奏をさせてください。")));
+    return;
+  }
+  const auto fileName = platform_.SaveFileName(WavFilter);
+  if (!fileName) return;
+  if (const auto failure = RenderWav(PhraseFileName, *fileName)) platform_.ShowError(*failure);
 }
 
 // The assembly writes the file before it compiles, so the file holds exactly

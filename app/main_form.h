@@ -127,6 +127,11 @@ class TForm1 {
   ScrollBar& Ryt(int symbol);      // 1..7, the bar named "ryt" + the number
   std::string& Slot(int k);        // song slot k (1..30), entry 12 + k of Notes
 
+  // Renders a MIDI file to a WAV file through the synthesizer the player
+  // sounds with; the reason when it could not. Unset where there is no
+  // synthesizer: then there is no WAV export.
+  std::function<std::optional<std::string>(const std::string& MidiFile, const std::string& WavFile)> RenderWav;
+
   void SetMediaPlayer(MediaPlayer* player) { player_ = player; }
   MediaPlayer* Player() const { return player_; }  // may be null
 
@@ -236,6 +241,7 @@ class TForm1 {
 
   // ---- exports (exports.cpp) ----
   void SaveSMF1Click();
+  void SaveAsWav1Click();
   void SaveAsMML1Click();
   void SaveAsMMLTORAMI1Click();
 

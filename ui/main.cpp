@@ -5,6 +5,7 @@
 #include <QDBusConnection>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -25,6 +26,7 @@
 #ifdef VLM_HAVE_AUDIO
 #include "audio/midi_out.h"
 #include "audio/output_choice.h"
+#include "audio/renderer.h"
 #include "ui/output_menu.h"
 #endif
 
@@ -134,6 +136,21 @@ int main(int argc, char** argv) {
     const vlm::ui::DataFiles files =
         vlm::ui::ChooseDataFiles(appDir, vlm::DataPath(), vlm::ui::CanWrite(appDir), vlm::ui::UserDataDir());
     desktop.Form.PhraseFileName = files.PhraseFile;
+#ifdef VLM_HAVE_AUDIO
+    // A phrase renders in well under a second, a long song in a few: the
+    // window waits with a busy pointer instead of a progress dialog.
+    desktop.Form.RenderWav = [](const std::string& midi, const std::string& wav) -> std::optional<std::string> {
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+      std::optional<std::string> failure;
+      try {
+        vlm::RenderMidiFile(midi, wav);
+      } catch (const std::exception& e) {  // MediaError, and a MIDI file the reader refuses
+        failure = e.what();
+      }
+      QApplication::restoreOverrideCursor();
+      return failure;
+    };
+#endif
     desktop.Form.ScaleFileName = files.ScaleFile;
     const std::string userDir = vlm::UserDataDirectory();
     std::unique_ptr<vlm::ui::SessionKeeper> session;

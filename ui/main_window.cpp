@@ -119,6 +119,9 @@ void MainWindow::BuildMenus() {
   file->addSeparator();
   Entry(file, tr("Save As S&MF"), QStringLiteral("SaveSMF1"), QKeySequence(Qt::CTRL | Qt::Key_S),
         [&f] { f.SaveSMF1Click(); });
+  QAction* saveWav =
+      Entry(file, tr("Save As &WAV"), QStringLiteral("SaveAsWav1"), {}, [&f] { f.SaveAsWav1Click(); });
+  binder_.OnRefresh([saveWav, &f] { saveWav->setEnabled(static_cast<bool>(f.RenderWav)); });
   Entry(file, tr("Save As MM&L(vlm)"), QStringLiteral("SaveAsMML1"), {}, [&f] { f.SaveAsMML1Click(); });
   Entry(file, tr("Save As MML(TORAMI)"), QStringLiteral("SaveAsMMLTORAMI1"), {},
         [&f] { f.SaveAsMMLTORAMI1Click(); });

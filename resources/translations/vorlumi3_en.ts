@@ -443,6 +443,10 @@
         <translation>Export &amp;MIDI File...</translation>
     </message>
     <message>
+        <source>Save As &amp;WAV</source>
+        <translation>Export &amp;WAV File...</translation>
+    </message>
+    <message>
         <source>Save As MM&amp;L(vlm)</source>
         <translation>Export MM&amp;L...</translation>
     </message>

@@ -25,6 +25,40 @@ TEST_F(FormTest, SaveSmfCopiesTheLastPhraseFile) {
   EXPECT_EQ(platform.errors[0].rfind("Cannot create file ", 0), 0u);
 }
 
+// The phrase as it sounds goes to the renderer; the user hears why when
+// there is nothing to render or the renderer fails.
+TEST_F(FormTest, SaveAsWavRendersTheLastPhraseFile) {
+  auto& f = Start();
+  std::vector<std::pair<std::string, std::string>> renders;
+  std::optional<std::string> failure;
+  f.RenderWav = [&](const std::string& midi, const std::string& wav) {
+    renders.emplace_back(midi, wav);
+    return failure;
+  };
+  platform.saveName = Path("phrase.wav");
+  f.SaveAsWav1Click();  // nothing compiled yet: asked to play first, no dialog
+  EXPECT_TRUE(renders.empty());
+  EXPECT_TRUE(platform.dialogFilters.empty());
+  EXPECT_EQ(platform.messages.size(), 1u);
+
+  f.memPatten = "c";
+  f.Compile1Click();
+  f.SaveAsWav1Click();
+  EXPECT_EQ(platform.dialogFilters.back().DefaultExt, "wav");
+  ASSERT_EQ(renders.size(), 1u);
+  EXPECT_EQ(renders[0], std::pair(dir + "/vorlumi3.mid", Path("phrase.wav")));
+  EXPECT_TRUE(platform.errors.empty());
+
+  platform.saveName.reset();  // the dialog cancelled
+  f.SaveAsWav1Click();
+  EXPECT_EQ(renders.size(), 1u);
+
+  platform.saveName = Path("phrase.wav");
+  failure = "No SoundFont was found";
+  f.SaveAsWav1Click();
+  EXPECT_EQ(platform.errors, std::vector<std::string>{"No SoundFont was found"});
+}
+
 TEST_F(FormTest, SaveAsMmlWritesTheCompiledSource) {
   auto& f = Start();
   f.memPatten = "c}";  // a "}" outside a comment is error 2
