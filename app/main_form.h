@@ -132,6 +132,10 @@ class TForm1 {
   // synthesizer: then there is no WAV export.
   std::function<std::optional<std::string>(const std::string& MidiFile, const std::string& WavFile)> RenderWav;
 
+  // Told the name of each settings file opened or saved, for a list of
+  // recent files.
+  std::function<void(const std::string& FileName)> SettingsFileUsed;
+
   void SetMediaPlayer(MediaPlayer* player) { player_ = player; }
   MediaPlayer* Player() const { return player_; }  // may be null
 

@@ -133,6 +133,7 @@ bool TForm1::LoadSettings(const std::string& fileName) {
       return false;
     }
     text = *read;
+    if (SettingsFileUsed) SettingsFileUsed(fileName);
   }
   settingsBeforeOpen_ = SettingsText();
   ApplySettingsText(text);
@@ -149,7 +150,11 @@ void TForm1::UndoOpen1Click() {
 void TForm1::Save1Click() {
   const auto fileName = platform_.SaveFileName(SettingsFilter);
   if (!fileName) return;
-  if (const auto failure = SaveSettings(*fileName)) platform_.ShowError("Unable to write to " + *failure);
+  if (const auto failure = SaveSettings(*fileName)) {
+    platform_.ShowError("Unable to write to " + *failure);
+  } else if (SettingsFileUsed) {
+    SettingsFileUsed(*fileName);
+  }
 }
 
 void TForm1::Open1Click() {

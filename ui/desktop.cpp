@@ -1,7 +1,11 @@
 #include "ui/desktop.h"
 
+#include <QAction>
+#include <QMenu>
+
 #include "ui/main_window.h"
 #include "ui/msg_view_window.h"
+#include "ui/recent_files.h"
 #include "ui/roll_pane.h"
 #include "ui/voice_editor_window.h"
 #include "ui/workshop_actions.h"
@@ -18,6 +22,7 @@ Desktop::Desktop(Platform& platform, MediaPlayer* player)
   voice_ = std::make_unique<VoiceEditorWindow>(Form.Voice, refresh);
   messageView_ = std::make_unique<MsgViewWindowQt>(Messages);
   roll_ = new RollPane(*main_, Form, player);
+  AddRecentFiles();
   messageView_->SetAnchor(main_.get());
   QObject::connect(main_.get(), &MainWindow::VoiceEditorRaised, voice_.get(), [this] {
     // The first time, the editor opens beside the main window, wholly visible.
@@ -29,6 +34,26 @@ Desktop::Desktop(Platform& platform, MediaPlayer* player)
 }
 
 Desktop::~Desktop() = default;
+
+// "Open Recent" follows the two Open entries. A settings file opens as
+// "Open" opens it; any other file in a window of its own, as "Open MML File".
+void Desktop::AddRecentFiles() {
+  QAction* openMml = roll_->OpenMmlAction();
+  QMenu* file = main_->MenuHolding(openMml->objectName());
+  const QList<QAction*> entries = file->actions();
+  const qsizetype at = entries.indexOf(openMml);
+  QAction* next = at + 1 < entries.size() ? entries[at + 1] : nullptr;
+  recent_ = new RecentFiles(file, next, [this](const QString& path) {
+    if (path.endsWith(QStringLiteral(".vr3"), Qt::CaseInsensitive)) {
+      Form.OpenFile(path.toStdString());
+      RefreshAll();
+    } else {
+      roll_->OpenMmlWindow(path.toStdString());
+    }
+  });
+  Form.SettingsFileUsed = [this](const std::string& name) { recent_->Add(QString::fromStdString(name)); };
+  QObject::connect(roll_, &RollPane::MmlFileOpened, recent_, &RecentFiles::Add);
+}
 
 void Desktop::Start() {
   Form.FormCreate();

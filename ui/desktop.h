@@ -17,6 +17,7 @@ class VoiceEditorWindow;
 class MsgViewWindowQt;
 class WorkshopActions;
 class RollPane;
+class RecentFiles;
 
 class Desktop {
  public:
@@ -39,13 +40,17 @@ class Desktop {
   MsgViewWindowQt& MessageView() const { return *messageView_; }
   WorkshopActions& Workshop() const { return *workshop_; }
   RollPane& Roll() const { return *roll_; }
+  RecentFiles& Recent() const { return *recent_; }
 
  private:
+  void AddRecentFiles();
+
   std::unique_ptr<MainWindow> main_;
   std::unique_ptr<VoiceEditorWindow> voice_;
   std::unique_ptr<MsgViewWindowQt> messageView_;
   std::unique_ptr<WorkshopActions> workshop_;  // history, kept phrases and seeds in the main window
   RollPane* roll_;  // owned by the main window
+  RecentFiles* recent_;  // owned by the File menu
 };
 
 }  // namespace vlm::ui

@@ -240,4 +240,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   if (event->isAccepted()) QApplication::quit();
 }
 
+QMenu* MainWindow::MenuHolding(const QString& actionName) const {
+  for (QAction* top : menuBar()->actions())
+    if (QMenu* menu = top->menu())
+      for (QAction* entry : menu->actions())
+        if (entry->objectName() == actionName) return menu;
+  return nullptr;
+}
+
 }  // namespace vlm::ui

@@ -29,6 +29,8 @@ class MainWindow : public QMainWindow {
 
   void Refresh();
   QTabWidget* Pages() const { return pages_; }
+  // The menu of the menu bar holding the entry named actionName; null when none does.
+  QMenu* MenuHolding(const QString& actionName) const;
   PlayStatus& Playing() const { return *playStatus_; }
 
   // ---- window commands ----

@@ -8,6 +8,8 @@
 #include <QSettings>
 #include <exception>
 
+#include "ui/configuration.h"
+
 namespace vlm::ui {
 
 namespace {
@@ -29,12 +31,6 @@ QString OutputText(const char* source) { return QCoreApplication::translate("Out
 SoundOutputs& Outputs() {
   static SoundOutputs outputs;
   return outputs;
-}
-
-// The program's own configuration file, in the user's XDG config folder.
-QSettings Configuration() {
-  return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("vorlumi3"),
-                   QStringLiteral("vorlumi3"));
 }
 
 }  // namespace

@@ -26,15 +26,6 @@ namespace vlm::ui {
 
 namespace {
 
-// The menu of the menu bar holding the entry named actionName.
-QMenu* MenuHolding(QMainWindow& window, const QString& actionName) {
-  for (QAction* top : window.menuBar()->actions())
-    if (QMenu* menu = top->menu())
-      for (QAction* entry : menu->actions())
-        if (entry->objectName() == actionName) return menu;
-  return nullptr;
-}
-
 // Code points before a QString position, as source columns count them.
 std::int32_t CodePointsBefore(const QString& text, int position) {
   std::int32_t points = 0;
@@ -73,12 +64,13 @@ RollPane::RollPane(MainWindow& main, TForm1& form, const MediaPlayer* player)
     main_.setMinimumSize(main_.centralWidget()->layout()->minimumSize());
     if (!on) main_.adjustSize();
   });
-  if (QMenu* tools = MenuHolding(main, QStringLiteral("MessageView1"))) tools->addAction(show_);
+  if (QMenu* tools = main.MenuHolding(QStringLiteral("MessageView1"))) tools->addAction(show_);
 
   auto* open = new QAction(RollText(roll_texts::OpenMmlMenu), &main);
+  openMml_ = open;
   open->setObjectName(QStringLiteral("OpenMml1"));
   connect(open, &QAction::triggered, this, &RollPane::OpenMmlFile);
-  if (QMenu* file = MenuHolding(main, QStringLiteral("Open1"))) {
+  if (QMenu* file = main.MenuHolding(QStringLiteral("Open1"))) {
     const QList<QAction*> entries = file->actions();
     const auto openEntry = std::find_if(entries.begin(), entries.end(),
                                         [](QAction* a) { return a->objectName() == QLatin1String("Open1"); });
@@ -161,11 +153,15 @@ void RollPane::HighlightAtCaret() {
 void RollPane::OpenMmlFile() {
   const QString name = QFileDialog::getOpenFileName(&main_, RollText(roll_texts::OpenMmlTitle), QString(),
                                                     RollText(roll_texts::MmlFilter));
-  if (name.isEmpty()) return;
+  if (!name.isEmpty()) OpenMmlWindow(name.toStdString());
+}
+
+void RollPane::OpenMmlWindow(const std::string& fileName) {
   auto* window = new MmlRollWindow(form_.Player());
   window->setAttribute(Qt::WA_DeleteOnClose);
-  window->OpenFile(name.toStdString());
+  window->OpenFile(fileName);
   window->show();
+  emit MmlFileOpened(QString::fromStdString(fileName));
 }
 
 // Copies go where the user's data lives: a sequencer may read the file

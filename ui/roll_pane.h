@@ -34,10 +34,17 @@ class RollPane : public QObject {
   void Refresh();
   PianoRollWidget* Roll() const { return roll_; }
   QAction* ShowAction() const { return show_; }
+  // The entry "File > Open MML File...".
+  QAction* OpenMmlAction() const { return openMml_; }
+  // Opens the MML file in a window of its own.
+  void OpenMmlWindow(const std::string& fileName);
   // The phrase shown, for another program: the address of a copy of its
   // MIDI file (for sequencers and file managers) and the file's bytes as
   // "audio/midi". Null, with the reason shown, when there is none to give.
   QMimeData* PhraseMimeData() const;
+
+ signals:
+  void MmlFileOpened(const QString& fileName);
 
  private:
   void Reload();
@@ -51,6 +58,7 @@ class RollPane : public QObject {
   PianoRollWidget* roll_;
   QPointer<QPlainTextEdit> pattern_;
   QAction* show_;
+  QAction* openMml_;
   // What the roll shows, to see when a compile replaced it.
   std::vector<std::string> shownSource_;
   std::filesystem::file_time_type shownTime_{};

@@ -147,6 +147,21 @@
     </message>
 </context>
 <context>
+    <name>Recent</name>
+    <message>
+        <source>最近開いたファイル(&amp;R)</source>
+        <translation>Open &amp;Recent</translation>
+    </message>
+    <message>
+        <source>一覧を消去</source>
+        <translation>Clear Menu</translation>
+    </message>
+    <message>
+        <source>(ありません)</source>
+        <translation>(none)</translation>
+    </message>
+</context>
+<context>
     <name>WindowTexts</name>
     <message>
         <source>開く前の設定に戻す(&amp;U)</source>
