@@ -4,20 +4,10 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/content_hash.h"
 #include "common/text_file.h"
 
 namespace vlm {
-
-namespace {
-
-// FNV-1a: a short name that tells different contents apart.
-std::uint32_t ContentHash(const std::string& bytes) {
-  std::uint32_t hash = 2166136261u;
-  for (const char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-  return hash;
-}
-
-}  // namespace
 
 HandedPhrase HandOverPhrase(const std::string& phraseFile, std::optional<std::uint32_t> seed,
                             const std::string& folder) {

@@ -11,6 +11,7 @@
 #include <QSplitter>
 #include <QTextBlock>
 #include <QVBoxLayout>
+#include <cstdio>
 #include <filesystem>
 
 #include "common/text_file.h"
@@ -56,6 +57,12 @@ MmlRollWindow::MmlRollWindow(MediaPlayer* player, QWidget* parent)
   connect(save, &QPushButton::clicked, this, &MmlRollWindow::Save);
   connect(source_->document(), &QTextDocument::modificationChanged, this, &QWidget::setWindowModified);
   connect(&watcher_, &QFileSystemWatcher::fileChanged, this, &MmlRollWindow::FileChanged);
+  backupTimer_.setSingleShot(true);
+  backupTimer_.setInterval(BackupDelayMs);
+  connect(&backupTimer_, &QTimer::timeout, this, &MmlRollWindow::KeepEdits);
+  connect(source_->document(), &QTextDocument::contentsChanged, &backupTimer_, [this] {
+    if (!backupTimer_.isActive()) backupTimer_.start();
+  });
   connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, &MmlRollWindow::FileChanged);
 
   auto* sides = new QSplitter(Qt::Horizontal);
@@ -115,8 +122,35 @@ void MmlRollWindow::OpenFile(const std::string& fileName) {
   }
   onDisk_ = *bytes;
   Load(*text);
+  const std::string data = UserDataDirectory();
+  backup_ = EditBackup(data.empty() ? "" : data + "unsaved", fileName);
+  OfferKeptEdits();
   Recompile();
   Watch();
+}
+
+// Edits a crash left behind come back only when the user says so; declined,
+// they are dropped.
+void MmlRollWindow::OfferKeptEdits() {
+  const auto kept = backup_.Pending(source_->toPlainText().toStdString());
+  if (!kept) return;
+  const QString name = QFileInfo(QString::fromStdString(fileName_)).fileName();
+  if (QMessageBox::question(this, name, RollText(roll_texts::RestoreEdits).arg(name)) != QMessageBox::Yes) {
+    backup_.Drop();
+    return;
+  }
+  source_->setPlainText(QString::fromStdString(*kept));
+  source_->document()->setModified(true);
+}
+
+// Edits not saved are kept aside; once saved or undone, the copy goes.
+void MmlRollWindow::KeepEdits() {
+  if (!source_->document()->isModified()) {
+    backup_.Drop();
+    return;
+  }
+  if (const auto failure = backup_.Keep(source_->toPlainText().toStdString()))
+    std::fprintf(stderr, "vorlumi3: edits could not be kept aside: %s\n", failure->c_str());
 }
 
 // The pane holds lines ended by LF alone; the file's CR LF comes back on saving.
@@ -169,6 +203,7 @@ bool MmlRollWindow::Save() {
   }
   onDisk_ = bytes;
   source_->document()->setModified(false);
+  backup_.Drop();
   Watch();
   return true;
 }
@@ -184,6 +219,7 @@ void MmlRollWindow::closeEvent(QCloseEvent* event) {
                                             QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
                                             QMessageBox::Save);
   if (answer == QMessageBox::Discard || (answer == QMessageBox::Save && Save())) {
+    backup_.Drop();
     event->accept();
   } else {
     event->ignore();

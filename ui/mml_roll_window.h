@@ -5,14 +5,18 @@
 // selects its place in the text through the compile's source map, and
 // moving the caret highlights the notes the text under it made. Ctrl+P plays
 // the text as it stands, with a playhead on the roll; Esc stops. Edits are
-// saved with Ctrl+S and never dropped unasked on closing; a change another
-// program (an editor) makes to the file is loaded and compiled at once.
+// saved with Ctrl+S and never dropped unasked on closing; while they are not
+// saved they are kept aside every few seconds, and a crash's are offered back
+// at the next opening. A change another program (an editor) makes to the
+// file is loaded and compiled at once.
 
 #include <QFileSystemWatcher>
+#include <QTimer>
 #include <QWidget>
 #include <string>
 #include <vector>
 
+#include "app/edit_backup.h"
 #include "common/media_player.h"
 #include "compiler/mml_compiler.h"
 
@@ -27,6 +31,7 @@ class MmlRollWindow : public QWidget {
   Q_OBJECT
 
  public:
+  static constexpr int BackupDelayMs = 2000;  // the most edits a crash can take
   // The player plays the text (null: no sound); it must outlive the window.
   explicit MmlRollWindow(MediaPlayer* player = nullptr, QWidget* parent = nullptr);
 
@@ -52,6 +57,8 @@ class MmlRollWindow : public QWidget {
 
  private:
   void Load(const std::string& text);
+  void OfferKeptEdits();
+  void KeepEdits();
   void FileChanged();
   void Watch();
   void SelectOrigin(const SourceOrigin& origin);
@@ -67,6 +74,8 @@ class MmlRollWindow : public QWidget {
   std::string onDisk_;    // the file's bytes as last read or written here
   bool crLf_ = false;     // the file ends its lines with CR LF
   QFileSystemWatcher watcher_;
+  EditBackup backup_{"", ""};
+  QTimer backupTimer_;    // runs from an edit until the edits are kept aside
   std::vector<SourceOrigin> errorOrigins_;  // the place of each row of errors_; line 0 for none
 };
 

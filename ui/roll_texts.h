@@ -23,6 +23,8 @@ inline constexpr const char* Play = QT_TRANSLATE_NOOP("Roll", "再生");
 inline constexpr const char* Stop = QT_TRANSLATE_NOOP("Roll", "停止");
 inline constexpr const char* SaveFailed = QT_TRANSLATE_NOOP("Roll", "保存できませんでした: %1");
 inline constexpr const char* AskSave = QT_TRANSLATE_NOOP("Roll", "%1 は変更されています。保存しますか？");
+inline constexpr const char* RestoreEdits =
+    QT_TRANSLATE_NOOP("Roll", "%1 には前回保存されなかった変更が残っています。復元しますか？");
 inline constexpr const char* ChangedOnDisk =
     QT_TRANSLATE_NOOP("Roll", "%1 がほかのプログラムで変更されました。読み込み直しますか？ここでの変更は失われます。");
 }  // namespace roll_texts

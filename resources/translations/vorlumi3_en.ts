@@ -126,6 +126,10 @@
         <translation>Save</translation>
     </message>
     <message>
+        <source>%1 には前回保存されなかった変更が残っています。復元しますか？</source>
+        <translation>Changes to %1 that were not saved when the program last ended were kept. Restore them?</translation>
+    </message>
+    <message>
         <source>再生</source>
         <translation>Play</translation>
     </message>

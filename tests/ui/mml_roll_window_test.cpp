@@ -1,7 +1,8 @@
 // The window of File > Open MML as the user meets it beside an editor: its
 // edits saved with Ctrl+S in the file's own line ends, never dropped unasked
-// on closing, the file's changes from another program loaded at once, and
-// the text played as it stands.
+// on closing, kept aside while not saved so that a crash loses none of
+// them, the file's changes from another program loaded at once, and the
+// text played as it stands.
 #include "ui/mml_roll_window.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 #include <memory>
 #include <string>
 
+#include "app/edit_backup.h"
 #include "common/text_file.h"
 #include "tests/app/fakes.h"
 #include "tests/support/compile_harness.h"
@@ -177,6 +179,48 @@ TEST_F(MmlRollWindowTest, APlayerThatCannotPlaySaysWhy) {
   window.Play();
   EXPECT_TRUE(asked);
   EXPECT_NE(player.mode, vlm::MediaPlayer::Mode::Playing);
+}
+
+// A window that goes without closing, as in a crash, leaves its edits
+// aside; the next opening of the file offers them back as edits not yet
+// saved, and saving them ends the copy.
+TEST_F(MmlRollWindowTest, EditsSurviveACrashAndComeBackWhenTheUserSaysSo) {
+  const std::string kept = vlm::EditBackup(dir + "/data/vorlumi3/unsaved", file).Path();
+  Type(QStringLiteral("o5 c e g\n"));
+  ASSERT_TRUE(WaitFor([&] { return vlm::ReadFileBytes(kept) == "o5 c e g\n"; }));
+
+  bool asked = false;
+  Answer(QMessageBox::Yes, asked);
+  auto next = std::make_unique<vlm::ui::MmlRollWindow>(&player);
+  next->OpenFile(file);
+  EXPECT_TRUE(asked);
+  EXPECT_EQ(next->Source()->toPlainText(), QStringLiteral("o5 c e g\n"));
+  EXPECT_TRUE(next->Source()->document()->isModified());
+  EXPECT_EQ(next->Roll()->Model().Notes().size(), 3u);
+  ASSERT_TRUE(next->Save());
+  EXPECT_EQ(vlm::ReadFileBytes(file), "o5 c e g\r\n");
+  EXPECT_FALSE(std::filesystem::exists(kept));
+}
+
+TEST_F(MmlRollWindowTest, KeptEditsDeclinedAreDropped) {
+  const std::string kept = vlm::EditBackup(dir + "/data/vorlumi3/unsaved", file).Path();
+  Type(QStringLiteral("o5 c e g\n"));
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(kept); }));
+
+  bool asked = false;
+  Answer(QMessageBox::No, asked);
+  auto next = std::make_unique<vlm::ui::MmlRollWindow>(&player);
+  next->OpenFile(file);
+  EXPECT_TRUE(asked);
+  EXPECT_EQ(next->Source()->toPlainText(), QStringLiteral("o4 l8 c d\ne f\n"));
+  EXPECT_FALSE(std::filesystem::exists(kept));
+  // Edits undone are no edits: their copy goes too.
+  Type(QStringLiteral("o3 c\n"));
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(kept); }));
+  while (window.Source()->document()->isModified() && window.Source()->document()->isUndoAvailable())
+    window.Source()->undo();
+  ASSERT_FALSE(window.Source()->document()->isModified());
+  EXPECT_TRUE(WaitFor([&] { return !std::filesystem::exists(kept); }));
 }
 
 }  // namespace
