@@ -47,23 +47,33 @@ MmlRollWindow::MmlRollWindow(MediaPlayer* player, QWidget* parent)
   new MmlHighlighter(source_->document());
   errors_->setObjectName(QStringLiteral("MmlErrors"));
 
-  auto* recompile = new QPushButton(RollText(roll_texts::Recompile));
-  recompile->setObjectName(QStringLiteral("Recompile"));
-  recompile->setShortcut(QKeySequence(Qt::Key_F9));
-  connect(recompile, &QPushButton::clicked, this, &MmlRollWindow::Recompile);
-  auto* save = new QPushButton(RollText(roll_texts::Save));
-  save->setObjectName(QStringLiteral("SaveMml"));
-  save->setShortcut(QKeySequence::Save);
-  connect(save, &QPushButton::clicked, this, &MmlRollWindow::Save);
+  auto* buttons = new QHBoxLayout;
+  const auto button = [this, buttons](const char* text, const char* name, const QKeySequence& key, auto action) {
+    auto* made = new QPushButton(RollText(text));
+    made->setObjectName(QString::fromLatin1(name));
+    made->setShortcut(key);
+    connect(made, &QPushButton::clicked, this, action);
+    buttons->addWidget(made);
+    return made;
+  };
+  button(roll_texts::Recompile, "Recompile", QKeySequence(Qt::Key_F9), [this] { Recompile(); });
+  button(roll_texts::Save, "SaveMml", QKeySequence::Save, [this] { Save(); });
+  button(roll_texts::Play, "PlayMml", QKeySequence(Qt::CTRL | Qt::Key_P), [this] { Play(); })
+      ->setEnabled(player_ != nullptr);
+  button(roll_texts::Stop, "StopMml", QKeySequence(Qt::Key_Escape), [this] { Stop(); })
+      ->setEnabled(player_ != nullptr);
+  buttons->addStretch(1);
+  roll_->SetPlayer(player_);
+
   connect(source_->document(), &QTextDocument::modificationChanged, this, &QWidget::setWindowModified);
   connect(&watcher_, &QFileSystemWatcher::fileChanged, this, &MmlRollWindow::FileChanged);
+  connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, &MmlRollWindow::FileChanged);
   backupTimer_.setSingleShot(true);
   backupTimer_.setInterval(BackupDelayMs);
   connect(&backupTimer_, &QTimer::timeout, this, &MmlRollWindow::KeepEdits);
   connect(source_->document(), &QTextDocument::contentsChanged, &backupTimer_, [this] {
     if (!backupTimer_.isActive()) backupTimer_.start();
   });
-  connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, &MmlRollWindow::FileChanged);
 
   auto* sides = new QSplitter(Qt::Horizontal);
   sides->addWidget(source_);
@@ -75,23 +85,6 @@ MmlRollWindow::MmlRollWindow(MediaPlayer* player, QWidget* parent)
   vertical->addWidget(errors_);
   vertical->setStretchFactor(0, 4);
   vertical->setSizes({440, 80});
-  auto* play = new QPushButton(RollText(roll_texts::Play));
-  play->setObjectName(QStringLiteral("PlayMml"));
-  play->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-  play->setEnabled(player_ != nullptr);
-  connect(play, &QPushButton::clicked, this, &MmlRollWindow::Play);
-  auto* stop = new QPushButton(RollText(roll_texts::Stop));
-  stop->setObjectName(QStringLiteral("StopMml"));
-  stop->setShortcut(QKeySequence(Qt::Key_Escape));
-  stop->setEnabled(player_ != nullptr);
-  connect(stop, &QPushButton::clicked, this, &MmlRollWindow::Stop);
-  roll_->SetPlayer(player_);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(recompile);
-  buttons->addWidget(save);
-  buttons->addWidget(play);
-  buttons->addWidget(stop);
-  buttons->addStretch(1);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(buttons);
   layout->addWidget(vertical, 1);
@@ -120,6 +113,7 @@ void MmlRollWindow::OpenFile(const std::string& fileName) {
     errors_->addItem(RollText(roll_texts::CannotRead).arg(QString::fromStdString(fileName)));
     return;
   }
+  loaded_ = true;
   onDisk_ = *bytes;
   Load(*text);
   const std::string data = UserDataDirectory();
@@ -192,8 +186,16 @@ void MmlRollWindow::FileChanged() {
   Recompile();
 }
 
+// A file that does not exist yet is made; one that exists but could not be
+// read is never written over with the pane, which does not hold it.
 bool MmlRollWindow::Save() {
   if (fileName_.empty()) return false;
+  std::error_code ec;
+  if (!loaded_ && std::filesystem::exists(fileName_, ec)) {
+    QMessageBox::warning(this, windowTitle(),
+                         RollText(roll_texts::CannotRead).arg(QString::fromStdString(fileName_)));
+    return false;
+  }
   QString text = source_->toPlainText();
   if (crLf_) text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
   const std::string bytes = text.toStdString();
@@ -202,6 +204,7 @@ bool MmlRollWindow::Save() {
     return false;
   }
   onDisk_ = bytes;
+  loaded_ = true;
   source_->document()->setModified(false);
   backup_.Drop();
   Watch();

@@ -71,6 +71,7 @@ class MmlRollWindow : public QWidget {
   MediaPlayer* player_;
   std::string fileName_;
   std::string midi_;      // the MIDI file of the last compile; empty when it failed
+  bool loaded_ = false;   // the file was read (or made here): saving may replace it
   std::string onDisk_;    // the file's bytes as last read or written here
   bool crLf_ = false;     // the file ends its lines with CR LF
   QFileSystemWatcher watcher_;

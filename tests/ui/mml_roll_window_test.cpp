@@ -223,4 +223,25 @@ TEST_F(MmlRollWindowTest, KeptEditsDeclinedAreDropped) {
   EXPECT_TRUE(WaitFor([&] { return !std::filesystem::exists(kept); }));
 }
 
+// What the window could not read it never writes over; a file that does not
+// exist yet is made by the first save.
+TEST_F(MmlRollWindowTest, SavingNeverReplacesAFileThatCouldNotBeRead) {
+  const std::string unreadable = dir + "/folder.vlm";  // a folder: it cannot be read as a file
+  std::filesystem::create_directory(unreadable);
+  vlm::ui::MmlRollWindow other(&player);
+  other.OpenFile(unreadable);
+  other.Source()->insertPlainText(QStringLiteral("o4 c\n"));
+  bool asked = false;
+  Answer(QMessageBox::Ok, asked);
+  EXPECT_FALSE(other.Save());
+  EXPECT_TRUE(asked);
+  EXPECT_TRUE(std::filesystem::is_directory(unreadable));
+
+  vlm::ui::MmlRollWindow fresh(&player);
+  fresh.OpenFile(dir + "/new.vlm");
+  fresh.Source()->insertPlainText(QStringLiteral("o4 d\n"));
+  EXPECT_TRUE(fresh.Save());
+  EXPECT_EQ(vlm::ReadFileBytes(dir + "/new.vlm"), "o4 d\n");
+}
+
 }  // namespace
