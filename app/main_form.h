@@ -217,6 +217,11 @@ class TForm1 {
   void SongPBtnClick();
   void SongClearBtnClick();
   void PlaySong1Click();
+  // Undoes the last change the song page made to the slots or the play list
+  // (a copy into a slot, a cleared list), so that a mistaken click loses
+  // nothing; one step, forgotten when other settings are applied wholesale.
+  void UndoSong1Click();
+  bool CanUndoSong() const { return songBeforeChange_.has_value(); }
 
   // ---- settings file (settings_file.cpp) ----
   void Save1Click();
@@ -260,6 +265,12 @@ class TForm1 {
   bool historyFailed_ = false;  // a history write failed already (told once in a box)
   bool playFailureShown_ = false;                   // a failed open was told in a box this run
   std::optional<std::string> settingsBeforeOpen_;  // SettingsText() before the last load
+  struct SongState {
+    std::array<std::string, SongSlotCount> Slots;
+    std::vector<std::string> List;
+  };
+  void KeepSongForUndo();
+  std::optional<SongState> songBeforeChange_;  // the slots and play list before the last song-page change
 };
 
 }  // namespace vlm

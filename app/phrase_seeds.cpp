@@ -68,6 +68,7 @@ void TForm1::RestoreEntrySettings(const PhraseEntry& entry) {
 }
 
 void TForm1::EntryToSlot(const PhraseEntry& entry) {
+  KeepSongForUndo();
   Slot(seCopyTo.Value()) = entry.Pattern;
   Beep();
 }

@@ -119,6 +119,7 @@ std::string TForm1::SettingsText() {
 }
 
 void TForm1::ApplySettingsText(const std::string& text) {
+  songBeforeChange_.reset();
   const IniFile ini(text);
   for (const auto& key : SettingsKeys(*this)) ReadKey(ini, key);
 }

@@ -22,7 +22,22 @@ std::optional<int> SlotNumber(const std::string& entry) {
 }
 }  // namespace
 
+void TForm1::KeepSongForUndo() {
+  SongState state;
+  for (int k = 1; k <= SongSlotCount; ++k) state.Slots[static_cast<std::size_t>(k - 1)] = Slot(k);
+  state.List = lstSong;
+  songBeforeChange_ = std::move(state);
+}
+
+void TForm1::UndoSong1Click() {
+  if (!songBeforeChange_) return;
+  for (int k = 1; k <= SongSlotCount; ++k) Slot(k) = std::move(songBeforeChange_->Slots[static_cast<std::size_t>(k - 1)]);
+  lstSong = std::move(songBeforeChange_->List);
+  songBeforeChange_.reset();
+}
+
 void TForm1::Button1Click() {
+  KeepSongForUndo();
   Slot(seCopyTo.ClampedValue()) = memPatten;
   Beep();
 }
@@ -39,7 +54,10 @@ void TForm1::SongPBtnClick() {
   editSong.clear();
 }
 
-void TForm1::SongClearBtnClick() { lstSong.clear(); }
+void TForm1::SongClearBtnClick() {
+  KeepSongForUndo();
+  lstSong.clear();
+}
 
 // Entries that name no slot (possible in a hand-edited settings file) are
 // skipped. A song longer than MaxSongTextBytes is refused before it is

@@ -284,11 +284,16 @@ QWidget* MainWindow::SongPage() {
   binder_.OnClick(add, [&f] { f.SongPBtnClick(); });
   auto* clear = NamedButton(tr("リストクリア"), "SongClearBtn");
   binder_.OnClick(clear, [&f] { f.SongClearBtnClick(); });
+  auto* undo = NamedButton(tr("元に戻す"), "UndoSong1");
+  undo->setToolTip(tr("スロットへのコピーやリストクリアを取り消します"));
+  binder_.OnClick(undo, [&f] { f.UndoSong1Click(); });
+  binder_.OnRefresh([undo, &f] { undo->setEnabled(f.CanUndoSong()); });
   auto* repeat = Named(new QCheckBox(tr("x4 Repeat")), "chkRepeat");
   binder_.Bind(repeat, f.chkRepeat);
 
   auto* side = new QVBoxLayout;
   side->addWidget(clear);
+  side->addWidget(undo);
   side->addWidget(editSong);
   side->addWidget(add);
   side->addStretch();

@@ -422,6 +422,14 @@
         <translation>Clear List</translation>
     </message>
     <message>
+        <source>元に戻す</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <source>スロットへのコピーやリストクリアを取り消します</source>
+        <translation>Takes back the last copy into a slot or the last Clear List</translation>
+    </message>
+    <message>
         <source>x4 Repeat</source>
         <translation>Repeat ×4</translation>
     </message>

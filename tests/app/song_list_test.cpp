@@ -42,6 +42,37 @@ TEST_F(FormTest, AddingEntriesChecksTheSlotNumber) {
   EXPECT_TRUE(f.lstSong.empty());
 }
 
+// A mistaken copy over a slot or a cleared list is taken back by Undo, one
+// step; applying settings wholesale (opening a file) forgets the step.
+TEST_F(FormTest, UndoTakesBackTheLastCopyOrClear) {
+  auto& f = Start();
+  EXPECT_FALSE(f.CanUndoSong());
+  f.Slot(7) = "o5 c d e ; made by hand";
+  f.lstSong = {"7", "7", "2"};
+  f.memPatten = "l8d";
+  f.seCopyTo.SetValue(7);
+  f.Button1Click();
+  f.SongClearBtnClick();
+  ASSERT_TRUE(f.CanUndoSong());
+  f.UndoSong1Click();  // the clear
+  EXPECT_EQ(f.lstSong, (std::vector<std::string>{"7", "7", "2"}));
+  EXPECT_EQ(f.Slot(7), "l8d") << "one step only";
+  EXPECT_FALSE(f.CanUndoSong());
+
+  f.Button1Click();
+  f.UndoSong1Click();
+  EXPECT_EQ(f.Slot(7), "l8d");  // copying the same pattern again changed nothing
+
+  f.Slot(7) = "o5 c d e ; made by hand";
+  f.Button1Click();
+  f.UndoSong1Click();
+  EXPECT_EQ(f.Slot(7), "o5 c d e ; made by hand");
+
+  f.SongClearBtnClick();
+  f.ApplySettingsText(f.SettingsText());
+  EXPECT_FALSE(f.CanUndoSong());
+}
+
 TEST_F(FormTest, SongJoinsTheListedSlotsInsideOneLoop) {
   auto& f = Start();
   f.Slot(1) = "l16c";

@@ -189,6 +189,14 @@ TEST_F(DesktopTest, SaveThenOpenRestoresThePages) {
   Find<QScrollBar>(Main(), "ryt2")->setValue(5);
   Find<QPlainTextEdit>(Main(), "memRythm")->setPlainText(QStringLiteral("W"));
   Find<QPlainTextEdit>(Main(), "memOption")->clear();
+  auto* undoSong = Find<QAbstractButton>(Main(), "UndoSong1");
+  EXPECT_FALSE(undoSong->isEnabled());
+  Find<QAbstractButton>(Main(), "SongClearBtn")->click();
+  EXPECT_EQ(Find<QListWidget>(Main(), "lstSong")->count(), 0);
+  ASSERT_TRUE(undoSong->isEnabled());
+  undoSong->click();  // the list comes back, and is cleared again below
+  EXPECT_EQ(Find<QListWidget>(Main(), "lstSong")->count(), 1);
+  EXPECT_FALSE(undoSong->isEnabled());
   Find<QAbstractButton>(Main(), "SongClearBtn")->click();
   Find<QCheckBox>(Main(), "chkRepeat")->click();
 
