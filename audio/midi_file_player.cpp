@@ -65,6 +65,7 @@ void MidiFilePlayer::Open() {
   }
   PrepareEngine();
   sequence_ = std::move(sequence);
+  openedFile_ = fileName_;
 }
 
 void MidiFilePlayer::Play() {

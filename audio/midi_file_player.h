@@ -54,6 +54,7 @@ class MidiFilePlayer final : public MediaPlayer {
 
   double PositionSeconds() const override;  // where playing is or stopped; 0 while closed
   double LengthSeconds() const override;    // of the open file; 0 while closed
+  std::string OpenedFile() const override { return sequence_ ? openedFile_ : std::string(); }
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -64,6 +65,7 @@ class MidiFilePlayer final : public MediaPlayer {
   EngineFactory makeEngine_;
   std::unique_ptr<SoundEngine> engine_;  // made by the first successful Open
   std::string fileName_;                 // what the next Open reads
+  std::string openedFile_;               // what the last Open read
   std::optional<MidiSequence> sequence_; // the open file; unset while closed. Not changed while the thread runs
 
   mutable std::mutex mutex_;             // guards the fields below

@@ -29,6 +29,10 @@ class MediaPlayer {
   // A status line or a playhead reads these on a timer, so they follow the sound.
   virtual double PositionSeconds() const { return 0; }
   virtual double LengthSeconds() const { return 0; }
+  // The file the last Open read, while it is open; empty while closed, or
+  // from a player that does not tell. A view of one file shows a playhead
+  // only while that file sounds.
+  virtual std::string OpenedFile() const { return {}; }
 };
 
 }  // namespace vlm

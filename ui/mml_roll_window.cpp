@@ -26,6 +26,13 @@ namespace vlm::ui {
 
 namespace {
 
+// Where the text is played from: a copy of our own, so that no file of the
+// user's is written over.
+std::string PlayCopy() {
+  const std::string data = UserDataDirectory();
+  return (data.empty() ? QDir::tempPath().toStdString() + "/vorlumi3-" : data) + "mml-window.mid";
+}
+
 int PositionOfCodePoint(const QString& text, std::int32_t points) {
   int at = 0;
   for (std::int32_t k = 0; k < points && at < text.size(); ++k) at += text[at].isHighSurrogate() ? 2 : 1;
@@ -63,7 +70,7 @@ MmlRollWindow::MmlRollWindow(MediaPlayer* player, QWidget* parent)
   button(roll_texts::Stop, "StopMml", QKeySequence(Qt::Key_Escape), [this] { Stop(); })
       ->setEnabled(player_ != nullptr);
   buttons->addStretch(1);
-  roll_->SetPlayer(player_);
+  roll_->SetPlayer(player_, [] { return PlayCopy(); });
 
   connect(source_->document(), &QTextDocument::modificationChanged, this, &QWidget::setWindowModified);
   connect(&watcher_, &QFileSystemWatcher::fileChanged, this, &MmlRollWindow::FileChanged);
@@ -265,9 +272,7 @@ void MmlRollWindow::Play() {
   if (!player_) return;
   Recompile();
   if (midi_.empty()) return;
-  const std::string data = UserDataDirectory();
-  const std::string file =
-      (data.empty() ? QDir::tempPath().toStdString() + "/vorlumi3-" : data) + "mml-window.mid";
+  const std::string file = PlayCopy();
   player_->Close();  // lets go of the copy it may be playing before it is replaced
   std::error_code ec;
   std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ec);

@@ -52,8 +52,9 @@ void PianoRollWidget::SetHighlighted(std::vector<std::size_t> notes) {
   viewport()->update();
 }
 
-void PianoRollWidget::SetPlayer(const MediaPlayer* player) {
+void PianoRollWidget::SetPlayer(const MediaPlayer* player, std::function<std::string()> shownFile) {
   player_ = player;
+  shownFile_ = std::move(shownFile);
   if (player_)
     playheadTimer_.start();
   else
@@ -144,9 +145,16 @@ void PianoRollWidget::scrollContentsBy(int, int) {
 
 // Reads the player's own position at every tick of the timer, so the line
 // never drifts from the sound; only the strips it leaves and enters repaint.
+// A player that does not name its file is taken to play the one shown.
+bool PianoRollWidget::Shown(const MediaPlayer& player) const {
+  if (!shownFile_) return true;
+  const std::string playing = player.OpenedFile();
+  return playing.empty() || playing == shownFile_();
+}
+
 void PianoRollWidget::MovePlayhead() {
   std::optional<std::int64_t> tick;
-  if (player_ && player_->GetMode() == MediaPlayer::Mode::Playing)
+  if (player_ && player_->GetMode() == MediaPlayer::Mode::Playing && Shown(*player_))
     tick = model_.TickAtSeconds(player_->PositionSeconds());
   if (tick == playhead_) return;
   const std::optional<std::int64_t> old = playhead_;

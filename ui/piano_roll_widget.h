@@ -7,7 +7,9 @@
 #include <QAbstractScrollArea>
 #include <QTimer>
 #include <cstddef>
+#include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "common/media_player.h"
@@ -33,10 +35,14 @@ class PianoRollWidget : public QAbstractScrollArea {
   void SetHighlighted(std::vector<std::size_t> notes);
   const std::vector<std::size_t>& Highlighted() const { return highlighted_; }
   // The player whose position the playhead shows; null: no playhead. It must
-  // outlive the widget or be replaced first.
-  void SetPlayer(const MediaPlayer* player);
+  // outlive the widget or be replaced first. With `shownFile`, the playhead
+  // shows only while the player plays the file it names (the player may
+  // play other windows' files too).
+  void SetPlayer(const MediaPlayer* player, std::function<std::string()> shownFile = {});
   // Multiplies the time zoom, keeping the tick under anchorX in place.
   void ZoomBy(double factor, int anchorX);
+  // The tick the playhead stands at; none while nothing shown plays.
+  std::optional<std::int64_t> PlayheadTick() const { return playhead_; }
   // The viewport's point at the middle of a note, for tests and scripting.
   QPoint CentreOf(std::size_t note) const;
 
@@ -57,12 +63,14 @@ class PianoRollWidget : public QAbstractScrollArea {
   void FitRows();
   void UpdateScrollBars();
   void MovePlayhead();
+  bool Shown(const MediaPlayer& player) const;
   void RepaintColumn(std::optional<std::int64_t> tick);
 
   roll::RollModel model_;
   roll::RollLayout layout_;
   std::vector<std::size_t> highlighted_;
   const MediaPlayer* player_ = nullptr;
+  std::function<std::string()> shownFile_;  // the file the roll shows, when it is told
   std::optional<std::int64_t> playhead_;  // tick drawn, none while nothing plays
   QTimer playheadTimer_;
   std::optional<QPoint> pressedAt_;  // where the left button went down, until a drag starts

@@ -43,7 +43,7 @@ int PositionOfCodePoint(const QString& text, std::int32_t points) {
 
 RollPane::RollPane(MainWindow& main, TForm1& form, const MediaPlayer* player)
     : QObject(&main), main_(main), form_(form), roll_(new PianoRollWidget) {
-  roll_->SetPlayer(player);
+  roll_->SetPlayer(player, [this] { return form_.PhraseFileName; });
   // The pages and the roll share what the window grows by: both take the
   // width, and the height goes three parts to the pages (their pattern box)
   // to one for the roll, the proportion they open with.

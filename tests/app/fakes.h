@@ -74,17 +74,24 @@ class FakePlayer : public vlm::MediaPlayer {
   std::vector<std::string> calls;  // "Close", "SetFileName <name>", "Open", "Play", "Stop"
   std::optional<std::string> openError;
   Mode mode = Mode::NotOpen;
+  std::string named;   // what SetFileName named last
+  std::string opened;  // what the last successful Open read
 
   void Close() override {
     calls.push_back("Close");
     mode = Mode::NotOpen;
   }
-  void SetFileName(const std::string& fileName) override { calls.push_back("SetFileName " + fileName); }
+  void SetFileName(const std::string& fileName) override {
+    calls.push_back("SetFileName " + fileName);
+    named = fileName;
+  }
   void Open() override {
     calls.push_back("Open");
     if (openError) throw vlm::MediaError(*openError);
     mode = Mode::Stopped;
+    opened = named;
   }
+  std::string OpenedFile() const override { return mode == Mode::NotOpen ? std::string() : opened; }
   void Play() override {
     calls.push_back("Play");
     mode = Mode::Playing;

@@ -264,9 +264,11 @@ TEST_F(Player, OpenFailureKeepsThePlayerClosedAndSaysWhy) {
 
   // A file that played before and is then broken: the player closes.
   OpenAndPlay(File("b.mid", 1, 1));
+  EXPECT_EQ(player.OpenedFile(), dir + "/b.mid");
   vlmtest::WriteBytes(dir + "/b.mid", {0});
   EXPECT_NE(errorOfOpen(player, dir + "/b.mid"), "opened");
   EXPECT_EQ(player.GetMode(), Mode::NotOpen);
+  EXPECT_EQ(player.OpenedFile(), "") << "a closed player plays no file";
   EXPECT_EQ(errorOfOpen(player, ""), "No file was named before opening the player");
 }
 

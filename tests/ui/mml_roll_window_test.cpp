@@ -244,4 +244,16 @@ TEST_F(MmlRollWindowTest, SavingNeverReplacesAFileThatCouldNotBeRead) {
   EXPECT_EQ(vlm::ReadFileBytes(dir + "/new.vlm"), "o4 d\n");
 }
 
+// The player sounds every window's files: this window's roll shows a
+// playhead only while its own text plays.
+TEST_F(MmlRollWindowTest, ThePlayheadShowsOnlyWhileThisWindowsTextPlays) {
+  player.SetFileName(dir + "/phrase-of-the-main-window.mid");
+  player.Open();
+  player.Play();
+  QTest::qWait(150);
+  EXPECT_EQ(window.Roll()->PlayheadTick(), std::nullopt);
+  window.Play();
+  EXPECT_TRUE(WaitFor([&] { return window.Roll()->PlayheadTick().has_value(); }));
+}
+
 }  // namespace
