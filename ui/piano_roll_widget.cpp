@@ -97,9 +97,12 @@ QPoint PianoRollWidget::CentreOf(std::size_t note) const {
   return QPoint(static_cast<int>(r.X + std::min(r.Width, 6.0) / 2), static_cast<int>(r.Y + r.Height / 2));
 }
 
+// The roll follows the desktop's theme: dark rows under a dark palette.
 void PianoRollWidget::paintEvent(QPaintEvent* event) {
   QPainter painter(viewport());
-  PaintRoll(painter, model_, layout_, event->rect(), {highlighted_, playhead_});
+  const bool dark = palette().color(QPalette::Base).lightness() < 128;
+  PaintRoll(painter, model_, layout_, event->rect(),
+            {highlighted_, playhead_, dark ? RollColours::Dark() : RollColours::Light()});
 }
 
 void PianoRollWidget::resizeEvent(QResizeEvent* event) {

@@ -27,10 +27,10 @@ QColor TrackColor(std::int32_t track) {
 
 // Rows of pitches, darker for black keys, tinted by the scale's weights.
 void PaintRows(QPainter& painter, const RollModel& model, const RollLayout& layout, const QRect& area, int firstPitch,
-               int lastPitch) {
+               int lastPitch, const RollColours& colours) {
   for (int pitch = lastPitch; pitch >= firstPitch; --pitch) {
     const QRectF row(area.left(), layout.YOf(pitch), area.width(), layout.RowHeight);
-    QColor color = IsBlackKey(pitch) ? QColor(0xE4, 0xE6, 0xEA) : QColor(0xF7, 0xF8, 0xFA);
+    QColor color = IsBlackKey(pitch) ? colours.BlackRow : colours.WhiteRow;
     if (model.ScaleWeights) {
       // A weight of 100 tints the row fully towards a pale green.
       const double w = std::clamp((*model.ScaleWeights)[static_cast<std::size_t>(((pitch % 12) + 12) % 12)], 0, 100) / 100.0;
@@ -40,9 +40,10 @@ void PaintRows(QPainter& painter, const RollModel& model, const RollLayout& layo
   }
 }
 
-void PaintGrid(QPainter& painter, const RollModel& model, const RollLayout& layout, const QRect& area) {
-  const QPen bar(QColor(0x8A, 0x90, 0x9A), 1);
-  const QPen beat(QColor(0xCF, 0xD3, 0xD9), 1);
+void PaintGrid(QPainter& painter, const RollModel& model, const RollLayout& layout, const QRect& area,
+               const RollColours& colours) {
+  const QPen bar(colours.BarLine, 1);
+  const QPen beat(colours.BeatLine, 1);
   for (const roll::GridLine& line : model.Grid(layout.TickAt(area.left()), layout.TickAt(area.right() + 1))) {
     const double x = std::floor(layout.XOf(line.Tick)) + 0.5;
     painter.setPen(line.Bar ? bar : beat);
@@ -54,7 +55,7 @@ void PaintGrid(QPainter& painter, const RollModel& model, const RollLayout& layo
 // up or down a semitone, stepping where the bend changes. The top edge
 // keeps the bar's middle clear for its colour.
 void PaintBend(QPainter& painter, const RollModel& model, const RollLayout& layout, const RollNote& note,
-               const roll::NoteRect& rect) {
+               const roll::NoteRect& rect, const QColor& ink) {
   const roll::BendCurve& curve = model.Curves()[static_cast<std::size_t>(note.BendCurve)];
   const std::int64_t end = note.StartTick + note.LengthTicks;
   const double edge = rect.Y + 1;
@@ -73,17 +74,17 @@ void PaintBend(QPainter& painter, const RollModel& model, const RollLayout& layo
   }
   if (!bends) return;
   line << QPointF(rect.X + rect.Width, edge - semitones * layout.RowHeight);
-  painter.setPen(QPen(QColor(0x20, 0x20, 0x20), 1.5));
+  painter.setPen(QPen(ink, 1.5));
   painter.drawPolyline(line);
 }
 
 // The generator's step marks, each in its own shape so that they can be told
 // apart at any zoom: a diamond for a chord, a triangle for a split step, an
 // upward arrow head for a bend-up, an arc for a tie; a muted note is hollow.
-void PaintMark(QPainter& painter, const RollNote& note, const QRectF& bar) {
+void PaintMark(QPainter& painter, const RollNote& note, const QRectF& bar, const QColor& ink) {
   const double h = bar.height();
   painter.setPen(Qt::NoPen);
-  painter.setBrush(QColor(0x10, 0x10, 0x10));
+  painter.setBrush(ink);
   switch (note.Mark) {
     case StepMark::Chord:  // W: diamond at the start
       painter.drawPolygon(QPolygonF({QPointF(bar.left(), bar.center().y() - h / 2), QPointF(bar.left() + h / 2, bar.center().y()),
@@ -102,7 +103,7 @@ void PaintMark(QPainter& painter, const RollNote& note, const QRectF& bar) {
   }
   if (note.TiedSteps > 0) {  // ^: an arc over the tied part
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(QColor(0x10, 0x10, 0x10), 1.2));
+    painter.setPen(QPen(ink, 1.2));
     const double from = bar.left() + bar.width() / (note.TiedSteps + 1);
     painter.drawArc(QRectF(from, bar.top() - h * 0.6, bar.right() - from, h), 0, 180 * 16);
   }
@@ -123,62 +124,97 @@ void PaintNotes(QPainter& painter, const RollModel& model, const RollLayout& lay
     const QColor full = TrackColor(note.Track);
     const QColor shade = full.lighter(100 + (127 - std::clamp(note.Velocity, 1, 127)) * 80 / 126);
     if (note.Mark == StepMark::Muted) {
-      painter.fillRect(bar, QColor(0xFF, 0xFF, 0xFF));
+      painter.fillRect(bar, state.Colours.HollowFill);
       painter.setPen(QPen(shade, 2));
       painter.drawRect(bar.adjusted(1, 1, -1, -1));
     } else {
       painter.fillRect(bar, shade);
     }
     if (selected) {
-      painter.setPen(QPen(QColor(0xFF, 0x8C, 0x00), 2));
+      painter.setPen(QPen(state.Colours.Selection, 2));
       painter.drawRect(bar.adjusted(-1, -1, 1, 1));
     }
-    if (note.Mark != StepMark::None || note.TiedSteps > 0) PaintMark(painter, note, bar);
-    if (note.BendCurve >= 0) PaintBend(painter, model, layout, note, r);
+    if (note.Mark != StepMark::None || note.TiedSteps > 0) PaintMark(painter, note, bar, state.Colours.Ink);
+    if (note.BendCurve >= 0) PaintBend(painter, model, layout, note, r, state.Colours.Ink);
   }
 }
 
 // Pitch names at the left, over whatever scrolled under them.
-void PaintGutter(QPainter& painter, const RollLayout& layout, const QRect& area, int firstPitch, int lastPitch) {
+void PaintGutter(QPainter& painter, const RollLayout& layout, const QRect& area, int firstPitch, int lastPitch,
+                 const RollColours& colours) {
   const QRectF gutter(0, area.top(), layout.GutterWidth, area.height());
-  painter.fillRect(gutter, QColor(0xFF, 0xFF, 0xFF));
-  painter.setPen(QColor(0x40, 0x40, 0x40));
+  painter.fillRect(gutter, colours.Gutter);
+  painter.setPen(colours.GutterText);
   const bool everyName = layout.RowHeight >= 11;
   for (int pitch = lastPitch; pitch >= firstPitch; --pitch) {
     const QRectF row(0, layout.YOf(pitch), layout.GutterWidth - 4, layout.RowHeight);
-    if (IsBlackKey(pitch)) painter.fillRect(QRectF(layout.GutterWidth - 10, row.top(), 10, row.height()), QColor(0x30, 0x30, 0x30));
+    if (IsBlackKey(pitch))
+      painter.fillRect(QRectF(layout.GutterWidth - 10, row.top(), 10, row.height()), colours.GutterBlackKey);
     if (everyName || pitch % 12 == 0)
       painter.drawText(row.adjusted(0, -4, -10, 4), Qt::AlignRight | Qt::AlignVCenter,
                        QString::fromLatin1(roll::PitchClassName(pitch)) + QString::number(roll::OctaveOf(pitch)));
   }
-  painter.setPen(QColor(0x8A, 0x90, 0x9A));
+  painter.setPen(colours.GutterEdge);
   painter.drawLine(QPointF(layout.GutterWidth - 0.5, area.top()), QPointF(layout.GutterWidth - 0.5, area.bottom() + 1));
 }
 
 }  // namespace
 
+RollColours RollColours::Light() {
+  return {.Background = QColor(0xF7, 0xF8, 0xFA),
+          .WhiteRow = QColor(0xF7, 0xF8, 0xFA),
+          .BlackRow = QColor(0xE4, 0xE6, 0xEA),
+          .BarLine = QColor(0x8A, 0x90, 0x9A),
+          .BeatLine = QColor(0xCF, 0xD3, 0xD9),
+          .Ink = QColor(0x10, 0x10, 0x10),
+          .HollowFill = QColor(0xFF, 0xFF, 0xFF),
+          .Gutter = QColor(0xFF, 0xFF, 0xFF),
+          .GutterText = QColor(0x40, 0x40, 0x40),
+          .GutterBlackKey = QColor(0x30, 0x30, 0x30),
+          .GutterEdge = QColor(0x8A, 0x90, 0x9A),
+          .Selection = QColor(0xFF, 0x8C, 0x00),
+          .Playhead = QColor(0xE0, 0x20, 0x20)};
+}
+
+RollColours RollColours::Dark() {
+  return {.Background = QColor(0x23, 0x25, 0x29),
+          .WhiteRow = QColor(0x2B, 0x2E, 0x33),
+          .BlackRow = QColor(0x1F, 0x21, 0x25),
+          .BarLine = QColor(0x7A, 0x80, 0x8A),
+          .BeatLine = QColor(0x3D, 0x41, 0x48),
+          .Ink = QColor(0xF0, 0xF0, 0xF0),
+          .HollowFill = QColor(0x1F, 0x21, 0x25),
+          .Gutter = QColor(0x1B, 0x1C, 0x1F),
+          .GutterText = QColor(0xC8, 0xCC, 0xD2),
+          .GutterBlackKey = QColor(0x5A, 0x5E, 0x66),
+          .GutterEdge = QColor(0x7A, 0x80, 0x8A),
+          .Selection = QColor(0xFF, 0x8C, 0x00),
+          .Playhead = QColor(0xFF, 0x40, 0x40)};
+}
+
 void PaintRoll(QPainter& painter, const RollModel& model, const RollLayout& layout, const QRect& exposed,
                const RollPaintState& state) {
   painter.save();
   painter.setClipRect(exposed);
-  painter.fillRect(exposed, QColor(0xF7, 0xF8, 0xFA));
+  const RollColours& colours = state.Colours;
+  painter.fillRect(exposed, colours.Background);
   const int lastPitch = std::min(127, layout.PitchAt(exposed.top()));
   const int firstPitch = std::max(0, layout.PitchAt(exposed.bottom()));
   QRect notesArea = exposed;
   notesArea.setLeft(std::max(exposed.left(), static_cast<int>(layout.GutterWidth)));
   if (notesArea.width() > 0) {
-    PaintRows(painter, model, layout, notesArea, firstPitch, lastPitch);
-    PaintGrid(painter, model, layout, notesArea);
+    PaintRows(painter, model, layout, notesArea, firstPitch, lastPitch, colours);
+    PaintGrid(painter, model, layout, notesArea, colours);
     painter.setRenderHint(QPainter::Antialiasing, true);
     PaintNotes(painter, model, layout, notesArea, state, firstPitch, lastPitch);
     painter.setRenderHint(QPainter::Antialiasing, false);
     if (state.PlayheadTick) {
       const double x = std::floor(layout.XOf(*state.PlayheadTick)) + 0.5;
-      painter.setPen(QPen(QColor(0xE0, 0x20, 0x20), 2));
+      painter.setPen(QPen(colours.Playhead, 2));
       painter.drawLine(QPointF(x, notesArea.top()), QPointF(x, notesArea.bottom() + 1));
     }
   }
-  if (exposed.left() < layout.GutterWidth) PaintGutter(painter, layout, exposed, firstPitch, lastPitch);
+  if (exposed.left() < layout.GutterWidth) PaintGutter(painter, layout, exposed, firstPitch, lastPitch, colours);
   painter.restore();
 }
 

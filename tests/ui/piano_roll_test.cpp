@@ -157,6 +157,24 @@ TEST_F(PianoRollTest, ThePlayheadFollowsThePlayersPosition) {
   EXPECT_FALSE(after.red() > 200 && after.green() < 80);
 }
 
+// Under a dark desktop theme the roll is dark too, its notes in their
+// track's colours as before.
+TEST_F(PianoRollTest, TheRollFollowsADarkTheme) {
+  PlayPattern(QStringLiteral("l8o4cdefgab"));
+  const auto lightness = [&](QPoint at) { return Roll().viewport()->grab().toImage().pixelColor(at).lightness(); };
+  const QPoint note = Roll().CentreOf(0);
+  const QPoint empty(Roll().viewport()->width() - 3, 3);  // the top right corner lies past the phrase's notes
+  const QColor noteLight = Roll().viewport()->grab().toImage().pixelColor(note);
+  EXPECT_GT(lightness(empty), 200);
+  QPalette dark = Roll().palette();
+  dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+  dark.setColor(QPalette::Window, QColor(0x30, 0x30, 0x30));
+  Roll().setPalette(dark);
+  EXPECT_LT(lightness(empty), 80);
+  EXPECT_EQ(Roll().viewport()->grab().toImage().pixelColor(note), noteLight);
+  Roll().setPalette(QPalette());
+}
+
 // What a drag out of the roll offers other programs: a MIDI file of its own
 // under the user's data folder (the phrase file is replaced by the next
 // compile) and the same bytes as "audio/midi".
