@@ -1,5 +1,6 @@
 #include "ui/mml_roll_window.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -70,6 +71,12 @@ MmlRollWindow::MmlRollWindow(MediaPlayer* player, QWidget* parent)
   button(roll_texts::Stop, "StopMml", QKeySequence(Qt::Key_Escape), [this] { Stop(); })
       ->setEnabled(player_ != nullptr);
   buttons->addStretch(1);
+  // Ctrl+W closes the window, as in editors; unsaved edits are asked about.
+  auto* closeWindow = new QAction(this);
+  closeWindow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+  closeWindow->setShortcutContext(Qt::WindowShortcut);
+  connect(closeWindow, &QAction::triggered, this, &QWidget::close);
+  addAction(closeWindow);
   roll_->SetPlayer(player_, [] { return PlayCopy(); });
 
   connect(source_->document(), &QTextDocument::modificationChanged, this, &QWidget::setWindowModified);

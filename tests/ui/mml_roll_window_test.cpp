@@ -146,7 +146,9 @@ TEST_F(MmlRollWindowTest, ClosingWithEditsAsksFirst) {
 
   asked = false;
   Answer(QMessageBox::Save, asked);
-  window.close();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  QTest::keyClick(window.Source(), Qt::Key_W, Qt::ControlModifier);  // closes as the window's button does
   EXPECT_TRUE(asked);
   EXPECT_FALSE(window.isVisible());
   EXPECT_EQ(vlm::ReadFileBytes(file), "o5 e\r\n");
