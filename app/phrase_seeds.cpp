@@ -78,6 +78,7 @@ bool TForm1::ExportEntry(const PhraseEntry& entry, const std::string& fileName, 
   const auto savedSeed = CompileBase.Seed;
   const auto savedDrawSeed = DrawSeed;
   const std::string savedPhraseFile = PhraseFileName;
+  std::optional<SongState> savedSongUndo = songBeforeChange_;  // the song is the same afterwards
   RestoreEntrySettings(entry);
   RestoreEntry(entry, false);
   bool written = true;
@@ -92,6 +93,7 @@ bool TForm1::ExportEntry(const PhraseEntry& entry, const std::string& fileName, 
     PhraseFileName = savedPhraseFile;
   }
   ApplySettingsText(savedSettings);
+  songBeforeChange_ = std::move(savedSongUndo);
   CompileBase.Seed = savedSeed;
   DrawSeed = savedDrawSeed;
   return written;

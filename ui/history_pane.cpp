@@ -1,11 +1,13 @@
 #include "ui/history_pane.h"
 
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <algorithm>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/kept_export.h"
 #include "ui/workshop_texts.h"
 
 namespace vlm::ui {
@@ -53,6 +55,10 @@ HistoryPane::HistoryPane(TForm1& form, PhraseHistory& history, Platform& platfor
   button("btnKeptMidi", text::KeptMidi, [this] { SaveMidi(); });
   button("btnKeptMml", text::KeptMml, [this] { SaveMml(); });
   button("btnKeptUnkeep", text::KeptUnkeep, [this] { Unkeep(); });
+  button("btnKeptExportAll", text::KeptExportAll, [this] {
+    const QString folder = QFileDialog::getExistingDirectory(this, WorkshopText(text::KeptExportFolder));
+    if (!folder.isEmpty()) ExportAll(folder.toStdString());
+  })->setToolTip(WorkshopText(text::KeptExportAllHint));
   layout->addLayout(buttons);
   setWidget(body);
   connect(list_, &QListWidget::itemDoubleClicked, this, [this, restore, &binder] {
@@ -97,6 +103,16 @@ void HistoryPane::SaveMml() {
   if (!index) return;
   if (const auto name = platform_.SaveFileName({"vlm", "(*.vlm)|*.vlm|(*.*)|*.*"}))
     form_.ExportEntry(history_.Entries()[*index], *name, true);
+}
+
+void HistoryPane::ExportAll(const std::string& folder) {
+  std::vector<PhraseEntry> kept;
+  for (const std::size_t index : history_.KeptIndexes()) kept.push_back(history_.Entries()[index]);
+  const KeptExport written = ExportKeptPhrases(form_, kept, folder);
+  platform_.ShowStatus(WorkshopText(text::KeptExported)
+                           .arg(written.Written)
+                           .arg(QString::fromStdString(folder))
+                           .toStdString());
 }
 
 void HistoryPane::Unkeep() {

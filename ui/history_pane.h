@@ -4,6 +4,7 @@
 
 #include <QDockWidget>
 #include <optional>
+#include <string>
 
 #include "app/main_form.h"
 #include "app/phrase_history.h"
@@ -34,6 +35,9 @@ class HistoryPane : public QDockWidget {
   void SaveMidi();
   void SaveMml();
   void Unkeep();
+  // Every kept phrase into the folder, as MIDI and MML; the count is shown
+  // in the status bar.
+  void ExportAll(const std::string& folder);
 
  private:
   TForm1& form_;

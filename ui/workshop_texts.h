@@ -36,6 +36,11 @@ inline constexpr const char* KeptToSlotHint =
 inline constexpr const char* KeptMidi = QT_TRANSLATE_NOOP("Workshop", "MIDI 保存");
 inline constexpr const char* KeptMml = QT_TRANSLATE_NOOP("Workshop", "MML 保存");
 inline constexpr const char* KeptUnkeep = QT_TRANSLATE_NOOP("Workshop", "キープを外す");
+inline constexpr const char* KeptExportAll = QT_TRANSLATE_NOOP("Workshop", "すべて書き出す...");
+inline constexpr const char* KeptExportAllHint =
+    QT_TRANSLATE_NOOP("Workshop", "キープしたフレーズをすべて、MIDI ファイルと MML ファイルにしてフォルダーに書き出します。");
+inline constexpr const char* KeptExportFolder = QT_TRANSLATE_NOOP("Workshop", "書き出すフォルダー");
+inline constexpr const char* KeptExported = QT_TRANSLATE_NOOP("Workshop", "%1 個のフレーズを %2 に書き出しました");
 inline constexpr const char* SeedLabel = QT_TRANSLATE_NOOP("Workshop", "シード: %1");
 inline constexpr const char* SeedNone = QT_TRANSLATE_NOOP("Workshop", "シード: なし");
 inline constexpr const char* CompileSeedLabel = QT_TRANSLATE_NOOP("Workshop", "（コンパイル: %1）");

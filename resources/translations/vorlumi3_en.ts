@@ -263,6 +263,22 @@
         <translation>Unkeep</translation>
     </message>
     <message>
+        <source>すべて書き出す...</source>
+        <translation>Export All...</translation>
+    </message>
+    <message>
+        <source>キープしたフレーズをすべて、MIDI ファイルと MML ファイルにしてフォルダーに書き出します。</source>
+        <translation>Writes every kept phrase into a folder, each as a MIDI file and an MML file.</translation>
+    </message>
+    <message>
+        <source>書き出すフォルダー</source>
+        <translation>Folder to Export To</translation>
+    </message>
+    <message>
+        <source>%1 個のフレーズを %2 に書き出しました</source>
+        <translation>%1 phrases written to %2</translation>
+    </message>
+    <message>
         <source>シード: %1</source>
         <translation>Seed: %1</translation>
     </message>

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "common/app_path.h"
@@ -114,6 +115,13 @@ TEST_F(WorkshopTest, CtrlDKeepsThePhraseAcrossARestartAndTheKeptListSendsItOn) {
   desktop->Workshop().Pane().findChild<QPushButton*>(QStringLiteral("btnKeptMidi"))->click();
   EXPECT_EQ(vlm::ReadFileBytes(Path("kept.mid")).value_or("").substr(0, 4), "MThd");
   EXPECT_EQ(platform.fileFilters.back().DefaultExt, "mid");
+
+  // Every kept phrase out at once: the one kept, as MIDI and as MML.
+  desktop->Workshop().Pane().ExportAll(Path("all"));
+  std::vector<std::string> written;
+  for (const auto& file : std::filesystem::directory_iterator(Path("all"))) written.push_back(file.path().extension());
+  std::sort(written.begin(), written.end());
+  EXPECT_EQ(written, (std::vector<std::string>{".mid", ".vlm"}));
 }
 
 TEST_F(WorkshopTest, TheSeedInTheStatusBarIsCopiedByAClickAndCanBeLocked) {
