@@ -362,7 +362,7 @@ void TSmf::NoteCommand() {
       const auto key = static_cast<std::uint32_t>(ChordNotes[static_cast<std::size_t>(i)]);
       const std::int64_t on = start + strum + delay;
       Tivent& store = TrackEvents[track];
-      const std::int32_t serial = store.Count();
+      const std::int32_t serial = TrackEvents[track].Count();
       store.AddInline(Wrap32(on), onBody | key << 16);
       if (MapsOrigins() && TrackEvents[track].Count() > serial)
         NoteMap.Add(track, serial, ChordOrigins[static_cast<std::size_t>(i)]);
