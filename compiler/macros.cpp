@@ -222,8 +222,12 @@ void TSmf::ExpandMacro() {
       if (next == '(' || next == '=') {
         ReadArgs(Line(), end);
         for (std::int32_t i = 0; i < ArgCount; ++i) {
+          // Only an upper-case letter can start a macro word: most arguments
+          // (notes, numbers) hold none and stay as they are.
+          const std::string& given = Args[static_cast<std::size_t>(i)];
+          if (std::none_of(given.begin(), given.end(), [](char c) { return IsUpper(c); })) continue;
           // A copy: ExpandArg restores Args, which would overwrite its Src.
-          std::string arg = Args[static_cast<std::size_t>(i)];
+          std::string arg = given;
           std::int32_t at = 1;
           ExpandArg(arg, at);
           Args[static_cast<std::size_t>(i)] = std::move(arg);

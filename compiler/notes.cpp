@@ -348,6 +348,10 @@ void TSmf::NoteCommand() {
     // could put it first and leave the note hanging (a very short note, a
     // small gate, or a negative gate offset).
     const std::int64_t offDelay = std::max<std::int64_t>(static_cast<std::int64_t>(sounding) - 1, 1);
+    // Note-on and note-off bodies without the key: three bytes, the velocity last.
+    const std::uint32_t velocityByte = static_cast<std::uint32_t>(noteVelocity) << 24 | 3;
+    const std::uint32_t onBody = velocityByte | static_cast<std::uint32_t>(StatusByte(0x90, t.Channel)) << 8;
+    const std::uint32_t offBody = velocityByte | static_cast<std::uint32_t>(StatusByte(0x80, t.Channel)) << 8;
     std::int64_t strum = 0;
     for (std::int32_t i = 0; i <= ChordCount; ++i) {
       const std::int64_t bend = DrawRange(Rng, RandBend[track]);
@@ -355,13 +359,14 @@ void TSmf::NoteCommand() {
         const std::int32_t value = ClampTo(static_cast<std::int64_t>(t.Bend) + bend, 0, 128) * 127;
         EmitBend(Wrap32(start - 1), static_cast<std::uint8_t>(value & 0x7F), static_cast<std::uint8_t>(value >> 7));
       }
-      const auto key = static_cast<std::uint8_t>(ChordNotes[static_cast<std::size_t>(i)]);
+      const auto key = static_cast<std::uint32_t>(ChordNotes[static_cast<std::size_t>(i)]);
       const std::int64_t on = start + strum + delay;
+      Tivent& store = TrackEvents[track];
       const std::int32_t serial = TrackEvents[track].Count();
-      AddEvent(Wrap32(on), {StatusByte(0x90, t.Channel), key, noteVelocity});
+      store.AddInline(Wrap32(on), onBody | key << 16);
       if (MapsOrigins() && TrackEvents[track].Count() > serial)
         NoteMap.Add(track, serial, ChordOrigins[static_cast<std::size_t>(i)]);
-      AddEvent(Wrap32(on + offDelay), {StatusByte(0x80, t.Channel), key, noteVelocity});
+      store.AddInline(Wrap32(on + offDelay), offBody | key << 16);
       strum += t.StrumStep;
     }
   }

@@ -39,14 +39,14 @@ void Tivent::AddSlowly(std::int32_t Time, const std::uint8_t* Data, std::int32_t
   }
   const std::size_t streamSize = Stream.size();
   try {
-    if (TailFree == 0) {
+    if (Tail == TailEnd) {
       // The count stays an int32 even for events of no bytes.
       if (Total > INT32_MAX - ChunkedWords::ChunkWords) throw std::bad_alloc();
       Chunks.reserve(Chunks.size() + 1);
       Tail = static_cast<std::uint64_t*>(
           Memory->allocate(ChunkedWords::ChunkWords * sizeof(std::uint64_t), alignof(std::uint64_t)));
       Chunks.push_back(Tail);
-      TailFree = ChunkedWords::ChunkWords;
+      TailEnd = Tail + ChunkedWords::ChunkWords;
     }
     std::uint32_t body = 0;
     if (Len > InlineBytes) {
@@ -60,7 +60,6 @@ void Tivent::AddSlowly(std::int32_t Time, const std::uint8_t* Data, std::int32_t
       for (std::int32_t k = 0; k < Len; ++k) body |= static_cast<std::uint32_t>(Data[k]) << (8 * (k + 1));
     }
     *Tail++ = SortWord(Time, body);
-    --TailFree;
     Rising = Rising && Time > LastTime;
     LastTime = Time;
     ByteTotal += Len;
@@ -69,6 +68,20 @@ void Tivent::AddSlowly(std::int32_t Time, const std::uint8_t* Data, std::int32_t
     Stream.resize(streamSize);
     Refuse();
   }
+  SetFastEnd();
+}
+
+void Tivent::AddBodySlowly(std::int32_t Time, std::uint32_t Body) {
+  const std::uint8_t bytes[InlineBytes] = {static_cast<std::uint8_t>(Body >> 8), static_cast<std::uint8_t>(Body >> 16),
+                                           static_cast<std::uint8_t>(Body >> 24)};
+  AddSlowly(Time, bytes, static_cast<std::int32_t>(Body & 0xFF));
+}
+
+// Every inline event adds at most InlineBytes to ByteTotal, so that many
+// more words cannot pass the bound.
+void Tivent::SetFastEnd() {
+  const std::int64_t room = (INT32_MAX - ByteTotal) / InlineBytes;
+  FastEnd = TailEnd - Tail <= room ? TailEnd : Tail + room;
 }
 
 void Tivent::GetEvent(std::int32_t Index, std::int32_t& Time, std::uint8_t* Buffer, std::int32_t& Len) const {
@@ -105,7 +118,8 @@ void Tivent::Clear() {
     Memory->deallocate(chunk, ChunkedWords::ChunkWords * sizeof(std::uint64_t), alignof(std::uint64_t));
   Chunks.clear();
   Tail = nullptr;
-  TailFree = 0;
+  TailEnd = nullptr;
+  FastEnd = nullptr;
   Total = 0;
   SortedCount = 0;
   Warned = false;

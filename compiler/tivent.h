@@ -52,18 +52,31 @@ class Tivent {
   // of memory would otherwise warn (a modal box in the desktop program) for
   // every event it still has.
   void Add(std::int32_t Time, const std::uint8_t* Data, std::int32_t Len) {
-    // A short event with room in the last chunk.
-    if (static_cast<std::uint32_t>(Len) <= InlineBytes && TailFree > 0 && ByteTotal + Len <= INT32_MAX) {
-      std::uint32_t body = static_cast<std::uint32_t>(Len);
-      for (std::int32_t k = 0; k < Len; ++k) body |= static_cast<std::uint32_t>(Data[k]) << (8 * (k + 1));
-      *Tail++ = SortWord(Time, body);
-      --TailFree;
+    if (static_cast<std::uint32_t>(Len) <= InlineBytes)
+      AddInline(Time, InlineBody(Data, Len));
+    else
+      AddSlowly(Time, Data, Len);
+  }
+
+  // The body of an event of at most InlineBytes bytes, as Add stores it.
+  static constexpr std::uint32_t InlineBody(const std::uint8_t* Data, std::int32_t Len) {
+    std::uint32_t body = static_cast<std::uint32_t>(Len);
+    for (std::int32_t k = 0; k < Len; ++k) body |= static_cast<std::uint32_t>(Data[k]) << (8 * (k + 1));
+    return body;
+  }
+
+  // Add for an event of at most InlineBytes bytes given as its body
+  // (InlineBody). Up to FastEnd a word needs no other test: the chunk has
+  // room and the byte total stays within its bound.
+  void AddInline(std::int32_t Time, std::uint32_t Body) {
+    if (Tail != FastEnd) {
+      *Tail++ = SortWord(Time, Body);
       Rising = Rising && Time > LastTime;
       LastTime = Time;
-      ByteTotal += Len;
+      ByteTotal += Body & 0xFF;
       ++Total;
     } else {
-      AddSlowly(Time, Data, Len);
+      AddBodySlowly(Time, Body);
     }
   }
 
@@ -103,13 +116,17 @@ class Tivent {
 
  private:
   void AddSlowly(std::int32_t Time, const std::uint8_t* Data, std::int32_t Len);
+  void AddBodySlowly(std::int32_t Time, std::uint32_t Body);
+  // Sets FastEnd after Tail or ByteTotal changed outside AddInline.
+  void SetFastEnd();
   void Refuse();
 
   TiventWarning Warn = WarnThroughSink;
   std::pmr::memory_resource* Memory = std::pmr::new_delete_resource();
   std::vector<std::uint64_t*> Chunks;    // ChunkedWords::ChunkWords words each, from Memory
   std::uint64_t* Tail = nullptr;         // next free word of the last chunk
-  std::int32_t TailFree = 0;             // free words from Tail on
+  std::uint64_t* TailEnd = nullptr;      // end of the last chunk
+  std::uint64_t* FastEnd = nullptr;      // AddInline's limit: TailEnd, or less near the byte bound
   std::int32_t Total = 0;                // events stored
   std::int32_t SortedCount = 0;          // Total at the last sort
   bool Warned = false;                   // a refused event has been warned of since the last clear

@@ -337,6 +337,31 @@ TEST(Tivent, EventsOfEveryLengthKeepTheirBytes) {
   EXPECT_EQ(again[1].bytes, added[0].bytes);
 }
 
+// Short and long events mixed across chunk boundaries (a long event or a
+// refused one right where a chunk fills, short ones after it) keep their
+// order and bytes, and the store counts every event and byte it kept.
+TEST(Tivent, MixedLengthsAcrossChunksAreAllCounted) {
+  vlm::Tivent store([](const std::string&) {}, std::pmr::new_delete_resource());
+  std::vector<vlmtest::StoredEvent> added;
+  std::size_t bytesKept = 0;
+  const std::vector<std::uint8_t> tooLong(300, 0xF7);
+  for (std::int32_t i = 0; i < 3 * 4096 + 50; ++i) {
+    // Long events fill the first chunk's last word and open the second;
+    // short ones alone cross the second boundary, long ones turn up anywhere.
+    const bool longOne = i == 4095 || i == 4096 || i % 777 == 0;
+    const std::size_t length = longOne ? 5 + static_cast<std::size_t>(i % 7) : static_cast<std::size_t>(i % 4);
+    std::vector<std::uint8_t> bytes(length);
+    for (std::size_t k = 0; k < length; ++k) bytes[k] = static_cast<std::uint8_t>(i * 3 + static_cast<int>(k));
+    if (i % 1000 == 999) store.Add(i, tooLong.data(), 300);  // refused: leaves no trace
+    store.Add(i, bytes.data(), static_cast<std::int32_t>(length));
+    added.push_back({i, bytes});
+    bytesKept += length;
+  }
+  EXPECT_EQ(store.Count(), static_cast<std::int32_t>(added.size()));
+  EXPECT_EQ(store.ByteCount(), bytesKept);
+  EXPECT_EQ(ReadStore(store), added);
+}
+
 // A store takes its chunks from the resource it is given and gives them back
 // to it; the process's default resource is never asked, whatever it is.
 TEST(Tivent, StoresTakeTheirChunksFromTheResourceTheyAreGiven) {
