@@ -2,6 +2,7 @@
 // renders that file to a WAV file.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <iomanip>
@@ -16,7 +17,9 @@
 #include "audio/renderer.h"
 #include "cli/gnu_diagnostics.h"
 #include "cli/roll_picture.h"
+#include "cli/interrupt.h"
 #include "cli/source_map_json.h"
+#include "cli/source_watch.h"
 #include "cli/terminal_playback.h"
 #include "common/atomic_file_writer.h"
 #include "common/command_line.h"
@@ -29,7 +32,7 @@ namespace {
 constexpr const char* kHelp =
     "usage: vlmc [OPTION]... SOURCE\n"
     "       vlmc SOURCE [-o OUT.mid] [--dump-source FILE] [--wav OUT.wav] [--seed N] [-q]\n"
-    "            [--source-map FILE] [--diagnostics=gnu] [--png OUT.png] [--play [--midi-out PORT]]\n"
+    "            [--source-map FILE] [--diagnostics=gnu] [--png OUT.png] [--play [--midi-out PORT]] [--watch]\n"
     "       vlmc --list-midi-outputs\n"
     "\n"
     "Compiles the MML source SOURCE into a Standard MIDI File.\n"
@@ -50,6 +53,9 @@ constexpr const char* kHelp =
     "  --midi-out=PORT        with --play: send to the MIDI destination PORT (its name\n"
     "                         or a part of it) instead of the synthesizer; \"virtual\"\n"
     "                         opens a port named Vorlumi3 that other programs record from\n"
+    "  --watch                compile again each time SOURCE (or a file it includes)\n"
+    "                         is saved, and with --play play the new file at once,\n"
+    "                         until Ctrl+C\n"
     "  --list-midi-outputs    list the MIDI destinations, one a line, and end\n"
     "  --seed=N               seed the random generator with N (0..4294967295)\n"
     "                         instead of the clock: the same seed gives the same file\n"
@@ -77,7 +83,7 @@ constexpr const char* kHelp =
     "written), 2 usage error, unreadable source, unwritable output, or a compile\n"
     "ended by a failure or by a lack of memory, or a MIDI destination missing or\n"
     "named ambiguously; 3 no audio or MIDI output for --play (nothing compiled);\n"
-    "130 playing stopped by Ctrl+C.\n";
+    "130 playing or --watch stopped by Ctrl+C.\n";
 
 int UsageError(const std::string& text) {
   std::cerr << "vlmc: " << text << "\n" << kHelp;
@@ -87,7 +93,7 @@ int UsageError(const std::string& text) {
 // ORDER VLMC_OPTIONS: the table and the enum name the options alike.
 enum VlmcOption {
   kOutput, kDumpSource, kWav, kPng, kSourceMap, kSeed, kDiagnostics, kQuiet, kHelpOption, kVersion,
-  kPlay, kMidiOut, kListMidiOutputs
+  kPlay, kMidiOut, kListMidiOutputs, kWatch
 };
 constexpr vlm::CommandOption kOptions[] = {
     {"output", 'o', vlm::CommandOption::Value::Required},
@@ -103,6 +109,7 @@ constexpr vlm::CommandOption kOptions[] = {
     {"play", 0, vlm::CommandOption::Value::None},
     {"midi-out", 0, vlm::CommandOption::Value::Required},
     {"list-midi-outputs", 0, vlm::CommandOption::Value::None},
+    {"watch", 0, vlm::CommandOption::Value::None},
 };
 
 struct Arguments {
@@ -113,6 +120,7 @@ struct Arguments {
   bool play = false;                      // play the MIDI file and wait for its end
   std::string midiOut;                    // --play sends to this MIDI destination; empty: the synthesizer
   bool listMidiOutputs = false;           // list the MIDI destinations and end
+  bool watch = false;                     // compile again at every save until Ctrl+C
 };
 
 // Fills arguments; an exit status when the program should end at once.
@@ -147,6 +155,9 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& arguments) {
             break;
           case kListMidiOutputs:
             arguments.listMidiOutputs = true;
+            break;
+          case kWatch:
+            arguments.watch = true;
             break;
           case kMidiOut:
             if (item.value->empty()) return UsageError("--midi-out needs a MIDI destination");
@@ -204,46 +215,16 @@ std::optional<std::string> WriteStandardOutput(std::string_view bytes) {
   return std::nullopt;
 }
 
-}  // namespace
-
-int Run(int argc, char** argv) {
-  Arguments arguments;
-  if (const auto status = ParseArguments(argc, argv, arguments)) return *status;
-  std::string& source = arguments.source;
-  std::string& output = arguments.output;
+// One compile of the source with every output asked for: the exit status
+// (0, 1 or 2). `read`, when given, receives the files the compile read (the
+// source, then each file it included).
+int CompileAndWrite(const Arguments& arguments, const std::string& output, bool toStandardOutput,
+                    std::vector<std::string>* read) {
+  const std::string& source = arguments.source;
   const std::string& dump = arguments.dump;
   const std::string& wav = arguments.wav;
   const std::string& sourceMap = arguments.sourceMap;
-  if (arguments.listMidiOutputs) return vlmcli::ListMidiOutputs("vlmc");
-  if (source.empty()) return UsageError("no SOURCE given");
-  if (!arguments.midiOut.empty() && !arguments.play) return UsageError("--midi-out goes with --play");
-  if (source == "-" && output.empty()) return UsageError("standard input as SOURCE needs -o");
-  const bool outputGiven = !output.empty();
-  const bool toStandardOutput = output == "-";
-  if (!outputGiven) output = DefaultOutput(source);
-  // Checked before anything is read or written: an output must not replace
-  // the source or another output.
-  if (const auto conflict = vlm::SameFileConflict({{"SOURCE", source == "-" ? "" : source},
-                                                   {outputGiven ? "-o" : "the MIDI file",
-                                                    toStandardOutput ? "" : output},
-                                                   {"--dump-source", dump},
-                                                   {"--wav", wav},
-                                                   {"--png", arguments.png},
-                                                   {"--source-map", sourceMap}})) {
-    std::cerr << "vlmc: " << *conflict << "; nothing was written\n";
-    return 2;
-  }
-
-  if (arguments.play && toStandardOutput) return UsageError("--play needs a MIDI file, not -o -");
-  // The output is opened first, so that a machine without one learns it
-  // before anything is written.
-  std::unique_ptr<vlm::MidiFilePlayer> player;
-  if (arguments.play) {
-    int status = 0;
-    player = vlmcli::OpenTerminalPlayer("vlmc", arguments.midiOut, arguments.quiet, status);
-    if (!player) return status;
-  }
-
+  if (read) read->assign(1, source);
   std::string why;
   auto lines = vlm::ReadSourceLines(source, &why);
   if (!lines) {
@@ -254,9 +235,13 @@ int Run(int argc, char** argv) {
   vlm::CompileOptions options;
   options.Seed = arguments.seed;
   if (!toStandardOutput) options.OutputFile = output;  // else the bytes come back in the result
-  // The GNU form names the place in the user's text, which the map knows.
-  options.SourceMap = !sourceMap.empty() || arguments.gnuDiagnostics;
+  // The GNU form names the place in the user's text, which the map knows;
+  // a watch learns from it which files the source includes.
+  options.SourceMap = !sourceMap.empty() || arguments.gnuDiagnostics || read;
   const vlm::CompileResult result = vlm::CompileMml(std::move(*lines), options);
+  if (read && result.Map)
+    read->insert(read->end(), result.Map->Files.begin() + std::min<std::size_t>(1, result.Map->Files.size()),
+                 result.Map->Files.end());
   // With the MIDI file on standard output, the messages go to standard error.
   std::ostream& messages = toStandardOutput ? std::cerr : std::cout;
   std::size_t errorIndex = 0;
@@ -318,18 +303,97 @@ int Run(int argc, char** argv) {
       return 2;
     }
   }
-  if (player) {
-    try {
-      player->SetFileName(output);
-      player->Open();
-      player->Play();
-    } catch (const vlm::MediaError& e) {
-      std::cerr << "vlmc: " << e.what() << "\n";
-      return 2;
-    }
-    if (!vlmcli::WaitWhilePlaying(*player, arguments.quiet ? nullptr : stderr)) return 130;
-  }
   return result.HasErrors() ? 1 : 0;
+}
+
+// Plays the MIDI file from its start; false, with the reason printed, when
+// the player cannot open it.
+bool StartPlaying(vlm::MidiFilePlayer& player, const std::string& output) {
+  try {
+    player.SetFileName(output);
+    player.Open();
+    player.Play();
+    return true;
+  } catch (const vlm::MediaError& e) {
+    std::cerr << "vlmc: " << e.what() << "\n";
+    return false;
+  }
+}
+
+// --watch: compiles at once and again after every save until Ctrl+C; with a
+// player, each new file plays from its start, cutting the last one off.
+int WatchSource(const Arguments& arguments, const std::string& output, vlm::MidiFilePlayer* player) {
+  vlmcli::SourceWatch watch;
+  if (watch.Failure()) {
+    std::cerr << "vlmc: " << *watch.Failure() << "\n";
+    return 2;
+  }
+  const vlmcli::InterruptGuard guard;
+  for (;;) {
+    std::vector<std::string> read;
+    const int status = CompileAndWrite(arguments, output, false, &read);
+    if (const auto failure = watch.Watch(read)) std::cerr << "vlmc: cannot watch " << *failure << "\n";
+    if (player && status != 2) StartPlaying(*player, output);
+    while (!watch.Changed(100))
+      if (vlmcli::Interrupted()) {
+        if (player) player->Close();
+        return 130;
+      }
+    // An editor may save in several steps: the compile waits until they end.
+    while (watch.Changed(50)) {
+    }
+    if (!arguments.quiet) std::cerr << "vlmc: " << arguments.source << " changed; compiling again\n";
+  }
+}
+
+}  // namespace
+
+int Run(int argc, char** argv) {
+  Arguments arguments;
+  if (const auto status = ParseArguments(argc, argv, arguments)) return *status;
+  std::string& source = arguments.source;
+  std::string& output = arguments.output;
+  const std::string& dump = arguments.dump;
+  const std::string& wav = arguments.wav;
+  const std::string& sourceMap = arguments.sourceMap;
+  if (arguments.listMidiOutputs) return vlmcli::ListMidiOutputs("vlmc");
+  if (source.empty()) return UsageError("no SOURCE given");
+  if (!arguments.midiOut.empty() && !arguments.play) return UsageError("--midi-out goes with --play");
+  if (source == "-" && output.empty()) return UsageError("standard input as SOURCE needs -o");
+  const bool outputGiven = !output.empty();
+  const bool toStandardOutput = output == "-";
+  if (!outputGiven) output = DefaultOutput(source);
+  // Checked before anything is read or written: an output must not replace
+  // the source or another output.
+  if (const auto conflict = vlm::SameFileConflict({{"SOURCE", source == "-" ? "" : source},
+                                                   {outputGiven ? "-o" : "the MIDI file",
+                                                    toStandardOutput ? "" : output},
+                                                   {"--dump-source", dump},
+                                                   {"--wav", wav},
+                                                   {"--png", arguments.png},
+                                                   {"--source-map", sourceMap}})) {
+    std::cerr << "vlmc: " << *conflict << "; nothing was written\n";
+    return 2;
+  }
+
+  if (arguments.play && toStandardOutput) return UsageError("--play needs a MIDI file, not -o -");
+  if (arguments.watch && (source == "-" || toStandardOutput))
+    return UsageError("--watch needs a SOURCE file and a MIDI file, not -");
+  // The output is opened first, so that a machine without one learns it
+  // before anything is written.
+  std::unique_ptr<vlm::MidiFilePlayer> player;
+  if (arguments.play) {
+    int status = 0;
+    player = vlmcli::OpenTerminalPlayer("vlmc", arguments.midiOut, arguments.quiet, status);
+    if (!player) return status;
+  }
+
+  if (arguments.watch) return WatchSource(arguments, output, player.get());
+  const int status = CompileAndWrite(arguments, output, toStandardOutput, nullptr);
+  if (status == 2 || !player) return status;
+  if (!StartPlaying(*player, output)) return 2;
+  if (!vlmcli::WaitWhilePlaying(*player, arguments.quiet ? nullptr : stderr)) return 130;
+  return status;
 }
 
 // Memory running out anywhere in a run ends it with a message, not an abort.

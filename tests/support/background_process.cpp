@@ -100,6 +100,10 @@ void BackgroundProcess::Stop() {
   WaitForExit(std::chrono::seconds(5));
 }
 
+void BackgroundProcess::Signal(int signal) {
+  if (Running()) ::kill(pid_, signal);
+}
+
 bool HaveProgram(const std::string& name) {
   return std::system(("command -v '" + name + "' >/dev/null 2>&1").c_str()) == 0;
 }

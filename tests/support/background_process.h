@@ -39,6 +39,8 @@ class BackgroundProcess {
   int WaitForExit(std::chrono::seconds timeout);
   // SIGTERM, then SIGKILL after five seconds; waits until it has ended.
   void Stop();
+  // Sends the signal while it runs (as Ctrl+C sends SIGINT).
+  void Signal(int signal);
 
  private:
   pid_t pid_ = -1;
