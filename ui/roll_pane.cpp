@@ -75,6 +75,14 @@ RollPane::RollPane(MainWindow& main, TForm1& form, const MediaPlayer* player)
     const auto openEntry = std::find_if(entries.begin(), entries.end(),
                                         [](QAction* a) { return a->objectName() == QLatin1String("Open1"); });
     file->insertAction(openEntry + 1 < entries.end() ? *(openEntry + 1) : nullptr, open);
+    // Beside "Save As MML", which writes the same file.
+    auto* edit = new QAction(RollText(roll_texts::EditAsMmlMenu), &main);
+    edit->setObjectName(QStringLiteral("EditAsMml1"));
+    connect(edit, &QAction::triggered, this, &RollPane::AskEditPhraseAsMml);
+    const QList<QAction*> now = file->actions();
+    const auto saveMml = std::find_if(now.begin(), now.end(),
+                                      [](QAction* a) { return a->objectName() == QLatin1String("SaveAsMML1"); });
+    file->insertAction(saveMml != now.end() && saveMml + 1 < now.end() ? *(saveMml + 1) : nullptr, edit);
   }
 
   pattern_ = main.findChild<QPlainTextEdit*>(QStringLiteral("memPatten"));
@@ -154,6 +162,21 @@ void RollPane::OpenMmlFile() {
   const QString name = QFileDialog::getOpenFileName(&main_, RollText(roll_texts::OpenMmlTitle), QString(),
                                                     RollText(roll_texts::MmlFilter));
   if (!name.isEmpty()) OpenMmlWindow(name.toStdString());
+}
+
+void RollPane::AskEditPhraseAsMml() {
+  const QString name = QFileDialog::getSaveFileName(&main_, RollText(roll_texts::EditAsMmlTitle), QString(),
+                                                    RollText(roll_texts::MmlFilter));
+  if (!name.isEmpty()) EditPhraseAsMml(name.toStdString());
+}
+
+// A write that fails has been told by the compile; no window opens then
+// (not even on an older file of that name).
+void RollPane::EditPhraseAsMml(const std::string& fileName) {
+  form_.MmlFileName = fileName;
+  form_.Compile1Click();
+  Refresh();
+  if (ReadFileBytes(fileName) == JoinLinesCrLf(form_.LastSource)) OpenMmlWindow(fileName);
 }
 
 void RollPane::OpenMmlWindow(const std::string& fileName) {

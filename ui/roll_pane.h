@@ -38,6 +38,10 @@ class RollPane : public QObject {
   QAction* OpenMmlAction() const { return openMml_; }
   // Opens the MML file in a window of its own.
   void OpenMmlWindow(const std::string& fileName);
+  // Writes the phrase's whole MML source to the file, as "Save As MML"
+  // does, and opens it in an MML window: the way from a drawn phrase to a
+  // piece written by hand.
+  void EditPhraseAsMml(const std::string& fileName);
   // The phrase shown, for another program: the address of a copy of its
   // MIDI file (for sequencers and file managers) and the file's bytes as
   // "audio/midi". Null, with the reason shown, when there is none to give.
@@ -51,6 +55,7 @@ class RollPane : public QObject {
   void SelectNoteText(std::size_t note);
   void HighlightAtCaret();
   void OpenMmlFile();
+  void AskEditPhraseAsMml();
   void DragPhrase();
 
   MainWindow& main_;

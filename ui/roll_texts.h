@@ -12,6 +12,8 @@ namespace roll_texts {
 inline constexpr const char* PaneMenu = QT_TRANSLATE_NOOP("Roll", "ピアノロール(&R)");
 inline constexpr const char* OpenMmlMenu = QT_TRANSLATE_NOOP("Roll", "MMLファイルを開く(&M)...");
 inline constexpr const char* OpenMmlTitle = QT_TRANSLATE_NOOP("Roll", "MMLファイルを開く");
+inline constexpr const char* EditAsMmlMenu = QT_TRANSLATE_NOOP("Roll", "フレーズを MML で編集(&E)...");
+inline constexpr const char* EditAsMmlTitle = QT_TRANSLATE_NOOP("Roll", "フレーズの MML の保存先");
 inline constexpr const char* MmlFilter = QT_TRANSLATE_NOOP("Roll", "MMLファイル (*.vlm);;すべてのファイル (*)");
 inline constexpr const char* Recompile = QT_TRANSLATE_NOOP("Roll", "再コンパイル");
 inline constexpr const char* NoErrors = QT_TRANSLATE_NOOP("Roll", "エラーはありません。");

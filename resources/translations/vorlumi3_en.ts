@@ -130,6 +130,14 @@
         <translation>Changes to %1 that were not saved when the program last ended were kept. Restore them?</translation>
     </message>
     <message>
+        <source>フレーズを MML で編集(&amp;E)...</source>
+        <translation>&amp;Edit Phrase as MML...</translation>
+    </message>
+    <message>
+        <source>フレーズの MML の保存先</source>
+        <translation>Save the Phrase's MML As</translation>
+    </message>
+    <message>
         <source>再生</source>
         <translation>Play</translation>
     </message>

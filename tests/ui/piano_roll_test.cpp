@@ -157,6 +157,40 @@ TEST_F(PianoRollTest, ThePlayheadFollowsThePlayersPosition) {
   EXPECT_FALSE(after.red() > 200 && after.green() < 80);
 }
 
+// A drawn phrase goes on as a piece written by hand: its whole source in a
+// file of the user's, open in an MML window that shows the same notes.
+TEST_F(PianoRollTest, APhraseIsEditedAsMmlInAWindowOfItsOwn) {
+  PlayPattern(QStringLiteral("l8o4cdefgab"));
+  const std::string file = dir.filePath(QStringLiteral("phrase.vlm")).toStdString();
+  desktop->Roll().EditPhraseAsMml(file);
+  const auto written = vlm::ReadFileBytes(file);
+  ASSERT_TRUE(written.has_value());
+  EXPECT_NE(written->find("[4 l8o4cdefgab]"), std::string::npos);
+  vlm::ui::MmlRollWindow* window = nullptr;
+  for (QWidget* top : QApplication::topLevelWidgets())
+    if (auto* w = qobject_cast<vlm::ui::MmlRollWindow*>(top); w && w->isVisible()) window = w;
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->Source()->toPlainText().toStdString(), [&] {
+    std::string lf = *written;
+    for (std::size_t at; (at = lf.find("\r\n")) != std::string::npos;) lf.erase(at, 1);
+    return lf;
+  }());
+  EXPECT_EQ(window->Roll()->Model().Notes().size(), Roll().Model().Notes().size());
+  window->close();
+
+  // A file that cannot be written opens nothing, not even an older file of that name.
+  const std::string folder = dir.filePath(QStringLiteral("folder.vlm")).toStdString();
+  std::filesystem::create_directory(folder);
+  platform.messages.clear();
+  desktop->Roll().EditPhraseAsMml(folder);
+  EXPECT_EQ(platform.messages.size(), 1u) << "the failure is told";
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    if (auto* w = qobject_cast<vlm::ui::MmlRollWindow*>(top)) {
+      EXPECT_FALSE(w->isVisible());
+    }
+  }
+}
+
 // Under a dark desktop theme the roll is dark too, its notes in their
 // track's colours as before.
 TEST_F(PianoRollTest, TheRollFollowsADarkTheme) {
