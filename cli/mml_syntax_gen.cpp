@@ -2,6 +2,7 @@
 //   OUTDIR/vlm.xml            KSyntaxHighlighting definition
 //   OUTDIR/syntax/vlm.vim     Vim syntax file
 //   OUTDIR/ftdetect/vlm.vim   Vim file-type detection
+//   OUTDIR/vscode/            a VS Code extension with the TextMate grammar
 // Usage: mml_syntax_gen OUTDIR
 
 #include <exception>
@@ -34,6 +35,9 @@ int main(int argc, char** argv) {
     Write(dir / "vlm.xml", vlm::KateDefinition());
     Write(dir / "syntax" / "vlm.vim", vlm::VimSyntaxFile());
     Write(dir / "ftdetect" / "vlm.vim", vlm::VimFtdetectFile());
+    Write(dir / "vscode" / "package.json", vlm::VsCodePackage());
+    Write(dir / "vscode" / "language-configuration.json", vlm::VsCodeLanguageConfiguration());
+    Write(dir / "vscode" / "syntaxes" / "vlm.tmLanguage.json", vlm::TextMateGrammar());
   } catch (const std::exception& e) {
     std::cerr << "mml_syntax_gen: " << e.what() << "\n";
     return 2;

@@ -9,21 +9,21 @@ namespace {
 
 // ORDER MML CATEGORY
 constexpr std::array<MmlCategoryInfo, 15> Categories = {{
-    {MmlCategory::Text, "Text", "dsNormal", "Normal"},
-    {MmlCategory::Comment, "Comment", "dsComment", "Comment"},
-    {MmlCategory::Directive, "Directive", "dsPreprocessor", "PreProc"},
-    {MmlCategory::String, "String", "dsString", "String"},
-    {MmlCategory::MacroDefinition, "MacroDefinition", "dsFunction", "Function"},
-    {MmlCategory::Builtin, "Builtin", "dsKeyword", "Keyword"},
-    {MmlCategory::Macro, "Macro", "dsPreprocessor", "Macro"},
-    {MmlCategory::Underscore, "Underscore", "dsBuiltIn", "Statement"},
-    {MmlCategory::SystemCommand, "SystemCommand", "dsSpecialChar", "Special"},
-    {MmlCategory::Note, "Note", "dsDataType", "Type"},
-    {MmlCategory::Setting, "Setting", "dsAttribute", "Operator"},
-    {MmlCategory::Channel, "Channel", "dsExtension", "Function"},
-    {MmlCategory::Loop, "Loop", "dsControlFlow", "Conditional"},
-    {MmlCategory::Variable, "Variable", "dsVariable", "Identifier"},
-    {MmlCategory::Number, "Number", "dsDecVal", "Number"},
+    {MmlCategory::Text, "Text", "dsNormal", "Normal", ""},
+    {MmlCategory::Comment, "Comment", "dsComment", "Comment", "comment.vlm"},
+    {MmlCategory::Directive, "Directive", "dsPreprocessor", "PreProc", "keyword.control.directive.vlm"},
+    {MmlCategory::String, "String", "dsString", "String", "string.quoted.vlm"},
+    {MmlCategory::MacroDefinition, "MacroDefinition", "dsFunction", "Function", "entity.name.function.vlm"},
+    {MmlCategory::Builtin, "Builtin", "dsKeyword", "Keyword", "support.function.builtin.vlm"},
+    {MmlCategory::Macro, "Macro", "dsPreprocessor", "Macro", "entity.name.function.macro.vlm"},
+    {MmlCategory::Underscore, "Underscore", "dsBuiltIn", "Statement", "keyword.other.vlm"},
+    {MmlCategory::SystemCommand, "SystemCommand", "dsSpecialChar", "Special", "constant.character.escape.vlm"},
+    {MmlCategory::Note, "Note", "dsDataType", "Type", "storage.type.note.vlm"},
+    {MmlCategory::Setting, "Setting", "dsAttribute", "Operator", "keyword.operator.setting.vlm"},
+    {MmlCategory::Channel, "Channel", "dsExtension", "Function", "support.type.channel.vlm"},
+    {MmlCategory::Loop, "Loop", "dsControlFlow", "Conditional", "keyword.control.loop.vlm"},
+    {MmlCategory::Variable, "Variable", "dsVariable", "Identifier", "variable.other.vlm"},
+    {MmlCategory::Number, "Number", "dsDecVal", "Number", "constant.numeric.vlm"},
 }};
 
 // The same words as the compiler's table of built-in commands, in its order.

@@ -1,7 +1,8 @@
 #pragma once
 // The one table of highlighting rules for vlm sources. The Kate definition,
-// the Vim syntax file and the desktop program's highlighter are all made from
-// it, so that every editor colours a source the same way.
+// the Vim syntax file, the TextMate grammar and the desktop program's
+// highlighter are all made from it, so that every editor colours a source
+// the same way.
 //
 // How a line is read: at each position the rules are tried in table order;
 // the first whose pattern matches right there colours what it matched, and
@@ -45,6 +46,7 @@ struct MmlCategoryInfo {
   std::string_view name;       // the item name in the Kate definition; "vlm" + name is the Vim group
   std::string_view kateStyle;  // Kate's default style (dsNormal, dsComment, ...)
   std::string_view vimLink;    // the standard Vim group it is linked to
+  std::string_view textMateScope;  // the TextMate scope (VS Code, Sublime Text); empty for plain text
 };
 
 struct MmlRule {

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <vector>
 
+#include "common/json_flat.h"
 #include "common/mml_syntax.h"
 
 namespace vlm {
@@ -76,6 +77,12 @@ std::string XmlEscaped(std::string_view text) {
     }
   }
   return out;
+}
+
+std::string JsonString(std::string_view text) {
+  std::string quoted;
+  AppendJsonString(quoted, std::string(text));
+  return quoted;
 }
 
 std::string Name(MmlCategory category) { return std::string(CategoryInfo(category).name); }
@@ -235,6 +242,61 @@ std::string VimSyntaxFile() {
          "\" A brace comment may span lines: read from the top.\n"
          "syntax sync fromstart\n" +
          items + links + "let b:current_syntax = 'vlm'\n";
+}
+
+// TextMate reads a line as the rules here do: at each place the pattern that
+// matches earliest wins, the first listed among those that match there, and
+// what no pattern claims stays plain. The rules' patterns are Perl syntax,
+// which TextMate's engine reads as it stands; a follower becomes a second,
+// optional group of the same match.
+std::string TextMateGrammar() {
+  std::string patterns;
+  const auto scope = [](MmlCategory category) { return std::string(CategoryInfo(category).textMateScope); };
+  for (const MmlRule& rule : MmlRules()) {
+    if (!patterns.empty()) patterns += ",\n";
+    if (!rule.endPattern.empty()) {
+      patterns += "    {\"begin\": " + JsonString(rule.pattern) + ", \"end\": " + JsonString(rule.endPattern) +
+                  ", \"name\": " + JsonString(scope(rule.category)) + "}";
+    } else if (!rule.follow.empty()) {
+      patterns += "    {\"match\": " + JsonString("(" + rule.pattern + ")(?:[ \\t]*(" + rule.follow + "))?") +
+                  ", \"captures\": {\"1\": {\"name\": " + JsonString(scope(rule.category)) +
+                  "}, \"2\": {\"name\": " + JsonString(scope(rule.followCategory)) + "}}}";
+    } else {
+      patterns += "    {\"match\": " + JsonString(rule.pattern) + ", \"name\": " + JsonString(scope(rule.category)) + "}";
+    }
+  }
+  return "{\n"
+         "  \"$comment\": \"Generated from the highlighting rules of Vorlumi3; edit those, not this file.\",\n"
+         "  \"name\": " + JsonString(KateLanguageName) + ",\n"
+         "  \"scopeName\": \"source.vlm\",\n"
+         "  \"fileTypes\": [\"vlm\"],\n"
+         "  \"patterns\": [\n" + patterns + "\n  ]\n"
+         "}\n";
+}
+
+std::string VsCodePackage() {
+  return "{\n"
+         "  \"name\": \"vorlumi3-vlm\",\n"
+         "  \"displayName\": " + JsonString(KateLanguageName) + ",\n"
+         "  \"description\": \"Highlighting of vlm sources, the MML of Vorlumi3\",\n"
+         "  \"version\": \"" VLM_VERSION "\",\n"
+         "  \"publisher\": \"vorlumi3\",\n"
+         "  \"engines\": {\"vscode\": \"^1.50.0\"},\n"
+         "  \"categories\": [\"Programming Languages\"],\n"
+         "  \"contributes\": {\n"
+         "    \"languages\": [{\"id\": \"vlm\", \"aliases\": [\"Vorlumi3 MML\", \"vlm\"], \"extensions\": [\".vlm\"],\n"
+         "                   \"configuration\": \"./language-configuration.json\"}],\n"
+         "    \"grammars\": [{\"language\": \"vlm\", \"scopeName\": \"source.vlm\",\n"
+         "                  \"path\": \"./syntaxes/vlm.tmLanguage.json\"}]\n"
+         "  }\n"
+         "}\n";
+}
+
+std::string VsCodeLanguageConfiguration() {
+  return "{\n"
+         "  \"comments\": {\"lineComment\": \";\", \"blockComment\": [\"{\", \"}\"]},\n"
+         "  \"brackets\": [[\"[\", \"]\"], [\"(\", \")\"]]\n"
+         "}\n";
 }
 
 std::string VimFtdetectFile() {

@@ -1,7 +1,8 @@
 #pragma once
 // Editor files made from the highlighting rules of mml_syntax.h: a
-// KSyntaxHighlighting definition (Kate, KWrite, Qt Creator) and a Vim syntax
-// file with its file-type detection.
+// KSyntaxHighlighting definition (Kate, KWrite, Qt Creator), a Vim syntax
+// file with its file-type detection, and a TextMate grammar with the
+// extension files VS Code loads it from.
 
 #include <stdexcept>
 #include <string>
@@ -15,6 +16,11 @@ inline constexpr std::string_view KateLanguageName = "Vorlumi3 MML";
 std::string KateDefinition();
 std::string VimSyntaxFile();
 std::string VimFtdetectFile();
+std::string TextMateGrammar();
+// A VS Code extension's package.json and language configuration (comments
+// and brackets), naming the grammar as syntaxes/vlm.tmLanguage.json.
+std::string VsCodePackage();
+std::string VsCodeLanguageConfiguration();
 
 // A rule pattern in Vim's "magic" syntax. Throws std::invalid_argument for
 // anything outside the subset the rules may use, so that a new rule cannot

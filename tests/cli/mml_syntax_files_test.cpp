@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -39,6 +40,31 @@ TEST(SyntaxFiles, KateAndVimAgreeOnEveryCharacter) {
   const auto vim = vlmtest::VimCategories(vlmtest::HighlightExamplePath(), filetype);
   const auto kate = vlmtest::KateCategories(vlmtest::HighlightExamplePath());
   EXPECT_EQ(vlmtest::Differences(lines, kate, vim), "");
+}
+
+// The TextMate grammar (VS Code, Sublime Text), read by TextMate's rules,
+// colours the example as Kate does; the extension that carries it is
+// well-formed JSON naming the grammar where it lies.
+TEST(SyntaxFiles, TextMateAgreesWithKateOnEveryCharacter) {
+  const std::string vscode = vlmtest::SyntaxDir() + "/vscode";
+  std::string scopes;
+  for (const vlm::MmlCategoryInfo& info : vlm::MmlCategories())
+    if (!info.textMateScope.empty()) scopes += " '" + std::string(info.textMateScope) + "=" + std::string(info.name) + "'";
+  const auto run = vlmtest::RunCommand(vscode, "python3 '" VLM_SOURCE_DIR "/tests/support/textmate_reader.py' "
+                                               "syntaxes/vlm.tmLanguage.json '" + vlmtest::HighlightExamplePath() + "'" + scopes);
+  ASSERT_EQ(run.status, 0) << run.err;
+  vlmtest::CategoryLines textMate;
+  std::istringstream out(run.out);
+  for (std::string line; std::getline(out, line);) {
+    std::istringstream words(line);
+    textMate.emplace_back(std::istream_iterator<std::string>(words), std::istream_iterator<std::string>());
+  }
+  const auto lines = vlmtest::ReadLines(vlmtest::HighlightExamplePath());
+  EXPECT_EQ(vlmtest::Differences(lines, vlmtest::KateCategories(vlmtest::HighlightExamplePath()), textMate), "");
+  const auto package = vlmtest::RunCommand(vscode, "python3 -c 'import json,os; p=json.load(open(\"package.json\")); "
+                                                   "json.load(open(\"language-configuration.json\")); "
+                                                   "assert os.path.exists(p[\"contributes\"][\"grammars\"][0][\"path\"])'");
+  EXPECT_EQ(package.status, 0) << package.err;
 }
 
 // Each translated pattern, anchored at every column of the example, matches

@@ -19,6 +19,7 @@ for f in bin/vorlumi3 bin/vlmc bin/vorlumi3-cli share/vorlumi3/Scale.dat share/v
          share/mime/packages/vorlumi3.xml share/icons/hicolor/scalable/apps/vorlumi3.svg \
          share/org.kde.syntax-highlighting/syntax/vlm.xml share/vim/vimfiles/syntax/vlm.vim \
          share/vim/vimfiles/ftdetect/vlm.vim share/bash-completion/completions/vlmc \
+         share/vorlumi3/vscode-vlm/package.json share/vorlumi3/vscode-vlm/syntaxes/vlm.tmLanguage.json \
          share/bash-completion/completions/vorlumi3-cli share/bash-completion/completions/vorlumi3; do
   check test -f "$usr/$f"
 done
