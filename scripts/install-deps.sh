@@ -16,8 +16,9 @@ packages=(
   # The tests' own PNG reader inflates the pictures with zlib.
   zlib1g-dev
   valgrind
-  # The editor files for vlm sources are checked by the editors themselves.
-  libkf5syntaxhighlighting-tools vim
+  # The editor files for vlm sources are checked by the editors themselves
+  # (the TextMate grammar by a reader in Python); tests read JSON with it too.
+  libkf5syntaxhighlighting-tools vim python3
   # make deb and the checks of the package's files.
   lintian desktop-file-utils appstream shared-mime-info dpkg-dev
   # MIDI out: RtMidi over the ALSA sequencer or JACK. jackd2 comes with
