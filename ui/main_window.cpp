@@ -235,7 +235,16 @@ void MainWindow::dropEvent(QDropEvent* event) {
   binder_.Run([this, path = file.toStdString()] { form_.OpenFile(path); });
 }
 
+// The program ends with its main window. The other windows close first, so
+// that one with work of its own (an MML window's unsaved edits) can ask;
+// when it is kept open, the program goes on.
 void MainWindow::closeEvent(QCloseEvent* event) {
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window != this && window->isVisible() && !window->close()) {
+      event->ignore();
+      return;
+    }
+  }
   QMainWindow::closeEvent(event);
   if (event->isAccepted()) QApplication::quit();
 }

@@ -3,16 +3,19 @@
 // playhead, and the window of File > Open MML.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QListWidget>
 #include <QMimeData>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 #include <filesystem>
 #include <fstream>
@@ -189,6 +192,27 @@ TEST_F(PianoRollTest, APhraseIsEditedAsMmlInAWindowOfItsOwn) {
       EXPECT_FALSE(w->isVisible());
     }
   }
+}
+
+// Quitting asks an MML window with unsaved edits first; kept open, it keeps
+// the program running.
+TEST_F(PianoRollTest, QuittingAsksAnMmlWindowWithUnsavedEditsFirst) {
+  const std::string file = dir.filePath(QStringLiteral("song.vlm")).toStdString();
+  ASSERT_EQ(vlm::WriteFileAtomically(file, "o4 c\n"), std::nullopt);
+  desktop->Roll().OpenMmlWindow(file);
+  vlm::ui::MmlRollWindow* window = nullptr;
+  for (QWidget* top : QApplication::topLevelWidgets())
+    if (auto* w = qobject_cast<vlm::ui::MmlRollWindow*>(top); w && w->isVisible()) window = w;
+  ASSERT_NE(window, nullptr);
+  window->Source()->insertPlainText(QStringLiteral("d "));
+  QTimer::singleShot(0, [] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+      box->button(QMessageBox::Cancel)->click();
+  });
+  EXPECT_FALSE(desktop->Main().close());
+  EXPECT_TRUE(window->isVisible());
+  window->Source()->document()->setModified(false);
+  window->close();
 }
 
 // Under a dark desktop theme the roll is dark too, its notes in their
