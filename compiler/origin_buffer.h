@@ -73,6 +73,8 @@ class OriginRuns {
 
  private:
   friend class OriginBuffer;
+  friend void InheritOrigins(std::string_view Region, const OriginRuns& RegionOrigins, const SourceOrigin& Fallback,
+                             std::string_view New, OriginRuns& Out);
 
   std::vector<OriginRun> Items;  // by Start, each at least one byte long
   std::size_t Bytes = 0;         // bytes covered
