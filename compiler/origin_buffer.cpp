@@ -46,6 +46,11 @@ void OriginRuns::Append(const OriginRuns& Other) {
 
 namespace {
 
+// The flags of a packed run. Its step (0 or 1) is in the bits from StepShift on.
+constexpr unsigned NewFile = 1;  // its file's difference follows
+constexpr unsigned NewLine = 2;  // its line's difference follows
+constexpr int StepShift = 2;
+
 char* PutVarint(char* At, std::uint64_t Value) {
   for (; Value >= 0x80; Value >>= 7) *At++ = static_cast<char>(Value | 0x80);
   *At++ = static_cast<char>(Value);
@@ -92,12 +97,12 @@ void OriginRuns::Unpack(std::string_view Packed) {
   std::size_t start = 0;
   while (at < Packed.size()) {
     const std::uint64_t length = GetVarint(Packed, at);
-    SourceOrigin first;
-    first.File = GetDifference(Packed, at, before.File);
-    first.Line = GetDifference(Packed, at, before.Line);
+    const auto flags = static_cast<unsigned char>(at < Packed.size() ? Packed[at++] : 0);
+    SourceOrigin first = before;
+    if ((flags & NewFile) != 0) first.File = GetDifference(Packed, at, before.File);
+    if ((flags & NewLine) != 0) first.Line = GetDifference(Packed, at, before.Line);
     first.Column = GetDifference(Packed, at, before.Column);
-    const std::int32_t step = at < Packed.size() ? Packed[at++] : 0;
-    Items.push_back({start, first, step});
+    Items.push_back({start, first, flags >> StepShift});
     start += static_cast<std::size_t>(length);
     before = first;
   }
@@ -250,14 +255,16 @@ void OriginBuffer::Replace(std::size_t At, std::size_t Count, const OriginRuns& 
   Hint = GapAt > 0 ? GapAt - 1 : 0;
 }
 
-// The bytes covered, then each run as its length and its origin's
-// differences from the run before, and its step. Put together in a buffer on
-// the stack, so that Out is mostly allocated once and at its size. The runs
-// are read in order across the gap, each start once, and a difference below
-// 64 either way (most are) is one byte without the general loop: every
-// rewritten line is packed, mostly never to be unpacked.
+// The bytes covered, then each run as its length, a byte of flags (its
+// step, and whether its file and its line differ from the run before), the
+// differences of the file and the line where they do, and that of the
+// column. Put together in a buffer on the stack, so that Out is mostly
+// allocated once and at its size. The runs are read in order across the gap,
+// each start once, and a difference below 64 either way (most are) is one
+// byte without the general loop: every rewritten line is packed, mostly
+// never to be unpacked, and a run of a macro's text mostly takes three bytes.
 void OriginBuffer::Pack(std::string& Out) const {
-  constexpr std::size_t MostRunBytes = 10 + 3 * 5 + 1;  // a length, three differences, a step
+  constexpr std::size_t MostRunBytes = 10 + 1 + 3 * 5;  // a length, the flags, three differences
   char buffer[1024];
   char* at = PutVarint(buffer, Bytes);
   Out.clear();
@@ -273,10 +280,11 @@ void OriginBuffer::Pack(std::string& Out) const {
     const std::size_t end = next == count ? Bytes : next < GapAt ? Items[next].Start : Bytes - Items[next + GapSize].Start;
     const OriginRun& run = Items[r < GapAt ? r : r + GapSize];
     at = PutVarint(at, end - start);
-    at = PutSmallDifference(at, static_cast<std::int64_t>(run.First.File) - before.File);
-    at = PutSmallDifference(at, static_cast<std::int64_t>(run.First.Line) - before.Line);
+    const bool newFile = run.First.File != before.File, newLine = run.First.Line != before.Line;
+    *at++ = static_cast<char>((run.Step << StepShift) | (newFile ? NewFile : 0) | (newLine ? NewLine : 0));
+    if (newFile) at = PutSmallDifference(at, static_cast<std::int64_t>(run.First.File) - before.File);
+    if (newLine) at = PutSmallDifference(at, static_cast<std::int64_t>(run.First.Line) - before.Line);
     at = PutSmallDifference(at, static_cast<std::int64_t>(run.First.Column) - before.Column);
-    *at++ = static_cast<char>(run.Step);
     before = run.First;
     start = end;
   }

@@ -116,7 +116,7 @@ class OriginBuffer {
   // rewritten line is stored with its origins at every line's end, mostly
   // never to be read again; as runs (24 bytes each, about one per byte a
   // macro generated) they took more memory than the song's text, packed they
-  // take some five bytes each.
+  // take some three bytes each.
   void Pack(std::string& Out) const;
   const SourceOrigin& EndOrigin() const { return End; }
 
