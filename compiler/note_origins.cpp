@@ -100,21 +100,17 @@ void NoteOrigins::StartList() {
 }
 
 // The track's tags are made in the buffer all tracks share, carried through
-// its sort and read as it is listed, and then its records are let go of.
-void NoteOrigins::SortTrack(std::size_t Track, Tivent& Store) {
+// its sort and read by its walk, and then its records are let go of.
+void NoteOrigins::SortAndListTrack(std::size_t Track, Tivent& Store) {
   if (Kept[Track].Count == 0) {
     Store.Sort();
-    return;
+  } else {
+    TagEvents(Kept[Track], Store.Count());
+    Store.Sort(Tags.data());
+    Unpack(Kept[Track]);
   }
-  TagEvents(Kept[Track], Store.Count());
-  Store.Sort(Tags.data());
-  Unpack(Kept[Track]);
-}
-
-void NoteOrigins::TrackList::Finish() {
-  if (Repeated) Map.Reassign(Store, Tagged, GroupEvent, Index, GroupListed);
-  Repeated = false;
-  Map.Kept[Track] = TrackNotes{};
+  WalkTrack(Track, Store);
+  Kept[Track] = TrackNotes{};
 }
 
 std::vector<MappedNote> NoteOrigins::TakeNotes() {
@@ -150,6 +146,79 @@ void NoteOrigins::TagEvents(const TrackNotes& Track, std::int32_t Events) {
   for (std::size_t word = 0; word < Track.Marked.size(); ++word)
     for (std::uint64_t bits = Track.Marked[word]; bits != 0; bits &= bits - 1)
       Tags[word * 64 + static_cast<std::size_t>(std::countr_zero(bits))] = record++;
+}
+
+namespace {
+
+// An origin's file past what MappedNote::File holds is no origin at all.
+void SetOrigin(MappedNote& Note, const SourceOrigin& At) {
+  if (At.File < 0 || At.File > UINT16_MAX) {
+    Note.File = 0;
+    Note.Line = 0;
+    Note.Column = 0;
+    return;
+  }
+  Note.File = static_cast<std::uint16_t>(At.File);
+  Note.Line = At.Line;
+  Note.Column = At.Column;
+}
+
+// A note-on's fields in an event word: whether it is one, its number, and
+// whether it sounds (velocity above 0).
+bool IsNoteOn(std::uint32_t Body) { return (Body & 0xF0FF) == 0x9003; }
+std::int32_t NoteOf(std::uint32_t Body) { return static_cast<std::int32_t>((Body >> 16) & 0x7F); }
+bool Sounds(std::uint32_t Body) { return (Body >> 24) != 0; }
+
+}  // namespace
+
+// Each note-on is listed with its own tag's origin as it is met. The
+// note-ons of one time (a group) are watched for a repeated note number,
+// and only such a group is walked again, by Reassign: chords and unisons
+// rarely repeat a number. The walk's state is kept in locals: kept in
+// members, or walked inside the track writer's loop, every store of a byte
+// made the machine load it again.
+void NoteOrigins::WalkTrack(std::size_t Track, const Tivent& Store) {
+  const bool tagged = Kept[Track].Count > 0;
+  const std::uint32_t* const tags = Tags.data();
+  const SourceOrigin* const origins = Origins.data();
+  std::uint64_t seenLow = 0, seenHigh = 0;  // note numbers in the group, below and from 64
+  bool repeated = false;
+  std::int32_t groupTime = 0;
+  std::int32_t groupEvent = 0;               // the group's first event
+  std::size_t groupListed = Listed.size();   // and its first entry in Listed
+  std::int64_t previous = 0;                 // the file's time, as the writer accumulates it
+  std::int32_t index = 0;
+  Store.ForEachEvent([&](std::uint64_t word) {
+    const std::int32_t event = index++;
+    const std::int32_t time = SortWordTime(word);
+    previous += std::clamp<std::int64_t>(std::max(time, 0) - previous, 0, 0x0FFFFFFF);
+    const std::uint32_t body = SortWordBody(word);
+    if (!IsNoteOn(body)) return;
+    const std::uint32_t tag = tagged ? tags[event] : Untagged;
+    const bool sounding = Sounds(body);
+    if (!sounding && tag == Untagged) return;
+    if (time != groupTime) {
+      if (repeated) Reassign(Store, tagged, groupEvent, event, groupListed);
+      seenLow = seenHigh = 0;
+      repeated = false;
+      groupTime = time;
+      groupEvent = event;
+      groupListed = Listed.size();
+    }
+    const std::int32_t note = NoteOf(body);
+    std::uint64_t& seen = note < 64 ? seenLow : seenHigh;
+    const std::uint64_t bit = std::uint64_t{1} << (note & 63);
+    repeated = repeated || (seen & bit) != 0;
+    seen |= bit;
+    if (!sounding) return;
+    MappedNote listed;
+    listed.Tick = static_cast<std::int32_t>(previous);
+    listed.Track = static_cast<std::uint8_t>(Track);
+    listed.Note = static_cast<std::uint8_t>(note);
+    if (tag != Untagged) SetOrigin(listed, origins[tag]);
+    Listed.push_back(listed);
+  });
+  if (repeated) Reassign(Store, tagged, groupEvent, index, groupListed);
 }
 
 // Notes of equal time and number are alike in the file, so the K-th of them

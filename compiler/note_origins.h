@@ -34,70 +34,14 @@ class NoteOrigins {
   void Add(std::size_t Track, std::int32_t Serial, const SourceOrigin& At);
   // Starts a new list of notes (TakeNotes), to be made track by track.
   void StartList();
-
-  // Lists one track's note-ons of velocity above 0 as the file's writer
-  // meets them, with their origins: called for every event in the order of
-  // the file, with its time and the time it is written at. Notes of equal
-  // time and number are alike in the file, so the K-th of them in the file
-  // takes the origin of the K-th of them added, whichever order the sort
-  // left them in. A note-on added without Add, or from a file past the
-  // 65536th, has no origin. Inline, in the writer's own walk over the
-  // events: a walk of its own read every event a second time.
-  class TrackList {
-   public:
-    TrackList(NoteOrigins& Map, std::size_t Track, const Tivent& Store)
-        : Map(Map), Store(Store), Track(static_cast<std::uint8_t>(Track)),
-          Tagged(Map.Kept[Track].Count > 0), GroupListed(Map.Listed.size()) {}
-    // Mostly one note-on after another, each with its own tag's origin; the
-    // note-ons of one time (a group) are watched for a repeated number, and
-    // only such a group is walked again (Reassign). Always inline: called,
-    // it cost a third more than the walk it replaces.
-    [[gnu::always_inline]] void operator()(std::uint32_t Body, std::int32_t Time, std::int32_t Tick) {
-      const std::int32_t event = Index++;
-      if ((Body & 0xF0FF) != 0x9003) return;  // three bytes, a note-on
-      const std::uint32_t tag = Tagged ? Map.Tags[static_cast<std::size_t>(event)] : Untagged;
-      const bool sounding = (Body >> 24) != 0;
-      if (!sounding && tag == Untagged) return;
-      if (Time != GroupTime) {
-        if (Repeated) Map.Reassign(Store, Tagged, GroupEvent, event, GroupListed);
-        Seen = {};
-        Repeated = false;
-        GroupTime = Time;
-        GroupEvent = event;
-        GroupListed = Map.Listed.size();
-      }
-      const auto note = static_cast<std::uint8_t>((Body >> 16) & 0x7F);
-      std::uint64_t& bits = Seen[note >> 6];
-      const std::uint64_t bit = std::uint64_t{1} << (note & 63);
-      Repeated = Repeated || (bits & bit) != 0;
-      bits |= bit;
-      if (!sounding) return;
-      MappedNote& listed = Map.Listed.emplace_back();
-      listed.Tick = Tick;
-      listed.Track = Track;
-      listed.Note = note;
-      if (tag != Untagged) SetOrigin(listed, Map.Origins[tag]);
-    }
-    // After the track's last event: its records are let go of.
-    void Finish();
-
-   private:
-    NoteOrigins& Map;
-    const Tivent& Store;
-    std::uint8_t Track;
-    bool Tagged;                          // the track has records (else Tags is another track's)
-    std::int32_t Index = 0;               // the next event's number
-    std::array<std::uint64_t, 2> Seen{};  // note numbers in the group
-    bool Repeated = false;                // one of them came twice
-    std::int32_t GroupTime = 0;
-    std::int32_t GroupEvent = 0;          // the group's first event
-    std::size_t GroupListed;              // and its first entry in Listed
-  };
-
-  // Sorts Store, Track's store, with its notes' tags, ready for its
-  // TrackList. Store must not have been sorted since its notes were added;
-  // tracks are sorted and listed one at a time, in the order of the file.
-  void SortTrack(std::size_t Track, Tivent& Store);
+  // Sorts Store, Track's store, with its notes' tags, and lists every
+  // note-on of velocity above 0 in it in the order of the file, with its
+  // origin. Notes of equal time and number are alike in the file, so the K-th
+  // of them in the file takes the origin of the K-th of them added, whichever
+  // order the sort left them in. A note-on added without Add, or from a file
+  // past the 65536th, has no origin. Store must not have been sorted since its
+  // notes were added; tracks are listed in the order of the file.
+  void SortAndListTrack(std::size_t Track, Tivent& Store);
   // The notes listed since StartList, handed over.
   std::vector<MappedNote> TakeNotes();
 
@@ -129,18 +73,7 @@ class NoteOrigins {
   // The track's records, unpacked into Origins (one per record).
   void Unpack(const TrackNotes& Track);
   void TagEvents(const TrackNotes& Track, std::int32_t Events);
-  // An origin's file past what MappedNote::File holds is no origin at all.
-  static void SetOrigin(MappedNote& Note, const SourceOrigin& At) {
-    if (At.File < 0 || At.File > UINT16_MAX) {
-      Note.File = 0;
-      Note.Line = 0;
-      Note.Column = 0;
-      return;
-    }
-    Note.File = static_cast<std::uint16_t>(At.File);
-    Note.Line = At.Line;
-    Note.Column = At.Column;
-  }
+  void WalkTrack(std::size_t Track, const Tivent& Store);
   // Hands the tags of a time's note-ons out again where a note number repeats.
   void Reassign(const Tivent& Store, bool Tagged, std::int32_t FirstEvent, std::int32_t EndEvent,
                 std::size_t FirstListed);

@@ -53,11 +53,8 @@ void PutUint32(std::uint8_t* Out, std::uint32_t Value) {
 // position after it. Negative times are written as 0. A delta is kept within
 // 0..0x0FFFFFFF, the range of a four-byte quantity, so that no reader sees a
 // corrupt file even when times near the 32-bit limit wrap around. Counting
-// here spares the compile a second pass over every event. Each event's body,
-// time and written time go to Observe (the source map's list of notes, or
-// nothing).
-template <class Observer>
-std::uint8_t* PutTrack(std::uint8_t* Out, const Tivent& Store, TSmf::FileCounts& Counts, Observer&& Observe) {
+// here spares the compile a second pass over every event.
+std::uint8_t* PutTrack(std::uint8_t* Out, const Tivent& Store, TSmf::FileCounts& Counts) {
   std::uint8_t* const chunk = Out;
   Out = PutBytes(Out, {0x4D, 0x54, 0x72, 0x6B, 0, 0, 0, 0});
   std::int32_t previous = 0;  // 0..INT32_MAX, as every time written
@@ -72,7 +69,6 @@ std::uint8_t* PutTrack(std::uint8_t* Out, const Tivent& Store, TSmf::FileCounts&
     // Both times lie in 0..INT32_MAX, so their difference cannot overflow.
     const std::int32_t delta = std::clamp(std::max(time, 0) - previous, 0, 0x0FFFFFFF);
     previous += delta;
-    Observe(body, time, previous);
     const std::uint32_t length = body & 0xFF;
     if (length == Tivent::Outside) {
       Out = PutDelta(Out, static_cast<std::uint32_t>(delta));
@@ -111,8 +107,8 @@ std::size_t MostTrackBytes(const Tivent& Store) {
 // each track chunk as soon as it is built. Each track is built in one
 // buffer, sized once for the largest track, so that it stays in the cache
 // and the whole file is never held. With a map (Map not null), each store is
-// sorted with its notes' tags, and its notes are listed as its chunk is
-// built.
+// sorted with its notes' tags and its notes listed just before its chunk is
+// built, while its events are in the cache.
 TSmf::FileCounts PutSmf(std::array<Tivent, TrackCount>& Stores, std::int32_t Timebase, NoteOrigins* Map,
                         const std::function<void(std::string_view)>& Put) {
   std::size_t largest = 0;
@@ -137,15 +133,11 @@ TSmf::FileCounts PutSmf(std::array<Tivent, TrackCount>& Stores, std::int32_t Tim
   for (std::size_t t = 0; t < Stores.size(); ++t) {
     Tivent& store = Stores[t];
     if (store.Count() == 0) continue;
-    if (Map != nullptr) {
-      Map->SortTrack(t, store);
-      NoteOrigins::TrackList notes(*Map, t, store);
-      put(track.get(), PutTrack(track.get(), store, counts, notes));
-      notes.Finish();
-      continue;
-    }
-    store.Sort();
-    put(track.get(), PutTrack(track.get(), store, counts, [](std::uint32_t, std::int32_t, std::int32_t) {}));
+    if (Map != nullptr)
+      Map->SortAndListTrack(t, store);
+    else
+      store.Sort();
+    put(track.get(), PutTrack(track.get(), store, counts));
   }
   return counts;
 }

@@ -32,23 +32,11 @@ void AddOff(Tivent& Store, std::int32_t Time, std::uint8_t Note) {
   Store.Add(Time, bytes, 3);
 }
 
-// As the writer lists them: track by track, the empty ones left out, each
-// event with the time the file holds it at (negative times as 0, a step at
-// most 0x0FFFFFFF).
+// As the writer lists them: track by track, the empty ones left out.
 std::vector<MappedNote> Walk(std::array<Tivent, NoteOrigins::Tracks>& Stores, NoteOrigins& Map) {
   Map.StartList();
-  for (std::size_t t = 0; t < Stores.size(); ++t) {
-    if (Stores[t].Count() == 0) continue;
-    Map.SortTrack(t, Stores[t]);
-    NoteOrigins::TrackList list(Map, t, Stores[t]);
-    std::int32_t tick = 0;
-    Stores[t].ForEachEvent([&](std::uint64_t word) {
-      const std::int32_t time = vlm::SortWordTime(word);
-      tick += std::clamp(std::max(time, 0) - tick, 0, 0x0FFFFFFF);
-      list(vlm::SortWordBody(word), time, tick);
-    });
-    list.Finish();
-  }
+  for (std::size_t t = 0; t < Stores.size(); ++t)
+    if (Stores[t].Count() > 0) Map.SortAndListTrack(t, Stores[t]);
   return Map.TakeNotes();
 }
 
