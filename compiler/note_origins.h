@@ -6,9 +6,10 @@
 // and no second sort.
 //
 // Memory is what a map costs most at a million notes (every page is touched
-// fresh): a note's record is its line and column alone, the tags of one
-// track at a time share one buffer, and each track's records go once its
-// notes are listed.
+// fresh): a note's record is mostly one byte, its column's difference from
+// the track's note before on the same line; the tags and the unpacked
+// origins of one track at a time share buffers, and each track's records go
+// once its notes are listed.
 
 #include <array>
 #include <cstdint>
@@ -46,42 +47,40 @@ class NoteOrigins {
 
  private:
   static constexpr std::uint32_t Untagged = UINT32_MAX;  // an event that is no recorded note
-  // Records are kept in chunks of a fixed size: a million notes would
-  // otherwise be copied at every doubling of one vector, and the pages of
-  // each copy touched afresh. A record is a line and a column; the file,
-  // mostly one for a whole track, is kept where it changes.
-  static constexpr std::size_t ChunkShift = 12;
-  static constexpr std::size_t ChunkRecords = std::size_t{1} << ChunkShift;
-  struct Place {
-    std::int32_t Line;
-    std::int32_t Column;
-  };
+  // A record is one byte below Escape: the column's difference from the
+  // record before, plus Near, on the same line of the same file. Any other
+  // is Escape and the differences of line and column as variable-length
+  // numbers. The file is kept where it changes.
+  static constexpr std::uint8_t Escape = 0xFF;
+  static constexpr std::int32_t Near = 127;
   struct FileChange {
     std::size_t First;  // the first record in File
     std::int32_t File;
   };
   struct TrackNotes {
-    std::vector<std::unique_ptr<Place[]>> Chunks;  // places in the order added, ChunkRecords each
-    Place* Tail = nullptr;                         // the next free place of the last chunk
-    std::size_t Free = 0;                          // free places from Tail on
-    std::size_t Count = 0;                         // records in all
-    std::int32_t File = 0;                         // the last record's file
-    std::vector<FileChange> Files;                 // where the file changes, from file 0
-    std::vector<std::uint64_t> Marked;             // bit N: the store's event N as added is a record
-    // Record R's origin. Inline for a track that never changed its file.
-    SourceOrigin operator[](std::size_t R) const {
-      const Place& place = Chunks[R >> ChunkShift][R & (ChunkRecords - 1)];
-      return {Files.empty() ? 0 : FileOf(R), place.Line, place.Column};
-    }
-    std::int32_t FileOf(std::size_t R) const;
+    std::unique_ptr<std::uint8_t[]> Bytes;  // the records in the order added
+    std::size_t Size = 0;                   // bytes used
+    std::size_t Capacity = 0;               // bytes allocated
+    std::size_t Count = 0;                  // records in all
+    std::int32_t Line = 0;                  // the last record's line
+    std::int32_t Column = 0;                // and column
+    std::int32_t File = 0;                  // and file
+    std::vector<FileChange> Files;          // where the file changes, from file 0
+    std::vector<std::uint64_t> Marked;      // bit N: the store's event N as added is a record
   };
-  // A new chunk, more marks or a change of file, as Add needs them.
-  static void MakeRoom(TrackNotes& Track, std::size_t Serial, std::int32_t File);
+  // Add for a record that is not one near byte, or that needs more room.
+  static void AddSlowly(TrackNotes& Track, std::size_t Serial, const SourceOrigin& At);
+  // The track's records, unpacked into Origins (one per record).
+  void Unpack(const TrackNotes& Track);
   void TagEvents(const TrackNotes& Track, std::int32_t Events);
   void WalkTrack(std::size_t Track, const Tivent& Store);
+  // Hands the tags of a time's note-ons out again where a note number repeats.
+  void Reassign(const Tivent& Store, bool Tagged, std::int32_t FirstEvent, std::int32_t EndEvent,
+                std::size_t FirstListed);
 
   std::array<TrackNotes, Tracks> Kept;
   std::vector<std::uint32_t> Tags;  // per event of the track being listed, in the store's order: its record, or Untagged
+  std::vector<SourceOrigin> Origins;  // the records of the track being listed, unpacked
   std::vector<MappedNote> Listed;   // the notes listed, in the order of the file
 };
 

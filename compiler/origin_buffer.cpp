@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -45,6 +46,11 @@ void OriginRuns::Append(const OriginRuns& Other) {
 
 namespace {
 
+// The flags of a packed run. Its step (0 or 1) is in the bits from StepShift on.
+constexpr unsigned NewFile = 1;  // its file's difference follows
+constexpr unsigned NewLine = 2;  // its line's difference follows
+constexpr int StepShift = 2;
+
 char* PutVarint(char* At, std::uint64_t Value) {
   for (; Value >= 0x80; Value >>= 7) *At++ = static_cast<char>(Value | 0x80);
   *At++ = static_cast<char>(Value);
@@ -54,6 +60,14 @@ char* PutVarint(char* At, std::uint64_t Value) {
 // A difference of two int32 values, small either way as a small unsigned number.
 char* PutDifference(char* At, std::int64_t Value) {
   return PutVarint(At, Value < 0 ? (static_cast<std::uint64_t>(-(Value + 1)) << 1) | 1 : static_cast<std::uint64_t>(Value) << 1);
+}
+
+// PutDifference with the commonest case, a difference below 64 either way
+// (one byte), inline.
+inline char* PutSmallDifference(char* At, std::int64_t Value) {
+  if (Value < -64 || Value >= 64) return PutDifference(At, Value);
+  *At = static_cast<char>(Value < 0 ? ((-(Value + 1)) << 1) | 1 : Value << 1);
+  return At + 1;
 }
 
 // Bytes come from Pack only; reading stops at the end of Packed whatever it holds.
@@ -83,12 +97,12 @@ void OriginRuns::Unpack(std::string_view Packed) {
   std::size_t start = 0;
   while (at < Packed.size()) {
     const std::uint64_t length = GetVarint(Packed, at);
-    SourceOrigin first;
-    first.File = GetDifference(Packed, at, before.File);
-    first.Line = GetDifference(Packed, at, before.Line);
+    const auto flags = static_cast<unsigned char>(at < Packed.size() ? Packed[at++] : 0);
+    SourceOrigin first = before;
+    if ((flags & NewFile) != 0) first.File = GetDifference(Packed, at, before.File);
+    if ((flags & NewLine) != 0) first.Line = GetDifference(Packed, at, before.Line);
     first.Column = GetDifference(Packed, at, before.Column);
-    const std::int32_t step = at < Packed.size() ? Packed[at++] : 0;
-    Items.push_back({start, first, step});
+    Items.push_back({start, first, flags >> StepShift});
     start += static_cast<std::size_t>(length);
     before = first;
   }
@@ -241,27 +255,38 @@ void OriginBuffer::Replace(std::size_t At, std::size_t Count, const OriginRuns& 
   Hint = GapAt > 0 ? GapAt - 1 : 0;
 }
 
-// The bytes covered, then each run as its length and its origin's
-// differences from the run before, and its step. Put together in a buffer on
-// the stack, so that Out is mostly allocated once and at its size.
+// The bytes covered, then each run as its length, a byte of flags (its
+// step, and whether its file and its line differ from the run before), the
+// differences of the file and the line where they do, and that of the
+// column. Put together in a buffer on the stack, so that Out is mostly
+// allocated once and at its size. The runs are read in order across the gap,
+// each start once, and a difference below 64 either way (most are) is one
+// byte without the general loop: every rewritten line is packed, mostly
+// never to be unpacked, and a run of a macro's text mostly takes three bytes.
 void OriginBuffer::Pack(std::string& Out) const {
-  constexpr std::size_t MostRunBytes = 10 + 3 * 5 + 1;  // a length, three differences, a step
+  constexpr std::size_t MostRunBytes = 10 + 1 + 3 * 5;  // a length, the flags, three differences
   char buffer[1024];
   char* at = PutVarint(buffer, Bytes);
   Out.clear();
   SourceOrigin before;
-  for (std::size_t r = 0; r < RunCount(); ++r) {
+  const std::size_t count = RunCount();
+  std::size_t start = 0;  // the start of run r
+  for (std::size_t r = 0; r < count; ++r) {
     if (static_cast<std::size_t>(at - buffer) > sizeof buffer - MostRunBytes) {
       Out.append(buffer, static_cast<std::size_t>(at - buffer));
       at = buffer;
     }
-    const OriginRun& run = Run(r);
-    at = PutVarint(at, EndOf(r) - StartOf(r));
-    at = PutDifference(at, static_cast<std::int64_t>(run.First.File) - before.File);
-    at = PutDifference(at, static_cast<std::int64_t>(run.First.Line) - before.Line);
-    at = PutDifference(at, static_cast<std::int64_t>(run.First.Column) - before.Column);
-    *at++ = static_cast<char>(run.Step);
+    const std::size_t next = r + 1;
+    const std::size_t end = next == count ? Bytes : next < GapAt ? Items[next].Start : Bytes - Items[next + GapSize].Start;
+    const OriginRun& run = Items[r < GapAt ? r : r + GapSize];
+    at = PutVarint(at, end - start);
+    const bool newFile = run.First.File != before.File, newLine = run.First.Line != before.Line;
+    *at++ = static_cast<char>((run.Step << StepShift) | (newFile ? NewFile : 0) | (newLine ? NewLine : 0));
+    if (newFile) at = PutSmallDifference(at, static_cast<std::int64_t>(run.First.File) - before.File);
+    if (newLine) at = PutSmallDifference(at, static_cast<std::int64_t>(run.First.Line) - before.Line);
+    at = PutSmallDifference(at, static_cast<std::int64_t>(run.First.Column) - before.Column);
     before = run.First;
+    start = end;
   }
   Out.append(buffer, static_cast<std::size_t>(at - buffer));
 }
@@ -290,12 +315,58 @@ void OriginBuffer::CopyTo(std::size_t From, std::size_t To, OriginRuns& Out) con
   }
 }
 
-// The first place of a byte at or after next in Region: a short region is
-// searched directly, a long one through the last place of each byte value,
-// which lets a byte that occurs no further on fail at once, so that the whole
-// match costs the two texts' lengths, not their product. Most regions are a
-// macro call or an argument, where setting up that table cost more than the
-// search.
+namespace {
+
+// Runs made byte by byte, joined as OriginRuns::Push joins them, with the
+// last run kept open in the builder until it ends: pushing into the vector
+// and reading its last run back for every byte cost an edit's new text
+// several times what matching it did.
+class RunBuilder {
+ public:
+  explicit RunBuilder(std::vector<OriginRun>& Items) : Out(Items) {}
+  void Push(const SourceOrigin& O) {
+    if (Length > 0 && O.File == Open.First.File && O.Line == Open.First.Line) {
+      const std::int64_t step = static_cast<std::int64_t>(O.Column) - LastColumn;
+      if (Length == 1 ? step == 0 || step == 1 : step == Open.Step) {
+        Open.Step = static_cast<std::int32_t>(step);
+        ++Length;
+        LastColumn = O.Column;
+        return;
+      }
+    }
+    Close();
+    Open = {Bytes, O, 0};
+    Length = 1;
+    LastColumn = O.Column;
+  }
+  // Ends the last run and gives the bytes covered.
+  std::size_t Finish() {
+    Close();
+    return Bytes;
+  }
+
+ private:
+  void Close() {
+    if (Length == 0) return;
+    Out.push_back(Open);
+    Bytes += Length;
+    Length = 0;
+  }
+
+  std::vector<OriginRun>& Out;
+  OriginRun Open{};            // the run being made
+  std::size_t Length = 0;      // its bytes so far; 0: none open
+  std::int32_t LastColumn = 0;  // the column of its last byte
+  std::size_t Bytes = 0;        // bytes of the closed runs
+};
+
+}  // namespace
+
+// The first place of a byte at or after next in Region: for a short
+// region (up to 64 bytes: most are a macro call or an argument) from a mask
+// of each byte value's places, for a long one through the last place of each
+// byte value, which lets a byte that occurs no further on fail at once, so
+// that the whole match costs the two texts' lengths, not their product.
 void InheritOrigins(std::string_view Region, const OriginRuns& RegionOrigins, const SourceOrigin& Fallback,
                     std::string_view New, OriginRuns& Out) {
   Out.clear();
@@ -306,34 +377,51 @@ void InheritOrigins(std::string_view Region, const OriginRuns& RegionOrigins, co
   }
   Region = Region.substr(0, size);
   constexpr std::size_t ShortRegion = 64;
-  std::array<std::size_t, 256> last;
-  if (size > ShortRegion) {
+  // Short: bit K of places[C] is set where Region[K] is C, for the values C
+  // that present holds (only those entries are set: filling all 256 cost
+  // more than the match).
+  std::array<std::uint64_t, 4> present{};
+  std::array<std::uint64_t, 256> places;
+  auto has = [&present](unsigned char C) { return (present[C >> 6] >> (C & 63) & 1) != 0; };
+  std::array<std::size_t, 256> last;  // long: the last place of each byte value, or SIZE_MAX
+  if (size <= ShortRegion) {
+    for (std::size_t i = 0; i < size; ++i) {
+      const auto byte = static_cast<unsigned char>(Region[i]);
+      if (!has(byte)) {
+        present[byte >> 6] |= std::uint64_t{1} << (byte & 63);
+        places[byte] = 0;
+      }
+      places[byte] |= std::uint64_t{1} << i;
+    }
+  } else {
     last.fill(SIZE_MAX);
     for (std::size_t i = 0; i < size; ++i) last[static_cast<unsigned char>(Region[i])] = i;
   }
   const std::vector<OriginRun>& runs = RegionOrigins.Runs();
+  RunBuilder built(Out.Items);
   std::size_t run = 0;   // the run of Region's origins that holds next
   std::size_t next = 0;  // the first byte of Region still open to a match
   for (const char c : New) {
+    const auto byte = static_cast<unsigned char>(c);
     std::size_t found = std::string_view::npos;
     if (size <= ShortRegion) {
-      for (std::size_t at = next; at < size; ++at)
-        if (Region[at] == c) {
-          found = at;
-          break;
-        }
-    } else if (const std::size_t end = last[static_cast<unsigned char>(c)]; end != SIZE_MAX && end >= next) {
+      if (next < ShortRegion && has(byte)) {
+        if (const std::uint64_t ahead = places[byte] >> next; ahead != 0)
+          found = next + static_cast<std::size_t>(std::countr_zero(ahead));
+      }
+    } else if (const std::size_t end = last[byte]; end != SIZE_MAX && end >= next) {
       for (found = next; Region[found] != c;) ++found;
     }
-    if (found == std::string_view::npos) {
-      Out.Push(Fallback);
-      continue;
+    SourceOrigin origin = Fallback;
+    if (found != std::string_view::npos) {
+      next = found;
+      while (run + 1 < runs.size() && runs[run + 1].Start <= next) ++run;
+      origin = Advanced(runs[run].First, runs[run].Step, next - runs[run].Start);
+      ++next;
     }
-    next = found;
-    while (run + 1 < runs.size() && runs[run + 1].Start <= next) ++run;
-    Out.Push(Advanced(runs[run].First, runs[run].Step, next - runs[run].Start));
-    ++next;
+    built.Push(origin);
   }
+  Out.Bytes = built.Finish();
 }
 
 }  // namespace vlm

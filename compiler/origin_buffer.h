@@ -73,6 +73,8 @@ class OriginRuns {
 
  private:
   friend class OriginBuffer;
+  friend void InheritOrigins(std::string_view Region, const OriginRuns& RegionOrigins, const SourceOrigin& Fallback,
+                             std::string_view New, OriginRuns& Out);
 
   std::vector<OriginRun> Items;  // by Start, each at least one byte long
   std::size_t Bytes = 0;         // bytes covered
@@ -114,7 +116,7 @@ class OriginBuffer {
   // rewritten line is stored with its origins at every line's end, mostly
   // never to be read again; as runs (24 bytes each, about one per byte a
   // macro generated) they took more memory than the song's text, packed they
-  // take some five bytes each.
+  // take some three bytes each.
   void Pack(std::string& Out) const;
   const SourceOrigin& EndOrigin() const { return End; }
 

@@ -110,19 +110,28 @@ void SourceCursor::KeepPacked(StoredOrigins& Stored, const OriginBuffer& From) {
   Stored.End = From.EndOrigin();
 }
 
+// Appends Count bytes of Line from the 0-based offset At (clamped to the
+// line), as substr would give them, without a string of their own.
+void SourceCursor::AppendText(std::size_t At, std::size_t Count, std::string& Out) const {
+  At = std::min(At, Text.size());
+  Count = std::min(Count, Text.size() - At);
+  Text.View().AppendTo(Out, static_cast<std::int32_t>(At) + 1, static_cast<std::int32_t>(At + Count) + 1);
+}
+
 // A deletion is remembered (joined with a deletion just before at the same
 // place), so that an insertion there next can inherit from it.
 void SourceCursor::EditOrigins(std::size_t At, std::size_t Count, std::string_view Replacement) {
   if (Replacement.empty()) {
     if (Count == 0) return;
     if (Erased.Open && Erased.At == At) {
-      Erased.Bytes += Text.substr(At, Count);
+      AppendText(At, Count, Erased.Bytes);
       Here.CopyTo(At, At + Count, Scratch);
       Erased.From.Append(Scratch);
     } else {
       Erased.Open = true;
       Erased.At = At;
-      Erased.Bytes = Text.substr(At, Count);
+      Erased.Bytes.clear();
+      AppendText(At, Count, Erased.Bytes);
       Here.CopyTo(At, At + Count, Erased.From);
     }
     Here.Replace(At, Count, {});
@@ -130,7 +139,9 @@ void SourceCursor::EditOrigins(std::size_t At, std::size_t Count, std::string_vi
   }
   if (Count > 0) {
     Here.CopyTo(At, At + Count, Scratch);
-    InheritOrigins(Text.substr(At, Count), Scratch, Here.At(At), Replacement, Inherited);
+    Region.clear();
+    AppendText(At, Count, Region);
+    InheritOrigins(Region, Scratch, Here.At(At), Replacement, Inherited);
   } else if (Erased.Open && Erased.At == At && !Erased.From.empty()) {
     InheritOrigins(Erased.Bytes, Erased.From, Erased.From.At(0), Replacement, Inherited);
   } else {
@@ -139,7 +150,9 @@ void SourceCursor::EditOrigins(std::size_t At, std::size_t Count, std::string_vi
     const std::size_t from = std::min(static_cast<std::size_t>(std::max(CommandCol, 1) - 1), At);
     const SourceOrigin fallback = Here.At(from);
     Here.CopyTo(from, At, Scratch);
-    InheritOrigins(Text.substr(from, At - from), Scratch, fallback, Replacement, Inherited);
+    Region.clear();
+    AppendText(from, At - from, Region);
+    InheritOrigins(Region, Scratch, fallback, Replacement, Inherited);
   }
   Erased.Open = false;
   Here.Replace(At, Count, Inherited);

@@ -103,6 +103,7 @@ class SourceCursor {
   void Settle();
   void MoveGap(std::size_t To);
   void EditOrigins(std::size_t At, std::size_t Count, std::string_view Replacement);
+  void AppendText(std::size_t At, std::size_t Count, std::string& Out) const;
   void LoadOrigins();
   void StoreOrigins();
   // Stores From's runs, packed, as Stored's origins.
@@ -141,6 +142,7 @@ class SourceCursor {
   std::int32_t CommandCol = 1;          // column where the current command started
   OriginRuns Scratch;                   // origins being copied, kept for their memory
   OriginRuns Inherited;                 // origins of an edit's new text, likewise
+  std::string Region;                   // the text an edit replaces or follows, likewise
   // A deletion directly followed by an insertion at the same place is one
   // replacement: the inserted text is matched against what was deleted.
   struct Erasure {

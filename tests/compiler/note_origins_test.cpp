@@ -100,6 +100,49 @@ TEST(NoteOrigins, AlikeNotesTakeTheirOriginsInTheOrderAdded) {
   EXPECT_EQ(columns, (std::vector<std::int32_t>{1, 2, 3, 4, 5}));
 }
 
+// Alike notes at a track's very first time, on a track listed after
+// another's, are handed their origins among themselves, the other track's
+// notes left as they were; a note-on of velocity 0 among them gives up its
+// origin to the sounding notes first.
+TEST(NoteOrigins, AlikeNotesOnALaterTrackKeepToThatTrack) {
+  auto stores = std::make_unique<std::array<Tivent, NoteOrigins::Tracks>>();
+  NoteOrigins map;
+  AddNote((*stores)[0], map, 0, 0, 60, 1);
+  AddNote((*stores)[0], map, 0, 0, 60, 2);
+  Tivent& later = (*stores)[2];
+  AddNote(later, map, 2, 0, 60, 0);  // velocity 0, added first
+  for (std::uint8_t k = 3; k <= 6; ++k) {
+    AddNote(later, map, 2, 0, 60, k);
+    AddOff(later, 0, 61);
+  }
+  const auto notes = Walk(*stores, map);
+  ASSERT_EQ(notes.size(), 6u);
+  std::vector<std::int32_t> columns;
+  for (const MappedNote& n : notes) columns.push_back(n.Column);
+  EXPECT_EQ(columns, (std::vector<std::int32_t>{1, 2, 0, 3, 4, 5}));
+  EXPECT_EQ(notes[2].Track, 2);
+}
+
+// A record is a byte while the column moves at most 127 either way on one
+// line; further moves, other lines and the extremes of both are kept exactly.
+TEST(NoteOrigins, NearAndFarOriginsAreKeptExactly) {
+  auto stores = std::make_unique<std::array<Tivent, NoteOrigins::Tracks>>();
+  NoteOrigins map;
+  constexpr std::int32_t most = INT32_MAX, least = INT32_MIN;
+  const std::vector<SourceOrigin> origins = {
+      {0, 1, 1},    {0, 1, 128},  {0, 1, 1},     {0, 1, 129},   {0, 1, 1},     {0, 2, 1},   {0, 1, 1},
+      {0, 1, -126}, {0, most, most}, {0, least, least}, {0, most, least}, {0, 0, 0}, {3, 0, 127}, {3, 0, 0}};
+  Tivent& store = (*stores)[9];
+  for (std::size_t k = 0; k < origins.size(); ++k) {
+    const std::uint8_t on[3] = {0x90, static_cast<std::uint8_t>(k), 100};
+    map.Add(9, store.Count(), origins[k]);
+    store.Add(static_cast<std::int32_t>(k), on, 3);
+  }
+  const auto notes = Walk(*stores, map);
+  ASSERT_EQ(notes.size(), origins.size());
+  for (std::size_t k = 0; k < origins.size(); ++k) EXPECT_EQ(notes[k].At(), origins[k]) << k;
+}
+
 // Notes on tracks apart, and notes added to a track after another track's,
 // are found all the same.
 TEST(NoteOrigins, NotesOnOtherTracksAreFound) {

@@ -181,6 +181,38 @@ TEST(SourceMap, GreedyMatchFollowsTheReplacedTextInOrder) {
   EXPECT_TRUE(Inherited("", {}, command, "cde") == std::vector<SourceOrigin>(3, command));
 }
 
+// Regions on either side of the short regions' limit (64 bytes), with bytes
+// above 0x7F among few others, against a plain search for each byte from
+// the place after the last match: a byte matched at the region's last place
+// leaves nothing open to the bytes after it.
+TEST(SourceMap, GreedyMatchIsThePlainSearchForEveryRegionLength) {
+  std::mt19937 random(11);
+  const std::string alphabet = "ab \x80\xE3(";
+  for (const std::size_t length : {1u, 2u, 63u, 64u, 65u, 130u}) {
+    for (int trial = 0; trial < 40; ++trial) {
+      std::string region, text;
+      for (std::size_t i = 0; i < length; ++i) region += alphabet[random() % alphabet.size()];
+      for (std::size_t i = 0; i < 2 * length + 3; ++i) text += alphabet[random() % (alphabet.size() + 1)];
+      if (trial % 4 == 0) text = region + "xa";
+      std::vector<SourceOrigin> origins;
+      for (std::size_t i = 0; i < length; ++i) origins.push_back({1, 3, static_cast<std::int32_t>(100 + i)});
+      const SourceOrigin command{1, 3, 7};
+      std::vector<SourceOrigin> expected;
+      std::size_t next = 0;
+      for (const char c : text) {
+        const std::size_t found = next < region.size() ? region.find(c, next) : std::string::npos;
+        if (found == std::string::npos) {
+          expected.push_back(command);
+        } else {
+          expected.push_back(origins[found]);
+          next = found + 1;
+        }
+      }
+      ASSERT_TRUE(Inherited(region, origins, command, text) == expected) << length << " " << trial;
+    }
+  }
+}
+
 TEST(SourceMap, WrittenOriginsCountCodePoints) {
   // "あ" is three bytes on one column; a stray continuation byte at the start
   // is on column 1, as is the character after it.
@@ -282,12 +314,14 @@ TEST(SourceMap, PackedRunsGiveBackEveryOrigin) {
   EXPECT_TRUE(Expanded(loaded) == Expanded(runs));
   loaded.Unpack(PackedOf({}));
   EXPECT_TRUE(loaded.empty());
-  // What a macro generates: runs of a byte or two near each other, each in
-  // a few bytes.
+  // What a macro generates: runs of a byte or two near each other on one
+  // line, each in three bytes (length, flags, column).
   vlm::OriginRuns generated;
   for (std::int32_t k = 0; k < 100; ++k) generated.PushRun({0, 40, k % 2 == 0 ? 10 + k % 7 : 3}, 0, 1 + k % 2);
   packed = PackedOf(generated);
-  EXPECT_LE(packed.size(), 5 * generated.Runs().size() + 3);
+  EXPECT_LE(packed.size(), 3 * generated.Runs().size() + 6);
+  loaded.Unpack(packed);
+  EXPECT_TRUE(Expanded(loaded) == Expanded(generated));
 }
 
 // Every note of the examples and of the reference's examples leads to the
