@@ -49,9 +49,12 @@ void StopProcess(pid_t pid) {
   waitpid(pid, nullptr, 0);
 }
 
+// Ten seconds at most, each look bounded too: a client of a server that
+// has stopped answering (it happens under load) would otherwise wait for ever.
 bool WaitForPort(const std::string& port) {
-  for (int i = 0; i < 200; ++i) {
-    if (RunCommand("/tmp", "jack_lsp 2>/dev/null | grep -qxF '" + port + "'").status == 0) return true;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < until) {
+    if (RunCommand("/tmp", "timeout 2 jack_lsp 2>/dev/null | grep -qxF '" + port + "'").status == 0) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   return false;

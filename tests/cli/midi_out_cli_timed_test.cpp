@@ -107,8 +107,8 @@ TEST_F(MidiOutCli, AVirtualPortNamedVorlumi3CanBeRecordedFrom) {
   Write("late.vlm", "t120 @1 v100 o5 r1 l8 c e g\n");  // two seconds of rest first
   const CommandRun run = Shell(
       "'" + Bin + "/vlmc' late.vlm --play --midi-out virtual & pid=$!; "
-      "for i in $(seq 100); do jack_lsp 2>/dev/null | grep -qx 'Vorlumi3:Vorlumi3' && break; sleep 0.05; done; "
-      "jack_connect Vorlumi3:Vorlumi3 " + recorder_.Port() + "; wait $pid; echo \"status=$?\"");
+      "timeout 10 sh -c \"until timeout 2 jack_lsp 2>/dev/null | grep -qx Vorlumi3:Vorlumi3; do sleep 0.05; done\"; "
+      "timeout 5 jack_connect Vorlumi3:Vorlumi3 " + recorder_.Port() + "; wait $pid; echo \"status=$?\"");
   EXPECT_NE(run.out.find("status=0"), std::string::npos) << run.out << run.err;
   EXPECT_EQ(ReceivedNotes(), FileNotesOf("late.mid"));
 }
