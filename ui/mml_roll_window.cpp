@@ -180,7 +180,7 @@ void MmlRollWindow::Watch() {
 }
 
 // A change of the file's bytes from outside is loaded and compiled; over
-// edits not yet saved here only when the user says so. A file that is gone
+// unsaved edits made here only when the user says so. A file that is gone
 // for the moment (an editor between writing and renaming) changes nothing.
 void MmlRollWindow::FileChanged() {
   Watch();

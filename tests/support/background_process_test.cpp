@@ -64,16 +64,16 @@ TEST(BackgroundProcess, OnlyTheKeptDescriptorStaysOpen) {
 
 TEST(BackgroundProcess, StopEndsAHelperThatIgnoresTerminate) {
   // An ignored signal stays ignored across exec: sleep itself ignores it.
-  vlmtest::BackgroundProcess stubborn({"sh", "-c", "trap '' TERM; exec sleep 120"});
+  vlmtest::BackgroundProcess termIgnorer({"sh", "-c", "trap '' TERM; exec sleep 120"});
   vlmtest::BackgroundProcess plain({"sleep", "120"});
-  ASSERT_TRUE(stubborn.Started());
+  ASSERT_TRUE(termIgnorer.Started());
   ASSERT_TRUE(plain.Started());
   const auto start = Clock::now();
   plain.Stop();
   EXPECT_FALSE(plain.Running());
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(4)) << "sleep ends on SIGTERM at once";
-  stubborn.Stop();
-  EXPECT_FALSE(stubborn.Running());
+  termIgnorer.Stop();
+  EXPECT_FALSE(termIgnorer.Running());
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(60));
 }
 

@@ -184,8 +184,8 @@ TEST_F(MmlRollWindowTest, APlayerThatCannotPlaySaysWhy) {
 }
 
 // A window that goes without closing, as in a crash, leaves its edits
-// aside; the next opening of the file offers them back as edits not yet
-// saved, and saving them ends the copy.
+// aside; the next opening of the file offers them back as unsaved edits,
+// and saving them ends the copy.
 TEST_F(MmlRollWindowTest, EditsSurviveACrashAndComeBackWhenTheUserSaysSo) {
   const std::string kept = vlm::EditBackup(dir + "/data/vorlumi3/unsaved", file).Path();
   Type(QStringLiteral("o5 c e g\n"));
