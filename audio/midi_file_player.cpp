@@ -126,6 +126,11 @@ double MidiFilePlayer::PositionSeconds() const {
   return playing_ ? std::min(ElapsedLocked(), sequence_->lengthSeconds) : position_;
 }
 
+void MidiFilePlayer::SetLooping(bool on) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  looping_ = on;
+}
+
 double MidiFilePlayer::LengthSeconds() const { return sequence_ ? sequence_->lengthSeconds : 0; }
 
 double MidiFilePlayer::ElapsedLocked() const {
@@ -138,7 +143,9 @@ void MidiFilePlayer::JoinThread() {
 
 // The player thread: sleeps until the next message is due (or a stop request
 // wakes it), sends everything due, and at the end of the file leaves the
-// player stopped at its end.
+// player stopped at its end. Looping, it starts again instead, as a new Play
+// would (a clean synthesizer, the file's first message), with its clock
+// running on from the moment the file ended, so that the passes keep time.
 void MidiFilePlayer::Run() {
   AskForRealTimePriority();
   const MessageList& messages = sequence_->messages;
@@ -148,11 +155,20 @@ void MidiFilePlayer::Run() {
     const double due = next_ < messages.size() ? messages[next_].seconds : length;
     // Waits of more than a day are cut short (and resumed), so that no file's
     // times can overflow the clock's integer nanoseconds.
-    const double wait = std::min(due - startPosition_, ElapsedLocked() - startPosition_ + MaxWaitSeconds);
+    const double toDue = due - startPosition_;
+    const double wait = std::min(toDue, ElapsedLocked() - startPosition_ + MaxWaitSeconds);
     const auto deadline =
         startClock_ + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(wait));
     if (wake_.wait_until(lock, deadline, [this] { return stopRequested_; })) return;
-    if (next_ >= messages.size()) break;
+    if (wait < toDue) continue;
+    if (next_ >= messages.size()) {
+      if (!looping_ || length < MinLoopSeconds) break;
+      startClock_ += std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(length - startPosition_));
+      startPosition_ = 0;
+      next_ = 0;
+      engine_->Reset();
+      continue;
+    }
     const double now = ElapsedLocked();
     while (next_ < messages.size() && messages[next_].seconds <= now) engine_->Send(messages[next_++].bytes);
   }

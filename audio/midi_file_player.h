@@ -55,6 +55,11 @@ class MidiFilePlayer final : public MediaPlayer {
   double PositionSeconds() const override;  // where playing is or stopped; 0 while closed
   double LengthSeconds() const override;    // of the open file; 0 while closed
   std::string OpenedFile() const override { return sequence_ ? openedFile_ : std::string(); }
+  // Taken up at once, also by a file that is playing. A file shorter than
+  // MinLoopSeconds plays once: looping it would only make a buzz, and a
+  // file of no length would keep the thread busy.
+  void SetLooping(bool on) override;
+  static constexpr double MinLoopSeconds = 0.05;
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -73,6 +78,7 @@ class MidiFilePlayer final : public MediaPlayer {
   std::thread thread_;                   // runs while playing; joined by Stop, Play, Open and Close
   bool playing_ = false;                 // the thread is sending; cleared at the end of the file
   bool stopRequested_ = false;           // asks the thread to return at once
+  bool looping_ = false;                 // SetLooping
   std::size_t next_ = 0;                 // index of the next message to send
   double position_ = 0;                  // seconds; the position while not playing
   double startPosition_ = 0;             // seconds; the position at which the last Play started

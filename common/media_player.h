@@ -33,6 +33,10 @@ class MediaPlayer {
   // from a player that does not tell. A view of one file shows a playhead
   // only while that file sounds.
   virtual std::string OpenedFile() const { return {}; }
+  // On: each time the file ends it plays again from its start, until
+  // stopped, so that a phrase can be heard over and over while its settings
+  // change. A player that cannot loop plays once.
+  virtual void SetLooping(bool) {}
 };
 
 }  // namespace vlm

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "common/app_path.h"
+#include "ui/configuration.h"
 #include "ui/output_menu.h"
 #include "ui/play_status.h"
 #include "ui/window_texts.h"
@@ -146,6 +147,7 @@ void MainWindow::BuildMenus() {
   playStatus_->AddPlayControl(Entry(play, tr("Play (Son&g)"), QStringLiteral("PlaySong1"),
                                     QKeySequence(Qt::Key_F6), [&f] { f.PlaySong1Click(); }),
                               kSongGroup);
+  AddLoopEntry(play);
   play->addSeparator();
   Entry(play, tr("Make Rythm"), QStringLiteral("MakeRythm1"), {}, [&f] { f.MakeRythm1Click(); });
   Entry(play, tr("Make Pattern"), QStringLiteral("MakePattern1"), {}, [&f] { f.MakePattern1Click(); });
@@ -164,6 +166,25 @@ void MainWindow::BuildMenus() {
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   Entry(help, tr("&Help"), QStringLiteral("Help2"), QKeySequence(Qt::Key_F1), [this] { Help2Click(); });
   Entry(help, tr("&Version Info."), QStringLiteral("VerInfo1"), {}, [this] { VerInfo1Click(); });
+}
+
+// "Loop" plays every phrase, song and MML file over and over until stopped.
+// It belongs to the machine, not to a settings file, so it is kept in the
+// program's configuration and comes back at the next start.
+void MainWindow::AddLoopEntry(QMenu* play) {
+  const QString key = QStringLiteral("play/loop");
+  QAction* loop = play->addAction(tr("&Loop"));
+  loop->setObjectName(QStringLiteral("LoopPlay1"));
+  loop->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+  loop->setShortcutContext(Qt::WindowShortcut);
+  loop->setCheckable(true);
+  loop->setChecked(Configuration().value(key, false).toBool());
+  const auto apply = [this, key](bool on) {
+    if (MediaPlayer* player = form_.Player()) player->SetLooping(on);
+    Configuration().setValue(key, on);
+  };
+  apply(loop->isChecked());
+  connect(loop, &QAction::toggled, this, apply);
 }
 
 void MainWindow::BuildToolBar() {

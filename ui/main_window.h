@@ -60,6 +60,7 @@ class MainWindow : public QMainWindow {
   void BuildMenus();
   QAction* Entry(QMenu* menu, const QString& caption, const QString& name, const QKeySequence& key,
                  std::function<void()> handler);
+  void AddLoopEntry(QMenu* play);
   void BuildToolBar();
   void FitToPages();
   // ---- pages (main_pages.cpp) ----

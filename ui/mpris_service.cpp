@@ -54,6 +54,7 @@ class PlayerAdaptor : public QDBusAbstractAdaptor {
   Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
   Q_PROPERTY(QString PlaybackStatus READ PlaybackStatus)
   Q_PROPERTY(QVariantMap Metadata READ Metadata)
+  Q_PROPERTY(QString LoopStatus READ LoopStatus WRITE SetLoopStatus)
   Q_PROPERTY(double Rate READ One)
   Q_PROPERTY(double MinimumRate READ One)
   Q_PROPERTY(double MaximumRate READ One)
@@ -70,6 +71,8 @@ class PlayerAdaptor : public QDBusAbstractAdaptor {
   explicit PlayerAdaptor(MprisService* service) : QDBusAbstractAdaptor(service), service_(service) {}
   QString PlaybackStatus() const { return service_->PlaybackStatus(); }
   QVariantMap Metadata() const { return service_->Metadata(); }
+  QString LoopStatus() const { return service_->LoopStatus(); }
+  void SetLoopStatus(const QString& status) { service_->SetLoopStatus(status); }
   double One() const { return 1.0; }
   qlonglong Zero() const { return 0; }
   bool Yes() const { return true; }
@@ -109,6 +112,7 @@ MprisService::MprisService(QDBusConnection bus, QMainWindow& window, TForm1& for
     }
   }
   shownStatus_ = PlaybackStatus();
+  shownLoop_ = LoopStatus();
   shownMetadata_ = Metadata();
   poll_.setInterval(PollMs);
   connect(&poll_, &QTimer::timeout, this, &MprisService::Poll);
@@ -138,6 +142,19 @@ QVariantMap MprisService::Metadata() const {
   return metadata;
 }
 
+// The menu's Loop: a phrase played over and over is a track repeated. A
+// playlist repeated (there is none) loops as well.
+QString MprisService::LoopStatus() const {
+  const auto* loop = window_.findChild<QAction*>(QStringLiteral("LoopPlay1"));
+  return loop && loop->isChecked() ? QStringLiteral("Track") : QStringLiteral("None");
+}
+
+void MprisService::SetLoopStatus(const QString& status) {
+  if (auto* loop = window_.findChild<QAction*>(QStringLiteral("LoopPlay1")))
+    loop->setChecked(status != QStringLiteral("None"));
+  Poll();
+}
+
 void MprisService::Raise() {
   window_.show();
   window_.raise();
@@ -160,6 +177,10 @@ void MprisService::Poll() {
   if (const QString status = PlaybackStatus(); status != shownStatus_) {
     shownStatus_ = status;
     changed.insert(QStringLiteral("PlaybackStatus"), status);
+  }
+  if (const QString loop = LoopStatus(); loop != shownLoop_) {
+    shownLoop_ = loop;
+    changed.insert(QStringLiteral("LoopStatus"), loop);
   }
   if (const QVariantMap metadata = Metadata(); metadata != shownMetadata_) {
     shownMetadata_ = metadata;

@@ -2,7 +2,8 @@
 // The program as a media player on the session bus (MPRIS): the desktop's
 // media keys and player controls drive the loop of drawing and listening.
 // Next draws and plays a new phrase (F5), Previous steps back in the
-// history, Play plays the pattern as it stands (Ctrl+P), Pause and Stop stop.
+// history, Play plays the pattern as it stands (Ctrl+P), Pause and Stop stop,
+// and LoopStatus is the Play menu's Loop.
 // Each press runs the main window's own command, as its menu entry does.
 
 #include <QDBusConnection>
@@ -37,6 +38,8 @@ class MprisService : public QObject {
   // ---- what the adaptors ask and call ----
   QString PlaybackStatus() const;
   QVariantMap Metadata() const;
+  QString LoopStatus() const;  // "Track" while the menu's Loop is on, else "None"
+  void SetLoopStatus(const QString& status);
   void Raise();
   void Quit();
   void Run(const char* actionName);  // triggers the main window's action
@@ -51,6 +54,7 @@ class MprisService : public QObject {
   QString busName_;
   QTimer poll_;
   QString shownStatus_;
+  QString shownLoop_;
   QVariantMap shownMetadata_;
 };
 

@@ -494,6 +494,10 @@
         <translation>Export &amp;MIDI File...</translation>
     </message>
     <message>
+        <source>&amp;Loop</source>
+        <translation>&amp;Loop</translation>
+    </message>
+    <message>
         <source>Save As &amp;WAV</source>
         <translation>Export &amp;WAV File...</translation>
     </message>

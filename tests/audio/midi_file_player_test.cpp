@@ -217,6 +217,39 @@ TEST_F(Player, PlayAtTheEndStartsAgain) {
   EXPECT_EQ(log.Calls(), (std::vector<std::string>{"reset", "C0 03", "90 3C 64", "80 3C 00"}));
 }
 
+
+// Looping, every pass sounds as a fresh Play and starts when the one before
+// ended (a pass of 0.25 s); turned off, the pass under way is the last. A
+// file of no length plays once even while looping.
+TEST_F(Player, LoopingPlaysThePassesInTimeUntilTurnedOff) {
+  const std::string file = File("a.mid", 4, 3);
+  player.SetLooping(true);
+  player.SetFileName(file);
+  player.Open();
+  const auto started = Clock::now();
+  player.Play();
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));
+  EXPECT_EQ(player.GetMode(), Mode::Playing);
+  player.SetLooping(false);
+  ASSERT_TRUE(WaitForStop(5));
+  const std::vector<std::string> pass{"reset", "C0 04", "90 3C 64", "80 3C 00", "90 3D 64",
+                                      "80 3D 00", "90 3E 64", "80 3E 00"};
+  const auto calls = log.Calls();
+  ASSERT_EQ(calls.size() % pass.size(), 0u);
+  const std::size_t passes = calls.size() / pass.size();
+  EXPECT_GE(passes, 3u);
+  for (std::size_t p = 0; p < passes; ++p) {
+    EXPECT_EQ(std::vector<std::string>(calls.begin() + p * pass.size(), calls.begin() + (p + 1) * pass.size()), pass);
+    const double at = std::chrono::duration<double>(log.times[p * pass.size() + 2] - started).count();
+    EXPECT_GE(at, 0.25 * p - 0.001) << "pass " << p;
+  }
+
+  log.Clear();
+  player.SetLooping(true);
+  OpenAndPlay(File("empty.mid", 4, 0));
+  EXPECT_TRUE(WaitForStop(1));
+  EXPECT_EQ(log.Calls(), (std::vector<std::string>{"reset", "C0 04"}));
+}
 TEST_F(Player, EveryNoteOf128TracksReachesTheEngine) {
   std::vector<TrackBytes> tracks(128);
   for (int k = 0; k < 128; ++k)

@@ -37,7 +37,9 @@ class FakePlayer : public vlm::MediaPlayer {
  public:
   std::vector<std::string> calls;
   Mode mode = Mode::NotOpen;
+  bool looping = false;
   void Close() override { calls.push_back("Close"); mode = Mode::NotOpen; }
+  void SetLooping(bool on) override { looping = on; }
   void SetFileName(const std::string& name) override { calls.push_back("SetFileName " + name); }
   void Open() override { calls.push_back("Open"); mode = Mode::Stopped; }
   void Play() override { calls.push_back("Play"); mode = Mode::Playing; }
@@ -329,6 +331,30 @@ TEST_F(DesktopTest, MenusKeysAndToolButtonsAreComplete) {
   for (const auto& b : buttons) EXPECT_EQ(Action(Main(), b.name)->toolTip(), QString::fromUtf8(b.hint)) << b.name;
   EXPECT_EQ(Main().windowTitle(), QStringLiteral("Vorlumi3"));
   EXPECT_EQ(Main().Pages()->currentWidget()->objectName(), QStringLiteral("RythmTab"));
+}
+
+// Ctrl+L turns looping on or off for every play command, and the choice
+// comes back at the next start (it is kept in the program's configuration,
+// which other tests share: the test leaves it as it found it).
+TEST_F(DesktopTest, CtrlLTogglesLoopingAndTheNextStartKeepsIt) {
+  QAction* loop = Action(Main(), "LoopPlay1");
+  ASSERT_NE(loop, nullptr);
+  EXPECT_EQ(loop->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
+  const bool before = loop->isChecked();
+  EXPECT_EQ(player.looping, before);
+  QTest::keyClick(&Main(), Qt::Key_L, Qt::ControlModifier);
+  EXPECT_EQ(loop->isChecked(), !before);
+  EXPECT_EQ(player.looping, !before);
+
+  desktop.reset();
+  FakePlayer next;
+  desktop = std::make_unique<vlm::ui::Desktop>(platform, &next);
+  desktop->Start();
+  EXPECT_EQ(next.looping, !before);
+  EXPECT_EQ(Action(Main(), "LoopPlay1")->isChecked(), !before);
+  Action(Main(), "LoopPlay1")->trigger();
+  EXPECT_EQ(next.looping, before);
+  desktop.reset();
 }
 
 // Closing the program while a field has the focus: the field's leave

@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -55,7 +57,8 @@ TEST(Mpris, MediaKeysDrawStopAndQuit) {
   {
     vlmtest::BackgroundProcess program({bin + "/vorlumi3"},
                                        {"QT_QPA_PLATFORM=offscreen", "DBUS_SESSION_BUS_ADDRESS=" + address,
-                                        "XDG_DATA_HOME=" + dir + "/data", "VORLUMI3_AUDIO_DRIVER=file"},
+                                        "XDG_DATA_HOME=" + dir + "/data", "XDG_CONFIG_HOME=" + dir + "/config",
+                                        "VORLUMI3_AUDIO_DRIVER=file"},
                                        vlmtest::Output::ErrorsShown);
     vlmtest::CommandRun identity;
     const auto until = Clock::now() + std::chrono::seconds(30);
@@ -83,9 +86,20 @@ TEST(Mpris, MediaKeysDrawStopAndQuit) {
     ASSERT_EQ(press("Player.Stop"), "ok");
     EXPECT_EQ(status(), "(<'Stopped'>,)\n");
 
+    // LoopStatus is the Play menu's Loop; the program keeps it for its next start.
+    const auto loopStatus = [&] {
+      return call("org.freedesktop.DBus.Properties.Get", "org.mpris.MediaPlayer2.Player LoopStatus").out;
+    };
+    EXPECT_EQ(loopStatus(), "(<'None'>,)\n");
+    EXPECT_EQ(call("org.freedesktop.DBus.Properties.Set", "org.mpris.MediaPlayer2.Player LoopStatus \"<'Track'>\"").status, 0);
+    EXPECT_EQ(loopStatus(), "(<'Track'>,)\n");
+
     ASSERT_EQ(press("Quit"), "ok");
     EXPECT_EQ(program.WaitForExit(std::chrono::seconds(20)), 0);
   }
+  std::ifstream configuration(dir + "/config/vorlumi3/vorlumi3.conf");
+  const std::string kept((std::istreambuf_iterator<char>(configuration)), std::istreambuf_iterator<char>());
+  EXPECT_NE(kept.find("loop=true"), std::string::npos) << kept;
   bus.Stop();
   std::filesystem::remove_all(dir);
 }
