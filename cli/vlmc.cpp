@@ -32,7 +32,7 @@ namespace {
 constexpr const char* kHelp =
     "usage: vlmc [OPTION]... SOURCE\n"
     "       vlmc SOURCE [-o OUT.mid] [--dump-source FILE] [--wav OUT.wav] [--seed N] [-q]\n"
-    "            [--source-map FILE] [--diagnostics=gnu] [--png OUT.png] [--play [--midi-out PORT]] [--watch]\n"
+    "            [--source-map FILE] [--diagnostics=gnu] [--png OUT.png] [--play [--loop] [--midi-out PORT]] [--watch]\n"
     "       vlmc --list-midi-outputs\n"
     "\n"
     "Compiles the MML source SOURCE into a Standard MIDI File.\n"
@@ -50,6 +50,8 @@ constexpr const char* kHelp =
     "                         (no display needed)\n"
     "  --play                 play the MIDI file and wait for its end, showing elapsed\n"
     "                         and total seconds on a terminal (Ctrl+C stops the sound)\n"
+    "  --loop                 with --play: play the MIDI file over and over, each pass\n"
+    "                         starting as the one before ends, until Ctrl+C\n"
     "  --midi-out=PORT        with --play: send to the MIDI destination PORT (its name\n"
     "                         or a part of it) instead of the synthesizer; \"virtual\"\n"
     "                         opens a port named Vorlumi3 that other programs record from\n"
@@ -93,7 +95,7 @@ int UsageError(const std::string& text) {
 // ORDER VLMC_OPTIONS: the table and the enum name the options alike.
 enum VlmcOption {
   kOutput, kDumpSource, kWav, kPng, kSourceMap, kSeed, kDiagnostics, kQuiet, kHelpOption, kVersion,
-  kPlay, kMidiOut, kListMidiOutputs, kWatch
+  kPlay, kMidiOut, kListMidiOutputs, kWatch, kLoop
 };
 constexpr vlm::CommandOption kOptions[] = {
     {"output", 'o', vlm::CommandOption::Value::Required},
@@ -110,6 +112,7 @@ constexpr vlm::CommandOption kOptions[] = {
     {"midi-out", 0, vlm::CommandOption::Value::Required},
     {"list-midi-outputs", 0, vlm::CommandOption::Value::None},
     {"watch", 0, vlm::CommandOption::Value::None},
+    {"loop", 0, vlm::CommandOption::Value::None},
 };
 
 struct Arguments {
@@ -121,6 +124,7 @@ struct Arguments {
   std::string midiOut;                    // --play sends to this MIDI destination; empty: the synthesizer
   bool listMidiOutputs = false;           // list the MIDI destinations and end
   bool watch = false;                     // compile again at every save until Ctrl+C
+  bool loop = false;                      // --play plays over and over until Ctrl+C
 };
 
 // Fills arguments; an exit status when the program should end at once.
@@ -155,6 +159,9 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& arguments) {
             break;
           case kListMidiOutputs:
             arguments.listMidiOutputs = true;
+            break;
+          case kLoop:
+            arguments.loop = true;
             break;
           case kWatch:
             arguments.watch = true;
@@ -359,6 +366,7 @@ int Run(int argc, char** argv) {
   if (arguments.listMidiOutputs) return vlmcli::ListMidiOutputs("vlmc");
   if (source.empty()) return UsageError("no SOURCE given");
   if (!arguments.midiOut.empty() && !arguments.play) return UsageError("--midi-out goes with --play");
+  if (arguments.loop && !arguments.play) return UsageError("--loop goes with --play");
   if (source == "-" && output.empty()) return UsageError("standard input as SOURCE needs -o");
   const bool outputGiven = !output.empty();
   const bool toStandardOutput = output == "-";
@@ -386,6 +394,7 @@ int Run(int argc, char** argv) {
     int status = 0;
     player = vlmcli::OpenTerminalPlayer("vlmc", arguments.midiOut, arguments.quiet, status);
     if (!player) return status;
+    player->SetLooping(arguments.loop);
   }
 
   if (arguments.watch) return WatchSource(arguments, output, player.get());

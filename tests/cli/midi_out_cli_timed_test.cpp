@@ -101,6 +101,20 @@ TEST_F(MidiOutCli, CtrlCSilencesTheChannelAndEndsWithStatus130) {
   EXPECT_TRUE(std::equal(notes.begin(), notes.end(), expected.begin()));
 }
 
+// --loop plays the file again each time it ends, until Ctrl+C: the notes
+// arrive pass after pass in the file's order.
+TEST_F(MidiOutCli, LoopPlaysPassAfterPassUntilCtrlC) {
+  Write("tune.vlm", "t240 @1 v100 o5 l16 c d e f\n");  // a quarter of a second
+  const CommandRun run = Shell("'" + Bin + "/vlmc' tune.vlm -q --play --loop --midi-out vlm-cli-recorder & "
+                               "pid=$!; sleep 1.5; kill -INT $pid; wait $pid; echo \"status=$?\"");
+  EXPECT_NE(run.out.find("status=130"), std::string::npos) << run.out << run.err;
+  const std::vector<std::string> pass = FileNotesOf("tune.mid");
+  ASSERT_EQ(pass.size(), 8u);
+  const std::vector<std::string> notes = ReceivedNotes();
+  ASSERT_GE(notes.size(), 2 * pass.size()) << "at least two passes";
+  for (std::size_t k = 0; k < notes.size(); ++k) EXPECT_EQ(notes[k], pass[k % pass.size()]) << k;
+}
+
 // "virtual" makes a port other programs connect to; what it plays then
 // reaches them.
 TEST_F(MidiOutCli, AVirtualPortNamedVorlumi3CanBeRecordedFrom) {

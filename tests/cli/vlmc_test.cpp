@@ -78,7 +78,7 @@ TEST_F(Vlmc, ShiftJisSourceIsDecodedBeforeCompiling) {
 
 TEST_F(Vlmc, UsageAndFileFailuresGiveStatusTwo) {
   Write("ok.vlm", "c");
-  for (const char* args : {"", "--frobnicate ok.vlm", "ok.vlm -o", "ok.vlm --seed x", "a.vlm b.vlm"}) {
+  for (const char* args : {"", "--frobnicate ok.vlm", "ok.vlm -o", "ok.vlm --seed x", "a.vlm b.vlm", "ok.vlm --loop"}) {
     const ToolRun run = Compile(args);
     EXPECT_EQ(run.status, 2) << args;
     EXPECT_TRUE(run.out.empty()) << args;
