@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/text_file.h"
+
 namespace vlm {
 
 namespace {
@@ -46,6 +48,31 @@ KeptExport ExportKeptPhrases(TForm1& form, const std::vector<PhraseEntry>& entri
     if (both) ++result.Written;
   }
   return result;
+}
+
+// The phrase is compiled into a hidden name first; then its bytes decide
+// between a file of the same phrase already there and a free name.
+std::optional<std::string> ExportForDrag(TForm1& form, const PhraseEntry& entry, const std::string& folder) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  const fs::path fresh = fs::path(folder) / ".dragging.mid";
+  if (!form.ExportEntry(entry, fresh.string(), false)) return std::nullopt;
+  const std::optional<std::string> bytes = ReadFileBytes(fresh.string());
+  if (!bytes) return std::nullopt;  // the compile told why nothing was written
+  const std::string stem = entry.Seed ? "seed " + std::to_string(*entry.Seed) : "phrase";
+  for (int n = 1;; ++n) {
+    const fs::path candidate = fs::path(folder) / ((n == 1 ? stem : stem + " (" + std::to_string(n) + ")") + ".mid");
+    if (!fs::exists(candidate, ec)) {
+      fs::rename(fresh, candidate, ec);
+      if (ec) return std::nullopt;
+      return candidate.string();
+    }
+    if (ReadFileBytes(candidate.string()) == bytes) {
+      fs::remove(fresh, ec);
+      return candidate.string();
+    }
+  }
 }
 
 }  // namespace vlm

@@ -1,13 +1,17 @@
 #include "ui/history_pane.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
-#include <algorithm>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/kept_export.h"
+#include "common/xdg_dirs.h"
 #include "ui/workshop_texts.h"
 
 namespace vlm::ui {
@@ -19,7 +23,44 @@ namespace {
 // A pattern may run to thousands of characters: the list shows its start.
 constexpr int kShownPattern = 48;
 
+// Where dragged phrases are written: files a sequencer may keep reading,
+// so not a cache that the system empties.
+std::string DragFolder() {
+  const std::string data = UserDataDirectory();
+  return data.empty() ? QDir::tempPath().toStdString() + "/vorlumi3-dragged" : data + "dragged";
+}
+
 }  // namespace
+
+// A kept phrase dragged out of the list becomes its MIDI file, written at
+// the start of the drag; the list itself never changes by a drag, so only
+// copying is offered.
+class KeptList : public QListWidget {
+ public:
+  using Write = std::function<std::optional<std::string>(std::size_t)>;
+  explicit KeptList(Write write) : write_(std::move(write)) {
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragOnly);
+    setDefaultDropAction(Qt::CopyAction);
+  }
+
+ protected:
+  QStringList mimeTypes() const override { return {QStringLiteral("text/uri-list")}; }
+  Qt::DropActions supportedDropActions() const override { return Qt::CopyAction; }
+  QMimeData* mimeData(const QList<QListWidgetItem*>& items) const override {
+    QList<QUrl> urls;
+    for (const QListWidgetItem* item : items)
+      if (const auto file = write_(static_cast<std::size_t>(item->data(Qt::UserRole).toULongLong())))
+        urls.append(QUrl::fromLocalFile(QString::fromStdString(*file)));
+    if (urls.isEmpty()) return nullptr;
+    auto* data = new QMimeData;
+    data->setUrls(urls);
+    return data;
+  }
+
+ private:
+  Write write_;
+};
 
 QString KeptEntryText(const PhraseEntry& entry) {
   const QString seed = entry.Seed ? QString::number(*entry.Seed) : WorkshopText(text::NoSeed);
@@ -34,7 +75,7 @@ HistoryPane::HistoryPane(TForm1& form, PhraseHistory& history, Platform& platfor
       form_(form),
       history_(history),
       platform_(platform),
-      list_(new QListWidget) {
+      list_(new KeptList([this](std::size_t index) { return DragOut(index); })) {
   setObjectName(QStringLiteral("KeptDock"));
   list_->setObjectName(QStringLiteral("lstKept"));
   auto* body = new QWidget;
@@ -113,6 +154,11 @@ void HistoryPane::ExportAll(const std::string& folder) {
                            .arg(written.Written)
                            .arg(QString::fromStdString(folder))
                            .toStdString());
+}
+
+std::optional<std::string> HistoryPane::DragOut(std::size_t index) {
+  if (index >= history_.Entries().size()) return std::nullopt;
+  return ExportForDrag(form_, history_.Entries()[index], DragFolder());
 }
 
 void HistoryPane::Unkeep() {

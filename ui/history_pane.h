@@ -1,6 +1,7 @@
 #pragma once
 // The list of kept phrases, a dock beside the main window: each entry can be
-// called back, copied into a song slot, or saved as MIDI or MML in one step.
+// called back, copied into a song slot, or saved as MIDI or MML in one step,
+// or dragged into a sequencer or a file manager as its MIDI file.
 
 #include <QDockWidget>
 #include <optional>
@@ -38,6 +39,9 @@ class HistoryPane : public QDockWidget {
   // Every kept phrase into the folder, as MIDI and MML; the count is shown
   // in the status bar.
   void ExportAll(const std::string& folder);
+  // The MIDI file of the history's entry index, written for a drag out of
+  // the list; nothing when it could not be written (the user was told why).
+  std::optional<std::string> DragOut(std::size_t index);
 
  private:
   TForm1& form_;

@@ -46,5 +46,37 @@ TEST_F(FormTest, KeptPhrasesAreExportedAsMidiAndMmlWithoutWritingOverAFile) {
   EXPECT_EQ(f.memPatten, patternNow) << "the main window keeps its phrase";
 }
 
+// A phrase dragged out lands as "seed N.mid", the file vlmc makes of its
+// source; dragged again it reuses that file, and another phrase never takes
+// over a name a sequencer may still be reading.
+TEST_F(FormTest, ADraggedPhraseGetsAFileOfItsOwnThatIsNeverWrittenOver) {
+  vlm::TForm1& f = Start();
+  vlm::PhraseHistory history;
+  f.History = &history;
+  for (int k = 0; k < 2; ++k) f.MakePlay1Click();
+  const std::vector<vlm::PhraseEntry> entries = history.Entries();
+  const std::string folder = Path("dragged");
+  const std::string name = folder + "/seed " + std::to_string(*entries[0].Seed) + ".mid";
+
+  const auto first = vlm::ExportForDrag(f, entries[0], folder);
+  ASSERT_TRUE(first);
+  EXPECT_EQ(*first, name);
+  EXPECT_EQ(vlm::ExportForDrag(f, entries[0], folder), name);
+  const auto mml = folder + "/check.vlm";
+  ASSERT_TRUE(f.ExportEntry(entries[0], mml, true));
+  const auto vlmc = RunCommand(dir, "'" + std::string(VLM_BIN_DIR) + "/vlmc' -q --seed " +
+                                        std::to_string(entries[0].CompileSeed) + " '" + mml + "' -o out.mid");
+  ASSERT_EQ(vlmc.status, 0) << vlmc.err;
+  EXPECT_EQ(vlm::ReadFileBytes(dir + "/out.mid"), vlm::ReadFileBytes(name));
+
+  vlm::PhraseEntry other = entries[1];
+  other.Seed = entries[0].Seed;  // the same name, another phrase
+  const auto second = vlm::ExportForDrag(f, other, folder);
+  ASSERT_TRUE(second);
+  EXPECT_EQ(*second, folder + "/seed " + std::to_string(*entries[0].Seed) + " (2).mid");
+  EXPECT_NE(vlm::ReadFileBytes(*second), vlm::ReadFileBytes(name));
+  EXPECT_FALSE(std::filesystem::exists(folder + "/.dragging.mid"));
+}
+
 }  // namespace
 }  // namespace vlmtest

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -122,6 +123,16 @@ TEST_F(WorkshopTest, CtrlDKeepsThePhraseAcrossARestartAndTheKeptListSendsItOn) {
   for (const auto& file : std::filesystem::directory_iterator(Path("all"))) written.push_back(file.path().extension());
   std::sort(written.begin(), written.end());
   EXPECT_EQ(written, (std::vector<std::string>{".mid", ".vlm"}));
+
+  // Dragged out, the entry is its MIDI file, offered to be copied only.
+  qputenv("XDG_DATA_HOME", QByteArray::fromStdString(Path("data")));
+  EXPECT_EQ(list->model()->supportedDragActions(), Qt::CopyAction);
+  const std::unique_ptr<QMimeData> drag(list->model()->mimeData({list->model()->index(0, 0)}));
+  ASSERT_NE(drag, nullptr);
+  ASSERT_EQ(drag->urls().size(), 1);
+  const std::string dragged = drag->urls()[0].toLocalFile().toStdString();
+  EXPECT_EQ(dragged, Path("data/vorlumi3/dragged/seed ") + std::to_string(*History().Entries()[0].Seed) + ".mid");
+  EXPECT_EQ(vlm::ReadFileBytes(dragged), vlm::ReadFileBytes(Path("kept.mid")));
 }
 
 TEST_F(WorkshopTest, TheSeedInTheStatusBarIsCopiedByAClickAndCanBeLocked) {
