@@ -78,6 +78,7 @@ HistoryPane::HistoryPane(TForm1& form, PhraseHistory& history, Platform& platfor
       list_(new KeptList([this](std::size_t index) { return DragOut(index); })) {
   setObjectName(QStringLiteral("KeptDock"));
   list_->setObjectName(QStringLiteral("lstKept"));
+  list_->setToolTip(WorkshopText(text::KeptListHint));
   auto* body = new QWidget;
   auto* layout = new QVBoxLayout(body);
   layout->addWidget(list_);

@@ -39,6 +39,8 @@ inline constexpr const char* KeptUnkeep = QT_TRANSLATE_NOOP("Workshop", "キー�
 inline constexpr const char* KeptExportAll = QT_TRANSLATE_NOOP("Workshop", "すべて書き出す...");
 inline constexpr const char* KeptExportAllHint =
     QT_TRANSLATE_NOOP("Workshop", "キープしたフレーズをすべて、MIDI ファイルと MML ファイルにしてフォルダーに書き出します。");
+inline constexpr const char* KeptListHint = QT_TRANSLATE_NOOP(
+    "Workshop", "ダブルクリックで呼び出します。シーケンサーやファイルマネージャーへドラッグすると MIDI ファイルになります。");
 inline constexpr const char* KeptExportFolder = QT_TRANSLATE_NOOP("Workshop", "書き出すフォルダー");
 inline constexpr const char* KeptExported = QT_TRANSLATE_NOOP("Workshop", "%1 個のフレーズを %2 に書き出しました");
 inline constexpr const char* SeedLabel = QT_TRANSLATE_NOOP("Workshop", "シード: %1");

@@ -275,6 +275,10 @@
         <translation>Export All...</translation>
     </message>
     <message>
+        <source>ダブルクリックで呼び出します。シーケンサーやファイルマネージャーへドラッグすると MIDI ファイルになります。</source>
+        <translation>Double-click to recall. Drag into a sequencer or a file manager to drop the phrase as a MIDI file.</translation>
+    </message>
+    <message>
         <source>キープしたフレーズをすべて、MIDI ファイルと MML ファイルにしてフォルダーに書き出します。</source>
         <translation>Writes every kept phrase into a folder, each as a MIDI file and an MML file.</translation>
     </message>
