@@ -4,8 +4,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "common/text_file.h"
-
 namespace vlm {
 
 namespace {
@@ -50,29 +48,17 @@ KeptExport ExportKeptPhrases(TForm1& form, const std::vector<PhraseEntry>& entri
   return result;
 }
 
-// The phrase is compiled into a hidden name first; then its bytes decide
-// between a file of the same phrase already there and a free name.
-std::optional<std::string> ExportForDrag(TForm1& form, const PhraseEntry& entry, const std::string& folder) {
-  namespace fs = std::filesystem;
+// The phrase is compiled into a scratch file beside the copies, which the
+// handover then names by its seed and contents.
+HandedPhrase HandOverKeptPhrase(TForm1& form, const PhraseEntry& entry, const std::string& folder) {
   std::error_code ec;
-  fs::create_directories(folder, ec);
-  const fs::path fresh = fs::path(folder) / ".dragging.mid";
-  if (!form.ExportEntry(entry, fresh.string(), false)) return std::nullopt;
-  const std::optional<std::string> bytes = ReadFileBytes(fresh.string());
-  if (!bytes) return std::nullopt;  // the compile told why nothing was written
-  const std::string stem = entry.Seed ? "seed " + std::to_string(*entry.Seed) : "phrase";
-  for (int n = 1;; ++n) {
-    const fs::path candidate = fs::path(folder) / ((n == 1 ? stem : stem + " (" + std::to_string(n) + ")") + ".mid");
-    if (!fs::exists(candidate, ec)) {
-      fs::rename(fresh, candidate, ec);
-      if (ec) return std::nullopt;
-      return candidate.string();
-    }
-    if (ReadFileBytes(candidate.string()) == bytes) {
-      fs::remove(fresh, ec);
-      return candidate.string();
-    }
-  }
+  std::filesystem::create_directories(folder, ec);
+  const std::string scratch = (std::filesystem::path(folder) / ".compiling.mid").string();
+  std::filesystem::remove(scratch, ec);
+  if (!form.ExportEntry(entry, scratch, false) || !std::filesystem::exists(scratch, ec)) return {};
+  HandedPhrase handed = HandOverPhrase(scratch, entry.Seed, folder);
+  std::filesystem::remove(scratch, ec);
+  return handed;
 }
 
 }  // namespace vlm

@@ -3,11 +3,11 @@
 // each as a MIDI file and as its MML source, made with its own settings.
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/main_form.h"
+#include "app/phrase_handover.h"
 #include "app/phrase_history.h"
 
 namespace vlm {
@@ -22,12 +22,10 @@ struct KeptExport {
 // file in the folder is written over. The folder is made when missing.
 KeptExport ExportKeptPhrases(TForm1& form, const std::vector<PhraseEntry>& entries, const std::string& folder);
 
-// The MIDI file of one phrase dragged out of the program (into a sequencer
-// or a file manager), written into folder as "seed N.mid" ("phrase.mid"
-// without a seed); its path, or nothing when it could not be written (the
-// user has been told why). A sequencer may go on reading the file where it
-// lies, so a file already there is never written over: the same phrase
-// dragged again reuses its file, another one gets " (2)", " (3)", ...
-std::optional<std::string> ExportForDrag(TForm1& form, const PhraseEntry& entry, const std::string& folder);
+// One kept phrase handed to another program (dragged into a sequencer or a
+// file manager) as a MIDI file of its own in folder, as HandOverPhrase
+// hands over the phrase on the roll. When the compile could not write the
+// phrase, Path and Failure are both empty: the compile has told the user why.
+HandedPhrase HandOverKeptPhrase(TForm1& form, const PhraseEntry& entry, const std::string& folder);
 
 }  // namespace vlm

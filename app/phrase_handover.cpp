@@ -6,6 +6,7 @@
 
 #include "common/content_hash.h"
 #include "common/text_file.h"
+#include "common/xdg_dirs.h"
 
 namespace vlm {
 
@@ -35,6 +36,14 @@ HandedPhrase HandOverPhrase(const std::string& phraseFile, std::optional<std::ui
   handed.Path = path;
   handed.Bytes = *bytes;
   return handed;
+}
+
+std::string HandOverFolder() {
+  const std::string data = UserDataDirectory();
+  if (!data.empty()) return data + "dragged";
+  std::error_code ec;
+  const std::filesystem::path temporary = std::filesystem::temp_directory_path(ec);
+  return ((ec ? std::filesystem::path("/tmp") : temporary) / "vorlumi3").string();
 }
 
 }  // namespace vlm

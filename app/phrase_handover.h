@@ -22,4 +22,9 @@ struct HandedPhrase {
 HandedPhrase HandOverPhrase(const std::string& phraseFile, std::optional<std::uint32_t> seed,
                             const std::string& folder);
 
+// Where handed phrases go: "dragged" in the user's data folder, where no
+// cleaner empties it (a sequencer may read the file long after the drop);
+// without a data folder, one in the temporary directory.
+std::string HandOverFolder();
+
 }  // namespace vlm

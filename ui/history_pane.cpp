@@ -1,6 +1,5 @@
 #include "ui/history_pane.h"
 
-#include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -11,7 +10,6 @@
 #include <algorithm>
 
 #include "app/kept_export.h"
-#include "common/xdg_dirs.h"
 #include "ui/workshop_texts.h"
 
 namespace vlm::ui {
@@ -23,13 +21,6 @@ namespace {
 // A pattern may run to thousands of characters: the list shows its start.
 constexpr int kShownPattern = 48;
 
-// Where dragged phrases are written: files a sequencer may keep reading,
-// so not a cache that the system empties.
-std::string DragFolder() {
-  const std::string data = UserDataDirectory();
-  return data.empty() ? QDir::tempPath().toStdString() + "/vorlumi3-dragged" : data + "dragged";
-}
-
 }  // namespace
 
 // A kept phrase dragged out of the list becomes its MIDI file, written at
@@ -37,7 +28,7 @@ std::string DragFolder() {
 // copying is offered.
 class KeptList : public QListWidget {
  public:
-  using Write = std::function<std::optional<std::string>(std::size_t)>;
+  using Write = std::function<HandedPhrase(std::size_t)>;
   explicit KeptList(Write write) : write_(std::move(write)) {
     setDragEnabled(true);
     setDragDropMode(QAbstractItemView::DragOnly);
@@ -48,13 +39,12 @@ class KeptList : public QListWidget {
   QStringList mimeTypes() const override { return {QStringLiteral("text/uri-list")}; }
   Qt::DropActions supportedDropActions() const override { return Qt::CopyAction; }
   QMimeData* mimeData(const QList<QListWidgetItem*>& items) const override {
-    QList<QUrl> urls;
-    for (const QListWidgetItem* item : items)
-      if (const auto file = write_(static_cast<std::size_t>(item->data(Qt::UserRole).toULongLong())))
-        urls.append(QUrl::fromLocalFile(QString::fromStdString(*file)));
-    if (urls.isEmpty()) return nullptr;
+    if (items.size() != 1) return nullptr;  // the list selects one entry at a time
+    const HandedPhrase phrase = write_(static_cast<std::size_t>(items[0]->data(Qt::UserRole).toULongLong()));
+    if (phrase.Path.empty()) return nullptr;
     auto* data = new QMimeData;
-    data->setUrls(urls);
+    data->setUrls({QUrl::fromLocalFile(QString::fromStdString(phrase.Path))});
+    data->setData(QStringLiteral("audio/midi"), QByteArray::fromStdString(phrase.Bytes));
     return data;
   }
 
@@ -157,9 +147,11 @@ void HistoryPane::ExportAll(const std::string& folder) {
                            .toStdString());
 }
 
-std::optional<std::string> HistoryPane::DragOut(std::size_t index) {
-  if (index >= history_.Entries().size()) return std::nullopt;
-  return ExportForDrag(form_, history_.Entries()[index], DragFolder());
+HandedPhrase HistoryPane::DragOut(std::size_t index) {
+  if (index >= history_.Entries().size()) return {};
+  HandedPhrase phrase = HandOverKeptPhrase(form_, history_.Entries()[index], HandOverFolder());
+  if (!phrase.Failure.empty()) platform_.ShowError(phrase.Failure);
+  return phrase;
 }
 
 void HistoryPane::Unkeep() {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/main_form.h"
+#include "app/phrase_handover.h"
 #include "app/phrase_history.h"
 #include "common/platform.h"
 #include "ui/binder.h"
@@ -39,9 +40,9 @@ class HistoryPane : public QDockWidget {
   // Every kept phrase into the folder, as MIDI and MML; the count is shown
   // in the status bar.
   void ExportAll(const std::string& folder);
-  // The MIDI file of the history's entry index, written for a drag out of
-  // the list; nothing when it could not be written (the user was told why).
-  std::optional<std::string> DragOut(std::size_t index);
+  // The MIDI file of the history's entry index, handed over for a drag out
+  // of the list; no Path when it could not be written (the user was told why).
+  HandedPhrase DragOut(std::size_t index);
 
  private:
   TForm1& form_;

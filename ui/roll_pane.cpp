@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QBoxLayout>
-#include <QDir>
 #include <QDrag>
 #include <QFileDialog>
 #include <QMenu>
@@ -15,7 +14,6 @@
 #include "app/phrase_handover.h"
 #include "common/text_file.h"
 #include "common/warning.h"
-#include "common/xdg_dirs.h"
 #include "roll/text_span.h"
 #include "ui/main_window.h"
 #include "ui/mml_roll_window.h"
@@ -187,13 +185,10 @@ void RollPane::OpenMmlWindow(const std::string& fileName) {
   emit MmlFileOpened(QString::fromStdString(fileName));
 }
 
-// Copies go where the user's data lives: a sequencer may read the file
-// again long after the drop, and the next compile replaces the phrase file.
+// The next compile replaces the phrase file: a copy is handed over.
 QMimeData* RollPane::PhraseMimeData() const {
   if (roll_->Model().Notes().empty()) return nullptr;
-  const std::string data = UserDataDirectory();
-  const std::string folder = data.empty() ? QDir::tempPath().toStdString() + "/vorlumi3" : data + "dragged";
-  const HandedPhrase phrase = HandOverPhrase(form_.PhraseFileName, form_.DrawSeed, folder);
+  const HandedPhrase phrase = HandOverPhrase(form_.PhraseFileName, form_.DrawSeed, HandOverFolder());
   if (!phrase.Failure.empty()) {
     ShowWarning(phrase.Failure);
     return nullptr;

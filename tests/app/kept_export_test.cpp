@@ -46,36 +46,34 @@ TEST_F(FormTest, KeptPhrasesAreExportedAsMidiAndMmlWithoutWritingOverAFile) {
   EXPECT_EQ(f.memPatten, patternNow) << "the main window keeps its phrase";
 }
 
-// A phrase dragged out lands as "seed N.mid", the file vlmc makes of its
-// source; dragged again it reuses that file, and another phrase never takes
-// over a name a sequencer may still be reading.
-TEST_F(FormTest, ADraggedPhraseGetsAFileOfItsOwnThatIsNeverWrittenOver) {
+// A kept phrase dragged out is the file vlmc makes of its source, handed
+// over as the roll hands over its phrase: dragged again it is the same file,
+// and another phrase with the same seed never takes its place.
+TEST_F(FormTest, ADraggedKeptPhraseIsHandedOverAsTheFileVlmcMakes) {
   vlm::TForm1& f = Start();
   vlm::PhraseHistory history;
   f.History = &history;
   for (int k = 0; k < 2; ++k) f.MakePlay1Click();
   const std::vector<vlm::PhraseEntry> entries = history.Entries();
   const std::string folder = Path("dragged");
-  const std::string name = folder + "/seed " + std::to_string(*entries[0].Seed) + ".mid";
 
-  const auto first = vlm::ExportForDrag(f, entries[0], folder);
-  ASSERT_TRUE(first);
-  EXPECT_EQ(*first, name);
-  EXPECT_EQ(vlm::ExportForDrag(f, entries[0], folder), name);
-  const auto mml = folder + "/check.vlm";
+  const vlm::HandedPhrase first = vlm::HandOverKeptPhrase(f, entries[0], folder);
+  ASSERT_EQ(first.Failure, "");
+  const std::string mml = Path("check.vlm");
   ASSERT_TRUE(f.ExportEntry(entries[0], mml, true));
   const auto vlmc = RunCommand(dir, "'" + std::string(VLM_BIN_DIR) + "/vlmc' -q --seed " +
                                         std::to_string(entries[0].CompileSeed) + " '" + mml + "' -o out.mid");
   ASSERT_EQ(vlmc.status, 0) << vlmc.err;
-  EXPECT_EQ(vlm::ReadFileBytes(dir + "/out.mid"), vlm::ReadFileBytes(name));
+  EXPECT_EQ(vlm::ReadFileBytes(dir + "/out.mid"), vlm::ReadFileBytes(first.Path));
+  EXPECT_EQ(vlm::HandOverKeptPhrase(f, entries[0], folder).Path, first.Path);
 
   vlm::PhraseEntry other = entries[1];
-  other.Seed = entries[0].Seed;  // the same name, another phrase
-  const auto second = vlm::ExportForDrag(f, other, folder);
-  ASSERT_TRUE(second);
-  EXPECT_EQ(*second, folder + "/seed " + std::to_string(*entries[0].Seed) + " (2).mid");
-  EXPECT_NE(vlm::ReadFileBytes(*second), vlm::ReadFileBytes(name));
-  EXPECT_FALSE(std::filesystem::exists(folder + "/.dragging.mid"));
+  other.Seed = entries[0].Seed;
+  const vlm::HandedPhrase second = vlm::HandOverKeptPhrase(f, other, folder);
+  EXPECT_NE(second.Path, first.Path);
+  EXPECT_EQ(vlm::ReadFileBytes(first.Path), vlm::ReadFileBytes(dir + "/out.mid"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 2)
+      << "no scratch file is left behind";
 }
 
 }  // namespace
