@@ -22,6 +22,7 @@
 #include "ui/mml_highlighter.h"
 #include "ui/piano_roll_widget.h"
 #include "ui/roll_texts.h"
+#include "ui/source_editor.h"
 
 namespace vlm::ui {
 
@@ -44,7 +45,7 @@ int PositionOfCodePoint(const QString& text, std::int32_t points) {
 
 MmlRollWindow::MmlRollWindow(MediaPlayer* player, QWidget* parent)
     : QWidget(parent, Qt::Window),
-      source_(new QPlainTextEdit),
+      source_(new SourceEditor),
       roll_(new PianoRollWidget),
       errors_(new QListWidget),
       player_(player) {
@@ -113,6 +114,7 @@ MmlRollWindow::MmlRollWindow(MediaPlayer* player, QWidget* parent)
   });
   connect(errors_, &QListWidget::currentRowChanged, this, &MmlRollWindow::ErrorChosen);
   connect(source_, &QPlainTextEdit::cursorPositionChanged, this, &MmlRollWindow::HighlightAtCaret);
+  connect(roll_, &PianoRollWidget::PlayheadMoved, this, &MmlRollWindow::MarkSounding);
 }
 
 void MmlRollWindow::OpenFile(const std::string& fileName) {
@@ -265,6 +267,7 @@ void MmlRollWindow::Recompile() {
     addRow(QString::fromStdString(message), placed ? result.Map->Errors[errorIndex] : SourceOrigin{});
     ++errorIndex;
   }
+  MarkErrors();
   if (errors_->count() == 0) addRow(RollText(roll_texts::NoErrors), {});
   if (midi_.empty()) return;
   try {
@@ -300,19 +303,64 @@ void MmlRollWindow::Stop() {
   if (player_) player_->Stop();
 }
 
-// Origins in included files are not in this pane and select nothing.
-void MmlRollWindow::SelectOrigin(const SourceOrigin& origin) {
-  if (origin.File != 0 || origin.Line < 1) return;
+// Origins in included files are not in this pane.
+std::optional<QTextCursor> MmlRollWindow::CursorAt(const SourceOrigin& origin) const {
+  if (origin.File != 0 || origin.Line < 1) return std::nullopt;
   const QTextBlock block = source_->document()->findBlockByNumber(origin.Line - 1);
-  if (!block.isValid()) return;
+  if (!block.isValid()) return std::nullopt;
   const QString line = block.text();
   const std::int32_t column = origin.Column - 1;
   const std::int32_t length = std::max(1, roll::CommandLengthAt(line.toStdString(), column));
   QTextCursor cursor(block);
   cursor.setPosition(block.position() + PositionOfCodePoint(line, column));
   cursor.setPosition(block.position() + PositionOfCodePoint(line, column + length), QTextCursor::KeepAnchor);
-  source_->setTextCursor(cursor);
+  return cursor;
+}
+
+void MmlRollWindow::SelectOrigin(const SourceOrigin& origin) {
+  const std::optional<QTextCursor> cursor = CursorAt(origin);
+  if (!cursor) return;
+  source_->setTextCursor(*cursor);
   source_->setFocus();
+}
+
+// Each error placed in this text is underlined where the compile stood.
+void MmlRollWindow::MarkErrors() {
+  QList<QTextEdit::ExtraSelection> marks;
+  for (const SourceOrigin& origin : errorOrigins_) {
+    const std::optional<QTextCursor> cursor = CursorAt(origin);
+    if (!cursor) continue;
+    QTextEdit::ExtraSelection mark;
+    mark.cursor = *cursor;
+    mark.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+    mark.format.setUnderlineColor(Qt::red);
+    marks.append(mark);
+  }
+  source_->SetErrorMarks(std::move(marks));
+}
+
+// While the text plays, the text of every note sounding at the playhead is
+// marked, so that the ear finds its place in the text; a note a loop
+// repeats marks its one place.
+void MmlRollWindow::MarkSounding() {
+  QList<QTextEdit::ExtraSelection> marks;
+  if (const std::optional<std::int64_t> tick = roll_->PlayheadTick()) {
+    QColor shade = palette().color(QPalette::Highlight);
+    shade.setAlpha(90);
+    const auto& notes = roll_->Model().Notes();
+    const auto [first, last] = roll_->Model().CandidateRange(*tick, *tick + 1);
+    for (std::size_t k = first; k < last; ++k) {
+      const roll::RollNote& note = notes[k];
+      if (!note.At || note.StartTick > *tick || note.StartTick + note.LengthTicks <= *tick) continue;
+      const std::optional<QTextCursor> cursor = CursorAt(*note.At);
+      if (!cursor) continue;
+      QTextEdit::ExtraSelection mark;
+      mark.cursor = *cursor;
+      mark.format.setBackground(shade);
+      marks.append(mark);
+    }
+  }
+  source_->SetSoundingMarks(std::move(marks));
 }
 
 void MmlRollWindow::ErrorChosen(int row) {

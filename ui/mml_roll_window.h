@@ -3,22 +3,27 @@
 // its piano roll, one colour a track, with its errors listed below. The
 // source is compiled again on demand; a click on a note or on an error
 // selects its place in the text through the compile's source map, and
-// moving the caret highlights the notes the text under it made. Ctrl+P plays
-// the text as it stands, with a playhead on the roll; Esc stops. Edits are
+// moving the caret highlights the notes the text under it made. The text
+// shows its line numbers and its errors underlined. Ctrl+P plays the text as
+// it stands, with a playhead on the roll and the text of the notes sounding
+// marked; Esc stops. Edits are
 // saved with Ctrl+S and never dropped unasked on closing; while they are not
 // saved they are kept aside every few seconds, and a crash's are offered back
 // at the next opening. A change another program (an editor) makes to the
 // file is loaded and compiled at once.
 
 #include <QFileSystemWatcher>
+#include <QTextCursor>
 #include <QTimer>
 #include <QWidget>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/edit_backup.h"
 #include "common/media_player.h"
 #include "compiler/mml_compiler.h"
+#include "ui/source_editor.h"
 
 class QListWidget;
 class QPlainTextEdit;
@@ -61,11 +66,15 @@ class MmlRollWindow : public QWidget {
   void KeepEdits();
   void FileChanged();
   void Watch();
+  // A cursor over the command at origin; none outside this text.
+  std::optional<QTextCursor> CursorAt(const SourceOrigin& origin) const;
   void SelectOrigin(const SourceOrigin& origin);
+  void MarkErrors();
+  void MarkSounding();
   void ErrorChosen(int row);
   void HighlightAtCaret();
 
-  QPlainTextEdit* source_;
+  SourceEditor* source_;
   PianoRollWidget* roll_;
   QListWidget* errors_;
   MediaPlayer* player_;

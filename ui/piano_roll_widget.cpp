@@ -164,6 +164,7 @@ void PianoRollWidget::MovePlayhead() {
   playhead_ = tick;
   RepaintColumn(old);
   RepaintColumn(playhead_);
+  emit PlayheadMoved();
   // Keep the playhead in sight: page on when it leaves the right edge.
   if (playhead_) {
     const double x = layout_.XOf(*playhead_);

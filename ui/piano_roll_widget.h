@@ -50,6 +50,8 @@ class PianoRollWidget : public QAbstractScrollArea {
   void NoteClicked(std::size_t note);
   // The pointer moved the drag distance with the left button held.
   void DragRequested();
+  // PlayheadTick() changed: the playhead moved, appeared or went.
+  void PlayheadMoved();
 
  protected:
   void paintEvent(QPaintEvent* event) override;

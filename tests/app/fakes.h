@@ -91,7 +91,9 @@ class FakePlayer : public vlm::MediaPlayer {
     mode = Mode::Stopped;
     opened = named;
   }
+  double position = 0;  // what PositionSeconds tells
   std::string OpenedFile() const override { return mode == Mode::NotOpen ? std::string() : opened; }
+  double PositionSeconds() const override { return position; }
   void Play() override {
     calls.push_back("Play");
     mode = Mode::Playing;

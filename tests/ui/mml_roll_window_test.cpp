@@ -12,9 +12,11 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 #include <chrono>
 #include <functional>
+#include <regex>
 #include <memory>
 #include <string>
 
@@ -24,6 +26,7 @@
 #include "tests/support/compile_harness.h"
 #include "tests/support/run_command.h"
 #include "ui/piano_roll_widget.h"
+#include "ui/source_editor.h"
 
 namespace {
 
@@ -256,6 +259,54 @@ TEST_F(MmlRollWindowTest, ThePlayheadShowsOnlyWhileThisWindowsTextPlays) {
   EXPECT_EQ(window.Roll()->PlayheadTick(), std::nullopt);
   window.Play();
   EXPECT_TRUE(WaitFor([&] { return window.Roll()->PlayheadTick().has_value(); }));
+}
+
+// The margin numbers the lines, and grows with their count; the text is
+// never under it.
+TEST_F(MmlRollWindowTest, TheMarginNumbersTheLines) {
+  auto* editor = static_cast<vlm::ui::SourceEditor*>(window.Source());
+  ASSERT_NE(editor->findChild<QWidget*>(QStringLiteral("LineNumbers")), nullptr);
+  const int twoDigits = editor->MarginWidth();
+  Type(QStringLiteral("c\n").repeated(150));
+  EXPECT_GT(editor->MarginWidth(), twoDigits);
+  EXPECT_GE(editor->viewport()->geometry().left(), editor->MarginWidth());
+}
+
+// An error is underlined where vlmc's editor-readable line places it.
+TEST_F(MmlRollWindowTest, AnErrorIsUnderlinedWhereVlmcPlacesIt) {
+  const std::string text = "o4 l8 c d\ne c%0 f\n";
+  Type(QString::fromStdString(text));
+  window.Recompile();
+  ASSERT_EQ(vlm::WriteFileAtomically(dir + "/bad.vlm", text), std::nullopt);
+  const auto vlmc = vlmtest::RunCommand(dir, VLM_BIN_DIR "/vlmc -q --seed 0 --diagnostics=gnu bad.vlm -o bad.mid");
+  std::smatch place;
+  const std::string said = vlmc.out + vlmc.err;
+  ASSERT_TRUE(std::regex_search(said, place, std::regex("bad\\.vlm:([0-9]+):([0-9]+): error"))) << said;
+  const QList<QTextEdit::ExtraSelection> marks = window.Source()->extraSelections();
+  ASSERT_EQ(marks.size(), 1);
+  EXPECT_EQ(marks[0].format.underlineStyle(), QTextCharFormat::WaveUnderline);
+  EXPECT_EQ(marks[0].cursor.block().blockNumber() + 1, std::stoi(place[1]));
+  EXPECT_EQ(marks[0].cursor.selectionStart() - marks[0].cursor.block().position() + 1, std::stoi(place[2]));
+}
+
+// While the text plays, the text of the note at the playhead is marked, and
+// nothing once it stops.
+TEST_F(MmlRollWindowTest, TheTextOfTheNoteSoundingIsMarkedWhileItPlays) {
+  Type(QStringLiteral("t120 o4 l4 c d\ne f\n"));  // half a second a note
+  const auto sounding = [&] {
+    QStringList marked;
+    for (const QTextEdit::ExtraSelection& mark : window.Source()->extraSelections())
+      if (mark.format.hasProperty(QTextFormat::BackgroundBrush))
+        marked << QString::number(mark.cursor.block().blockNumber() + 1) + QLatin1Char(':') + mark.cursor.selectedText();
+    return marked;
+  };
+  player.position = 0.1;
+  window.Play();
+  EXPECT_TRUE(WaitFor([&] { return sounding() == QStringList{QStringLiteral("1:c")}; })) << sounding().join(' ').toStdString();
+  player.position = 1.1;
+  EXPECT_TRUE(WaitFor([&] { return sounding() == QStringList{QStringLiteral("2:e")}; })) << sounding().join(' ').toStdString();
+  window.Stop();
+  EXPECT_TRUE(WaitFor([&] { return sounding().isEmpty(); }));
 }
 
 }  // namespace
