@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -12,6 +14,7 @@
 #include <QSplitter>
 #include <QTextBlock>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -78,6 +81,17 @@ MmlRollWindow::MmlRollWindow(MediaPlayer* player, QWidget* parent)
   closeWindow->setShortcutContext(Qt::WindowShortcut);
   connect(closeWindow, &QAction::triggered, this, &QWidget::close);
   addAction(closeWindow);
+  const auto key = [this](const QKeySequence& sequence, auto action) {
+    auto* made = new QAction(this);
+    made->setShortcut(sequence);
+    made->setShortcutContext(Qt::WindowShortcut);
+    connect(made, &QAction::triggered, this, action);
+    addAction(made);
+  };
+  key(QKeySequence::Find, [this] { AskFind(); });
+  key(QKeySequence(Qt::Key_F3), [this] { FindAgain(false); });
+  key(QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { FindAgain(true); });
+  key(QKeySequence(Qt::CTRL | Qt::Key_G), [this] { AskLine(); });
   roll_->SetPlayer(player_, [] { return PlayCopy(); });
 
   connect(source_->document(), &QTextDocument::modificationChanged, this, &QWidget::setWindowModified);
@@ -375,6 +389,57 @@ void MmlRollWindow::HighlightAtCaret() {
   const QString line = block.text();
   for (int i = 0; i < position - block.position() && i < line.size(); ++i) column += !line[i].isLowSurrogate();
   roll_->SetHighlighted(roll_->Model().NotesAtCaret({0, block.blockNumber() + 1, column}));
+}
+
+bool MmlRollWindow::FindText(const QString& text, bool backwards) {
+  if (text.isEmpty()) return false;
+  const QTextDocument::FindFlags flags = backwards ? QTextDocument::FindBackward : QTextDocument::FindFlags();
+  QTextCursor found = source_->document()->find(text, source_->textCursor(), flags);
+  if (found.isNull()) {
+    QTextCursor around(source_->document());
+    if (backwards) around.movePosition(QTextCursor::End);
+    found = source_->document()->find(text, around, flags);
+  }
+  if (found.isNull()) return false;
+  source_->setTextCursor(found);
+  return true;
+}
+
+void MmlRollWindow::GoToLine(int line) {
+  const int last = source_->document()->blockCount();
+  const QTextBlock block = source_->document()->findBlockByNumber(std::clamp(line, 1, last) - 1);
+  source_->setTextCursor(QTextCursor(block));
+  source_->centerCursor();
+  source_->setFocus();
+}
+
+// Ctrl+F offers the selection, else what was sought last.
+void MmlRollWindow::AskFind() {
+  const QString selected = source_->textCursor().selectedText();
+  bool ok = false;
+  const QString text = QInputDialog::getText(this, RollText(roll_texts::FindTitle), RollText(roll_texts::FindPrompt),
+                                             QLineEdit::Normal, selected.isEmpty() ? sought_ : selected, &ok);
+  if (!ok || text.isEmpty()) return;
+  sought_ = text;
+  FindAgain(false);
+}
+
+void MmlRollWindow::FindAgain(bool backwards) {
+  if (sought_.isEmpty()) {
+    AskFind();
+    return;
+  }
+  if (!FindText(sought_, backwards))
+    QMessageBox::information(this, RollText(roll_texts::FindTitle), RollText(roll_texts::NotFound).arg(sought_));
+}
+
+void MmlRollWindow::AskLine() {
+  const int last = source_->document()->blockCount();
+  bool ok = false;
+  const int line = QInputDialog::getInt(this, RollText(roll_texts::GoToLineTitle),
+                                        RollText(roll_texts::GoToLinePrompt).arg(last),
+                                        source_->textCursor().blockNumber() + 1, 1, last, 1, &ok);
+  if (ok) GoToLine(line);
 }
 
 }  // namespace vlm::ui

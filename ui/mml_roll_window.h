@@ -52,6 +52,12 @@ class MmlRollWindow : public QWidget {
   // it says why in a message box.
   void Play();
   void Stop();
+  // Selects the next place of text after the caret (before it, backwards),
+  // going round the end; false, with the caret where it was, when the text
+  // holds none.
+  bool FindText(const QString& text, bool backwards = false);
+  // Puts the caret at the start of line (from 1, clamped to the text).
+  void GoToLine(int line);
 
   QPlainTextEdit* Source() const { return source_; }
   PianoRollWidget* Roll() const { return roll_; }
@@ -73,6 +79,9 @@ class MmlRollWindow : public QWidget {
   void MarkSounding();
   void ErrorChosen(int row);
   void HighlightAtCaret();
+  void AskFind();
+  void FindAgain(bool backwards);
+  void AskLine();
 
   SourceEditor* source_;
   PianoRollWidget* roll_;
@@ -87,6 +96,7 @@ class MmlRollWindow : public QWidget {
   EditBackup backup_{"", ""};
   QTimer backupTimer_;    // runs from an edit until the edits are kept aside
   std::vector<SourceOrigin> errorOrigins_;  // the place of each row of errors_; line 0 for none
+  QString sought_;        // what Ctrl+F asked for last, for F3
 };
 
 }  // namespace vlm::ui

@@ -29,6 +29,11 @@ inline constexpr const char* RestoreEdits =
     QT_TRANSLATE_NOOP("Roll", "%1 には前回保存されなかった変更が残っています。復元しますか？");
 inline constexpr const char* ChangedOnDisk =
     QT_TRANSLATE_NOOP("Roll", "%1 がほかのプログラムで変更されました。読み込み直しますか？ここでの変更は失われます。");
+inline constexpr const char* FindTitle = QT_TRANSLATE_NOOP("Roll", "検索");
+inline constexpr const char* FindPrompt = QT_TRANSLATE_NOOP("Roll", "検索する文字列:");
+inline constexpr const char* NotFound = QT_TRANSLATE_NOOP("Roll", "「%1」は見つかりません。");
+inline constexpr const char* GoToLineTitle = QT_TRANSLATE_NOOP("Roll", "指定行へ移動");
+inline constexpr const char* GoToLinePrompt = QT_TRANSLATE_NOOP("Roll", "行番号 (1～%1):");
 }  // namespace roll_texts
 
 inline QString RollText(const char* text) { return QCoreApplication::translate("Roll", text); }

@@ -86,6 +86,26 @@
 <context>
     <name>Roll</name>
     <message>
+        <source>検索</source>
+        <translation>Find</translation>
+    </message>
+    <message>
+        <source>検索する文字列:</source>
+        <translation>Find what:</translation>
+    </message>
+    <message>
+        <source>「%1」は見つかりません。</source>
+        <translation>"%1" was not found.</translation>
+    </message>
+    <message>
+        <source>指定行へ移動</source>
+        <translation>Go to Line</translation>
+    </message>
+    <message>
+        <source>行番号 (1～%1):</source>
+        <translation>Line (1 to %1):</translation>
+    </message>
+    <message>
         <source>ピアノロール(&amp;R)</source>
         <translation>Piano &amp;Roll</translation>
     </message>

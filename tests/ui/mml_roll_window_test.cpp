@@ -9,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -307,6 +308,37 @@ TEST_F(MmlRollWindowTest, TheTextOfTheNoteSoundingIsMarkedWhileItPlays) {
   EXPECT_TRUE(WaitFor([&] { return sounding() == QStringList{QStringLiteral("2:e")}; })) << sounding().join(' ').toStdString();
   window.Stop();
   EXPECT_TRUE(WaitFor([&] { return sounding().isEmpty(); }));
+}
+
+// Find goes round the end in either direction and leaves the caret alone
+// when the text is not there; Ctrl+G asks for a line and goes to it.
+TEST_F(MmlRollWindowTest, FindGoesRoundTheEndAndCtrlGGoesToALine) {
+  Type(QStringLiteral("c d e\nf e g\ne a\n"));
+  const auto caret = [&] {
+    const QTextCursor c = window.Source()->textCursor();
+    return std::to_string(c.blockNumber() + 1) + ":" + std::to_string(c.selectionStart() - c.block().position() + 1);
+  };
+  window.GoToLine(2);
+  EXPECT_EQ(caret(), "2:1");
+  for (const char* expected : {"2:3", "3:1", "1:5"}) {
+    EXPECT_TRUE(window.FindText(QStringLiteral("e")));
+    EXPECT_EQ(caret(), expected);
+  }
+  EXPECT_TRUE(window.FindText(QStringLiteral("e"), true));
+  EXPECT_EQ(caret(), "3:1");
+  EXPECT_FALSE(window.FindText(QStringLiteral("x")));
+  EXPECT_EQ(caret(), "3:1");
+  window.GoToLine(99);
+  EXPECT_EQ(caret(), "4:1");
+
+  QTimer::singleShot(100, [] {
+    if (auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
+      dialog->setIntValue(2);
+      dialog->accept();
+    }
+  });
+  QTest::keyClick(window.Source(), Qt::Key_G, Qt::ControlModifier);
+  EXPECT_EQ(caret(), "2:1");
 }
 
 }  // namespace
