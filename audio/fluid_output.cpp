@@ -9,15 +9,14 @@
 #include "audio/fluid_library.h"
 #include "audio/fluid_log.h"
 #include "audio/fluid_synth.h"
+#include "audio/rtmidi_library.h"
 
 namespace vlm {
 
 namespace {
 
-// PulseAudio first: PipeWire desktops serve it too. Plain ALSA covers
-// machines without a sound server. JACK is left to an explicit choice, since
-// connecting to it may start a server.
-std::vector<std::string> DriversToTry(const SynthOptions& options) {
+// The drivers named by the caller or in the environment, tried as named.
+std::vector<std::string> ChosenDrivers(const SynthOptions& options) {
   if (!options.audioDrivers.empty()) return options.audioDrivers;
   std::vector<std::string> drivers;
   if (const char* chosen = std::getenv(AudioDriverVariable)) {
@@ -25,9 +24,14 @@ std::vector<std::string> DriversToTry(const SynthOptions& options) {
     for (std::string name; std::getline(list, name, ',');)
       if (!name.empty()) drivers.push_back(name);
   }
-  if (drivers.empty()) drivers = {"pulseaudio", "alsa"};
   return drivers;
 }
+
+// Without a choice: PulseAudio first, since PipeWire desktops serve it too;
+// plain ALSA for machines without a sound server; JACK last, for studios
+// whose JACK server holds the sound card. JACK is tried only when a server
+// is running already: connecting to it could start one.
+const std::vector<std::string> DefaultDrivers = {"pulseaudio", "alsa", "jack"};
 
 void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
@@ -60,9 +64,17 @@ class FluidSynthOutput final : public SoundEngine {
     const FluidLibrary& fluid = Fluid();  // loaded by synth_
     if (!options.audioFile.empty())
       fluid.fluid_settings_setstr(synth_.Settings(), "audio.file.name", options.audioFile.c_str());
+    // JACK's output goes straight to the system's playback ports, as every
+    // other driver's does.
+    fluid.fluid_settings_setint(synth_.Settings(), "audio.jack.autoconnect", 1);
     const QuietAlsa quiet;
+    const std::vector<std::string> chosen = ChosenDrivers(options);
     std::string tried;
-    for (const std::string& name : DriversToTry(options)) {
+    for (const std::string& name : chosen.empty() ? DefaultDrivers : chosen) {
+      if (chosen.empty() && name == "jack" && !JackServerRunning()) {
+        tried += std::string(tried.empty() ? "" : "; ") + "jack: no JACK server is running";
+        continue;
+      }
       TakeFluidLog();
       if (fluid.fluid_settings_setstr(synth_.Settings(), "audio.driver", name.c_str()) == FLUID_OK)
         driver_ = fluid.new_fluid_audio_driver(synth_.Settings(), synth_.Synth());

@@ -43,7 +43,7 @@ const RtMidiLibrary& RtMidi();
 void QuietJackLog();
 
 // True when a JACK server answers (JACK_DEFAULT_SERVER names which); never
-// starts one. Needs RtMidi() loaded first, since libjack comes in with it.
+// starts one. Needs libjack loaded first: RtMidi() and FluidSynth bring it in.
 bool JackServerRunning();
 
 }  // namespace vlm
