@@ -80,6 +80,14 @@ std::pair<std::size_t, std::size_t> RollModel::CandidateRange(std::int64_t fromT
   return {static_cast<std::size_t>(first - notes_.begin()), static_cast<std::size_t>(last - notes_.begin())};
 }
 
+std::vector<std::size_t> RollModel::NotesSoundingAt(std::int64_t tick) const {
+  std::vector<std::size_t> sounding;
+  const auto [first, last] = CandidateRange(tick, tick + 1);
+  for (std::size_t k = first; k < last; ++k)
+    if (notes_[k].StartTick + notes_[k].LengthTicks > tick) sounding.push_back(k);
+  return sounding;
+}
+
 std::vector<GridLine> RollModel::Grid(std::int64_t fromTick, std::int64_t toTick) const {
   std::vector<GridLine> lines;
   const std::int64_t beat = beatTicks_;

@@ -76,6 +76,9 @@ class RollModel {
   // Indices of the notes sounding somewhere in [fromTick, toTick): a binary
   // search by start, so a repaint costs what is visible, not the song.
   std::pair<std::size_t, std::size_t> CandidateRange(std::int64_t fromTick, std::int64_t toTick) const;
+  // Indices of the notes sounding at tick: begun at or before it and not
+  // yet ended, as a playhead standing there hears them.
+  std::vector<std::size_t> NotesSoundingAt(std::int64_t tick) const;
   // Bar and beat lines in [fromTick, toTick].
   std::vector<GridLine> Grid(std::int64_t fromTick, std::int64_t toTick) const;
   // The tick heard at seconds from the start, through the tempo changes.

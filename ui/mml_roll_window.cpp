@@ -359,19 +359,10 @@ void MmlRollWindow::MarkErrors() {
 void MmlRollWindow::MarkSounding() {
   QList<QTextEdit::ExtraSelection> marks;
   if (const std::optional<std::int64_t> tick = roll_->PlayheadTick()) {
-    QColor shade = palette().color(QPalette::Highlight);
-    shade.setAlpha(90);
-    const auto& notes = roll_->Model().Notes();
-    const auto [first, last] = roll_->Model().CandidateRange(*tick, *tick + 1);
-    for (std::size_t k = first; k < last; ++k) {
-      const roll::RollNote& note = notes[k];
-      if (!note.At || note.StartTick > *tick || note.StartTick + note.LengthTicks <= *tick) continue;
-      const std::optional<QTextCursor> cursor = CursorAt(*note.At);
-      if (!cursor) continue;
-      QTextEdit::ExtraSelection mark;
-      mark.cursor = *cursor;
-      mark.format.setBackground(shade);
-      marks.append(mark);
+    for (const std::size_t k : roll_->Model().NotesSoundingAt(*tick)) {
+      const std::optional<SourceOrigin>& at = roll_->Model().Notes()[k].At;
+      if (const std::optional<QTextCursor> cursor = at ? CursorAt(*at) : std::nullopt)
+        marks.append({*cursor, SoundingFormat(*this)});
     }
   }
   source_->SetSoundingMarks(std::move(marks));

@@ -19,6 +19,7 @@
 #include "ui/mml_roll_window.h"
 #include "ui/piano_roll_widget.h"
 #include "ui/roll_texts.h"
+#include "ui/source_editor.h"
 
 namespace vlm::ui {
 
@@ -86,6 +87,7 @@ RollPane::RollPane(MainWindow& main, TForm1& form, const MediaPlayer* player)
   pattern_ = main.findChild<QPlainTextEdit*>(QStringLiteral("memPatten"));
   connect(roll_, &PianoRollWidget::NoteClicked, this, &RollPane::SelectNoteText);
   connect(roll_, &PianoRollWidget::DragRequested, this, &RollPane::DragPhrase);
+  connect(roll_, &PianoRollWidget::PlayheadMoved, this, &RollPane::MarkSounding);
   if (pattern_) connect(pattern_, &QPlainTextEdit::cursorPositionChanged, this, &RollPane::HighlightAtCaret);
 }
 
@@ -127,20 +129,37 @@ void RollPane::Reload() {
   HighlightAtCaret();
 }
 
-// Selects the command that made the note, if the pattern box still holds the
-// text that was compiled.
-void RollPane::SelectNoteText(std::size_t note) {
-  if (!pattern_ || note >= patternOrigins_.size() || patternOrigins_[note].Line == 0) return;
+// The command in the pattern box that made the note; none when the note
+// came from elsewhere or the box no longer holds the text that was compiled.
+std::optional<QTextCursor> RollPane::NoteText(std::size_t note) const {
+  if (!pattern_ || note >= patternOrigins_.size() || patternOrigins_[note].Line == 0) return std::nullopt;
   const QString text = pattern_->toPlainText();
-  if (text.toStdString() != compiledPattern_) return;
+  if (text.toStdString() != compiledPattern_) return std::nullopt;
   const std::int32_t offset = patternOrigins_[note].Column - 1;
   const std::int32_t length = std::max(1, roll::CommandLengthAt(compiledPattern_, offset));
   QTextCursor cursor = pattern_->textCursor();
   cursor.setPosition(PositionOfCodePoint(text, offset));
   cursor.setPosition(PositionOfCodePoint(text, offset + length), QTextCursor::KeepAnchor);
-  pattern_->setTextCursor(cursor);
+  return cursor;
+}
+
+void RollPane::SelectNoteText(std::size_t note) {
+  const std::optional<QTextCursor> cursor = NoteText(note);
+  if (!cursor) return;
+  pattern_->setTextCursor(*cursor);
   pattern_->setFocus();
   roll_->SetHighlighted(roll::IndicesAtCaret(patternOrigins_, patternOrigins_[note]));
+}
+
+// While the phrase plays, the text of every note sounding is marked in the
+// pattern box; a note of the phrase's loop marks its one place.
+void RollPane::MarkSounding() {
+  if (!pattern_) return;
+  QList<QTextEdit::ExtraSelection> marks;
+  if (const std::optional<std::int64_t> tick = roll_->PlayheadTick())
+    for (const std::size_t k : roll_->Model().NotesSoundingAt(*tick))
+      if (const std::optional<QTextCursor> cursor = NoteText(k)) marks.append({*cursor, SoundingFormat(*pattern_)});
+  pattern_->setExtraSelections(marks);
 }
 
 void RollPane::HighlightAtCaret() {

@@ -1,13 +1,16 @@
 #pragma once
 // The piano roll in the main window: placed under the pages, shown by
 // default and switched from the Tool menu; it shows the phrase of the last
-// compile and links it with the pattern box both ways. It also adds
+// compile and links it with the pattern box both ways; while the phrase
+// plays, the pattern box marks the text of the notes sounding. It also adds
 // "File > Open MML", which opens a file in a window of its own.
 
 #include <QObject>
 #include <QPointer>
+#include <QTextCursor>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,7 +55,9 @@ class RollPane : public QObject {
 
  private:
   void Reload();
+  std::optional<QTextCursor> NoteText(std::size_t note) const;
   void SelectNoteText(std::size_t note);
+  void MarkSounding();
   void HighlightAtCaret();
   void OpenMmlFile();
   void AskEditPhraseAsMml();

@@ -13,6 +13,14 @@ constexpr int MarginPadding = 6;  // pixels on either side of the numbers
 
 }  // namespace
 
+QTextCharFormat SoundingFormat(const QWidget& widget) {
+  QColor shade = widget.palette().color(QPalette::Highlight);
+  shade.setAlpha(90);
+  QTextCharFormat format;
+  format.setBackground(shade);
+  return format;
+}
+
 // The margin is a child widget that hands its painting to the editor, which
 // knows where each line stands.
 class LineNumberMargin : public QWidget {

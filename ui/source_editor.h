@@ -10,6 +10,10 @@
 
 namespace vlm::ui {
 
+// The mark of the text of a note sounding, in any text pane of widget's
+// palette: a shade of the selection's colour, light enough to read through.
+QTextCharFormat SoundingFormat(const QWidget& widget);
+
 class SourceEditor : public QPlainTextEdit {
   Q_OBJECT
 

@@ -137,6 +137,24 @@ TEST(RollNotes, VisibleRangeFindsEverySoundingNoteOfALongSong) {
   }
 }
 
+// A playhead hears a note from its start up to, not including, its end; a
+// chord's notes together, and a long note under the short ones after it.
+TEST(RollNotes, TheNotesSoundingAtAPlayhead) {
+  const vlm::CompileResult result = Compile("q16 l4 o4 c e0g d\n_tr(1) o3 c1\n");
+  const RollModel model = RollModel::FromMidi(result.MidiBytes);
+  const auto pitchesAt = [&](std::int64_t tick) {
+    std::vector<std::int32_t> pitches;
+    for (const std::size_t k : model.NotesSoundingAt(tick)) pitches.push_back(model.Notes()[k].Pitch);
+    std::sort(pitches.begin(), pitches.end());
+    return pitches;
+  };
+  const std::int64_t quarter = model.Timebase();
+  EXPECT_EQ(pitchesAt(0), (std::vector<std::int32_t>{36, 48}));
+  EXPECT_EQ(pitchesAt(quarter + 1), (std::vector<std::int32_t>{36, 52, 55}));
+  EXPECT_EQ(pitchesAt(2 * quarter + quarter / 2), (std::vector<std::int32_t>{36, 50}));
+  EXPECT_EQ(pitchesAt(4 * quarter + 1), std::vector<std::int32_t>{});
+}
+
 TEST(RollNotes, BytesThatAreNoMidiFileAreRefused) {
   const vlm::CompileResult result = Compile("c d e\n");
   EXPECT_THROW(RollModel::FromMidi(result.MidiBytes.substr(0, result.MidiBytes.size() - 5)), vlm::roll::SmfReadError);

@@ -140,7 +140,8 @@ TEST_F(PianoRollTest, CtrlWheelZoomsTimeAndThePlainWheelDoesNot) {
   EXPECT_NEAR(Roll().Layout().PixelsPerTick, before * 1.25, 1e-9);
 }
 
-// The playhead stands where the player says, read by the timer.
+// The playhead stands where the player says, read by the timer, and the
+// pattern box marks the text of the note it stands on.
 TEST_F(PianoRollTest, ThePlayheadFollowsThePlayersPosition) {
   PlayPattern(QStringLiteral("l8o4cdefgab"));
   ASSERT_EQ(player.mode, vlm::MediaPlayer::Mode::Playing);
@@ -154,10 +155,18 @@ TEST_F(PianoRollTest, ThePlayheadFollowsThePlayersPosition) {
     red = red || (c.red() > 200 && c.green() < 80 && c.blue() < 80);
   }
   EXPECT_TRUE(red);
+  // Within the third note (tempo 120: 192 ticks a second).
+  player.position = static_cast<double>(Roll().Model().Notes()[2].StartTick + 10) / 192;
+  QTest::qWait(120);
+  const QList<QTextEdit::ExtraSelection> marks = PatternBox()->extraSelections();
+  ASSERT_EQ(marks.size(), 1);
+  EXPECT_EQ(marks[0].cursor.selectedText(), QStringLiteral("e"));
+  EXPECT_EQ(marks[0].cursor.selectionStart(), 6);
   player.mode = vlm::MediaPlayer::Mode::Stopped;
   QTest::qWait(120);
   const QColor after = Roll().viewport()->grab().toImage().pixelColor(x, shot.height() - 3);
   EXPECT_FALSE(after.red() > 200 && after.green() < 80);
+  EXPECT_TRUE(PatternBox()->extraSelections().isEmpty());
 }
 
 // A drawn phrase goes on as a piece written by hand: its whole source in a
