@@ -20,6 +20,21 @@ std::string FreeStem(const std::filesystem::path& folder, const std::string& ste
   }
 }
 
+// A phrase's name as part of a file name: a slash or a control character
+// would make another path or an unreadable name, so each becomes "_"; a name
+// longer than 100 bytes is cut at a character's start.
+std::string NamePart(const std::string& label) {
+  constexpr std::size_t MostBytes = 100;
+  std::string part;
+  for (const char c : label) part += c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '_' : c;
+  if (part.size() > MostBytes) {
+    std::size_t cut = MostBytes;
+    while (cut > 0 && (static_cast<unsigned char>(part[cut]) & 0xC0) == 0x80) --cut;
+    part.resize(cut);
+  }
+  return part;
+}
+
 }  // namespace
 
 KeptExport ExportKeptPhrases(TForm1& form, const std::vector<PhraseEntry>& entries, const std::string& folder) {
@@ -31,8 +46,10 @@ KeptExport ExportKeptPhrases(TForm1& form, const std::vector<PhraseEntry>& entri
     const PhraseEntry& entry = entries[k];
     char place[24];
     std::snprintf(place, sizeof place, "%0*zu", digits, k + 1);
-    const std::string stem =
-        FreeStem(folder, std::string(place) + (entry.Seed ? " seed " + std::to_string(*entry.Seed) : ""));
+    const std::string named = !entry.Label.empty() ? " " + NamePart(entry.Label)
+                              : entry.Seed          ? " seed " + std::to_string(*entry.Seed)
+                                                    : "";
+    const std::string stem = FreeStem(folder, std::string(place) + named);
     bool both = true;
     for (const bool asMml : {false, true}) {
       const std::string file = stem + (asMml ? ".vlm" : ".mid");

@@ -17,8 +17,8 @@ struct KeptExport {
   std::vector<std::string> Files;    // every file written, in order
 };
 
-// Names each phrase by its place in the list and its seed ("01 seed 123.mid"
-// and ".vlm"); a name that is taken gets " (2)", " (3)", ... so that no
+// Names each phrase by its place in the list and its name, else its seed
+// ("01 chorus.mid", "02 seed 123.mid", and ".vlm"); a name that is taken gets " (2)", " (3)", ... so that no
 // file in the folder is written over. The folder is made when missing.
 KeptExport ExportKeptPhrases(TForm1& form, const std::vector<PhraseEntry>& entries, const std::string& folder);
 

@@ -29,6 +29,7 @@ std::string PhraseEntryJson(const PhraseEntry& entry) {
       .Add("settings", entry.Settings)
       .Add("time", entry.Time)
       .Add("kept", entry.Kept);
+  if (!entry.Label.empty()) out.Add("label", entry.Label);
   return out.Text();
 }
 
@@ -78,6 +79,7 @@ std::optional<PhraseEntry> PhraseEntryFromJson(const std::string& line) {
     if (!flag) return std::nullopt;
     entry.Kept = *flag;
   }
+  if (const std::string* label = StringKey(*object, "label")) entry.Label = *label;
   return entry;
 }
 
@@ -231,8 +233,15 @@ std::optional<std::string> PhraseHistory::SetKept(std::size_t index, bool kept) 
   return file_.empty() ? std::nullopt : Rewrite(&changed);
 }
 
-// Only this program's own changes are laid over the store: a mark another
-// program set stays as it set it. A phrase kept here that another program
+std::optional<std::string> PhraseHistory::SetLabel(std::size_t index, const std::string& label) {
+  if (index >= entries_.size()) return std::nullopt;
+  entries_[index].Label = label;
+  const PhraseEntry changed = entries_[index];  // Rewrite replaces entries_
+  return file_.empty() ? std::nullopt : Rewrite(&changed);
+}
+
+// Only this program's own changes are laid over the store: a mark or a
+// label another program set stays as it set it. A phrase kept here that another program
 // has aged out of the store comes back, kept.
 std::optional<std::string> PhraseHistory::Rewrite(const PhraseEntry* Changed) {
   std::error_code ec;
@@ -250,6 +259,7 @@ std::optional<std::string> PhraseHistory::Rewrite(const PhraseEntry* Changed) {
   for (std::size_t i = merged.size(); !changedPlaced && i-- > 0;) {
     if (SamePhrase(merged[i], *Changed)) {
       merged[i].Kept = Changed->Kept;
+      merged[i].Label = Changed->Label;
       changedPlaced = true;
     }
   }
@@ -258,6 +268,7 @@ std::optional<std::string> PhraseHistory::Rewrite(const PhraseEntry* Changed) {
     merged.push_back(entries_[i]);
     if (!changedPlaced && SamePhrase(entries_[i], *Changed)) {
       merged.back().Kept = Changed->Kept;
+      merged.back().Label = Changed->Label;
       changedPlaced = true;
     }
   }

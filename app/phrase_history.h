@@ -25,6 +25,7 @@ struct PhraseEntry {
   std::string Settings;               // every settings key, as a settings file holds them
   std::string Time;                   // UTC, "2026-12-07T19:40:00Z"
   bool Kept = false;                  // kept entries never age out
+  std::string Label;                  // the user's name for it ("chorus idea"); empty: none
 };
 
 // One line of the store (without its line break), and the reverse; nothing
@@ -54,6 +55,8 @@ class PhraseHistory {
   std::optional<std::string> Add(PhraseEntry entry);
   // Marks entry `index` kept or not and rewrites the store.
   std::optional<std::string> SetKept(std::size_t index, bool kept);
+  // Names entry `index` (empty: no name) and rewrites the store.
+  std::optional<std::string> SetLabel(std::size_t index, const std::string& label);
 
   const std::vector<PhraseEntry>& Entries() const { return entries_; }
   // Index of the entry last added or gone to; nothing when the history is empty.
@@ -71,7 +74,7 @@ class PhraseHistory {
  private:
   void AgeOut();
   // Rewrites the store from the entries it holds now, with Changed's mark
-  // applied (nullptr: none) and the entries whose append failed added, and
+  // and label applied (nullptr: none) and the entries whose append failed added, and
   // takes that as the history in memory.
   std::optional<std::string> Rewrite(const PhraseEntry* Changed);
 

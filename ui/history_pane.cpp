@@ -1,7 +1,10 @@
 #include "ui/history_pane.h"
 
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
@@ -33,9 +36,18 @@ class KeptList : public QListWidget {
     setDragEnabled(true);
     setDragDropMode(QAbstractItemView::DragOnly);
     setDefaultDropAction(Qt::CopyAction);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);  // F2 names the entry through the pane instead
   }
+  void OnF2(std::function<void()> handler) { f2_ = std::move(handler); }
 
  protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier && f2_) {
+      f2_();
+      return;
+    }
+    QListWidget::keyPressEvent(event);
+  }
   QStringList mimeTypes() const override { return {QStringLiteral("text/uri-list")}; }
   Qt::DropActions supportedDropActions() const override { return Qt::CopyAction; }
   QMimeData* mimeData(const QList<QListWidgetItem*>& items) const override {
@@ -50,13 +62,16 @@ class KeptList : public QListWidget {
 
  private:
   Write write_;
+  std::function<void()> f2_;
 };
 
 QString KeptEntryText(const PhraseEntry& entry) {
   const QString seed = entry.Seed ? QString::number(*entry.Seed) : WorkshopText(text::NoSeed);
   QString pattern = QString::fromStdString(entry.Pattern);
   if (pattern.size() > kShownPattern) pattern = pattern.left(kShownPattern) + QStringLiteral("…");
-  return QStringLiteral("★ %1  %2  %3").arg(seed, QString::fromStdString(entry.Rhythm), pattern);
+  const QString shown = QStringLiteral("%1  %2  %3").arg(seed, QString::fromStdString(entry.Rhythm), pattern);
+  return entry.Label.empty() ? QStringLiteral("★ ") + shown
+                             : QStringLiteral("★ %1  %2").arg(QString::fromStdString(entry.Label), shown);
 }
 
 HistoryPane::HistoryPane(TForm1& form, PhraseHistory& history, Platform& platform, Binder& binder,
@@ -84,6 +99,9 @@ HistoryPane::HistoryPane(TForm1& form, PhraseHistory& history, Platform& platfor
     if (const auto index = Selected()) restore(*index);
   });
   button("btnKeptToSlot", text::KeptToSlot, [this] { ToSlot(); })->setToolTip(WorkshopText(text::KeptToSlotHint));
+  QPushButton* name = button("btnKeptName", text::KeptName, [this] { AskName(); });
+  name->setToolTip(WorkshopText(text::KeptNameHint));
+  static_cast<KeptList*>(list_)->OnF2([name] { name->click(); });  // list_ is the KeptList made above
   button("btnKeptMidi", text::KeptMidi, [this] { SaveMidi(); });
   button("btnKeptMml", text::KeptMml, [this] { SaveMml(); });
   button("btnKeptUnkeep", text::KeptUnkeep, [this] { Unkeep(); });
@@ -152,6 +170,20 @@ HandedPhrase HistoryPane::DragOut(std::size_t index) {
   HandedPhrase phrase = HandOverKeptPhrase(form_, history_.Entries()[index], HandOverFolder());
   if (!phrase.Failure.empty()) platform_.ShowError(phrase.Failure);
   return phrase;
+}
+
+void HistoryPane::AskName() {
+  const auto index = Selected();
+  if (!index) return;
+  bool ok = false;
+  const QString name =
+      QInputDialog::getText(this, WorkshopText(text::KeptTitle), WorkshopText(text::KeptNamePrompt), QLineEdit::Normal,
+                            QString::fromStdString(history_.Entries()[*index].Label), &ok);
+  if (ok) SetName(*index, name.trimmed().toStdString());
+}
+
+void HistoryPane::SetName(std::size_t index, const std::string& name) {
+  if (const auto failure = history_.SetLabel(index, name)) platform_.ShowError(*failure);
 }
 
 void HistoryPane::Unkeep() {

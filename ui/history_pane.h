@@ -37,6 +37,10 @@ class HistoryPane : public QDockWidget {
   void SaveMidi();
   void SaveMml();
   void Unkeep();
+  // Asks for a name for the selected entry (F2), shown in the list and
+  // given to the files it is exported to.
+  void AskName();
+  void SetName(std::size_t index, const std::string& name);
   // Every kept phrase into the folder, as MIDI and MML; the count is shown
   // in the status bar.
   void ExportAll(const std::string& folder);

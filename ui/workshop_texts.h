@@ -35,6 +35,10 @@ inline constexpr const char* KeptToSlotHint =
     QT_TRANSLATE_NOOP("Workshop", "Song ページの「今編集中のパターンを N 番に」の番号へコピーします。");
 inline constexpr const char* KeptMidi = QT_TRANSLATE_NOOP("Workshop", "MIDI 保存");
 inline constexpr const char* KeptMml = QT_TRANSLATE_NOOP("Workshop", "MML 保存");
+inline constexpr const char* KeptName = QT_TRANSLATE_NOOP("Workshop", "名前...");
+inline constexpr const char* KeptNameHint =
+    QT_TRANSLATE_NOOP("Workshop", "選んだフレーズに名前を付けます (F2)。書き出すファイルの名前にもなります。");
+inline constexpr const char* KeptNamePrompt = QT_TRANSLATE_NOOP("Workshop", "フレーズの名前:");
 inline constexpr const char* KeptUnkeep = QT_TRANSLATE_NOOP("Workshop", "キープを外す");
 inline constexpr const char* KeptExportAll = QT_TRANSLATE_NOOP("Workshop", "すべて書き出す...");
 inline constexpr const char* KeptExportAllHint =

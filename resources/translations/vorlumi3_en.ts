@@ -291,6 +291,18 @@
         <translation>Unkeep</translation>
     </message>
     <message>
+        <source>名前...</source>
+        <translation>Name...</translation>
+    </message>
+    <message>
+        <source>選んだフレーズに名前を付けます (F2)。書き出すファイルの名前にもなります。</source>
+        <translation>Names the selected phrase (F2); exported files take the name too.</translation>
+    </message>
+    <message>
+        <source>フレーズの名前:</source>
+        <translation>Name of the phrase:</translation>
+    </message>
+    <message>
         <source>すべて書き出す...</source>
         <translation>Export All...</translation>
     </message>

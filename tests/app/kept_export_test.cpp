@@ -29,12 +29,15 @@ TEST_F(FormTest, KeptPhrasesAreExportedAsMidiAndMmlWithoutWritingOverAFile) {
   const std::string taken = folder + "/01 seed " + std::to_string(*kept[0].Seed) + ".mid";
   WriteFile(taken, "a file of the user's");
 
+  kept[2].Label = "a/b\tc";  // a name, made safe for a file name
+
   const vlm::KeptExport result = vlm::ExportKeptPhrases(f, kept, folder);
   EXPECT_EQ(result.Written, 3u);
   ASSERT_EQ(result.Files.size(), 6u);
   EXPECT_EQ(vlm::ReadFileBytes(taken), "a file of the user's");
   EXPECT_EQ(result.Files[0], folder + "/01 seed " + std::to_string(*kept[0].Seed) + " (2).mid");
   EXPECT_EQ(result.Files[3], folder + "/02 seed " + std::to_string(*kept[1].Seed) + ".vlm");
+  EXPECT_EQ(result.Files[4], folder + "/03 a_b_c.mid");
   for (std::size_t k = 0; k < kept.size(); ++k) {
     const std::string& midi = result.Files[2 * k];
     const std::string& mml = result.Files[2 * k + 1];

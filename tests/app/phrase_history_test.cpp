@@ -180,6 +180,28 @@ TEST_F(PhraseHistoryTest, TwoProgramsSharingTheStoreKeepEachOthersPhrasesAndMark
   EXPECT_EQ(reloaded.KeptIndexes(), std::vector<std::size_t>{0});
 }
 
+// A label names a kept phrase; it is read back (Python reads the same key),
+// and another program's rewrite keeps it.
+TEST_F(PhraseHistoryTest, ALabelIsStoredAndSurvivesAnotherProgramsRewrite) {
+  vlm::PhraseHistory a(file), b(file);
+  a.Load();
+  b.Load();
+  ASSERT_FALSE(a.Add(Entry(1, true)));
+  ASSERT_FALSE(a.SetLabel(0, "chorus \"idea\" \xe3\x81\x82"));
+  ASSERT_FALSE(b.Add(Entry(2)));
+  ASSERT_FALSE(b.SetKept(0, true));  // b's rewrite starts from the store: a's label stays
+
+  vlm::PhraseHistory reloaded(file);
+  EXPECT_TRUE(reloaded.Load().empty());
+  ASSERT_EQ(reloaded.Entries().size(), 2u);
+  EXPECT_EQ(reloaded.Entries()[0].Label, "chorus \"idea\" \xe3\x81\x82");
+  EXPECT_EQ(reloaded.Entries()[1].Label, "");
+  const CommandRun run = RunCommand(dir, "python3 -c 'import json,sys\n"
+                                         "for l in open(sys.argv[1], encoding=\"utf-8\"): print(json.loads(l).get(\"label\"))' '" +
+                                             file + "'");
+  EXPECT_EQ(run.out, "chorus \"idea\" \xe3\x81\x82\nNone\n") << run.err;
+}
+
 // Two processes append, keep and compact at once: no phrase either kept is
 // lost, and each one's newest phrases survive the other's rewrites.
 TEST_F(PhraseHistoryTest, ConcurrentProgramsLoseNoPhrase) {

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QInputDialog>
+#include <QTimer>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -117,12 +120,24 @@ TEST_F(WorkshopTest, CtrlDKeepsThePhraseAcrossARestartAndTheKeptListSendsItOn) {
   EXPECT_EQ(vlm::ReadFileBytes(Path("kept.mid")).value_or("").substr(0, 4), "MThd");
   EXPECT_EQ(platform.fileFilters.back().DefaultExt, "mid");
 
+  // F2 names the phrase; the list shows the name, and the store keeps it.
+  QTimer::singleShot(100, [] {
+    if (auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
+      dialog->setTextValue(QStringLiteral(" chorus idea "));
+      dialog->accept();
+    }
+  });
+  QTest::keyClick(list, Qt::Key_F2);
+  EXPECT_TRUE(list->item(0)->text().startsWith(QStringLiteral("★ chorus idea  "))) << list->item(0)->text().toStdString();
+  EXPECT_EQ(vlm::PhraseEntryFromJson(vlm::SplitLines(*vlm::ReadFileBytes(historyFile))[0])->Label, "chorus idea");
+
   // Every kept phrase out at once: the one kept, as MIDI and as MML.
   desktop->Workshop().Pane().ExportAll(Path("all"));
   std::vector<std::string> written;
   for (const auto& file : std::filesystem::directory_iterator(Path("all"))) written.push_back(file.path().extension());
   std::sort(written.begin(), written.end());
   EXPECT_EQ(written, (std::vector<std::string>{".mid", ".vlm"}));
+  EXPECT_TRUE(std::filesystem::exists(Path("all/01 chorus idea.mid")));
 
   // Dragged out, the entry is its MIDI file, offered to be copied only.
   qputenv("XDG_DATA_HOME", QByteArray::fromStdString(Path("data")));
