@@ -1,14 +1,10 @@
 #include "ui/history_pane.h"
 
 #include <QFileDialog>
-#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QMimeData>
 #include <QPushButton>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -25,45 +21,6 @@ namespace {
 constexpr int kShownPattern = 48;
 
 }  // namespace
-
-// A kept phrase dragged out of the list becomes its MIDI file, written at
-// the start of the drag; the list itself never changes by a drag, so only
-// copying is offered.
-class KeptList : public QListWidget {
- public:
-  using Write = std::function<HandedPhrase(std::size_t)>;
-  explicit KeptList(Write write) : write_(std::move(write)) {
-    setDragEnabled(true);
-    setDragDropMode(QAbstractItemView::DragOnly);
-    setDefaultDropAction(Qt::CopyAction);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);  // F2 names the entry through the pane instead
-  }
-  void OnF2(std::function<void()> handler) { f2_ = std::move(handler); }
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override {
-    if (event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier && f2_) {
-      f2_();
-      return;
-    }
-    QListWidget::keyPressEvent(event);
-  }
-  QStringList mimeTypes() const override { return {QStringLiteral("text/uri-list")}; }
-  Qt::DropActions supportedDropActions() const override { return Qt::CopyAction; }
-  QMimeData* mimeData(const QList<QListWidgetItem*>& items) const override {
-    if (items.size() != 1) return nullptr;  // the list selects one entry at a time
-    const HandedPhrase phrase = write_(static_cast<std::size_t>(items[0]->data(Qt::UserRole).toULongLong()));
-    if (phrase.Path.empty()) return nullptr;
-    auto* data = new QMimeData;
-    data->setUrls({QUrl::fromLocalFile(QString::fromStdString(phrase.Path))});
-    data->setData(QStringLiteral("audio/midi"), QByteArray::fromStdString(phrase.Bytes));
-    return data;
-  }
-
- private:
-  Write write_;
-  std::function<void()> f2_;
-};
 
 QString KeptEntryText(const PhraseEntry& entry) {
   const QString seed = entry.Seed ? QString::number(*entry.Seed) : WorkshopText(text::NoSeed);
@@ -101,7 +58,7 @@ HistoryPane::HistoryPane(TForm1& form, PhraseHistory& history, Platform& platfor
   button("btnKeptToSlot", text::KeptToSlot, [this] { ToSlot(); })->setToolTip(WorkshopText(text::KeptToSlotHint));
   QPushButton* name = button("btnKeptName", text::KeptName, [this] { AskName(); });
   name->setToolTip(WorkshopText(text::KeptNameHint));
-  static_cast<KeptList*>(list_)->OnF2([name] { name->click(); });  // list_ is the KeptList made above
+  list_->OnF2([name] { name->click(); });
   button("btnKeptMidi", text::KeptMidi, [this] { SaveMidi(); });
   button("btnKeptMml", text::KeptMml, [this] { SaveMml(); });
   button("btnKeptUnkeep", text::KeptUnkeep, [this] { Unkeep(); });

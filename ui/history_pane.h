@@ -12,6 +12,7 @@
 #include "app/phrase_history.h"
 #include "common/platform.h"
 #include "ui/binder.h"
+#include "ui/kept_list.h"
 
 class QListWidget;
 class QPushButton;
@@ -52,7 +53,7 @@ class HistoryPane : public QDockWidget {
   TForm1& form_;
   PhraseHistory& history_;
   Platform& platform_;
-  QListWidget* list_;
+  KeptList* list_;
 };
 
 // One line of the kept list: the seed, the rhythm and the start of the pattern.
