@@ -39,6 +39,7 @@ struct Options {
   std::optional<std::int32_t> steps;  // number of steps (speLength)
   bool song = false;                  // compile the play list instead of a new phrase
   bool play = false;                  // play the phrase and wait for its end
+  bool loop = false;                  // --play plays it over and over until Ctrl+C
   std::string midiOut;                // --play sends to this MIDI destination; empty: the synthesizer
   bool listMidiOutputs = false;       // list the MIDI destinations and end
   std::string wavFile;                // render the phrase to this WAV file
@@ -59,7 +60,7 @@ void Usage(std::FILE* to) {
   std::fprintf(to,
                "usage: vorlumi3-cli [--seed N] [--rhythm TEXT] [--settings FILE.vr3] [--scale-dat FILE] [--out FILE.mid]\n"
                "                    [--mml FILE.vlm] [--steps N] [--print rhythm,pattern,source] [--song]\n"
-               "                    [--play [--midi-out PORT]] [--wav FILE.wav] [--png FILE.png] [--list-midi-outputs]\n"
+               "                    [--play [--loop] [--midi-out PORT]] [--wav FILE.wav] [--png FILE.png] [--list-midi-outputs]\n"
                "       vorlumi3-cli --count N [--first-seed S] [--jobs J] [--shard K/M] [--wav]\n"
                "                    --out-dir DIR [--settings FILE.vr3] [--scale-dat FILE] [--steps N]\n"
                "Draws a random phrase with the start values (or those of a settings file),\n"
@@ -78,6 +79,7 @@ void Usage(std::FILE* to) {
                "                    rhythm, pattern and source)\n"
                "  --song            compile the settings' song play list instead of a new phrase\n"
                "  --play            play the phrase and wait for its end (Ctrl+C stops it)\n"
+               "  --loop            with --play: play it over and over until Ctrl+C\n"
                "  --midi-out PORT   with --play: send to the MIDI destination PORT (its name or\n"
                "                    a part of it) instead of the synthesizer; \"virtual\" opens\n"
                "                    a port named Vorlumi3 that other programs can record from\n"
@@ -117,7 +119,7 @@ bool ParsePrintList(const std::string& list, Options& options) {
 // ORDER CLI_OPTIONS: the table and the enum name the options alike.
 enum CliOption {
   kSeed, kRhythm, kSettings, kScaleDat, kOut, kMml, kSteps, kPrint, kSong, kPlay, kWav, kPng, kQuiet, kHelp, kVersion,
-  kMidiOut, kListMidiOutputs, kCount, kFirstSeed, kJobs, kOutDir, kShard
+  kMidiOut, kListMidiOutputs, kCount, kFirstSeed, kJobs, kOutDir, kShard, kLoop
 };
 constexpr vlm::CommandOption kOptions[] = {
     {"seed", 0, vlm::CommandOption::Value::Required},
@@ -144,6 +146,7 @@ constexpr vlm::CommandOption kOptions[] = {
     {"jobs", 'j', vlm::CommandOption::Value::Required},
     {"out-dir", 0, vlm::CommandOption::Value::Required},
     {"shard", 0, vlm::CommandOption::Value::Required},
+    {"loop", 0, vlm::CommandOption::Value::None},
 };
 
 constexpr const char* kMidiOutWants = "--midi-out wants a MIDI destination (see --list-midi-outputs)";
@@ -276,6 +279,9 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
             options.play = true;
             options.singleOnly.push_back(item.text);
             break;
+          case kLoop:
+            options.loop = true;
+            break;
           case kQuiet:
             options.quiet = true;
             break;
@@ -348,6 +354,7 @@ int Run(int argc, char** argv) {
   if (const auto status = ParseArguments(argc, argv, options)) return *status;
   if (options.listMidiOutputs) return vlmcli::ListMidiOutputs("vorlumi3-cli");
   if (!options.midiOut.empty() && !options.play) return BadArgument("--midi-out goes with --play");
+  if (options.loop && !options.play) return BadArgument("--loop goes with --play");
   if (options.song && options.rhythm) return BadArgument("--rhythm draws a phrase; it does not go with --song");
   // Checked before anything is written: an output must not replace an input
   // or another output.
@@ -383,6 +390,7 @@ int Run(int argc, char** argv) {
     int status = 0;
     player = vlmcli::OpenTerminalPlayer("vorlumi3-cli", options.midiOut, options.quiet, status);
     if (!player) return status;
+    player->SetLooping(options.loop);
     form.SetMediaPlayer(player.get());
   }
 

@@ -108,6 +108,8 @@ TEST_F(MidiOutCli, LoopPlaysPassAfterPassUntilCtrlC) {
   const CommandRun run = Shell("'" + Bin + "/vlmc' tune.vlm -q --play --loop --midi-out vlm-cli-recorder & "
                                "pid=$!; sleep 1.5; kill -INT $pid; wait $pid; echo \"status=$?\"");
   EXPECT_NE(run.out.find("status=130"), std::string::npos) << run.out << run.err;
+  const CommandRun alone = Shell("'" + Bin + "/vorlumi3-cli' --loop");
+  EXPECT_EQ(alone.status, 2) << "--loop goes with --play";
   const std::vector<std::string> pass = FileNotesOf("tune.mid");
   ASSERT_EQ(pass.size(), 8u);
   const std::vector<std::string> notes = ReceivedNotes();
