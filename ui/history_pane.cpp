@@ -1,5 +1,6 @@
 #include "ui/history_pane.h"
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QInputDialog>
@@ -27,8 +28,8 @@ QString KeptEntryText(const PhraseEntry& entry) {
   QString pattern = QString::fromStdString(entry.Pattern);
   if (pattern.size() > kShownPattern) pattern = pattern.left(kShownPattern) + QStringLiteral("…");
   const QString shown = QStringLiteral("%1  %2  %3").arg(seed, QString::fromStdString(entry.Rhythm), pattern);
-  return entry.Label.empty() ? QStringLiteral("★ ") + shown
-                             : QStringLiteral("★ %1  %2").arg(QString::fromStdString(entry.Label), shown);
+  const QString star = entry.Kept ? QStringLiteral("★ ") : QStringLiteral("☆ ");
+  return entry.Label.empty() ? star + shown : star + QString::fromStdString(entry.Label) + QStringLiteral("  ") + shown;
 }
 
 HistoryPane::HistoryPane(TForm1& form, PhraseHistory& history, Platform& platform, Binder& binder,
@@ -37,12 +38,16 @@ HistoryPane::HistoryPane(TForm1& form, PhraseHistory& history, Platform& platfor
       form_(form),
       history_(history),
       platform_(platform),
-      list_(new KeptList([this](std::size_t index) { return DragOut(index); })) {
+      list_(new KeptList([this](std::size_t index) { return DragOut(index); })),
+      showAll_(new QCheckBox(WorkshopText(text::ShowAllHistory))) {
   setObjectName(QStringLiteral("KeptDock"));
   list_->setObjectName(QStringLiteral("lstKept"));
   list_->setToolTip(WorkshopText(text::KeptListHint));
   auto* body = new QWidget;
   auto* layout = new QVBoxLayout(body);
+  showAll_->setObjectName(QStringLiteral("chkShowAllHistory"));
+  connect(showAll_, &QCheckBox::toggled, this, &HistoryPane::Refresh);
+  layout->addWidget(showAll_);
   layout->addWidget(list_);
   auto* buttons = new QHBoxLayout;
   const auto button = [&](const char* name, const char* caption, std::function<void()> handler) {
@@ -61,7 +66,8 @@ HistoryPane::HistoryPane(TForm1& form, PhraseHistory& history, Platform& platfor
   list_->OnF2([name] { name->click(); });
   button("btnKeptMidi", text::KeptMidi, [this] { SaveMidi(); });
   button("btnKeptMml", text::KeptMml, [this] { SaveMml(); });
-  button("btnKeptUnkeep", text::KeptUnkeep, [this] { Unkeep(); });
+  keep_ = button("btnKeptUnkeep", text::KeptUnkeep, [this] { ToggleKeep(); });
+  connect(list_, &QListWidget::currentRowChanged, this, &HistoryPane::ShowKeepButton);
   button("btnKeptExportAll", text::KeptExportAll, [this] {
     const QString folder = QFileDialog::getExistingDirectory(this, WorkshopText(text::KeptExportFolder));
     if (!folder.isEmpty()) ExportAll(folder.toStdString());
@@ -73,17 +79,32 @@ HistoryPane::HistoryPane(TForm1& form, PhraseHistory& history, Platform& platfor
   });
 }
 
-// Rebuilt whole: the list holds at most the kept entries, and indexes into
-// the history move when old entries age out.
+// Rebuilt whole: the list holds at most the history, and indexes into it
+// move when old entries age out. The kept entries come oldest first, as they
+// were kept; the whole history newest first, where a phrase heard a moment
+// ago is found.
 void HistoryPane::Refresh() {
   const int row = list_->currentRow();
   list_->clear();
-  for (const std::size_t index : history_.KeptIndexes()) {
+  std::vector<std::size_t> shown = history_.KeptIndexes();
+  if (showAll_->isChecked()) {
+    shown.clear();
+    for (std::size_t index = history_.Entries().size(); index-- > 0;) shown.push_back(index);
+  }
+  for (const std::size_t index : shown) {
     auto* item = new QListWidgetItem(KeptEntryText(history_.Entries()[index]));
     item->setData(Qt::UserRole, static_cast<qulonglong>(index));
     list_->addItem(item);
   }
   if (list_->count() > 0) list_->setCurrentRow(std::clamp(row, 0, list_->count() - 1));
+  ShowKeepButton();
+}
+
+// The button keeps a phrase not kept, and lets a kept one go.
+void HistoryPane::ShowKeepButton() {
+  const auto index = Selected();
+  const bool kept = !index || history_.Entries()[*index].Kept;
+  keep_->setText(WorkshopText(kept ? text::KeptUnkeep : text::Keep));
 }
 
 std::optional<std::size_t> HistoryPane::Selected() const {
@@ -143,9 +164,9 @@ void HistoryPane::SetName(std::size_t index, const std::string& name) {
   if (const auto failure = history_.SetLabel(index, name)) platform_.ShowError(*failure);
 }
 
-void HistoryPane::Unkeep() {
+void HistoryPane::ToggleKeep() {
   if (const auto index = Selected())
-    if (const auto failure = history_.SetKept(*index, false)) platform_.ShowError(*failure);
+    if (const auto failure = history_.SetKept(*index, !history_.Entries()[*index].Kept)) platform_.ShowError(*failure);
 }
 
 }  // namespace vlm::ui

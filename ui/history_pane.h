@@ -1,7 +1,8 @@
 #pragma once
 // The list of kept phrases, a dock beside the main window: each entry can be
 // called back, copied into a song slot, or saved as MIDI or MML in one step,
-// or dragged into a sequencer or a file manager as its MIDI file.
+// or dragged into a sequencer or a file manager as its MIDI file. On request
+// it lists the whole history, newest first, where any phrase can be kept.
 
 #include <QDockWidget>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "ui/binder.h"
 #include "ui/kept_list.h"
 
+class QCheckBox;
 class QListWidget;
 class QPushButton;
 
@@ -37,7 +39,7 @@ class HistoryPane : public QDockWidget {
   void ToSlot();
   void SaveMidi();
   void SaveMml();
-  void Unkeep();
+  void ToggleKeep();
   // Asks for a name for the selected entry (F2), shown in the list and
   // given to the files it is exported to.
   void AskName();
@@ -53,7 +55,11 @@ class HistoryPane : public QDockWidget {
   TForm1& form_;
   PhraseHistory& history_;
   Platform& platform_;
+  void ShowKeepButton();
+
   KeptList* list_;
+  QCheckBox* showAll_;
+  QPushButton* keep_ = nullptr;
 };
 
 // One line of the kept list: the seed, the rhythm and the start of the pattern.

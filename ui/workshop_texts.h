@@ -39,6 +39,7 @@ inline constexpr const char* KeptName = QT_TRANSLATE_NOOP("Workshop", "名前...
 inline constexpr const char* KeptNameHint =
     QT_TRANSLATE_NOOP("Workshop", "選んだフレーズに名前を付けます (F2)。書き出すファイルの名前にもなります。");
 inline constexpr const char* KeptNamePrompt = QT_TRANSLATE_NOOP("Workshop", "フレーズの名前:");
+inline constexpr const char* ShowAllHistory = QT_TRANSLATE_NOOP("Workshop", "キープしていないフレーズも表示 (新しい順)");
 inline constexpr const char* KeptUnkeep = QT_TRANSLATE_NOOP("Workshop", "キープを外す");
 inline constexpr const char* KeptExportAll = QT_TRANSLATE_NOOP("Workshop", "すべて書き出す...");
 inline constexpr const char* KeptExportAllHint =

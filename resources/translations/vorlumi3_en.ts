@@ -291,6 +291,10 @@
         <translation>Unkeep</translation>
     </message>
     <message>
+        <source>キープしていないフレーズも表示 (新しい順)</source>
+        <translation>Show the phrases not kept too (newest first)</translation>
+    </message>
+    <message>
         <source>名前...</source>
         <translation>Name...</translation>
     </message>

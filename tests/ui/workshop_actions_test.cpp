@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QApplication>
 #include <QInputDialog>
 #include <QTimer>
@@ -150,6 +151,21 @@ TEST_F(WorkshopTest, CtrlDKeepsThePhraseAcrossARestartAndTheKeptListSendsItOn) {
       << dragged;
   EXPECT_EQ(vlm::ReadFileBytes(dragged), vlm::ReadFileBytes(Path("kept.mid")));
   EXPECT_EQ(drag->data(QStringLiteral("audio/midi")).toStdString(), vlm::ReadFileBytes(Path("kept.mid")));
+
+  // The whole history, newest first: the phrase not kept on top, kept from there.
+  auto* all = desktop->Workshop().Pane().findChild<QCheckBox*>(QStringLiteral("chkShowAllHistory"));
+  ASSERT_NE(all, nullptr);
+  all->setChecked(true);
+  ASSERT_EQ(list->count(), 2);
+  EXPECT_TRUE(list->item(0)->text().startsWith(QStringLiteral("☆ "))) << list->item(0)->text().toStdString();
+  EXPECT_TRUE(list->item(1)->text().startsWith(QStringLiteral("★ chorus idea")));
+  list->setCurrentRow(0);
+  auto* keep = desktop->Workshop().Pane().findChild<QPushButton*>(QStringLiteral("btnKeptUnkeep"));
+  EXPECT_EQ(keep->text(), QStringLiteral("キープ"));
+  keep->click();
+  EXPECT_TRUE(History().Entries()[1].Kept);
+  all->setChecked(false);
+  EXPECT_EQ(list->count(), 2) << "both are kept now";
 }
 
 TEST_F(WorkshopTest, TheSeedInTheStatusBarIsCopiedByAClickAndCanBeLocked) {
