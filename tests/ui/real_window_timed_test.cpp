@@ -56,7 +56,8 @@ TEST(RealWindow, OneStepBackShowsTheFirstPatternAndTheSessionOutlivesTheProgram)
   // HOME stays: a fresh one would have the font configuration scan every
   // font again, which on a busy machine outlasts any sensible wait.
   const std::vector<std::string> env{"DISPLAY=" + x.Display(), "QT_QPA_PLATFORM=xcb", "XDG_DATA_HOME=" + dir + "/data",
-                                     "VORLUMI3_AUDIO_DRIVER=file", "LC_ALL=C.UTF-8"};
+                                     "XDG_CONFIG_HOME=" + dir + "/config", "VORLUMI3_AUDIO_DRIVER=file",
+                                     "LC_ALL=C.UTF-8"};
   const std::string history = dir + "/data/vorlumi3/history.jsonl";
   std::string prefix;
   for (const auto& entry : env) prefix += "'" + entry + "' ";
@@ -113,6 +114,8 @@ TEST(RealWindow, OneStepBackShowsTheFirstPatternAndTheSessionOutlivesTheProgram)
     EXPECT_EQ(entries[2].Pattern, entries[0].Pattern) << "Alt+Left shows the first phrase again";
     EXPECT_EQ(entries[2].Rhythm, entries[0].Rhythm);
     ASSERT_TRUE(program.Running());
+    // Ctrl+L turns looping on, kept in the configuration for the next start.
+    ASSERT_EQ(xdotool("key ctrl+l").status, 0);
 
     // Closed as a user closes it (the window manager's Alt+F4), the
     // program ends by itself and keeps its session.
@@ -120,6 +123,7 @@ TEST(RealWindow, OneStepBackShowsTheFirstPatternAndTheSessionOutlivesTheProgram)
     EXPECT_EQ(program.WaitForExit(std::chrono::seconds(30)), 0);
   }
   EXPECT_TRUE(std::filesystem::exists(dir + "/data/vorlumi3/session.vr3"));
+  EXPECT_NE(vlm::ReadFileBytes(dir + "/config/vorlumi3/vorlumi3.conf").value_or("").find("loop=true"), std::string::npos);
   {
     // Started again, it shows the pattern it had: Ctrl+P records it.
     vlmtest::BackgroundProcess program({bin + "/vorlumi3"}, env, vlmtest::Output::ErrorsShown);
