@@ -5,8 +5,8 @@
 
 namespace vlm {
 
-MidiFilePlayer::EngineFactory OutputFactory(const std::string& midiDestination) {
-  if (midiDestination.empty()) return [] { return OpenFluidSynthOutput(); };
+MidiFilePlayer::EngineFactory OutputFactory(const std::string& midiDestination, const SynthOptions& synth) {
+  if (midiDestination.empty()) return [synth] { return OpenFluidSynthOutput(synth); };
   // The system is chosen when the port opens: a sequencer may appear later.
   return [midiDestination] { return OpenMidiOutput(ChooseMidiSystem(), midiDestination); };
 }

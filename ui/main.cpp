@@ -120,12 +120,20 @@ int main(int argc, char** argv) {
   std::unique_ptr<vlm::MediaPlayer> player;
 #ifdef VLM_HAVE_AUDIO
   auto sound = std::make_unique<vlm::MidiFilePlayer>(vlm::OutputFactory(""));
+  // What the output menu chose; the menu applies its saved choice at start.
+  std::string destination;
+  vlm::SynthOptions synth;
   vlm::ui::SetSoundOutputs({[](std::string* system) { return vlm::MidiDestinations(system); },
-                            [sound = sound.get()](const std::string& destination) {
-                              sound->SetEngineFactory(vlm::OutputFactory(destination));
+                            [sound = sound.get(), &destination, &synth](const std::string& chosen) {
+                              destination = chosen;
+                              sound->SetEngineFactory(vlm::OutputFactory(destination, synth));
                               std::string system;
                               if (!destination.empty()) vlm::ChooseMidiSystem(&system);
                               return system;
+                            },
+                            [sound = sound.get(), &destination, &synth](const std::string& soundFont) {
+                              synth.soundFont = soundFont;
+                              if (destination.empty()) sound->SetEngineFactory(vlm::OutputFactory("", synth));
                             }});
   player = std::move(sound);
 #endif
@@ -139,11 +147,11 @@ int main(int argc, char** argv) {
 #ifdef VLM_HAVE_AUDIO
     // A phrase renders in well under a second, a long song in a few: the
     // window waits with a busy pointer instead of a progress dialog.
-    desktop.Form.RenderWav = [](const std::string& midi, const std::string& wav) -> std::optional<std::string> {
+    desktop.Form.RenderWav = [&synth](const std::string& midi, const std::string& wav) -> std::optional<std::string> {
       QApplication::setOverrideCursor(Qt::WaitCursor);
       std::optional<std::string> failure;
       try {
-        vlm::RenderMidiFile(midi, wav);
+        vlm::RenderMidiFile(midi, wav, synth);
       } catch (const std::exception& e) {  // MediaError, and a MIDI file the reader refuses
         failure = e.what();
       }

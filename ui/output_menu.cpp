@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QSettings>
 #include <exception>
+#include <filesystem>
 
 #include "ui/configuration.h"
 
@@ -24,6 +25,11 @@ constexpr const char* NotFound = QT_TRANSLATE_NOOP("Output", "%1 (見つかり�
 constexpr const char* VirtualPort = QT_TRANSLATE_NOOP("Output", "仮想ポート \"Vorlumi3\"(&V)");
 constexpr const char* SynthChosen = QT_TRANSLATE_NOOP("Output", "出力: ソフトウェア シンセサイザー");
 constexpr const char* MidiChosen = QT_TRANSLATE_NOOP("Output", "出力: MIDI %1");
+constexpr const char* SoundFontEntry = QT_TRANSLATE_NOOP("Output", "SoundFont: %1...");
+constexpr const char* UsualSoundFont = QT_TRANSLATE_NOOP("Output", "標準");
+constexpr const char* UsualSoundFontEntry = QT_TRANSLATE_NOOP("Output", "標準の SoundFont に戻す");
+constexpr const char* SoundFontFilter = QT_TRANSLATE_NOOP("Output", "SoundFont|*.sf2;*.sf3|すべてのファイル|*.*");
+constexpr const char* SoundFontChosen = QT_TRANSLATE_NOOP("Output", "SoundFont: %1 (次の演奏から)");
 }  // namespace text
 
 QString OutputText(const char* source) { return QCoreApplication::translate("Output", source); }
@@ -41,6 +47,8 @@ OutputMenu::OutputMenu(QMenuBar* bar, Platform& platform)
     : QObject(bar), platform_(platform), menu_(bar->addMenu(OutputText(text::Menu))), group_(nullptr) {
   menu_->setObjectName(QStringLiteral("OutputMenu"));
   chosen_ = Configuration().value(QString::fromLatin1(OutputSettingKey)).toString().toStdString();
+  soundFont_ = Configuration().value(QString::fromLatin1(SoundFontSettingKey)).toString().toStdString();
+  if (Outputs().UseSoundFont) Outputs().UseSoundFont(soundFont_);
   if (Outputs().Choose) Outputs().Choose(chosen_);
   connect(menu_, &QMenu::aboutToShow, this, &OutputMenu::Rebuild);
   Rebuild();
@@ -62,6 +70,19 @@ void OutputMenu::Rebuild() {
   };
   entry(OutputText(text::Synth), "");
   const SoundOutputs& outputs = Outputs();
+  // The synthesizer's SoundFont: a file the user names, or the usual search.
+  if (outputs.UseSoundFont) {
+    const QString shown = soundFont_.empty() ? OutputText(text::UsualSoundFont)
+                                             : QString::fromStdString(std::filesystem::path(soundFont_).filename().string());
+    QAction* pick = menu_->addAction(OutputText(text::SoundFontEntry).arg(shown));
+    pick->setObjectName(QStringLiteral("OutputSoundFont"));
+    pick->setToolTip(QString::fromStdString(soundFont_));
+    connect(pick, &QAction::triggered, this, &OutputMenu::AskSoundFont);
+    QAction* usual = menu_->addAction(OutputText(text::UsualSoundFontEntry));
+    usual->setObjectName(QStringLiteral("OutputUsualSoundFont"));
+    usual->setEnabled(!soundFont_.empty());
+    connect(usual, &QAction::triggered, this, [this] { UseSoundFont(""); });
+  }
   if (!outputs.ListMidiDestinations) return;
   menu_->addSeparator();
   std::vector<std::string> destinations;
@@ -84,6 +105,23 @@ void OutputMenu::Rebuild() {
   if (!listed) entry(OutputText(text::NotFound).arg(QString::fromStdString(chosen_)), chosen_);
   menu_->addSeparator();
   entry(OutputText(text::VirtualPort), VirtualOutput);
+}
+
+void OutputMenu::AskSoundFont() {
+  if (const auto file = platform_.OpenFileName({"sf2", OutputText(text::SoundFontFilter).toStdString()}))
+    UseSoundFont(*file);
+}
+
+// A file that cannot be loaded is reported by the next play, which names it.
+void OutputMenu::UseSoundFont(const std::string& file) {
+  soundFont_ = file;
+  QSettings configuration = Configuration();
+  configuration.setValue(QString::fromLatin1(SoundFontSettingKey), QString::fromStdString(file));
+  configuration.sync();
+  if (Outputs().UseSoundFont) Outputs().UseSoundFont(file);
+  const QString shown = file.empty() ? OutputText(text::UsualSoundFont)
+                                     : QString::fromStdString(std::filesystem::path(file).filename().string());
+  platform_.ShowStatus(OutputText(text::SoundFontChosen).arg(shown).toStdString());
 }
 
 void OutputMenu::Choose(const std::string& destination) {

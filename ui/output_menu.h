@@ -1,7 +1,7 @@
 #pragma once
-// The output menu ("出力(&O)") of the main window: play on the software synthesizer or
-// send to a MIDI destination (another program, an instrument, a DAW
-// recording from our own port). The choice is kept in the program's own
+// The output menu ("出力(&O)") of the main window: play on the software synthesizer,
+// with the SoundFont of the user's choice, or send to a MIDI destination
+// (another program, an instrument, a DAW recording from our own port). The choice is kept in the program's own
 // configuration (vorlumi3/vorlumi3.conf under the XDG config folder), never
 // in a settings file: it belongs to this machine, not to the phrase.
 
@@ -28,6 +28,9 @@ struct SoundOutputs {
   // VirtualOutput a port of our own. Returns a line for the status bar
   // (which MIDI system carries it), or "".
   std::function<std::string(const std::string& destination)> Choose;
+  // Loads soundFont (a .sf2 or .sf3 file; "" the usual search) into the
+  // synthesizer from the next play on, and into the WAV renderer.
+  std::function<void(const std::string& soundFont)> UseSoundFont;
 };
 
 // Process-wide, set before the main window is made. Without it the menu
@@ -38,6 +41,7 @@ void SetSoundOutputs(SoundOutputs outputs);
 // configuration file (an empty value is the synthesizer).
 inline constexpr const char* VirtualOutput = "virtual";
 inline constexpr const char* OutputSettingKey = "Output/MidiDestination";
+inline constexpr const char* SoundFontSettingKey = "Output/SoundFont";  // empty or absent: the usual search
 
 class OutputMenu : public QObject {
   Q_OBJECT
@@ -48,16 +52,22 @@ class OutputMenu : public QObject {
 
   QMenu* Menu() const { return menu_; }
   const std::string& Chosen() const { return chosen_; }
+  // The SoundFont the synthesizer loads, "" for the usual search; kept in
+  // the configuration like the destination.
+  const std::string& SoundFont() const { return soundFont_; }
+  void UseSoundFont(const std::string& file);
 
  private:
   // Lists the destinations afresh: ports come and go while the program runs.
   void Rebuild();
   void Choose(const std::string& destination);
+  void AskSoundFont();
 
   Platform& platform_;
   QMenu* menu_;
   QActionGroup* group_;  // makes the entries exclusive; rebuilt with them
   std::string chosen_;   // "" the synthesizer, else a destination or VirtualOutput
+  std::string soundFont_;
 };
 
 }  // namespace vlm::ui

@@ -55,6 +55,26 @@
 <context>
     <name>Output</name>
     <message>
+        <source>SoundFont: %1...</source>
+        <translation>SoundFont: %1...</translation>
+    </message>
+    <message>
+        <source>標準</source>
+        <translation>usual</translation>
+    </message>
+    <message>
+        <source>標準の SoundFont に戻す</source>
+        <translation>Back to the Usual SoundFont</translation>
+    </message>
+    <message>
+        <source>SoundFont|*.sf2;*.sf3|すべてのファイル|*.*</source>
+        <translation>SoundFont|*.sf2;*.sf3|All files|*.*</translation>
+    </message>
+    <message>
+        <source>SoundFont: %1 (次の演奏から)</source>
+        <translation>SoundFont: %1 (from the next play on)</translation>
+    </message>
+    <message>
         <source>出力(&amp;O)</source>
         <translation>&amp;Output</translation>
     </message>

@@ -36,7 +36,8 @@ class OutputMenuTest : public ::testing::Test {
                               [this](const std::string& destination) {
                                 chosen.push_back(destination);
                                 return std::string("MIDI out through JACK");
-                              }});
+                              },
+                              {}});
   }
   void TearDown() override { vlm::ui::SetSoundOutputs({}); }
 
@@ -107,6 +108,34 @@ TEST_F(OutputMenuTest, ListsAfreshKeepsAnAbsentDestinationChosenAndSaysWhyNoneAr
       EXPECT_EQ(action->toolTip().toStdString(), reason);
     }
   }
+}
+
+// The SoundFont the user names is loaded from the next play on, named in the
+// menu and kept for the next start; going back to the usual one forgets it.
+TEST_F(OutputMenuTest, ASoundFontChosenIsLoadedAndKept) {
+  std::vector<std::string> loaded;
+  vlm::ui::SetSoundOutputs({{}, [](const std::string&) { return std::string(); },
+                            [&loaded](const std::string& file) { loaded.push_back(file); }});
+  {
+    QMenuBar bar;
+    vlm::ui::OutputMenu menu(&bar, platform);
+    EXPECT_EQ(loaded, std::vector<std::string>{""}) << "the usual search at start";
+    EXPECT_EQ(Shown(menu), (std::vector<std::string>{"*ソフトウェア シンセサイザー(&S)", "SoundFont: 標準...",
+                                                     "標準の SoundFont に戻す [disabled]"}));
+    platform.fileAnswers.push_back("/fonts/My Piano.sf2");
+    Entry(menu, "SoundFont: 標準...")->trigger();
+    EXPECT_EQ(loaded.back(), "/fonts/My Piano.sf2");
+    EXPECT_NE(platform.fileFilters.back().Filter.find("*.sf2;*.sf3"), std::string::npos);
+    EXPECT_EQ(Shown(menu)[1], "SoundFont: My Piano.sf2...");
+  }
+  loaded.clear();
+  QMenuBar bar;
+  vlm::ui::OutputMenu menu(&bar, platform);
+  EXPECT_EQ(loaded, std::vector<std::string>{"/fonts/My Piano.sf2"});
+  Shown(menu);
+  Entry(menu, "標準の SoundFont に戻す")->trigger();
+  EXPECT_EQ(loaded.back(), "");
+  EXPECT_EQ(menu.SoundFont(), "");
 }
 
 // The main window carries the menu, and the choice never enters the
