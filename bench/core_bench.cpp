@@ -1,6 +1,7 @@
 // Compile time of the language core: many command words (macro lookups and
 // system commands), loops that replay their body, and selections and
-// divisions that rewrite the line on every pass; and the event store alone.
+// divisions that rewrite the line on every pass; and the event store alone,
+// with short events and with long ones.
 
 #include <benchmark/benchmark.h>
 
@@ -57,6 +58,19 @@ void BM_EventStore(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_EventStore)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// Tempo changes, events kept apart from the short ones: must stay linear in
+// their number (a song with a tempo curve has tens of thousands).
+void BM_LongEvents(benchmark::State& state) {
+  const std::uint8_t tempo[6] = {0xFF, 0x51, 3, 0x07, 0xA1, 0x20};
+  for (auto _ : state) {
+    vlm::Tivent store;
+    for (std::int32_t time = 0; time < state.range(0); ++time) store.Add(time, tempo, 6);
+    benchmark::DoNotOptimize(store.Count());
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_LongEvents)->Arg(10000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Whole-process CPU time (user + system, every thread counted, as the
-kernel accounts it) and peak memory of vlmc compiling one source.
+kernel accounts it, with the system part apart), page faults and peak
+memory of vlmc compiling one source.
 
   python3 bench/process_cpu.py SOURCE VLMC [OTHER_VLMC] [--runs N] [--events N]
 
@@ -18,13 +19,19 @@ import sys
 import tempfile
 
 
-def run_once(args):
-    """CPU seconds and peak resident kilobytes of one run of a command."""
+def measure(args):
+    """The resource usage of one run of a command (it must succeed)."""
     with open(os.devnull, "wb") as quiet:
         child = subprocess.Popen(args, stdout=quiet)
         _, status, usage = os.wait4(child.pid, 0)
     if os.waitstatus_to_exitcode(status) != 0:
         sys.exit(f"{' '.join(args)} failed")
+    return usage
+
+
+def run_once(args):
+    """CPU seconds and peak resident kilobytes of one run of a command."""
+    usage = measure(args)
     return usage.ru_utime + usage.ru_stime, usage.ru_maxrss
 
 
@@ -38,7 +45,11 @@ def main():
     if len(args.vlmc) > 2:
         parser.error("at most two vlmc")
     cpu = [[] for _ in args.vlmc]
+    system = [[] for _ in args.vlmc]
     peak = [[] for _ in args.vlmc]
+    # Minor page faults: pages of fresh memory the run touched, each of
+    # which costs system time (some 2 us on a virtual machine).
+    faults = [[] for _ in args.vlmc]
     ratios = []
     with tempfile.TemporaryDirectory() as work:
         outputs = [os.path.join(work, f"{k}.mid") for k in range(len(args.vlmc))]
@@ -48,9 +59,11 @@ def main():
             if run % 2:
                 order.reverse()
             for k in order:
-                seconds, kb = run_once([args.vlmc[k], args.source, "-o", outputs[k]])
-                cpu[k].append(seconds)
-                peak[k].append(kb)
+                usage = measure([args.vlmc[k], args.source, "-o", outputs[k]])
+                cpu[k].append(usage.ru_utime + usage.ru_stime)
+                system[k].append(usage.ru_stime)
+                peak[k].append(usage.ru_maxrss)
+                faults[k].append(usage.ru_minflt)
             if len(args.vlmc) == 2:
                 ratios.append(cpu[1][-1] / cpu[0][-1])
         same = True
@@ -59,7 +72,9 @@ def main():
                 same = a.read() == b.read()
     for k, vlmc in enumerate(args.vlmc):
         kb = statistics.median(peak[k])
-        line = f"{vlmc}: CPU {statistics.median(cpu[k]) * 1000:.1f} ms (median of {args.runs}), peak {kb / 1024:.1f} MB"
+        line = (f"{vlmc}: CPU {statistics.median(cpu[k]) * 1000:.1f} ms (median of {args.runs}; "
+                f"system {statistics.median(system[k]) * 1000:.1f} ms), {statistics.median(faults[k]):.0f} page faults, "
+                f"peak {kb / 1024:.1f} MB")
         if args.events:
             line += f", {kb * 1024 / args.events:.1f} bytes per event"
         print(line)

@@ -70,9 +70,16 @@ std::string LineBuffer::substr(std::size_t Pos, std::size_t Count) const {
 
 std::string LineBuffer::str() const { return substr(0); }
 
-// One allocation at most: the front alone would be given storage first.
+// One allocation at most: the front alone would be given storage first. A
+// string that must grow gets exactly the line's size: reserve on it would
+// double its room, and every rewritten line of a song would then hold
+// about twice its size for good.
 void LineBuffer::CopyTo(std::string& Out) const {
-  Out.reserve(Length);
+  if (Length > Out.capacity()) {
+    std::string exact;
+    exact.reserve(Length);
+    Out.swap(exact);
+  }
   Out.assign(Buf.data(), GapAt);
   Out.append(Buf.data() + GapAt + GapSize, Buf.size() - GapAt - GapSize);
 }

@@ -1,5 +1,6 @@
 #include "compiler/tivent.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -23,6 +24,18 @@ void Tivent::Configure(TiventWarning NewWarn, std::pmr::memory_resource* NewMemo
   Memory = NewMemory;
 }
 
+namespace {
+
+// Makes room for one more entry before anything is added, so that adding
+// it cannot fail halfway. The room doubles: reserve(size() + 1) alone
+// allocates exactly that, and copied the whole vector at every long event.
+template <class T>
+void ReserveOneMore(std::vector<T>& Entries) {
+  if (Entries.size() == Entries.capacity()) Entries.reserve(std::max<std::size_t>(16, 2 * Entries.capacity()));
+}
+
+}  // namespace
+
 void Tivent::Refuse() {
   if (Warn && !Warned) Warn("Tivent write error! Out Of Memory");
   Warned = true;
@@ -42,7 +55,7 @@ void Tivent::AddSlowly(std::int32_t Time, const std::uint8_t* Data, std::int32_t
     if (Tail == TailEnd) {
       // The count stays an int32 even for events of no bytes.
       if (Total > INT32_MAX - ChunkedWords::ChunkWords) throw std::bad_alloc();
-      Chunks.reserve(Chunks.size() + 1);
+      ReserveOneMore(Chunks);
       Tail = static_cast<std::uint64_t*>(
           Memory->allocate(ChunkedWords::ChunkWords * sizeof(std::uint64_t), alignof(std::uint64_t)));
       Chunks.push_back(Tail);
@@ -51,7 +64,7 @@ void Tivent::AddSlowly(std::int32_t Time, const std::uint8_t* Data, std::int32_t
     std::uint32_t body = 0;
     if (Len > InlineBytes) {
       const std::size_t number = OutsideStarts.size();
-      OutsideStarts.reserve(number + 1);
+      ReserveOneMore(OutsideStarts);
       Stream.insert(Stream.end(), Data, Data + Len);
       OutsideStarts.push_back(static_cast<std::int32_t>(streamSize));
       body = Outside | static_cast<std::uint32_t>(number) << 8;

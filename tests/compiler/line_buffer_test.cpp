@@ -44,6 +44,28 @@ TEST(LineBuffer, EditsAnywhereMatchAPlainString) {
   ExpectSameText(line, model);
 }
 
+// A line stored over its shorter old text (a rewritten line going back into
+// the source) gets room for itself and no more: the source keeps every line
+// so stored for the rest of the compile. Stored over a longer one, it keeps
+// that room rather than allocate.
+TEST(LineBuffer, StoringALongerLineTakesOnlyTheRoomItNeeds) {
+  vlm::LineBuffer line;
+  line = std::string(100, 'a');
+  line.replace(40, 0, std::string(30, 'b'));  // the gap inside the text
+  const std::string expected = std::string(40, 'a') + std::string(30, 'b') + std::string(60, 'a');
+  std::string stored(90, 'x');
+  stored.shrink_to_fit();
+  line.CopyTo(stored);
+  EXPECT_EQ(stored, expected);
+  EXPECT_LT(stored.capacity(), expected.size() + 16);
+
+  std::string roomy(500, 'x');
+  const char* const storage = roomy.data();
+  line.CopyTo(roomy);
+  EXPECT_EQ(roomy, expected);
+  EXPECT_EQ(roomy.data(), storage);
+}
+
 TEST(LineBuffer, SearchesAcrossTheGap) {
   vlm::LineBuffer line;
   line = "abcdef";
