@@ -174,7 +174,10 @@ void MainWindow::BuildMenus() {
 void MainWindow::AddLoopEntry(QMenu* play) {
   const QString key = QStringLiteral("play/loop");
   QAction* loop = play->addAction(tr("&Loop"));
+  loop_ = loop;
   loop->setObjectName(QStringLiteral("LoopPlay1"));
+  loop->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+  loop->setToolTip(tr("止めるまで繰り返し演奏します (Ctrl+L)。"));
   loop->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
   loop->setShortcutContext(Qt::WindowShortcut);
   loop->setCheckable(true);
@@ -217,6 +220,7 @@ void MainWindow::BuildToolBar() {
   bar->addSeparator();
   playStatus_->AddStopControl(button(QStringLiteral("ToolButton6"), QStyle::SP_MediaStop,
                                      tr("演奏を止めます。"), [&f] { f.Stop1Click(); }));
+  bar->addAction(loop_);  // the Play menu's Loop, checked alike in both places
   bar->addSeparator();
   playStatus_->AddPlayControl(button(QStringLiteral("ToolButton8"), QStyle::SP_FileDialogListView,
                                      tr("ソングパターンに登録されているパターンを演奏します。"),

@@ -56,6 +56,7 @@ class MainWindow : public QMainWindow {
   Binder binder_;
   QTabWidget* pages_;
   PlayStatus* playStatus_;
+  QAction* loop_ = nullptr;  // Play > Loop, also on the tool bar
 
   void BuildMenus();
   QAction* Entry(QMenu* menu, const QString& caption, const QString& name, const QKeySequence& key,

@@ -558,6 +558,10 @@
         <translation>&amp;Loop</translation>
     </message>
     <message>
+        <source>止めるまで繰り返し演奏します (Ctrl+L)。</source>
+        <translation>Plays over and over until stopped (Ctrl+L).</translation>
+    </message>
+    <message>
         <source>Save As &amp;WAV</source>
         <translation>Export &amp;WAV File...</translation>
     </message>

@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QToolBar>
 
 #include <filesystem>
 #include <fstream>
@@ -340,6 +341,7 @@ TEST_F(DesktopTest, CtrlLTogglesLoopingAndTheNextStartKeepsIt) {
   QAction* loop = Action(Main(), "LoopPlay1");
   ASSERT_NE(loop, nullptr);
   EXPECT_EQ(loop->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
+  EXPECT_TRUE(Find<QToolBar>(Main(), "ToolBar1")->actions().contains(loop)) << "on the tool bar too";
   const bool before = loop->isChecked();
   EXPECT_EQ(player.looping, before);
   QTest::keyClick(&Main(), Qt::Key_L, Qt::ControlModifier);
