@@ -161,11 +161,13 @@ class TSmf : public SourceCursor {
   std::string IncludeDirectory;                     // where relative #include names are read; empty: here
 
   // Bounds on one compile's work, so that no source runs for ever or fills
-  // memory: characters dispatched, and the length a rewritten line may reach.
+  // memory: steps charged (ChargeSteps), and the length a rewritten line may reach.
   // Far above any real song; a caller (or a test) may lower them.
   std::int64_t MaxCompileSteps = 10'000'000;
   std::size_t MaxLineLength = 1'000'000;
-  std::int64_t CompileSteps = 0;  // DoCommand calls in this compile
+  // Steps charged in this compile: one per character a line's walk passes
+  // (blanks too), one per included line, one per controller-curve step.
+  std::int64_t CompileSteps = 0;
   // The length a line may reach in this compile: MaxLineLength, or sixteen
   // times the source for a song written on very long lines.
   std::size_t LineLengthLimit = 1'000'000;
