@@ -126,6 +126,12 @@ double MidiFilePlayer::PositionSeconds() const {
   return playing_ ? std::min(ElapsedLocked(), sequence_->lengthSeconds) : position_;
 }
 
+void MidiFilePlayer::SetPosition(double seconds) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!sequence_ || playing_) return;
+  position_ = std::clamp(seconds, 0.0, sequence_->lengthSeconds);
+}
+
 void MidiFilePlayer::SetLooping(bool on) {
   std::lock_guard<std::mutex> lock(mutex_);
   looping_ = on;

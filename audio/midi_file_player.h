@@ -59,6 +59,7 @@ class MidiFilePlayer final : public MediaPlayer {
   // MinLoopSeconds plays once: looping it would only make a buzz, and a
   // file of no length would keep the thread busy.
   void SetLooping(bool on) override;
+  void SetPosition(double seconds) override;
   static constexpr double MinLoopSeconds = 0.05;
 
  private:

@@ -37,6 +37,10 @@ class MediaPlayer {
   // stopped, so that a phrase can be heard over and over while its settings
   // change. A player that cannot loop plays once.
   virtual void SetLooping(bool) {}
+  // Where the next Play of the open file starts, in seconds from its start
+  // (clamped to the file); nothing happens while playing or closed. A
+  // player that cannot start in the middle starts at the beginning.
+  virtual void SetPosition(double) {}
 };
 
 }  // namespace vlm

@@ -109,6 +109,17 @@ std::int64_t RollModel::TickAtSeconds(double seconds) const {
   return 0;
 }
 
+double RollModel::SecondsAtTick(std::int64_t tick) const {
+  double elapsed = 0;  // seconds at the start of the current tempo
+  for (std::size_t i = 0; i < tempos_.size(); ++i) {
+    const double secondsPerTick = tempos_[i].MicrosPerQuarter / 1e6 / timebase_;
+    if (i + 1 == tempos_.size() || tick < tempos_[i + 1].Tick)
+      return elapsed + static_cast<double>(tick - tempos_[i].Tick) * secondsPerTick;
+    elapsed += static_cast<double>(tempos_[i + 1].Tick - tempos_[i].Tick) * secondsPerTick;
+  }
+  return 0;
+}
+
 std::vector<std::size_t> RollModel::NotesMadeAt(const SourceOrigin& origin) const {
   std::vector<std::size_t> found;
   for (std::size_t i = 0; i < notes_.size(); ++i)

@@ -83,6 +83,8 @@ class RollModel {
   std::vector<GridLine> Grid(std::int64_t fromTick, std::int64_t toTick) const;
   // The tick heard at seconds from the start, through the tempo changes.
   std::int64_t TickAtSeconds(double seconds) const;
+  // The reverse: the seconds from the start at which tick is heard.
+  double SecondsAtTick(std::int64_t tick) const;
 
   // Weights 0..100 of the pitch classes C..B, for shading rows; none: no shading.
   std::optional<std::array<std::int32_t, 12>> ScaleWeights;

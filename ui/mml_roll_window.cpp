@@ -72,6 +72,9 @@ MmlRollWindow::MmlRollWindow(MediaPlayer* player, QWidget* parent)
   button(roll_texts::Save, "SaveMml", QKeySequence::Save, [this] { Save(); });
   button(roll_texts::Play, "PlayMml", QKeySequence(Qt::CTRL | Qt::Key_P), [this] { Play(); })
       ->setEnabled(player_ != nullptr);
+  button(roll_texts::PlayFromCaret, "PlayMmlFromCaret", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P),
+         [this] { PlayFromCaret(); })
+      ->setEnabled(player_ != nullptr);
   button(roll_texts::Stop, "StopMml", QKeySequence(Qt::Key_Escape), [this] { Stop(); })
       ->setEnabled(player_ != nullptr);
   buttons->addStretch(1);
@@ -295,6 +298,24 @@ void MmlRollWindow::Recompile() {
 void MmlRollWindow::Play() {
   if (!player_) return;
   Recompile();
+  PlayFrom(0);
+}
+
+// A millionth of a second before the note, so that rounding never puts the
+// start past the note-on it is meant to sound.
+void MmlRollWindow::PlayFromCaret() {
+  if (!player_) return;
+  Recompile();
+  std::optional<std::int64_t> first;
+  for (const std::size_t k : roll_->Model().NotesAtCaret(CaretOrigin())) {
+    const std::int64_t start = roll_->Model().Notes()[k].StartTick;
+    if (!first || start < *first) first = start;
+  }
+  PlayFrom(first ? std::max(0.0, roll_->Model().SecondsAtTick(*first) - 1e-6) : 0);
+}
+
+// Plays the last compile's file from seconds.
+void MmlRollWindow::PlayFrom(double seconds) {
   if (midi_.empty()) return;
   const std::string file = PlayCopy();
   player_->Close();  // lets go of the copy it may be playing before it is replaced
@@ -307,6 +328,7 @@ void MmlRollWindow::Play() {
   try {
     player_->SetFileName(file);
     player_->Open();
+    if (seconds > 0) player_->SetPosition(seconds);
     player_->Play();
   } catch (const MediaError& e) {
     QMessageBox::warning(this, windowTitle(), QString::fromUtf8(e.what()));
@@ -372,15 +394,17 @@ void MmlRollWindow::ErrorChosen(int row) {
   if (row >= 0 && row < static_cast<int>(errorOrigins_.size())) SelectOrigin(errorOrigins_[static_cast<std::size_t>(row)]);
 }
 
-void MmlRollWindow::HighlightAtCaret() {
+SourceOrigin MmlRollWindow::CaretOrigin() const {
   const QTextCursor cursor = source_->textCursor();
   const int position = cursor.hasSelection() ? cursor.selectionStart() + 1 : cursor.position();
   const QTextBlock block = source_->document()->findBlock(position);
   std::int32_t column = 1;
   const QString line = block.text();
   for (int i = 0; i < position - block.position() && i < line.size(); ++i) column += !line[i].isLowSurrogate();
-  roll_->SetHighlighted(roll_->Model().NotesAtCaret({0, block.blockNumber() + 1, column}));
+  return {0, block.blockNumber() + 1, column};
 }
+
+void MmlRollWindow::HighlightAtCaret() { roll_->SetHighlighted(roll_->Model().NotesAtCaret(CaretOrigin())); }
 
 bool MmlRollWindow::FindText(const QString& text, bool backwards) {
   if (text.isEmpty()) return false;

@@ -51,6 +51,9 @@ class MmlRollWindow : public QWidget {
   // that no file of the user's is written over; a player that cannot open
   // it says why in a message box.
   void Play();
+  // Plays from the first note the text at the caret made (the whole text
+  // when the caret is on no note's text), as Play does.
+  void PlayFromCaret();
   void Stop();
   // Selects the next place of text after the caret (before it, backwards),
   // going round the end; false, with the caret where it was, when the text
@@ -79,6 +82,10 @@ class MmlRollWindow : public QWidget {
   void MarkSounding();
   void ErrorChosen(int row);
   void HighlightAtCaret();
+  // The caret's place as an origin in this text: between characters, so
+  // column K+1 stands after the K-th character.
+  SourceOrigin CaretOrigin() const;
+  void PlayFrom(double seconds);
   void AskFind();
   void FindAgain(bool backwards);
   void AskLine();

@@ -23,6 +23,7 @@ inline constexpr const char* NotMidi = QT_TRANSLATE_NOOP("Roll", "ピアノロ�
 inline constexpr const char* Save = QT_TRANSLATE_NOOP("Roll", "保存");
 inline constexpr const char* Play = QT_TRANSLATE_NOOP("Roll", "再生");
 inline constexpr const char* Stop = QT_TRANSLATE_NOOP("Roll", "停止");
+inline constexpr const char* PlayFromCaret = QT_TRANSLATE_NOOP("Roll", "カーソルから再生");
 inline constexpr const char* SaveFailed = QT_TRANSLATE_NOOP("Roll", "保存できませんでした: %1");
 inline constexpr const char* AskSave = QT_TRANSLATE_NOOP("Roll", "%1 は変更されています。保存しますか？");
 inline constexpr const char* RestoreEdits =

@@ -106,6 +106,10 @@
 <context>
     <name>Roll</name>
     <message>
+        <source>カーソルから再生</source>
+        <translation>Play from Caret</translation>
+    </message>
+    <message>
         <source>検索</source>
         <translation>Find</translation>
     </message>

@@ -94,6 +94,10 @@ class FakePlayer : public vlm::MediaPlayer {
   double position = 0;  // what PositionSeconds tells
   std::string OpenedFile() const override { return mode == Mode::NotOpen ? std::string() : opened; }
   double PositionSeconds() const override { return position; }
+  void SetPosition(double seconds) override {
+    calls.push_back("SetPosition " + std::to_string(seconds));
+    position = seconds;
+  }
   void Play() override {
     calls.push_back("Play");
     mode = Mode::Playing;

@@ -195,6 +195,18 @@ TEST_F(Player, StopSilencesAndPlayResumesWithTheSettingsInForce) {
   }
 }
 
+// Set to a place in the file, the next Play starts there, with the program
+// in force; while playing, the position cannot be moved.
+TEST_F(Player, PlayStartsWhereThePositionWasSet) {
+  player.SetFileName(File("a.mid", 6, 3));
+  player.Open();
+  player.SetPosition(0.1);
+  player.Play();
+  player.SetPosition(0);
+  ASSERT_TRUE(WaitForStop(5));
+  EXPECT_EQ(log.Calls(), (std::vector<std::string>{"reset", "C0 06", "90 3D 64", "80 3D 00", "90 3E 64", "80 3E 00"}));
+}
+
 TEST_F(Player, NewPlayInterruptsTheSoundingPhrase) {
   OpenAndPlay(File("first.mid", 1, 40));
   std::this_thread::sleep_for(std::chrono::milliseconds(60));

@@ -117,6 +117,20 @@ TEST(RollGrid, BarsAndBeatsFromTheTimebaseAndTimeTicksFromTheTempo) {
   // 150 quarters a minute: one second is 2.5 quarters, 1200 ticks.
   EXPECT_EQ(model.TickAtSeconds(1.0), 1200);
   EXPECT_EQ(model.TickAtSeconds(0.0), 0);
+  EXPECT_DOUBLE_EQ(model.SecondsAtTick(1200), 1.0);
+}
+
+// Seconds from ticks through a tempo change: 120 quarters a minute, then 60
+// from three ticks before the second note (where the compiler puts a tempo).
+TEST(RollGrid, SecondsAtATickFollowTheTempoChanges) {
+  const RollModel model = RollModel::FromMidi(Compile("t120 c4 t60 c4 c4\n").MidiBytes);
+  const std::int64_t quarter = model.Timebase();
+  const std::int64_t change = quarter - 3;
+  const double fast = 0.5 / static_cast<double>(quarter), slow = 1.0 / static_cast<double>(quarter);
+  EXPECT_DOUBLE_EQ(model.SecondsAtTick(quarter / 2), 0.25);
+  EXPECT_DOUBLE_EQ(model.SecondsAtTick(change), static_cast<double>(change) * fast);
+  EXPECT_DOUBLE_EQ(model.SecondsAtTick(change + quarter), static_cast<double>(change) * fast + 1.0);
+  EXPECT_EQ(model.TickAtSeconds(static_cast<double>(change) * fast + 0.5 + slow / 2), change + quarter / 2);
 }
 
 TEST(RollNotes, VisibleRangeFindsEverySoundingNoteOfALongSong) {

@@ -341,4 +341,18 @@ TEST_F(MmlRollWindowTest, FindGoesRoundTheEndAndCtrlGGoesToALine) {
   EXPECT_EQ(caret(), "2:1");
 }
 
+// Ctrl+Shift+P plays from the first note the text at the caret made: the
+// e of the second line, a second in at 120 quarters a minute.
+TEST_F(MmlRollWindowTest, CtrlShiftPPlaysFromTheNoteAtTheCaret) {
+  Type(QStringLiteral("t120 o4 l4 c d\ne f\n"));
+  window.Source()->setTextCursor(QTextCursor(window.Source()->document()->findBlockByNumber(1)));
+  QTest::keyClick(window.Source(), Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_TRUE(WaitFor([&] { return player.mode == vlm::MediaPlayer::Mode::Playing; }));
+  ASSERT_EQ(player.calls.size(), 5u);
+  EXPECT_EQ(player.calls[2], "Open");
+  ASSERT_EQ(player.calls[3].rfind("SetPosition ", 0), 0u) << player.calls[3];
+  EXPECT_NEAR(std::stod(player.calls[3].substr(12)), 1.0, 1e-5);
+  EXPECT_EQ(player.calls[4], "Play");
+}
+
 }  // namespace
