@@ -128,6 +128,14 @@ void MainWindow::BuildMenus() {
         [&f] { f.SaveAsMMLTORAMI1Click(); });
   file->addSeparator();
   Entry(file, tr("&Close"), QStringLiteral("Close1"), {}, [this] { Close1Click(); });
+  // Ctrl+Q quits from any of the program's windows, as on every Linux
+  // desktop; the menu entry keeps its own caption without a key.
+  auto* quit = new QAction(this);
+  quit->setObjectName(QStringLiteral("Quit1"));
+  quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  quit->setShortcutContext(Qt::ApplicationShortcut);
+  connect(quit, &QAction::triggered, this, &QWidget::close);
+  addAction(quit);
 
   QMenu* play = menuBar()->addMenu(tr("&Play"));
   // Ctrl+S belongs to "Save As S&MF", the first entry holding it; "&Stop" only shows it.

@@ -359,6 +359,16 @@ TEST_F(DesktopTest, CtrlLTogglesLoopingAndTheNextStartKeepsIt) {
   desktop.reset();
 }
 
+// Ctrl+Q quits, from the main window as from the others.
+TEST_F(DesktopTest, CtrlQQuitsFromAnyWindow) {
+  QAction* quit = Action(Main(), "Quit1");
+  ASSERT_NE(quit, nullptr);
+  EXPECT_EQ(quit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+  EXPECT_EQ(quit->shortcutContext(), Qt::ApplicationShortcut);
+  QTest::keyClick(&Main(), Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_FALSE(Main().isVisible());
+}
+
 // Closing the program while a field has the focus: the field's leave
 // handler must not reach windows that are already gone (a use after free
 // that the sanitizer build reports).
