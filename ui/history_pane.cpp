@@ -160,8 +160,11 @@ void HistoryPane::AskName() {
   if (ok) SetName(*index, name.trimmed().toStdString());
 }
 
+// A phrase worth a name is worth keeping: naming one that is not kept keeps it.
 void HistoryPane::SetName(std::size_t index, const std::string& name) {
-  if (const auto failure = history_.SetLabel(index, name)) platform_.ShowError(*failure);
+  auto failure = history_.SetLabel(index, name);
+  if (!failure && !name.empty() && !history_.Entries()[index].Kept) failure = history_.SetKept(index, true);
+  if (failure) platform_.ShowError(*failure);
 }
 
 void HistoryPane::ToggleKeep() {

@@ -41,7 +41,7 @@ class HistoryPane : public QDockWidget {
   void SaveMml();
   void ToggleKeep();
   // Asks for a name for the selected entry (F2), shown in the list and
-  // given to the files it is exported to.
+  // given to the files it is exported to; a named entry is kept.
   void AskName();
   void SetName(std::size_t index, const std::string& name);
   // Every kept phrase into the folder, as MIDI and MML; the count is shown

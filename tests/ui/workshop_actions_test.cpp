@@ -164,6 +164,11 @@ TEST_F(WorkshopTest, CtrlDKeepsThePhraseAcrossARestartAndTheKeptListSendsItOn) {
   EXPECT_EQ(keep->text(), QStringLiteral("キープ"));
   keep->click();
   EXPECT_TRUE(History().Entries()[1].Kept);
+  keep->click();
+  EXPECT_FALSE(History().Entries()[1].Kept);
+  // Naming a phrase not kept keeps it.
+  desktop->Workshop().Pane().SetName(1, "verse");
+  EXPECT_TRUE(History().Entries()[1].Kept);
   all->setChecked(false);
   EXPECT_EQ(list->count(), 2) << "both are kept now";
 }
