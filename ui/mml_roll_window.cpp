@@ -91,7 +91,7 @@ MmlRollWindow::MmlRollWindow(MediaPlayer* player, QWidget* parent)
     connect(made, &QAction::triggered, this, action);
     addAction(made);
   };
-  key(QKeySequence::Find, [this] { AskFind(); });
+  key(QKeySequence(Qt::CTRL | Qt::Key_F), [this] { AskFind(); });
   key(QKeySequence(Qt::Key_F3), [this] { FindAgain(false); });
   key(QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { FindAgain(true); });
   key(QKeySequence(Qt::CTRL | Qt::Key_G), [this] { AskLine(); });
