@@ -26,7 +26,8 @@ constexpr std::array<MmlCategoryInfo, 15> Categories = {{
     {MmlCategory::Number, "Number", "dsDecVal", "Number", "constant.numeric.vlm"},
 }};
 
-// The same words as the compiler's table of built-in commands, in its order.
+// ORDER BUILTIN: the same words as the compiler's table of built-in commands, in its
+// order (tests/common/mml_syntax_test.cpp compares the two).
 constexpr std::array<std::string_view, 83> BuiltinWords = {
     "EX", "EX2", "NRPN", "RPN", "T", "CH", "PTR", "Q", "CD_DELAY", "DLY", "DIV", "CD_", "SEL", "RV", "RQ",
     "RN", "SWITCH", "IF", "RV_CLEAR", "RQ_CLEAR", "RN_CLEAR", "TRN", "TRNL", "GHOST_ON", "GHOST_OFF", "BACK",

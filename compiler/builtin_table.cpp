@@ -4,7 +4,8 @@
 
 namespace vlm {
 
-// ORDER BUILTIN: the macro table lists the words in this order.
+// ORDER BUILTIN: the macro table lists the words in this order, and so does
+// the highlighting word list in common/mml_syntax.cpp.
 constexpr std::array<BuiltinCommand, BuiltinWordCount + 1> BuiltinCommands = {{
     {"EX", "\\0"},  // 0
     {"EX2", "\\5"},  // 1
