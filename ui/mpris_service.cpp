@@ -8,6 +8,7 @@
 #include <QDBusObjectPath>
 #include <QMainWindow>
 #include <QStringList>
+#include <algorithm>
 #include <unistd.h>
 
 #include "app/main_form.h"
@@ -47,8 +48,8 @@ class RootAdaptor : public QDBusAbstractAdaptor {
   MprisService* service_;
 };
 
-// org.mpris.MediaPlayer2.Player: the play commands. A phrase has no
-// position to seek to and no volume of its own.
+// org.mpris.MediaPlayer2.Player: the play commands, and where the phrase
+// playing stands. A phrase has no volume of its own.
 class PlayerAdaptor : public QDBusAbstractAdaptor {
   Q_OBJECT
   Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
@@ -59,12 +60,12 @@ class PlayerAdaptor : public QDBusAbstractAdaptor {
   Q_PROPERTY(double MinimumRate READ One)
   Q_PROPERTY(double MaximumRate READ One)
   Q_PROPERTY(double Volume READ One)
-  Q_PROPERTY(qlonglong Position READ Zero)
+  Q_PROPERTY(qlonglong Position READ Position)
   Q_PROPERTY(bool CanGoNext READ Yes)
   Q_PROPERTY(bool CanGoPrevious READ Yes)
   Q_PROPERTY(bool CanPlay READ Yes)
   Q_PROPERTY(bool CanPause READ Yes)
-  Q_PROPERTY(bool CanSeek READ No)
+  Q_PROPERTY(bool CanSeek READ Yes)
   Q_PROPERTY(bool CanControl READ Yes)
 
  public:
@@ -74,7 +75,7 @@ class PlayerAdaptor : public QDBusAbstractAdaptor {
   QString LoopStatus() const { return service_->LoopStatus(); }
   void SetLoopStatus(const QString& status) { service_->SetLoopStatus(status); }
   double One() const { return 1.0; }
-  qlonglong Zero() const { return 0; }
+  qlonglong Position() const { return service_->PositionMicros(); }
   bool Yes() const { return true; }
   bool No() const { return false; }
 
@@ -88,8 +89,12 @@ class PlayerAdaptor : public QDBusAbstractAdaptor {
   void Pause() { service_->Run("Stop1"); }
   void Stop() { service_->Run("Stop1"); }
   void PlayPause() { service_->PlayPause(); }
-  void Seek(qlonglong) {}
-  void SetPosition(const QDBusObjectPath&, qlonglong) {}
+  void Seek(qlonglong offset) { service_->SeekTo(service_->PositionMicros() + offset); }
+  // Only for the phrase the caller saw: another may have started since.
+  void SetPosition(const QDBusObjectPath& track, qlonglong position) {
+    if (track.path() == service_->Metadata().value(QStringLiteral("mpris:trackid")).value<QDBusObjectPath>().path())
+      service_->SeekTo(position);
+  }
   void OpenUri(const QString&) {}
 
  private:
@@ -139,6 +144,8 @@ QVariantMap MprisService::Metadata() const {
                   QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/vorlumi3/phrase/") + seed)));
   metadata.insert(QStringLiteral("xesam:title"), form_.DrawSeed ? QStringLiteral("Phrase %1").arg(seed)
                                                                : QStringLiteral("Phrase"));
+  if (const MediaPlayer* player = form_.Player(); player && player->LengthSeconds() > 0)
+    metadata.insert(QStringLiteral("mpris:length"), static_cast<qlonglong>(player->LengthSeconds() * 1e6));
   return metadata;
 }
 
@@ -153,6 +160,27 @@ void MprisService::SetLoopStatus(const QString& status) {
   if (auto* loop = window_.findChild<QAction*>(QStringLiteral("LoopPlay1")))
     loop->setChecked(status != QStringLiteral("None"));
   Poll();
+}
+
+qlonglong MprisService::PositionMicros() const {
+  const MediaPlayer* player = form_.Player();
+  return player ? static_cast<qlonglong>(player->PositionSeconds() * 1e6) : 0;
+}
+
+// A place before the start is the start; one past the end stops there
+// (rather than drawing the next phrase, which would lose this one's place).
+// A phrase that plays goes on from the new place; the desktop is told.
+void MprisService::SeekTo(qlonglong micros) {
+  MediaPlayer* player = form_.Player();
+  if (!player || player->GetMode() == MediaPlayer::Mode::NotOpen) return;
+  const bool playing = player->GetMode() == MediaPlayer::Mode::Playing;
+  player->Stop();
+  player->SetPosition(static_cast<double>(std::max<qlonglong>(micros, 0)) / 1e6);
+  if (playing) player->Play();
+  QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(ObjectPath), QString::fromLatin1(PlayerInterface),
+                                                   QStringLiteral("Seeked"));
+  signal << PositionMicros();
+  bus_.send(signal);
 }
 
 void MprisService::Raise() {

@@ -3,7 +3,8 @@
 // media keys and player controls drive the loop of drawing and listening.
 // Next draws and plays a new phrase (F5), Previous steps back in the
 // history, Play plays the pattern as it stands (Ctrl+P), Pause and Stop stop,
-// and LoopStatus is the Play menu's Loop.
+// LoopStatus is the Play menu's Loop, and Position, Seek and SetPosition
+// show and move the place in the phrase.
 // Each press runs the main window's own command, as its menu entry does.
 
 #include <QDBusConnection>
@@ -39,6 +40,8 @@ class MprisService : public QObject {
   QString PlaybackStatus() const;
   QVariantMap Metadata() const;
   QString LoopStatus() const;  // "Track" while the menu's Loop is on, else "None"
+  qlonglong PositionMicros() const;  // of the phrase playing or stopped; 0 without one
+  void SeekTo(qlonglong micros);
   void SetLoopStatus(const QString& status);
   void Raise();
   void Quit();

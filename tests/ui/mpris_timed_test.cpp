@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -77,6 +78,19 @@ TEST(Mpris, MediaKeysDrawStopAndQuit) {
     EXPECT_EQ(status(), "(<'Playing'>,)\n");
     const std::string metadata = call("org.freedesktop.DBus.Properties.Get", "org.mpris.MediaPlayer2.Player Metadata").out;
     EXPECT_NE(metadata.find("'xesam:title': <'Phrase "), std::string::npos) << metadata;
+    // The phrase's length and place, as a desktop's progress bar reads them, and a seek a second on.
+    std::smatch length;
+    ASSERT_TRUE(std::regex_search(metadata, length, std::regex("'mpris:length': <int64 ([0-9]+)>"))) << metadata;
+    const auto position = [&] {
+      const std::string out = call("org.freedesktop.DBus.Properties.Get", "org.mpris.MediaPlayer2.Player Position").out;
+      std::smatch micros;
+      return std::regex_search(out, micros, std::regex("<int64 ([0-9]+)>")) ? std::stoll(micros[1]) : -1LL;
+    };
+    EXPECT_GE(position(), 0);
+    ASSERT_EQ(call("org.mpris.MediaPlayer2.Player.Seek", "1000000").status, 0);
+    EXPECT_GE(position(), 1000000);
+    EXPECT_LT(position(), std::stoll(length[1]));
+    EXPECT_EQ(status(), "(<'Playing'>,)\n") << "it plays on from the new place";
     ASSERT_EQ(press("Player.PlayPause"), "ok");
     EXPECT_EQ(status(), "(<'Stopped'>,)\n");
     // Play plays the pattern as it stands, as Ctrl+P does.
