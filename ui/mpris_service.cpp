@@ -174,9 +174,10 @@ void MprisService::SeekTo(qlonglong micros) {
   MediaPlayer* player = form_.Player();
   if (!player || player->GetMode() == MediaPlayer::Mode::NotOpen) return;
   const bool playing = player->GetMode() == MediaPlayer::Mode::Playing;
+  const double seconds = static_cast<double>(std::max<qlonglong>(micros, 0)) / 1e6;
   player->Stop();
-  player->SetPosition(static_cast<double>(std::max<qlonglong>(micros, 0)) / 1e6);
-  if (playing) player->Play();
+  player->SetPosition(seconds);
+  if (playing && seconds < player->LengthSeconds()) player->Play();
   QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(ObjectPath), QString::fromLatin1(PlayerInterface),
                                                    QStringLiteral("Seeked"));
   signal << PositionMicros();

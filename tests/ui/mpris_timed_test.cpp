@@ -97,6 +97,11 @@ TEST(Mpris, MediaKeysDrawStopAndQuit) {
     ASSERT_EQ(press("Player.Play"), "ok");
     EXPECT_EQ(status(), "(<'Playing'>,)\n");
     EXPECT_EQ(entries(), 2u);
+    // Sought past its end, the phrase stops there: no new phrase is drawn.
+    ASSERT_EQ(call("org.mpris.MediaPlayer2.Player.Seek", "3600000000").status, 0);
+    EXPECT_EQ(status(), "(<'Stopped'>,)\n");
+    EXPECT_GT(position(), 1000000);
+    EXPECT_EQ(entries(), 2u);
     ASSERT_EQ(press("Player.Stop"), "ok");
     EXPECT_EQ(status(), "(<'Stopped'>,)\n");
 
