@@ -8,6 +8,7 @@
 // that differs (equal times placed otherwise) shows at once. It fails when
 // a copy does not end as its store does when the store sorts itself.
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
