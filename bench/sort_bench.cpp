@@ -6,7 +6,8 @@
 // over all tracks and a checksum of the order the sort leaves, so that a
 // change to the sort is timed without the rest of the compile and an order
 // that differs (equal times placed otherwise) shows at once. It fails when
-// a copy does not end as its store does when the store sorts itself.
+// a copy does not end as its store does when the store sorts itself. It
+// also prints how far the tracks are from sorted (see Shape).
 
 #include <algorithm>
 #include <chrono>
@@ -47,6 +48,35 @@ std::uint64_t Checksum(const ChunkCopy& Copy, std::uint64_t Hash) {
     for (int b = 0; b < 8; ++b) Hash = (Hash ^ (word >> (8 * b) & 0xFF)) * 0x100000001B3u;
   }
   return Hash;
+}
+
+// How far a track's order is from sorted: the places where a time falls,
+// and the segments between cuts (a cut after K: every time up to K lies
+// before every time after it), which no exact sort moves an event across.
+struct Shape {
+  std::size_t Falls = 0;
+  std::size_t Segments = 0;
+  std::size_t Singles = 0;   // segments of one event, which stay where they are
+  std::size_t Largest = 0;   // events of the largest segment
+};
+
+void AddShape(const std::vector<std::uint64_t>& Words, Shape& Total) {
+  auto time = [&Words](std::size_t k) { return static_cast<std::uint32_t>(Words[k] >> 32); };
+  std::vector<std::uint32_t> lowestAfter(Words.size() + 1, UINT32_MAX);
+  for (std::size_t k = Words.size(); k-- > 0;) lowestAfter[k] = std::min(lowestAfter[k + 1], time(k));
+  std::uint32_t highest = 0;
+  std::size_t start = 0;
+  for (std::size_t k = 0; k < Words.size(); ++k) {
+    if (k + 1 < Words.size() && time(k) > time(k + 1)) ++Total.Falls;
+    highest = std::max(highest, time(k));
+    if (k + 1 == Words.size() || highest < lowestAfter[k + 1]) {
+      const std::size_t size = k + 1 - start;
+      ++Total.Segments;
+      Total.Singles += size == 1;
+      Total.Largest = std::max(Total.Largest, size);
+      start = k + 1;
+    }
+  }
 }
 
 }  // namespace
@@ -100,7 +130,11 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
+  Shape shape;
+  for (const auto& words : tracks) AddShape(words, shape);
   std::printf("%zu tracks, %zu events: %.2f ms per pass (mean of %d); order checksum %016llx\n",
               tracks.size(), events, total / passes, passes, static_cast<unsigned long long>(hash));
+  std::printf("before the sort: %zu falls; %zu segments between cuts, %zu of one event, the largest %zu events\n",
+              shape.Falls, shape.Segments, shape.Singles, shape.Largest);
   return 0;
 }
