@@ -10,7 +10,7 @@ namespace vlm {
 namespace {
 const FileFilter SmfFilter{"mid", "smf|*.mid|all|*.*"};
 const FileFilter MmlFilter{"vlm", "(*.vlm)|*.vlm|(*.*)|*.*"};
-const FileFilter WavFilter{"wav", "wav|*.wav|all|*.*"};
+const FileFilter WavFilter{"wav", "wav|*.wav|flac|*.flac|ogg|*.ogg;*.oga|all|*.*"};
 
 // The foreign dialect's header: its version line, the gate maximum and its
 // definition of the bend-up word ACB that patterns use.

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "audio/audio_file_writer.h"
 #include "audio/fluid_synth.h"
 #include "audio/wav_writer.h"
 #include "common/media_player.h"
@@ -21,7 +22,7 @@ constexpr double DecayBlockSeconds = 0.05;
 
 class BlockRenderer {
  public:
-  BlockRenderer(FluidSynth& synth, WavWriter& out) : synth_(synth), out_(out) {}
+  BlockRenderer(FluidSynth& synth, AudioFileWriter& out) : synth_(synth), out_(out) {}
 
   // Synthesizes frames up to (not including) target; returns the loudest sample.
   int RenderTo(std::int64_t target) {
@@ -41,14 +42,15 @@ class BlockRenderer {
  private:
   static constexpr int BlockFrames = 4096;
   FluidSynth& synth_;
-  WavWriter& out_;
+  AudioFileWriter& out_;
   std::vector<std::int16_t> buffer_ = std::vector<std::int16_t>(BlockFrames * Channels);
   std::int64_t frame_ = 0;
 };
 
 // A WAV file's sizes are 32-bit: music that would not fit is refused before
-// anything is synthesized.
-void RefuseTooLong(const MidiSequence& sequence, double rate) {
+// anything is synthesized. FLAC and Ogg count far beyond any piece.
+void RefuseTooLong(const MidiSequence& sequence, double rate, const std::string& path) {
+  if (AudioFormatOf(path) != AudioFileFormat::Wav) return;
   const double maxSeconds = WavWriter::MaxDataBytes / (rate * Channels * 2);
   if (sequence.lengthSeconds + MaxTailSeconds > maxSeconds)
     throw MediaError("The music lasts " + std::to_string(static_cast<long long>(sequence.lengthSeconds)) +
@@ -64,10 +66,10 @@ SequenceRenderer::~SequenceRenderer() = default;
 
 RenderResult SequenceRenderer::Render(const MidiSequence& sequence, const std::string& wavPath) {
   const double rate = options_.sampleRate;
-  RefuseTooLong(sequence, rate);
+  RefuseTooLong(sequence, rate, wavPath);
   FluidSynth synth(options_, *fontOwner_);
-  WavWriter out(wavPath, static_cast<int>(rate), Channels);
-  BlockRenderer render(synth, out);
+  const std::unique_ptr<AudioFileWriter> out = OpenAudioFileWriter(wavPath, static_cast<int>(rate), Channels);
+  BlockRenderer render(synth, *out);
   // Each message sounds at its own sample frame (FluidSynth applies it at its
   // next 64-frame block, within 1.5 ms).
   for (const TimedMessage& message : sequence.messages) {
@@ -80,12 +82,12 @@ RenderResult SequenceRenderer::Render(const MidiSequence& sequence, const std::s
   while (render.Frame() < lastFrame) {
     if (render.RenderTo(std::min(render.Frame() + decayBlock, lastFrame)) <= SilencePeak) break;
   }
-  out.Finish();
-  return {out.Frames(), static_cast<double>(out.Frames()) / rate};
+  out->Finish();
+  return {out->Frames(), static_cast<double>(out->Frames()) / rate};
 }
 
 RenderResult RenderSequence(const MidiSequence& sequence, const std::string& wavPath, const SynthOptions& options) {
-  RefuseTooLong(sequence, options.sampleRate);
+  RefuseTooLong(sequence, options.sampleRate, wavPath);
   return SequenceRenderer(options).Render(sequence, wavPath);
 }
 

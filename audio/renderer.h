@@ -1,6 +1,7 @@
 #pragma once
-// Turns a MIDI file into a WAV file without an audio device, as fast as the
-// machine can synthesize (many times faster than real time).
+// Turns a MIDI file into a sound file without an audio device, as fast as the
+// machine can synthesize (many times faster than real time): WAV, or FLAC or
+// Ogg Vorbis for a name ending in ".flac", ".ogg" or ".oga".
 
 #include <cstdint>
 #include <memory>
@@ -19,10 +20,10 @@ struct RenderResult {
   double seconds = 0;       // frames / sample rate
 };
 
-// The WAV holds the whole sequence and then its decay until the sound has
+// The file holds the whole sequence and then its decay until the sound has
 // died away, at most MaxTailSeconds more: 16-bit stereo at
 // options.sampleRate. Throws MediaError (no SoundFont, a broken MIDI file, an
-// unwritable WAV file); the WAV file is then left untouched.
+// unwritable file); the file is then left untouched.
 RenderResult RenderMidiFile(const std::string& midiPath, const std::string& wavPath,
                             const SynthOptions& options = {});
 RenderResult RenderSequence(const MidiSequence& sequence, const std::string& wavPath,

@@ -6,11 +6,12 @@
 #include <cstdint>
 #include <string>
 
+#include "audio/audio_file_writer.h"
 #include "common/atomic_file_writer.h"
 
 namespace vlm {
 
-class WavWriter {
+class WavWriter final : public AudioFileWriter {
  public:
   // Throws MediaError, naming the file and the reason, when it cannot be created.
   WavWriter(const std::string& path, int sampleRate, int channels);
@@ -19,11 +20,11 @@ class WavWriter {
 
   // Interleaved samples, frames × channels of them. Throws MediaError on a
   // write failure or when the data would outgrow what a WAV file can hold.
-  void Write(const std::int16_t* samples, std::size_t frames);
+  void Write(const std::int16_t* samples, std::size_t frames) override;
   // Completes the header and puts the file in place; throws MediaError.
-  void Finish();
+  void Finish() override;
 
-  std::int64_t Frames() const { return frames_; }
+  std::int64_t Frames() const override { return frames_; }
 
   // The longest data a WAV file's 32-bit sizes can describe.
   static constexpr std::uint32_t MaxDataBytes = 0xFFFFFFFFu - 36;

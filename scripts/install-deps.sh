@@ -11,6 +11,8 @@ packages=(
   # libfluidsynth-dev gives the headers; the programs open libfluidsynth3 at
   # run time, so it is named on its own (nothing links it to remind us).
   libfluidsynth-dev libfluidsynth3 fluidsynth timgm6mb-soundfont
+  # FLAC and Ogg Vorbis renders: headers, and the library opened at run time.
+  libsndfile1-dev libsndfile1
   fonts-noto-cjk
   midicsv
   # The tests' own PNG reader inflates the pictures with zlib.

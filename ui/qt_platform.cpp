@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
+#include <QRegularExpression>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -116,6 +117,12 @@ std::optional<std::string> QtPlatform::RunFileDialog(const FileFilter& filter, b
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   dialog.setNameFilter(QtFilter(filter.Filter));
   dialog.setDefaultSuffix(QString::fromStdString(filter.DefaultExt));
+  // A name typed without an ending takes the kind chosen in the list.
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& chosen) {
+    static const QRegularExpression firstPattern(QStringLiteral("\\(\\*\\.(\\w+)"));
+    if (const QRegularExpressionMatch match = firstPattern.match(chosen); match.hasMatch())
+      dialog.setDefaultSuffix(match.captured(1));
+  });
   dialog.setDirectory(StartFolder(lastFolder_));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   const QString chosen = dialog.selectedFiles().constFirst();

@@ -49,7 +49,7 @@ _vorlumi3_complete() {
     --wav)
       # In a batch (--count) --wav is a switch; otherwise it names a file.
       if [[ " ${COMP_WORDS[*]} " != *" --count "* ]]; then
-        _vorlumi3_files "$cur" wav
+        _vorlumi3_files "$cur" wav flac ogg oga
         return
       fi
       ;;
