@@ -25,7 +25,7 @@ cp packaging/copyright "$doc/copyright"
 sed "s/@VERSION@/$version/" packaging/changelog | gzip -9n > "$doc/changelog.gz"
 
 # The libraries the programs link (Qt, the C++ run time) as dpkg-shlibdeps
-# finds them; libfluidsynth is opened at run time, so it and a SoundFont are
+# finds them; libfluidsynth and libsndfile are opened at run time, so they and a SoundFont are
 # named by hand.
 mkdir -p "$stage/debian"
 printf 'Source: vorlumi3\n\nPackage: vorlumi3\nArchitecture: any\n' > "$stage/debian/control"
