@@ -63,7 +63,11 @@ std::string TForm1::CompiledPattern() const {
   return line.substr(3, line.size() - 4);
 }
 
-void TForm1::Compile1Click() {
+void TForm1::Compile1Click() { CompileAssembled(true); }
+
+// Errors open the message view, unless the compile follows an edit made
+// while typing: the view would take the keyboard from the pattern box.
+void TForm1::CompileAssembled(bool showErrors) {
   platform_.ProcessEvents();
   if (!EnterAppPath() || !Compiler) return;
   const std::vector<std::string> lines = AssembleSource();
@@ -93,7 +97,7 @@ void TForm1::Compile1Click() {
     if (result.Failed()) throw std::runtime_error(*result.Failure);
     platform_.ProcessEvents();
     if (messages_.MessageText().find("err(") != std::string::npos) {
-      messages_.ShowMessagePage();
+      if (showErrors) messages_.ShowMessagePage();
       messages_.SetDebugLines(CompiledLines);
     }
   } catch (const std::bad_alloc&) {

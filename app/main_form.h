@@ -177,6 +177,13 @@ class TForm1 {
   // once per run; later failures only leave a note in the status bar.
   void Play2Click();
   void Stop1Click();
+  // While a phrase plays in a loop, an edit of anything its source is made
+  // of (pattern, tempo, voice, ...) is compiled, recorded in the history and
+  // heard from the next pass. The window calls this on a timer; an edit is
+  // taken once it has stood for two calls in a row, so that a word being
+  // typed is not compiled letter by letter. A source with errors is not
+  // queued: the loop plays on as it was. True when it compiled.
+  bool FollowEditsInLoop();
   void MakePlay1Click();
   void PlayMakeP1Click();
   void CompilePlay1Click();
@@ -257,6 +264,7 @@ class TForm1 {
  private:
   std::string MakeNoteWithGate(std::int32_t gate);
   void RecordPhrase(const char* kind, const std::string& pattern);
+  void CompileAssembled(bool showErrors);
   bool EnterAppPath();
 
   Platform& platform_;
@@ -264,6 +272,8 @@ class TForm1 {
   MediaPlayer* player_;
   bool historyFailed_ = false;  // a history write failed already (told once in a box)
   bool playFailureShown_ = false;                   // a failed open was told in a box this run
+  bool followLoop_ = false;                         // the phrase played last may follow edits (not a song)
+  std::optional<std::vector<std::string>> editedSource_;  // an edit seen once by FollowEditsInLoop
   std::optional<std::string> settingsBeforeOpen_;  // SettingsText() before the last load
   struct SongState {
     std::array<std::string, SongSlotCount> Slots;

@@ -11,6 +11,9 @@ namespace {
 // Status-bar note of a failed open after the first: the player's own text
 // follows.
 constexpr const char* kNoSoundStatus = QT_TRANSLATE_NOOP("Messages", "音が出ません: ");
+constexpr const char* kEditQueuedStatus = QT_TRANSLATE_NOOP("Messages", "変更は次のループから鳴ります。");
+constexpr const char* kEditFailedStatus =
+    QT_TRANSLATE_NOOP("Messages", "変更にエラーがあります。ループは前のまま鳴ります。");
 }  // namespace
 
 // Closing first releases the file played before, so the freshly compiled
@@ -34,6 +37,28 @@ void TForm1::Play2Click() {
     return;
   }
   player_->Play();
+  followLoop_ = true;
+  editedSource_.reset();
+}
+
+bool TForm1::FollowEditsInLoop() {
+  if (!followLoop_ || !player_ || !player_->Looping() || player_->GetMode() != MediaPlayer::Mode::Playing ||
+      player_->OpenedFile() != PhraseFileName)
+    return false;
+  std::vector<std::string> source = AssembleSource();
+  if (source == LastSource || source != editedSource_) {
+    editedSource_ = source == LastSource ? std::nullopt : std::optional(std::move(source));
+    return false;
+  }
+  editedSource_.reset();
+  CompileAssembled(false);
+  if (messages_.MessageText().find("err(") != std::string::npos || !player_->QueueNextPass(PhraseFileName)) {
+    platform_.ShowStatus(platform_.Translate(kEditFailedStatus));
+    return true;
+  }
+  RecordPhrase("compile", memPatten);
+  platform_.ShowStatus(platform_.Translate(kEditQueuedStatus));
+  return true;
 }
 
 void TForm1::Stop1Click() {

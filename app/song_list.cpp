@@ -87,6 +87,7 @@ void TForm1::PlaySongSeeded(std::uint32_t compileSeed) {
   SongMode = 0;
   RecordPhrase("song", SongText);
   Play2Click();
+  followLoop_ = false;  // its source is the song list's, which the loop does not follow
 }
 
 }  // namespace vlm

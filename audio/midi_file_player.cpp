@@ -36,8 +36,9 @@ MidiFilePlayer::~MidiFilePlayer() { Close(); }
 void MidiFilePlayer::Close() {
   Stop();
   JoinThread();
-  sequence_.reset();
   std::lock_guard<std::mutex> lock(mutex_);
+  sequence_.reset();
+  queued_.reset();
   position_ = 0;
   next_ = 0;
 }
@@ -64,15 +65,19 @@ void MidiFilePlayer::Open() {
     throw MediaError(e.what());
   }
   PrepareEngine();
+  std::lock_guard<std::mutex> lock(mutex_);
   sequence_ = std::move(sequence);
   openedFile_ = fileName_;
 }
 
+// Playing is checked before the join: a loop's thread never ends by itself.
 void MidiFilePlayer::Play() {
-  if (!sequence_) return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!sequence_ || playing_) return;
+  }
   JoinThread();  // a thread that reached the end of the file
   std::unique_lock<std::mutex> lock(mutex_);
-  if (playing_) return;
   const MessageList& messages = sequence_->messages;
   if (position_ >= sequence_->lengthSeconds) position_ = 0;
   // Start from a clean synthesizer; in the middle of the file, bring back the
@@ -137,7 +142,36 @@ void MidiFilePlayer::SetLooping(bool on) {
   looping_ = on;
 }
 
-double MidiFilePlayer::LengthSeconds() const { return sequence_ ? sequence_->lengthSeconds : 0; }
+bool MidiFilePlayer::Looping() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return looping_;
+}
+
+// The file is read outside the lock: the sounding pass must not wait for it.
+bool MidiFilePlayer::QueueNextPass(const std::string& fileName) {
+  if (GetMode() != Mode::Playing) return false;
+  MidiSequence sequence;
+  try {
+    sequence = LoadMidiFile(fileName);
+  } catch (const SmfError&) {
+    return false;
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!playing_ || !looping_) return false;
+  queued_ = std::move(sequence);
+  queuedFile_ = fileName;
+  return true;
+}
+
+double MidiFilePlayer::LengthSeconds() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return sequence_ ? sequence_->lengthSeconds : 0;
+}
+
+std::string MidiFilePlayer::OpenedFile() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return sequence_ ? openedFile_ : std::string();
+}
 
 double MidiFilePlayer::ElapsedLocked() const {
   return startPosition_ + std::chrono::duration<double>(Clock::now() - startClock_).count();
@@ -152,11 +186,12 @@ void MidiFilePlayer::JoinThread() {
 // player stopped at its end. Looping, it starts again instead, as a new Play
 // would (a clean synthesizer, the file's first message), with its clock
 // running on from the moment the file ended, so that the passes keep time.
+// A queued file takes the open file's place there.
 void MidiFilePlayer::Run() {
   AskForRealTimePriority();
-  const MessageList& messages = sequence_->messages;
-  const double length = sequence_->lengthSeconds;
   std::unique_lock<std::mutex> lock(mutex_);
+  const MessageList& messages = sequence_->messages;  // the same object when a queued file moves in
+  double length = sequence_->lengthSeconds;
   while (true) {
     const double due = next_ < messages.size() ? messages[next_].seconds : length;
     // Waits of more than a day are cut short (and resumed), so that no file's
@@ -172,6 +207,12 @@ void MidiFilePlayer::Run() {
       startClock_ += std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(length - startPosition_));
       startPosition_ = 0;
       next_ = 0;
+      if (queued_) {
+        sequence_ = std::move(*queued_);
+        queued_.reset();
+        openedFile_ = queuedFile_;
+        length = sequence_->lengthSeconds;
+      }
       engine_->Reset();
       continue;
     }

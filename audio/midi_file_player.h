@@ -54,11 +54,13 @@ class MidiFilePlayer final : public MediaPlayer {
 
   double PositionSeconds() const override;  // where playing is or stopped; 0 while closed
   double LengthSeconds() const override;    // of the open file; 0 while closed
-  std::string OpenedFile() const override { return sequence_ ? openedFile_ : std::string(); }
+  std::string OpenedFile() const override;
   // Taken up at once, also by a file that is playing. A file shorter than
   // MinLoopSeconds plays once: looping it would only make a buzz, and a
   // file of no length would keep the thread busy.
   void SetLooping(bool on) override;
+  bool Looping() const override;
+  bool QueueNextPass(const std::string& fileName) override;
   void SetPosition(double seconds) override;
   static constexpr double MinLoopSeconds = 0.05;
 
@@ -72,9 +74,12 @@ class MidiFilePlayer final : public MediaPlayer {
   std::unique_ptr<SoundEngine> engine_;  // made by the first successful Open
   std::string fileName_;                 // what the next Open reads
   std::string openedFile_;               // what the last Open read
-  std::optional<MidiSequence> sequence_; // the open file; unset while closed. Not changed while the thread runs
 
   mutable std::mutex mutex_;             // guards the fields below
+  std::optional<MidiSequence> sequence_; // the open file; unset while closed. Only a queued pass
+                                         // replaces it while the thread runs
+  std::optional<MidiSequence> queued_;   // QueueNextPass: the file the next pass plays
+  std::string queuedFile_;               // and its name
   std::condition_variable wake_;         // wakes the thread for a stop request
   std::thread thread_;                   // runs while playing; joined by Stop, Play, Open and Close
   bool playing_ = false;                 // the thread is sending; cleared at the end of the file

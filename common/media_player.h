@@ -37,6 +37,12 @@ class MediaPlayer {
   // stopped, so that a phrase can be heard over and over while its settings
   // change. A player that cannot loop plays once.
   virtual void SetLooping(bool) {}
+  virtual bool Looping() const { return false; }
+  // While a loop plays: reads fileName now, and the passes from the next one
+  // on play it instead of the file sounding, so that an edit is heard without
+  // breaking the loop's time. False (nothing changes) when no loop is
+  // playing, when the file cannot be read, or from a player that cannot.
+  virtual bool QueueNextPass(const std::string&) { return false; }
   // Where the next Play of the open file starts, in seconds from its start
   // (clamped to the file); nothing happens while playing or closed. A
   // player that cannot start in the middle starts at the beginning.

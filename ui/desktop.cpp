@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QTimer>
 
 #include "ui/main_window.h"
 #include "ui/msg_view_window.h"
@@ -55,10 +56,17 @@ void Desktop::AddRecentFiles() {
   QObject::connect(roll_, &RollPane::MmlFileOpened, recent_, &RecentFiles::Add);
 }
 
+// While a phrase loops, its edits are looked at a few times a second, and
+// the windows show a compile that follows one.
 void Desktop::Start() {
   Form.FormCreate();
   RefreshAll();
   main_->show();
+  auto* follow = new QTimer(main_.get());
+  QObject::connect(follow, &QTimer::timeout, main_.get(), [this] {
+    if (Form.FollowEditsInLoop()) RefreshAll();
+  });
+  follow->start(FollowEditsMilliseconds);
 }
 
 void Desktop::RefreshAll() {

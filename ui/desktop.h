@@ -27,8 +27,11 @@ class Desktop {
   Desktop(const Desktop&) = delete;
   Desktop& operator=(const Desktop&) = delete;
 
-  // Runs the main window's start-up and shows it.
+  // Runs the main window's start-up and shows it, and from then on lets a
+  // looping phrase follow its edits (TForm1::FollowEditsInLoop) every
+  // FollowEditsMilliseconds.
   void Start();
+  static constexpr int FollowEditsMilliseconds = 400;
   // Shows the models again in every window.
   void RefreshAll();
 

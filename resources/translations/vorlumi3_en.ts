@@ -51,6 +51,14 @@
         <source>音が出ません: </source>
         <translation>No sound: </translation>
     </message>
+    <message>
+        <source>変更は次のループから鳴ります。</source>
+        <translation>The change sounds from the next pass of the loop.</translation>
+    </message>
+    <message>
+        <source>変更にエラーがあります。ループは前のまま鳴ります。</source>
+        <translation>The change has errors; the loop plays on as it was.</translation>
+    </message>
 </context>
 <context>
     <name>Output</name>

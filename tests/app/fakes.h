@@ -107,6 +107,13 @@ class FakePlayer : public vlm::MediaPlayer {
     calls.push_back("Stop");
     mode = Mode::Stopped;
   }
+  bool looping = false;
+  bool Looping() const override { return looping; }
+  bool QueueNextPass(const std::string& fileName) override {
+    if (!looping || mode != Mode::Playing) return false;
+    calls.push_back("QueueNextPass " + fileName);
+    return true;
+  }
 };
 
 // The generator's arithmetic written out again, so that expectations do not

@@ -48,6 +48,40 @@ TEST_F(FormTest, AMissingDeviceIsToldInABoxOncePerRun) {
   EXPECT_NE(platform.statuses.back().find("device busy"), std::string::npos);
 }
 
+// A loop follows an edit that has stood for two calls: a new tempo is
+// compiled and queued for the next pass. An edit with errors is compiled
+// without taking the keyboard to the message view and leaves the loop as it
+// was; without a loop, or once stopped, nothing is compiled.
+TEST_F(FormTest, ALoopFollowsEditsThatCompileFromItsNextPass) {
+  auto& f = Start();
+  const std::string phrase = dir + "/vorlumi3.mid";
+  f.MakePlay1Click();
+  player.calls.clear();
+  f.seTempo.SetValue(90);
+  EXPECT_FALSE(f.FollowEditsInLoop());
+  EXPECT_FALSE(f.FollowEditsInLoop()) << "followed without a loop";
+
+  player.looping = true;
+  EXPECT_FALSE(f.FollowEditsInLoop());
+  EXPECT_TRUE(f.FollowEditsInLoop());
+  EXPECT_EQ(player.calls, Calls{"QueueNextPass " + phrase});
+  // 60,000,000 / 90 microseconds a quarter: FF 51 03 0A 2C 2A.
+  EXPECT_NE(vlm::ReadFileBytes(phrase).value_or("").find("\xFF\x51\x03\x0A\x2C\x2A"), std::string::npos);
+  EXPECT_FALSE(f.FollowEditsInLoop()) << "an edit already heard was compiled again";
+
+  f.memPatten += " }";
+  EXPECT_FALSE(f.FollowEditsInLoop());
+  EXPECT_TRUE(f.FollowEditsInLoop());
+  EXPECT_EQ(player.calls.size(), 1u) << "an edit with errors was queued";
+  EXPECT_FALSE(messages.Visible);
+  EXPECT_EQ(platform.statuses.back(), "変更にエラーがあります。ループは前のまま鳴ります。");
+
+  f.Stop1Click();
+  f.seTempo.SetValue(100);
+  EXPECT_FALSE(f.FollowEditsInLoop());
+  EXPECT_FALSE(f.FollowEditsInLoop());
+}
+
 TEST_F(FormTest, StopOnlyWhilePlaying) {
   auto& f = Start();
   f.Stop1Click();

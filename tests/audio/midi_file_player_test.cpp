@@ -262,6 +262,41 @@ TEST_F(Player, LoopingPlaysThePassesInTimeUntilTurnedOff) {
   EXPECT_TRUE(WaitForStop(1));
   EXPECT_EQ(log.Calls(), (std::vector<std::string>{"reset", "C0 04"}));
 }
+// A file queued while a loop plays takes over at the next pass, in time; a
+// Play meanwhile returns at once. Without a loop nothing is queued.
+TEST_F(Player, AQueuedFileTakesOverTheLoopAtTheNextPass) {
+  const std::string first = File("a.mid", 4, 3), second = File("b.mid", 7, 2);
+  player.SetFileName(first);
+  player.Open();
+  player.Play();
+  EXPECT_FALSE(player.QueueNextPass(second)) << "queued without a loop";
+  ASSERT_TRUE(WaitForStop(5));
+
+  log.Clear();
+  player.SetLooping(true);
+  const auto started = Clock::now();
+  player.Play();
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_FALSE(player.QueueNextPass(dir + "/none.mid"));
+  ASSERT_TRUE(player.QueueNextPass(second));
+  player.Play();
+  EXPECT_LT(std::chrono::duration<double>(Clock::now() - started).count(), 0.2) << "Play waited for the loop";
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(player.OpenedFile(), second);
+  EXPECT_NEAR(player.LengthSeconds(), 0.15, 0.01);
+  player.SetLooping(false);
+  ASSERT_TRUE(WaitForStop(5));
+  const auto calls = log.Calls();
+  const std::vector<std::string> firstPass{"reset", "C0 04", "90 3C 64", "80 3C 00", "90 3D 64",
+                                           "80 3D 00", "90 3E 64", "80 3E 00"};
+  const std::vector<std::string> secondPass{"reset", "C0 07", "90 3C 64", "80 3C 00", "90 3D 64", "80 3D 00"};
+  ASSERT_GE(calls.size(), firstPass.size() + secondPass.size());
+  EXPECT_EQ(std::vector<std::string>(calls.begin(), calls.begin() + 8), firstPass);
+  EXPECT_EQ(std::vector<std::string>(calls.begin() + 8, calls.begin() + 14), secondPass);
+  const double at = std::chrono::duration<double>(log.times[8] - started).count();
+  EXPECT_GE(at, 0.25 - 0.001);
+}
+
 TEST_F(Player, EveryNoteOf128TracksReachesTheEngine) {
   std::vector<TrackBytes> tracks(128);
   for (int k = 0; k < 128; ++k)

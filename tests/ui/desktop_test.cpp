@@ -41,11 +41,18 @@ class FakePlayer : public vlm::MediaPlayer {
   bool looping = false;
   void Close() override { calls.push_back("Close"); mode = Mode::NotOpen; }
   void SetLooping(bool on) override { looping = on; }
-  void SetFileName(const std::string& name) override { calls.push_back("SetFileName " + name); }
+  void SetFileName(const std::string& name) override { calls.push_back("SetFileName " + (named = name)); }
   void Open() override { calls.push_back("Open"); mode = Mode::Stopped; }
   void Play() override { calls.push_back("Play"); mode = Mode::Playing; }
   Mode GetMode() const override { return mode; }
   void Stop() override { calls.push_back("Stop"); mode = Mode::Stopped; }
+  std::string named;
+  std::string OpenedFile() const override { return mode == Mode::NotOpen ? std::string() : named; }
+  bool Looping() const override { return looping; }
+  bool QueueNextPass(const std::string& name) override {
+    calls.push_back("QueueNextPass " + name);
+    return looping && mode == Mode::Playing;
+  }
 };
 
 std::string ReadFile(const std::string& path) {
@@ -357,6 +364,22 @@ TEST_F(DesktopTest, CtrlLTogglesLoopingAndTheNextStartKeepsIt) {
   Action(Main(), "LoopPlay1")->trigger();
   EXPECT_EQ(next.looping, before);
   desktop.reset();
+}
+
+// Typing in the pattern box while the phrase loops: once the typing pauses,
+// the edit is queued for the next pass, and the keyboard stays in the box.
+TEST_F(DesktopTest, TypingWhileAPhraseLoopsIsHeardFromTheNextPass) {
+  player.looping = true;
+  QTest::keyClick(&Main(), Qt::Key_F5);
+  player.calls.clear();
+  auto* pattern = Find<QPlainTextEdit>(Main(), "memPatten");
+  pattern->setFocus();
+  pattern->moveCursor(QTextCursor::End);
+  QTest::keyClicks(pattern, QStringLiteral(" c d"));
+  QTRY_VERIFY_WITH_TIMEOUT(!player.calls.empty(), 10 * vlm::ui::Desktop::FollowEditsMilliseconds);
+  EXPECT_EQ(player.calls, std::vector<std::string>{"QueueNextPass " + Path("vorlumi3.mid")});
+  EXPECT_TRUE(PatternShown().endsWith(QStringLiteral(" c d")));
+  EXPECT_TRUE(pattern->hasFocus());
 }
 
 // Ctrl+Q quits, from the main window as from the others.
