@@ -106,6 +106,10 @@ MmlRollWindow::MmlRollWindow(MediaPlayer* player, QWidget* parent)
   connect(source_->document(), &QTextDocument::contentsChanged, &backupTimer_, [this] {
     if (!backupTimer_.isActive()) backupTimer_.start();
   });
+  followTimer_.setSingleShot(true);
+  followTimer_.setInterval(FollowDelayMs);
+  connect(&followTimer_, &QTimer::timeout, this, &MmlRollWindow::FollowEditsInLoop);
+  connect(source_->document(), &QTextDocument::contentsChanged, &followTimer_, qOverload<>(&QTimer::start));
 
   auto* sides = new QSplitter(Qt::Horizontal);
   sides->addWidget(source_);
@@ -285,7 +289,8 @@ void MmlRollWindow::Recompile() {
     ++errorIndex;
   }
   MarkErrors();
-  if (errors_->count() == 0) addRow(RollText(roll_texts::NoErrors), {});
+  compiledClean_ = errors_->count() == 0;
+  if (compiledClean_) addRow(RollText(roll_texts::NoErrors), {});
   if (midi_.empty()) return;
   try {
     roll_->SetModel(roll::RollModel::FromMidi(midi_, result.Map ? &*result.Map : nullptr));
@@ -333,6 +338,18 @@ void MmlRollWindow::PlayFrom(double seconds) {
   } catch (const MediaError& e) {
     QMessageBox::warning(this, windowTitle(), QString::fromUtf8(e.what()));
   }
+}
+
+// Only while this window's text loops; an edit with errors is shown as any
+// compile's errors are, and the loop plays on as it was.
+void MmlRollWindow::FollowEditsInLoop() {
+  const std::string file = PlayCopy();
+  if (!player_ || !player_->Looping() || player_->GetMode() != MediaPlayer::Mode::Playing ||
+      player_->OpenedFile() != file)
+    return;
+  Recompile();
+  if (!compiledClean_ || midi_.empty() || WriteFileAtomically(file, midi_)) return;
+  player_->QueueNextPass(file);
 }
 
 void MmlRollWindow::Stop() {

@@ -6,7 +6,8 @@
 // moving the caret highlights the notes the text under it made. The text
 // shows its line numbers and its errors underlined. Ctrl+P plays the text as
 // it stands, with a playhead on the roll and the text of the notes sounding
-// marked; Esc stops. Edits are
+// marked; Esc stops. While that play loops, an edit sounds from the next
+// pass once the typing pauses. Edits are
 // saved with Ctrl+S and never dropped unasked on closing; while they are not
 // saved they are kept aside every few seconds, and a crash's are offered back
 // at the next opening. A change another program (an editor) makes to the
@@ -37,6 +38,7 @@ class MmlRollWindow : public QWidget {
 
  public:
   static constexpr int BackupDelayMs = 2000;  // the most edits a crash can take
+  static constexpr int FollowDelayMs = 600;   // a pause in typing that a looping play follows
   // The player plays the text (null: no sound); it must outlive the window.
   explicit MmlRollWindow(MediaPlayer* player = nullptr, QWidget* parent = nullptr);
 
@@ -86,6 +88,7 @@ class MmlRollWindow : public QWidget {
   // column K+1 stands after the K-th character.
   SourceOrigin CaretOrigin() const;
   void PlayFrom(double seconds);
+  void FollowEditsInLoop();
   void AskFind();
   void FindAgain(bool backwards);
   void AskLine();
@@ -102,6 +105,8 @@ class MmlRollWindow : public QWidget {
   QFileSystemWatcher watcher_;
   EditBackup backup_{"", ""};
   QTimer backupTimer_;    // runs from an edit until the edits are kept aside
+  QTimer followTimer_;    // runs from each edit until the typing pauses
+  bool compiledClean_ = false;  // the last compile reported no error
   std::vector<SourceOrigin> errorOrigins_;  // the place of each row of errors_; line 0 for none
   QString sought_;        // what Ctrl+F asked for last, for F3
 };

@@ -9,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QListWidget>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -176,6 +177,30 @@ TEST_F(MmlRollWindowTest, CtrlPPlaysTheTextAsItStandsAndEscStops) {
 
   QTest::keyClick(window.Source(), Qt::Key_Escape);
   EXPECT_TRUE(WaitFor([&] { return player.mode == vlm::MediaPlayer::Mode::Stopped; }));
+}
+
+// While the text loops, an edit is compiled once typing pauses and queued
+// for the next pass; an edit with errors is listed and not queued.
+TEST_F(MmlRollWindowTest, ALoopingPlayFollowsTheEditsThatCompile) {
+  player.looping = true;
+  QTest::keyClick(window.Source(), Qt::Key_P, Qt::ControlModifier);
+  ASSERT_TRUE(WaitFor([&] { return player.mode == vlm::MediaPlayer::Mode::Playing; }));
+  player.calls.clear();
+  const std::string copy = dir + "/data/vorlumi3/mml-window.mid";
+  Type(QStringLiteral("o4 l8 c d e g a\n"));
+  ASSERT_TRUE(WaitFor([&] { return !player.calls.empty(); }));
+  EXPECT_EQ(player.calls, std::vector<std::string>{"QueueNextPass " + copy});
+  EXPECT_EQ(Notes(), 5u);
+  ASSERT_EQ(vlm::WriteFileAtomically(dir + "/same.vlm", "o4 l8 c d e g a\n"), std::nullopt);
+  const auto vlmc = vlmtest::RunCommand(dir, VLM_BIN_DIR "/vlmc -q --seed 0 same.vlm -o same.mid");
+  ASSERT_EQ(vlmc.status, 0) << vlmc.out << vlmc.err;
+  EXPECT_EQ(vlm::ReadFileBytes(copy), vlm::ReadFileBytes(dir + "/same.mid"));
+
+  Type(QStringLiteral("o4 l8 c d x\n"));
+  QTest::qWait(3 * vlm::ui::MmlRollWindow::FollowDelayMs);
+  EXPECT_EQ(player.calls.size(), 1u) << "an edit with errors was queued";
+  EXPECT_GT(window.Errors()->count(), 0);
+  EXPECT_TRUE(window.Errors()->item(0)->text().startsWith(QStringLiteral("err(")));
 }
 
 TEST_F(MmlRollWindowTest, APlayerThatCannotPlaySaysWhy) {
