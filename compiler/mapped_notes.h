@@ -12,8 +12,8 @@
 namespace vlm {
 
 // A note-on as the MIDI file holds it, and the text that made it. Sixteen
-// bytes: a chunk of the list holds as many notes as an event store's chunk
-// holds events' worth of bytes.
+// bytes: 2048 of them fill a chunk of the list, the size of an event
+// store's chunk.
 struct MappedNote {
   std::int32_t Tick = 0;    // absolute time in the file (negative times are written as 0)
   std::int32_t Line = 0;    // the origin's line; 0 when the event came from no note command

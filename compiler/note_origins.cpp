@@ -173,9 +173,9 @@ bool Sounds(std::uint32_t Body) { return (Body >> 24) != 0; }
 // and only such a group is walked again, by Reassign: chords and unisons
 // rarely repeat a number. The events before a group are read no more, and
 // their chunks go back as the walk passes them: the list's chunks, of the
-// same size, take their memory instead of fresh pages. The walk's state is kept in locals: kept in
-// members, or walked inside the track writer's loop, every store of a byte
-// made the machine load it again.
+// same size, take their memory instead of fresh pages. The walk's state is
+// kept in locals: kept in members, or walked inside the track writer's loop,
+// every store of a byte made the machine load it again.
 void NoteOrigins::WalkTrack(std::size_t Track, Tivent& Store) {
   const bool tagged = Kept[Track].Count > 0;
   const std::uint32_t* const tags = Tags.data();
