@@ -260,7 +260,9 @@ TEST(SourceMap, OriginBufferEditsAgreeWithAPlainVector) {
       const int column = kind == 0 ? step + static_cast<int>(i) : kind == 1 ? step : static_cast<int>(random() % 4);
       fresh.push_back({0, 2 + kind, column});
     }
-    if (at < model.size()) ASSERT_EQ(buffer.At(at), model[at]) << step;
+    if (at < model.size()) {
+      ASSERT_EQ(buffer.At(at), model[at]) << step;
+    }
     model.erase(model.begin() + static_cast<std::ptrdiff_t>(at), model.begin() + static_cast<std::ptrdiff_t>(at + count));
     model.insert(model.begin() + static_cast<std::ptrdiff_t>(at), fresh.begin(), fresh.end());
     buffer.Replace(at, count, RunsOf(fresh));
