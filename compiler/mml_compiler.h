@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "compiler/mapped_notes.h"
 #include "compiler/source_origin.h"
 
 namespace vlm {
@@ -46,19 +47,6 @@ struct CompileOptions {
   bool SourceMap = false;
 };
 
-// A note-on as the MIDI file holds it, and the text that made it. Sixteen
-// bytes: the map of a million notes is written whole into fresh memory.
-struct MappedNote {
-  std::int32_t Tick = 0;    // absolute time in the file (negative times are written as 0)
-  std::int32_t Line = 0;    // the origin's line; 0 when the event came from no note command
-  std::int32_t Column = 0;  // the origin's column
-  std::uint16_t File = 0;   // the origin's file (SourceMap::Files)
-  std::uint8_t Track = 0;   // index of the track chunk's store (the track number, 0..127)
-  std::uint8_t Note = 0;    // MIDI note number
-
-  SourceOrigin At() const { return {File, Line, Column}; }
-};
-
 // Origins in the user's text: lines count from 1 in the file as written,
 // columns count code points of the decoded line from 1. Text the compiler
 // generated (macro values, built-in words) maps to the word or command that
@@ -70,7 +58,7 @@ struct SourceMap {
   // Every note-on of velocity above 0, in the order of the file: by track
   // chunk, then as the events stand in it. A note whose origin lies in a
   // file past the 65536th (more than its 16 bits can name) has none (Line 0).
-  std::vector<MappedNote> Notes;
+  MappedNoteList Notes;
   // The origin of each error line, in the order of the "err(" messages.
   std::vector<SourceOrigin> Errors;
 };

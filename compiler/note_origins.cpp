@@ -12,7 +12,7 @@ void NoteOrigins::Clear() {
   for (TrackNotes& track : Kept) track = TrackNotes{};
   std::vector<std::uint32_t>().swap(Tags);
   std::vector<SourceOrigin>().swap(Origins);
-  std::vector<MappedNote>().swap(Listed);
+  Listed.clear();
 }
 
 // All but the rare cases (a far record, more room, more marks) in a few
@@ -90,30 +90,27 @@ void NoteOrigins::AddSlowly(TrackNotes& Track, std::size_t Serial, const SourceO
   Track.Marked[Serial / 64] |= std::uint64_t{1} << (Serial % 64);
 }
 
-// The list is reserved for every record; only note-ons nothing recorded,
-// which few sources write, can make it grow.
-void NoteOrigins::StartList() {
-  std::size_t records = 0;
-  for (const TrackNotes& track : Kept) records += track.Count;
-  Listed.clear();
-  Listed.reserve(records);
-}
+void NoteOrigins::StartList() { Listed.clear(); }
 
-// The track's tags are made in the buffer all tracks share, carried through
-// its sort and read by its walk, and then its records are let go of.
-void NoteOrigins::SortAndListTrack(std::size_t Track, Tivent& Store) {
+// The track's tags are made in the buffer all tracks share and carried
+// through its sort; ListTrack reads them and lets go of its records.
+void NoteOrigins::SortTrack(std::size_t Track, Tivent& Store) {
   if (Kept[Track].Count == 0) {
     Store.Sort();
-  } else {
-    TagEvents(Kept[Track], Store.Count());
-    Store.Sort(Tags.data());
-    Unpack(Kept[Track]);
+    return;
   }
-  WalkTrack(Track, Store);
-  Kept[Track] = TrackNotes{};
+  TagEvents(Kept[Track], Store.Count());
+  Store.Sort(Tags.data());
 }
 
-std::vector<MappedNote> NoteOrigins::TakeNotes() {
+void NoteOrigins::ListTrack(std::size_t Track, Tivent& Store) {
+  if (Kept[Track].Count > 0) Unpack(Kept[Track]);
+  WalkTrack(Track, Store);
+  Kept[Track] = TrackNotes{};
+  Store.Clear();
+}
+
+MappedNoteList NoteOrigins::TakeNotes() {
   std::vector<std::uint32_t>().swap(Tags);
   std::vector<SourceOrigin>().swap(Origins);
   return std::exchange(Listed, {});
@@ -174,10 +171,12 @@ bool Sounds(std::uint32_t Body) { return (Body >> 24) != 0; }
 // Each note-on is listed with its own tag's origin as it is met. The
 // note-ons of one time (a group) are watched for a repeated note number,
 // and only such a group is walked again, by Reassign: chords and unisons
-// rarely repeat a number. The walk's state is kept in locals: kept in
-// members, or walked inside the track writer's loop, every store of a byte
-// made the machine load it again.
-void NoteOrigins::WalkTrack(std::size_t Track, const Tivent& Store) {
+// rarely repeat a number. The events before a group are read no more, and
+// their chunks go back as the walk passes them: the list's chunks, of the
+// same size, take their memory instead of fresh pages. The walk's state is
+// kept in locals: kept in members, or walked inside the track writer's loop,
+// every store of a byte made the machine load it again.
+void NoteOrigins::WalkTrack(std::size_t Track, Tivent& Store) {
   const bool tagged = Kept[Track].Count > 0;
   const std::uint32_t* const tags = Tags.data();
   const SourceOrigin* const origins = Origins.data();
@@ -188,6 +187,7 @@ void NoteOrigins::WalkTrack(std::size_t Track, const Tivent& Store) {
   std::size_t groupListed = Listed.size();   // and its first entry in Listed
   std::int64_t previous = 0;                 // the file's time, as the writer accumulates it
   std::int32_t index = 0;
+  std::int32_t releaseFrom = ChunkedWords::ChunkWords;  // the first event whose group releases chunks
   Store.ForEachEvent([&](std::uint64_t word) {
     const std::int32_t event = index++;
     const std::int32_t time = SortWordTime(word);
@@ -204,6 +204,10 @@ void NoteOrigins::WalkTrack(std::size_t Track, const Tivent& Store) {
       groupTime = time;
       groupEvent = event;
       groupListed = Listed.size();
+      if (event >= releaseFrom) {
+        Store.ReleaseBefore(event);
+        releaseFrom = (event / ChunkedWords::ChunkWords + 1) * ChunkedWords::ChunkWords;
+      }
     }
     const std::int32_t note = NoteOf(body);
     std::uint64_t& seen = note < 64 ? seenLow : seenHigh;

@@ -8,8 +8,9 @@
 // Memory is what a map costs most at a million notes (every page is touched
 // fresh): a note's record is mostly one byte, its column's difference from
 // the track's note before on the same line; the tags and the unpacked
-// origins of one track at a time share buffers, and each track's records go
-// once its notes are listed.
+// origins of one track at a time share buffers, each track's records go
+// once its notes are listed, and the list takes the memory of the events
+// already listed.
 
 #include <array>
 #include <cstdint>
@@ -34,16 +35,20 @@ class NoteOrigins {
   void Add(std::size_t Track, std::int32_t Serial, const SourceOrigin& At);
   // Starts a new list of notes (TakeNotes), to be made track by track.
   void StartList();
-  // Sorts Store, Track's store, with its notes' tags, and lists every
-  // note-on of velocity above 0 in it in the order of the file, with its
-  // origin. Notes of equal time and number are alike in the file, so the K-th
-  // of them in the file takes the origin of the K-th of them added, whichever
-  // order the sort left them in. A note-on added without Add, or from a file
-  // past the 65536th, has no origin. Store must not have been sorted since its
-  // notes were added; tracks are listed in the order of the file.
-  void SortAndListTrack(std::size_t Track, Tivent& Store);
+  // Sorts Store, Track's store, with its notes' tags. Store must not have
+  // been sorted since its notes were added; tracks are sorted and listed in
+  // the order of the file.
+  void SortTrack(std::size_t Track, Tivent& Store);
+  // Lists every note-on of velocity above 0 in Store, sorted by SortTrack
+  // and written, in the order of the file, with its origin, and empties
+  // Store: its memory goes to the list as it is read. Notes of equal time
+  // and number are alike in the file, so the K-th of them in the file takes
+  // the origin of the K-th of them added, whichever order the sort left
+  // them in. A note-on added without Add, or from a file past the 65536th,
+  // has no origin.
+  void ListTrack(std::size_t Track, Tivent& Store);
   // The notes listed since StartList, handed over.
-  std::vector<MappedNote> TakeNotes();
+  MappedNoteList TakeNotes();
 
  private:
   static constexpr std::uint32_t Untagged = UINT32_MAX;  // an event that is no recorded note
@@ -73,7 +78,7 @@ class NoteOrigins {
   // The track's records, unpacked into Origins (one per record).
   void Unpack(const TrackNotes& Track);
   void TagEvents(const TrackNotes& Track, std::int32_t Events);
-  void WalkTrack(std::size_t Track, const Tivent& Store);
+  void WalkTrack(std::size_t Track, Tivent& Store);
   // Hands the tags of a time's note-ons out again where a note number repeats.
   void Reassign(const Tivent& Store, bool Tagged, std::int32_t FirstEvent, std::int32_t EndEvent,
                 std::size_t FirstListed);
@@ -81,7 +86,7 @@ class NoteOrigins {
   std::array<TrackNotes, Tracks> Kept;
   std::vector<std::uint32_t> Tags;  // per event of the track being listed, in the store's order: its record, or Untagged
   std::vector<SourceOrigin> Origins;  // the records of the track being listed, unpacked
-  std::vector<MappedNote> Listed;   // the notes listed, in the order of the file
+  MappedNoteList Listed;            // the notes listed, in the order of the file
 };
 
 }  // namespace vlm

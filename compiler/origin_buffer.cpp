@@ -163,7 +163,11 @@ SourceOrigin OriginBuffer::Search(std::size_t I) const {
   if (I >= Bytes) return End;
   const std::size_t r = RunOf(I);
   const OriginRun& run = Run(r);
-  return Advanced(run.First, run.Step, I - StartOf(r));
+  FoundStart = StartOf(r);
+  FoundEnd = EndOf(r);
+  Found = run.First;
+  FoundStep = run.Step;
+  return Advanced(run.First, run.Step, I - FoundStart);
 }
 
 // The gap is left at the end with room for a few runs at least, so that
@@ -180,6 +184,7 @@ void OriginBuffer::Assign(const OriginRuns& From, const SourceOrigin& EndOrigin)
   Bytes = From.size();
   End = EndOrigin;
   Hint = 0;
+  FoundStart = FoundEnd = 0;
 }
 
 // A run that crosses the gap changes how its start is kept: from the line's
@@ -253,6 +258,7 @@ void OriginBuffer::Replace(std::size_t At, std::size_t Count, const OriginRuns& 
   }
   Bytes = Bytes - Count + New.size();
   Hint = GapAt > 0 ? GapAt - 1 : 0;
+  FoundStart = FoundEnd = 0;
 }
 
 // The bytes covered, then each run as its length, a byte of flags (its

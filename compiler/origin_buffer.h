@@ -95,15 +95,13 @@ class OriginBuffer {
  public:
   std::size_t size() const { return Bytes; }
   // The origin of byte I; I at or past size() is the end of the line. The
-  // run the last lookup found is tried first, inline: every note looks up
-  // its letter, mostly in that run.
+  // stretch of the run the last lookup found is tried first, inline and
+  // with one comparison: every note looks up its letter, mostly in that run.
   SourceOrigin At(std::size_t I) const {
-    if (I < Bytes && Hint < RunCount() && StartOf(Hint) <= I && I < EndOf(Hint)) {
-      const OriginRun& run = Run(Hint);
-      return {run.First.File, run.First.Line,
-              static_cast<std::int32_t>(run.First.Column + static_cast<std::int64_t>(run.Step) *
-                                                               static_cast<std::int64_t>(I - StartOf(Hint)))};
-    }
+    if (I - FoundStart < FoundEnd - FoundStart)
+      return {Found.File, Found.Line,
+              static_cast<std::int32_t>(Found.Column + static_cast<std::int64_t>(FoundStep) *
+                                                           static_cast<std::int64_t>(I - FoundStart))};
     return Search(I);
   }
 
@@ -139,6 +137,12 @@ class OriginBuffer {
   // The run the last lookup found: notes are looked up as the compile moves
   // forward through the line, so the next lookup is usually in it or just after.
   mutable std::size_t Hint = 0;
+  // The bytes of the run the last lookup found, FoundStart up to FoundEnd
+  // (none once the line is edited), its origin at FoundStart and its step.
+  mutable std::size_t FoundStart = 0;
+  mutable std::size_t FoundEnd = 0;
+  mutable SourceOrigin Found;
+  mutable std::int32_t FoundStep = 0;
 };
 
 // The origins of New, text that replaces Region (whose bytes have

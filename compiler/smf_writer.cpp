@@ -107,8 +107,8 @@ std::size_t MostTrackBytes(const Tivent& Store) {
 // each track chunk as soon as it is built. Each track is built in one
 // buffer, sized once for the largest track, so that it stays in the cache
 // and the whole file is never held. With a map (Map not null), each store is
-// sorted with its notes' tags and its notes listed just before its chunk is
-// built, while its events are in the cache.
+// sorted with its notes' tags, and its notes are listed once its chunk is
+// built, into the memory its events leave.
 TSmf::FileCounts PutSmf(std::array<Tivent, TrackCount>& Stores, std::int32_t Timebase, NoteOrigins* Map,
                         const std::function<void(std::string_view)>& Put) {
   std::size_t largest = 0;
@@ -134,10 +134,11 @@ TSmf::FileCounts PutSmf(std::array<Tivent, TrackCount>& Stores, std::int32_t Tim
     Tivent& store = Stores[t];
     if (store.Count() == 0) continue;
     if (Map != nullptr)
-      Map->SortAndListTrack(t, store);
+      Map->SortTrack(t, store);
     else
       store.Sort();
     put(track.get(), PutTrack(track.get(), store, counts));
+    if (Map != nullptr) Map->ListTrack(t, store);
   }
   return counts;
 }

@@ -126,9 +126,23 @@ void Tivent::Sort(std::uint32_t* Tags) {
   Rising = false;
 }
 
+// Released chunks stay in Chunks as null pointers, so that the later events
+// keep their places; they are released from the last one down, so that a
+// call costs only the chunks it lets go of. The last chunk stays: Tail
+// points into it.
+void Tivent::ReleaseBefore(std::int32_t First) {
+  if (Chunks.empty() || First <= 0) return;
+  const std::size_t end = std::min(static_cast<std::size_t>(First >> ChunkedWords::ChunkShift), Chunks.size() - 1);
+  for (std::size_t k = end; k-- > 0 && Chunks[k] != nullptr;) {
+    Memory->deallocate(Chunks[k], ChunkedWords::ChunkWords * sizeof(std::uint64_t), alignof(std::uint64_t));
+    Chunks[k] = nullptr;
+  }
+}
+
 void Tivent::Clear() {
   for (std::uint64_t* chunk : Chunks)
-    Memory->deallocate(chunk, ChunkedWords::ChunkWords * sizeof(std::uint64_t), alignof(std::uint64_t));
+    if (chunk != nullptr)
+      Memory->deallocate(chunk, ChunkedWords::ChunkWords * sizeof(std::uint64_t), alignof(std::uint64_t));
   Chunks.clear();
   Tail = nullptr;
   TailEnd = nullptr;

@@ -90,6 +90,11 @@ class Tivent {
   // events, so that it tells where each event came from.
   void Sort(std::uint32_t* Tags = nullptr);
   std::int32_t Count() const { return Total; }
+  // Lets go of every chunk but the last that holds only events before
+  // First: a store read for the last time gives its memory back as it is
+  // read. Events from First on stay where they are; until Clear, reading or
+  // sorting an event before First is undefined.
+  void ReleaseBefore(std::int32_t First);
   // Bytes of all events together (for sizing the file buffer).
   std::size_t ByteCount() const { return static_cast<std::size_t>(ByteTotal); }
   void Clear();

@@ -54,7 +54,6 @@ void EnsureApplication() {
 vlm::roll::RollModel MarkedModel(std::string_view midi, const VlmPhraseSteps* steps) {
   if (!steps) return vlm::roll::RollModel::FromMidi(midi);
   vlm::SourceMap map;
-  map.Notes.reserve(steps->noteCount);
   for (std::size_t k = 0; k < steps->noteCount; ++k) {
     const VlmPatternNote& n = steps->notes[k];
     vlm::MappedNote note;

@@ -32,13 +32,14 @@ TEST(SourceMapJson, ManyNotesReadBackInPiecesOfWholeLines) {
   map.Files = {"", "drums \"a\"\\b\t.vlm"};
   constexpr std::int32_t most = std::numeric_limits<std::int32_t>::max();
   for (std::int32_t i = 0; i < 20000; ++i) {
-    vlm::MappedNote& note = map.Notes.emplace_back();
+    vlm::MappedNote note;
     note.Track = static_cast<std::uint8_t>(i % 128);
     note.Tick = i == 7 ? most : i * 48;
     note.Note = static_cast<std::uint8_t>(i % 128);
     note.File = static_cast<std::uint16_t>(i % 3);
     note.Line = i % 3 == 2 ? 0 : i + 1;
     note.Column = i == 9 ? most : i % 77;
+    map.Notes.push_back(note);
   }
   std::vector<std::string> pieces;
   vlm::WriteSourceMapJsonLines(map, "main \"song\".vlm", [&](std::string_view piece) { pieces.emplace_back(piece); });

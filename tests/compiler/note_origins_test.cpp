@@ -32,11 +32,16 @@ void AddOff(Tivent& Store, std::int32_t Time, std::uint8_t Note) {
   Store.Add(Time, bytes, 3);
 }
 
-// As the writer lists them: track by track, the empty ones left out.
-std::vector<MappedNote> Walk(std::array<Tivent, NoteOrigins::Tracks>& Stores, NoteOrigins& Map) {
+// As the writer lists them: track by track, the empty ones left out, each
+// sorted, then listed (which empties it).
+vlm::MappedNoteList Walk(std::array<Tivent, NoteOrigins::Tracks>& Stores, NoteOrigins& Map) {
   Map.StartList();
-  for (std::size_t t = 0; t < Stores.size(); ++t)
-    if (Stores[t].Count() > 0) Map.SortAndListTrack(t, Stores[t]);
+  for (std::size_t t = 0; t < Stores.size(); ++t) {
+    if (Stores[t].Count() == 0) continue;
+    Map.SortTrack(t, Stores[t]);
+    Map.ListTrack(t, Stores[t]);
+    EXPECT_EQ(Stores[t].Count(), 0);
+  }
   return Map.TakeNotes();
 }
 
@@ -46,12 +51,21 @@ std::vector<MappedNote> Walk(std::array<Tivent, NoteOrigins::Tracks>& Stores, No
 TEST(NoteOrigins, EachNoteKeepsItsOwnOriginThroughTheSort) {
   auto stores = std::make_unique<std::array<Tivent, NoteOrigins::Tracks>>();
   NoteOrigins map;
+  NoteOrigins unused;
+  Tivent twin;  // the same events, sorted without tags: the file's order
   std::uint8_t name = 1;
   for (std::int32_t bar = 40; bar >= -2; --bar) {
-    for (std::uint8_t note = 60; note < 64; ++note) AddNote((*stores)[3], map, 3, bar * 12, note, name++);
-    for (std::uint8_t note = 60; note < 64; ++note) AddOff((*stores)[3], bar * 12 + 12, note);
+    for (std::uint8_t note = 60; note < 64; ++note) {
+      AddNote((*stores)[3], map, 3, bar * 12, note, name);
+      AddNote(twin, unused, 3, bar * 12, note, name++);
+    }
+    for (std::uint8_t note = 60; note < 64; ++note) {
+      AddOff((*stores)[3], bar * 12 + 12, note);
+      AddOff(twin, bar * 12 + 12, note);
+    }
   }
   const auto notes = Walk(*stores, map);
+  twin.Sort();
   ASSERT_EQ(notes.size(), 43u * 4);
   std::vector<std::int32_t> ticks;
   for (const MappedNote& n : notes) {
@@ -60,7 +74,7 @@ TEST(NoteOrigins, EachNoteKeepsItsOwnOriginThroughTheSort) {
   }
   // The note-on at each place has the velocity its origin names.
   std::int32_t event = 0;
-  (*stores)[3].ForEachEvent([&](std::uint64_t word) {
+  twin.ForEachEvent([&](std::uint64_t word) {
     const std::uint32_t body = vlm::SortWordBody(word);
     if (((body >> 8) & 0xF0) != 0x90) return;
     const MappedNote& n = notes[static_cast<std::size_t>(event++)];
@@ -165,8 +179,8 @@ TEST(NoteOrigins, NotesOnOtherTracksAreFound) {
   const auto notes = Walk(*stores, map);
   ASSERT_EQ(notes.size(), 60u);
   for (const MappedNote& n : notes) EXPECT_EQ(n.Column, (names[{n.Track, n.Note}])) << n.Track << " " << n.Note;
-  EXPECT_EQ(notes.front().Track, 0);
-  EXPECT_EQ(notes.back().Track, 127);
+  EXPECT_EQ(notes[0].Track, 0);
+  EXPECT_EQ(notes[notes.size() - 1].Track, 127);
 }
 
 // Many notes against the time, between other events and in files that
@@ -193,6 +207,37 @@ TEST(NoteOrigins, ManyNotesAmongOtherEventsKeepTheirOrigins) {
   for (std::size_t k = 0; k < notes.size(); ++k) {
     ASSERT_EQ(notes[k].Tick, static_cast<std::int32_t>(k));
     ASSERT_EQ(notes[k].At(), (SourceOrigin{fileAt[k], 2, notes[k].Tick + 1}));
+  }
+}
+
+// Alike notes of one time on either side of the store's chunk boundaries,
+// behind runs of other events: the walk lets go of the chunks it has passed
+// while such a group is still open, and the group's notes still take their
+// origins in the order added.
+TEST(NoteOrigins, AlikeNotesAcrossTheStoresChunksKeepTheirOrigins) {
+  auto stores = std::make_unique<std::array<Tivent, NoteOrigins::Tracks>>();
+  NoteOrigins map;
+  Tivent& store = (*stores)[1];
+  const std::uint8_t controller[3] = {0xB0, 7, 100};
+  std::vector<std::int32_t> expected;  // columns in the order of the file
+  std::int32_t column = 1;
+  for (std::int32_t time = 0; time < 12; ++time) {
+    for (std::int32_t k = 0; k < 1500 + 300 * time; ++k) store.Add(time, controller, 3);
+    // Ten alike notes, with the controllers of the next time between them.
+    for (std::int32_t k = 0; k < 10; ++k) {
+      const std::uint8_t on[3] = {0x90, 60, 100};
+      map.Add(1, store.Count(), SourceOrigin{0, 1, column});
+      store.Add(time, on, 3);
+      expected.push_back(column++);
+      for (std::int32_t c = 0; c < 97; ++c) store.Add(time, controller, 3);
+    }
+  }
+  ASSERT_GT(store.Count(), 8 * vlm::ChunkedWords::ChunkWords);
+  const auto notes = Walk(*stores, map);
+  ASSERT_EQ(notes.size(), expected.size());
+  for (std::size_t k = 0; k < notes.size(); ++k) {
+    EXPECT_EQ(notes[k].Column, expected[k]) << k;
+    EXPECT_EQ(notes[k].Tick, static_cast<std::int32_t>(k / 10));
   }
 }
 

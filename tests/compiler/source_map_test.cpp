@@ -242,6 +242,8 @@ TEST(SourceMap, WrittenOriginsCountCodePoints) {
 
 // Random edits of stepping, constant and mixed origins, checked byte by
 // byte against a plain vector: splits and joins of runs must keep every origin.
+// Each edit is looked up just before and just after it is made, so that a
+// run remembered from before an edit would show.
 TEST(SourceMap, OriginBufferEditsAgreeWithAPlainVector) {
   std::mt19937 random(5);
   vlm::SourceOrigin end;
@@ -258,10 +260,15 @@ TEST(SourceMap, OriginBufferEditsAgreeWithAPlainVector) {
       const int column = kind == 0 ? step + static_cast<int>(i) : kind == 1 ? step : static_cast<int>(random() % 4);
       fresh.push_back({0, 2 + kind, column});
     }
+    if (at < model.size()) {
+      ASSERT_EQ(buffer.At(at), model[at]) << step;
+    }
     model.erase(model.begin() + static_cast<std::ptrdiff_t>(at), model.begin() + static_cast<std::ptrdiff_t>(at + count));
     model.insert(model.begin() + static_cast<std::ptrdiff_t>(at), fresh.begin(), fresh.end());
     buffer.Replace(at, count, RunsOf(fresh));
     ASSERT_EQ(buffer.size(), model.size());
+    for (std::size_t i = at; i < std::min(at + length + 2, model.size()); ++i)
+      ASSERT_EQ(buffer.At(i), model[i]) << step << " " << i;
     if (step % 100 == 0) {
       ASSERT_TRUE(Sliced(buffer, 0, buffer.size()) == model) << step;
     }

@@ -392,6 +392,37 @@ TEST(Tivent, StoresTakeTheirChunksFromTheResourceTheyAreGiven) {
   EXPECT_EQ(fallback.allocations, 0);
 }
 
+// A store read for the last time gives back the chunks before a place,
+// never the last one (which takes the next event), and the events from that
+// place on keep their bytes; Clear gives back the rest.
+TEST(Tivent, ReleasingTheReadChunksKeepsTheRest) {
+  CountingResource given;
+  vlm::Tivent store({}, &given);
+  for (int i = 0; i < 10000; ++i) AddByte(store, i, static_cast<std::uint8_t>(i % 128));
+  store.ReleaseBefore(4095);
+  EXPECT_EQ(given.live, 3);
+  store.ReleaseBefore(4096);
+  EXPECT_EQ(given.live, 2);
+  store.ReleaseBefore(5000);
+  EXPECT_EQ(given.live, 2);
+  store.ReleaseBefore(10000);
+  EXPECT_EQ(given.live, 1);
+  std::uint8_t bytes[vlm::Tivent::MaxEventBytes];
+  std::int32_t time = 0, length = 0;
+  store.GetEvent(9999, time, bytes, length);
+  EXPECT_EQ(time, 9999);
+  EXPECT_EQ(bytes[1], 9999 % 128);
+  AddByte(store, 10000, 5);
+  store.GetEvent(10000, time, bytes, length);
+  EXPECT_EQ(time, 10000);
+  EXPECT_EQ(store.Count(), 10001);
+  store.Clear();
+  EXPECT_EQ(given.live, 0);
+  AddByte(store, 0, 1);
+  EXPECT_EQ(given.live, 1);
+  store.Clear();
+}
+
 // A store given a warning reports a refused event there, and only there;
 // once until it is cleared, so that running out of memory is not one modal
 // box per event.
