@@ -57,8 +57,9 @@ constexpr const char* kHelp =
     "                         or a part of it) instead of the synthesizer; \"virtual\"\n"
     "                         opens a port named Vorlumi3 that other programs record from\n"
     "  --watch                compile again each time SOURCE (or a file it includes)\n"
-    "                         is saved, and with --play play the new file at once,\n"
-    "                         until Ctrl+C\n"
+    "                         is saved, and with --play play the new file at once\n"
+    "                         (with --loop from the next pass, if it compiles\n"
+    "                         cleanly), until Ctrl+C\n"
     "  --list-midi-outputs    list the MIDI destinations, one a line, and end\n"
     "  --seed=N               seed the random generator with N (0..4294967295)\n"
     "                         instead of the clock: the same seed gives the same file\n"
@@ -328,8 +329,25 @@ bool StartPlaying(vlm::MidiFilePlayer& player, const std::string& output) {
   }
 }
 
-// --watch: compiles at once and again after every save until Ctrl+C; with a
-// player, each new file plays from its start, cutting the last one off.
+// With a loop playing, a clean compile sounds from the next pass, in time;
+// one with errors leaves the loop as it was. Otherwise the new file plays
+// from its start, cutting the last one off.
+void PlayAfterSave(vlm::MidiFilePlayer& player, const std::string& output, int status, bool quiet) {
+  if (player.Looping() && player.GetMode() == vlm::MediaPlayer::Mode::Playing) {
+    if (status == 0 && player.QueueNextPass(output)) {
+      if (!quiet) std::cerr << "vlmc: the change sounds from the next pass\n";
+      return;
+    }
+    if (status == 1) {
+      std::cerr << "vlmc: the change has errors; the loop plays on as it was\n";
+      return;
+    }
+  }
+  StartPlaying(player, output);
+}
+
+// --watch: compiles at once and again after every save until Ctrl+C, playing
+// each new file when asked to (PlayAfterSave).
 int WatchSource(const Arguments& arguments, const std::string& output, vlm::MidiFilePlayer* player) {
   vlmcli::SourceWatch watch;
   if (watch.Failure()) {
@@ -341,7 +359,7 @@ int WatchSource(const Arguments& arguments, const std::string& output, vlm::Midi
     std::vector<std::string> read;
     const int status = CompileAndWrite(arguments, output, false, &read);
     if (const auto failure = watch.Watch(read)) std::cerr << "vlmc: cannot watch " << *failure << "\n";
-    if (player && status != 2) StartPlaying(*player, output);
+    if (player && status != 2) PlayAfterSave(*player, output, status, arguments.quiet);
     while (!watch.Changed(100))
       if (vlmcli::Interrupted()) {
         if (player) player->Close();
