@@ -18,10 +18,12 @@ SourceWatch::~SourceWatch() {
   if (fd_ >= 0) ::close(fd_);
 }
 
+// A folder watched already keeps its watch (adding it again gives the same
+// descriptor): a save made while the source was compiled has its event
+// queued under that descriptor, and must still count.
 std::optional<std::string> SourceWatch::Watch(const std::vector<std::string>& files) {
   if (fd_ < 0) return failure_;
-  for (const auto& [descriptor, folder] : folders_) ::inotify_rm_watch(fd_, descriptor);
-  folders_.clear();
+  std::map<int, std::string> folders;
   files_.clear();
   std::optional<std::string> failure;
   for (const std::string& name : files) {
@@ -34,9 +36,12 @@ std::optional<std::string> SourceWatch::Watch(const std::vector<std::string>& fi
       failure = folder + ": " + std::strerror(errno);
       continue;
     }
-    folders_[descriptor] = folder;
+    folders[descriptor] = folder;
     files_.insert(file.string());
   }
+  for (const auto& [descriptor, folder] : folders_)
+    if (folders.count(descriptor) == 0) ::inotify_rm_watch(fd_, descriptor);
+  folders_ = std::move(folders);
   return failure;
 }
 

@@ -1,4 +1,4 @@
-vlm_test_folder(cli_tests cli vlm_terminal_playback vlm_cli_text vlm_phrase_batch)
+vlm_test_folder(cli_tests cli vlm_terminal_playback vlm_cli_text vlm_phrase_batch vlm_source_watch)
 # The MIDI-out tests run a JACK server and a recorder.
 if(TARGET cli_tests_timed)
   target_sources(cli_tests_timed PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/audio/jack_support.cpp)
