@@ -114,7 +114,9 @@ LspFrame LspReader::Next() {
       }
     }
   }
-  buffer_.erase(0, start);  // headers beyond their bound
+  // Headers beyond their bound. At least one byte goes, or a search for
+  // the next Content-Length would find this one again.
+  buffer_.erase(0, std::max<std::size_t>(start, 1));
   resync_ = true;
   return {LspFrame::Kind::BadHeader, {}};
 }

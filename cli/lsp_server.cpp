@@ -67,14 +67,15 @@ void LspSession::Handle(std::string_view body, std::vector<std::string>& out) {
     out.push_back(Error("null", kParseError, "Parse error"));
     return;
   }
+  const JsonNode* methodNode = message->Find("method");
   const std::string* method = message->FindString("method");
   const JsonNode* id = message->Find("id");
   const bool validId = id && (id->Type == JsonNode::Kind::Number || id->Type == JsonNode::Kind::String);
-  if (message->Type != JsonNode::Kind::Object || (!method && !id)) {
-    out.push_back(Error("null", kInvalidRequest, "Invalid Request"));
+  if (!methodNode && id) return;  // an answer from the client: this server asks nothing
+  if (!method) {  // no object, or a method that is no string
+    out.push_back(Error(validId ? vlm::WriteJson(*id) : "null", kInvalidRequest, "Invalid Request"));
     return;
   }
-  if (!method) return;  // an answer from the client: this server asks nothing
   if (!id) {
     Notification(*method, Member(*message, "params"), out);
     return;

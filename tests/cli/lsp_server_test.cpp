@@ -312,6 +312,11 @@ TEST(VlmcLsp, GarbageGetsParseErrorsAndTheServerGoesOn) {
   EXPECT_EQ(code("a bad length"), -32700);
   client.Send("[1,2]");
   EXPECT_EQ(code("no request object"), -32600);
+  client.SendRaw("Content-Length: " + std::string(100'000, '7'));
+  EXPECT_EQ(code("a header line beyond its bound"), -32700);
+  client.Send("{\"jsonrpc\":\"2.0\",\"id\":null,\"result\":1}");  // an answer: not answered
+  client.Send("{\"jsonrpc\":\"2.0\",\"method\":5}");
+  EXPECT_EQ(code("a method that is no string"), -32600);
   // One byte beyond 64 MiB: skipped unread, with the framing kept.
   const std::size_t huge = (64u << 20) + 1;
   std::thread writer([&] { client.SendRaw("Content-Length: " + std::to_string(huge) + "\r\n\r\n" + std::string(huge, ' ')); });
