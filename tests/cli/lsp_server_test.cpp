@@ -246,6 +246,14 @@ TEST(VlmcLsp, ErrorsArePlacedInUtf16UnitsAndAFixClearsThem) {
   ASSERT_TRUE(fixed);
   EXPECT_EQ(fixed->Type, JsonNode::Kind::Array);
   EXPECT_TRUE(fixed->Items.empty()) << "the last change counts";
+  // A compile that fails keeps the errors found before it and shows why at the top.
+  client.Send(Notify("textDocument/didChange", "{\"textDocument\":{\"uri\":\"" + uri +
+                                                   "\"},\"contentChanges\":[{\"text\":\"c x\\nc99999999999\\n\"}]}"));
+  const auto failed = client.Diagnostics(uri);
+  ASSERT_TRUE(failed);
+  placed.clear();
+  for (const JsonNode& d : failed->Items) placed.push_back(Placed(d));
+  EXPECT_EQ(placed, (std::vector<std::string>{"0:2-3 解読不能文字です (x)", "0:0-0 数値が大きすぎます: 99999999999"}));
   std::filesystem::remove_all(dir);
 }
 
