@@ -18,6 +18,7 @@
 #include "cli/gnu_diagnostics.h"
 #include "cli/roll_picture.h"
 #include "cli/interrupt.h"
+#include "cli/lsp_server.h"
 #include "cli/source_map_json.h"
 #include "cli/source_watch.h"
 #include "cli/terminal_playback.h"
@@ -34,6 +35,7 @@ constexpr const char* kHelp =
     "       vlmc SOURCE [-o OUT.mid] [--dump-source FILE] [--wav OUT.wav] [--seed N] [-q]\n"
     "            [--source-map FILE] [--diagnostics=gnu] [--png OUT.png] [--play [--loop] [--midi-out PORT]] [--watch]\n"
     "       vlmc --list-midi-outputs\n"
+    "       vlmc --lsp\n"
     "\n"
     "Compiles the MML source SOURCE into a Standard MIDI File.\n"
     "\n"
@@ -61,6 +63,9 @@ constexpr const char* kHelp =
     "                         (with --loop from the next pass, if it compiles\n"
     "                         cleanly), until Ctrl+C\n"
     "  --list-midi-outputs    list the MIDI destinations, one a line, and end\n"
+    "  --lsp                  serve the Language Server Protocol on standard input\n"
+    "                         and output, so that an editor shows the errors of\n"
+    "                         the vlm text it edits as it is typed\n"
     "  --seed=N               seed the random generator with N (0..4294967295)\n"
     "                         instead of the clock: the same seed gives the same file\n"
     "  --diagnostics=gnu      print error lines as FILE:LINE:COLUMN: error: TEXT (DETAIL),\n"
@@ -97,7 +102,7 @@ int UsageError(const std::string& text) {
 // ORDER VLMC_OPTIONS: the table and the enum name the options alike.
 enum VlmcOption {
   kOutput, kDumpSource, kWav, kPng, kSourceMap, kSeed, kDiagnostics, kQuiet, kHelpOption, kVersion,
-  kPlay, kMidiOut, kListMidiOutputs, kWatch, kLoop
+  kPlay, kMidiOut, kListMidiOutputs, kWatch, kLoop, kLsp
 };
 constexpr vlm::CommandOption kOptions[] = {
     {"output", 'o', vlm::CommandOption::Value::Required},
@@ -115,6 +120,7 @@ constexpr vlm::CommandOption kOptions[] = {
     {"list-midi-outputs", 0, vlm::CommandOption::Value::None},
     {"watch", 0, vlm::CommandOption::Value::None},
     {"loop", 0, vlm::CommandOption::Value::None},
+    {"lsp", 0, vlm::CommandOption::Value::None},
 };
 
 struct Arguments {
@@ -127,6 +133,8 @@ struct Arguments {
   bool listMidiOutputs = false;           // list the MIDI destinations and end
   bool watch = false;                     // compile again at every save until Ctrl+C
   bool loop = false;                      // --play plays over and over until Ctrl+C
+  bool lsp = false;                       // serve the language server protocol
+  int optionCount = 0;                    // options given, --lsp included
 };
 
 // Fills arguments; an exit status when the program should end at once.
@@ -146,6 +154,7 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& arguments) {
         arguments.source = item.text;
         break;
       case Kind::Option:
+        ++arguments.optionCount;
         switch (static_cast<VlmcOption>(item.option)) {
           case kHelpOption:
             std::cout << kHelp;
@@ -167,6 +176,9 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& arguments) {
             break;
           case kWatch:
             arguments.watch = true;
+            break;
+          case kLsp:
+            arguments.lsp = true;
             break;
           case kMidiOut:
             if (item.value->empty()) return UsageError("--midi-out needs a MIDI destination");
@@ -382,6 +394,10 @@ int Run(int argc, char** argv) {
   const std::string& dump = arguments.dump;
   const std::string& wav = arguments.wav;
   const std::string& sourceMap = arguments.sourceMap;
+  if (arguments.lsp) {
+    if (arguments.optionCount > 1 || !source.empty()) return UsageError("--lsp takes no SOURCE and no other option");
+    return vlmcli::RunLspServer(STDIN_FILENO, STDOUT_FILENO);
+  }
   if (arguments.listMidiOutputs) return vlmcli::ListMidiOutputs("vlmc");
   if (source.empty()) return UsageError("no SOURCE given");
   if (!arguments.midiOut.empty() && !arguments.play) return UsageError("--midi-out goes with --play");

@@ -42,6 +42,8 @@ _vorlumi3_complete() {
     option=${COMP_WORDS[COMP_CWORD - 2]}
   fi
   COMPREPLY=()
+  # vlmc --lsp is a language server an editor starts: it takes nothing more.
+  [[ $program == *vlmc && " ${COMP_WORDS[*]:0:COMP_CWORD} " == *" --lsp "* ]] && return
   case $option in
     -o | --output | --out) _vorlumi3_files "$cur" mid midi; return ;;
     --dump-source | --mml) _vorlumi3_files "$cur" vlm mml txt; return ;;

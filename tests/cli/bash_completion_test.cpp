@@ -54,6 +54,9 @@ TEST_F(BashCompletion, OptionsAreThoseTheProgramsHelpNames) {
   const auto vlmc = Complete("vlmc -");
   EXPECT_NE(std::find(vlmc.begin(), vlmc.end(), "--diagnostics"), vlmc.end());
   EXPECT_NE(std::find(vlmc.begin(), vlmc.end(), "-q"), vlmc.end());
+  EXPECT_EQ(Complete("vlmc --ls"), Words{"--lsp"});
+  EXPECT_EQ(Complete("vlmc --lsp -"), Words{}) << "--lsp goes with no other option";
+  EXPECT_EQ(Complete("vlmc --lsp \"\""), Words{}) << "nor with a SOURCE";
 }
 
 // Each place takes files of its kind (any case of the extension) and folders.
