@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 #include "common/json_flat.h"
 #include "common/text_encoding.h"
@@ -12,8 +13,8 @@ namespace vlm {
 const JsonNode* JsonNode::Find(std::string_view key) const {
   const JsonNode* found = nullptr;
   if (Type == Kind::Object)
-    for (const auto& [name, value] : Members)
-      if (name == key) found = &value;
+    for (const JsonMember& member : Members)
+      if (member.Key == key) found = &member.Value;
   return found;
 }
 
@@ -103,8 +104,8 @@ class Reader {
           if (!String(key)) return false;
           SkipBlanks();
           if (!Take(':')) return false;
-          out.Members.emplace_back(std::move(key), JsonNode{});
-          return Value(out.Members.back().second, depth + 1);
+          out.Members.push_back({std::move(key), JsonNode{}});
+          return Value(out.Members.back().Value, depth + 1);
         });
       case '[':  // array -> '[' [ value { ',' value } ] ']'
         if (depth >= kMaxJsonDepth) return false;
@@ -261,9 +262,9 @@ void Write(std::string& out, const JsonNode& value) {
       out += '{';
       for (std::size_t i = 0; i < value.Members.size(); ++i) {
         if (i) out += ',';
-        AppendJsonString(out, value.Members[i].first);
+        AppendJsonString(out, value.Members[i].Key);
         out += ':';
-        Write(out, value.Members[i].second);
+        Write(out, value.Members[i].Value);
       }
       out += '}';
       break;

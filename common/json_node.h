@@ -6,10 +6,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace vlm {
+
+struct JsonMember;
 
 struct JsonNode {
   enum class Kind { Null, Boolean, Number, String, Array, Object };
@@ -19,13 +20,20 @@ struct JsonNode {
   double Number = 0;                                       // a Number's value
   std::string Text;                                        // a String's value (UTF-8); a Number as written
   std::vector<JsonNode> Items;                             // an Array's values, in order
-  std::vector<std::pair<std::string, JsonNode>> Members;   // an Object's keys and values, in order
+  std::vector<JsonMember> Members;                         // an Object's keys and values, in order
 
   // The value of key in an object (the last one when a key is given twice);
   // nothing for a missing key or a value that is not an object.
   const JsonNode* Find(std::string_view key) const;
   // The string value of key, or nothing when it is missing or not a string.
   const std::string* FindString(std::string_view key) const;
+};
+
+// A key and its value. A type of its own, not a std::pair: a pair may not
+// hold the node type while that type is still being defined.
+struct JsonMember {
+  std::string Key;
+  JsonNode Value;
 };
 
 // Nesting deeper than this is refused, so that no text can exhaust the

@@ -23,7 +23,7 @@ TEST(JsonNode, ReadsNestedValuesAndWritesThemBack) {
   EXPECT_EQ(*value->FindString("s"), "q\"b\\s/n\n\t\b\f\r");
   EXPECT_EQ(value->FindString("id"), nullptr) << "a number is no string";
   EXPECT_EQ(value->Find("missing"), nullptr);
-  EXPECT_EQ(params->Members[0].second.Items[1].Find("x"), nullptr) << "a string has no members";
+  EXPECT_EQ(params->Members[0].Value.Items[1].Find("x"), nullptr) << "a string has no members";
   // Written back compactly, every member kept in its order.
   EXPECT_EQ(vlm::WriteJson(*value),
             "{\"id\":7,\"params\":{\"a\":[1,\"x\",true,false,null,[],{}],\"a\":[2]},"
