@@ -48,7 +48,7 @@ test-sanitize: deps
 # decoding (fuzz/run.sh says where seeds, findings and crashes go).
 # The instrumented build runs some twenty times slower than a release build:
 # the 5-second timeout stands for a quarter of a second of real work.
-FUZZ_TARGETS = mml_fuzz smf_reader_fuzz settings_fuzz scale_fuzz text_fuzz
+FUZZ_TARGETS = mml_fuzz smf_reader_fuzz settings_fuzz scale_fuzz text_fuzz lsp_fuzz
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DVLM_SANITIZE=ON -DVLM_FUZZ=ON >/dev/null

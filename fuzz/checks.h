@@ -29,6 +29,11 @@ std::string CheckSettingsFile(FormHost& host, const std::string& bytes);
 // as saved, and the new preset gives back its weights.
 std::string CheckScaleFile(FormHost& host, const std::string& bytes);
 
+// The language server on a stream of framed messages after "initialize":
+// nothing crashes, every JSON body written out reads back the same, and
+// every message sent back is JSON-RPC 2.0.
+std::string CheckLspStream(const std::string& bytes);
+
 // What a fuzz target does with a check's result: a broken promise stops the
 // run as a crash would, so that libFuzzer keeps the input.
 inline void AbortIfBroken(const std::string& broken) {

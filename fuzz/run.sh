@@ -21,6 +21,7 @@ targets=(
   "settings_fuzz|fuzz/seeds/settings tests/fuzz/settings_inputs|"
   "scale_fuzz|resources/Scale.dat tests/fuzz/scale_inputs|"
   "text_fuzz|resources/Scale.dat examples fuzz/seeds/settings tests/fuzz/text_inputs|"
+  "lsp_fuzz|tests/fuzz/lsp_inputs|"
 )
 
 # The compiler's seeds: the examples and every string of the compiler tests.

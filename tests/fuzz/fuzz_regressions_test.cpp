@@ -35,6 +35,8 @@ TEST(FuzzRegressions, MidiFiles) {
   });
 }
 
+TEST(FuzzRegressions, LanguageServerStreams) { ReplayFolder("lsp_inputs", vlmfuzz::CheckLspStream); }
+
 TEST(FuzzRegressions, Texts) {
   const auto dir = vlmfuzz::ScratchDir("text-test");
   ReplayFolder("text_inputs", [&dir](const std::string& bytes) { return vlmfuzz::CheckText(bytes, dir); });
