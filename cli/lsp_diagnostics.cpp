@@ -6,6 +6,7 @@
 #include <new>
 
 #include "cli/gnu_diagnostics.h"
+#include "common/int_text.h"
 #include "common/json_flat.h"
 #include "common/text_encoding.h"
 #include "common/text_file.h"
@@ -14,13 +15,6 @@
 namespace vlmcli {
 
 namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 // The text with each byte that is no part of a valid UTF-8 sequence
 // replaced by U+FFFD: an error's detail may be one byte of a character, and
@@ -76,8 +70,10 @@ std::optional<std::string> PathOfFileUri(std::string_view uri) {
   uri = uri.substr(0, uri.find_first_of("?#"));
   std::string path;
   for (std::size_t i = 0; i < uri.size(); ++i) {
-    if (uri[i] == '%' && i + 2 < uri.size() && HexDigit(uri[i + 1]) >= 0 && HexDigit(uri[i + 2]) >= 0) {
-      path += static_cast<char>(HexDigit(uri[i + 1]) * 16 + HexDigit(uri[i + 2]));
+    const int high = i + 2 < uri.size() ? vlm::HexDigitValue(uri[i + 1]) : -1;
+    const int low = i + 2 < uri.size() ? vlm::HexDigitValue(uri[i + 2]) : -1;
+    if (uri[i] == '%' && high >= 0 && low >= 0) {
+      path += static_cast<char>(high * 16 + low);
       i += 2;
     } else {
       path += uri[i];

@@ -36,7 +36,7 @@ class LspReader {
   bool Skip(std::size_t count);  // drops count bytes of input; false at end of input
 
   int fd_;
-  std::string buffer_;     // bytes read and not yet taken
+  std::string buffer_;     // bytes read but not taken
   bool resync_ = false;    // after a bad header: looking for the next Content-Length
 };
 

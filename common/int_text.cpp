@@ -4,14 +4,12 @@
 
 namespace vlm {
 
-namespace {
-int HexDigit(char c) {
+int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
-}  // namespace
 
 std::optional<std::int32_t> StrToInt(const std::string& text) {
   std::size_t at = 0;
@@ -31,7 +29,7 @@ std::optional<std::int32_t> StrToInt(const std::string& text) {
   const std::int64_t limit = negative ? 2147483648LL : 2147483647LL;
   std::int64_t magnitude = 0;
   for (; at < text.size(); ++at) {
-    const int d = HexDigit(text[at]);
+    const int d = HexDigitValue(text[at]);
     if (d < 0 || d >= base) return std::nullopt;
     magnitude = magnitude * base + d;
     if (magnitude > limit) return std::nullopt;

@@ -12,4 +12,7 @@ namespace vlm {
 // not a number.
 std::optional<std::int32_t> StrToInt(const std::string& text);
 
+// The value of a hexadecimal digit (either case), or -1 for any other character.
+int HexDigitValue(char c);
+
 }  // namespace vlm

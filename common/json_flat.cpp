@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <limits>
 
+#include "common/int_text.h"
+#include "common/text_encoding.h"
+
 namespace vlm {
 
 void AppendJsonString(std::string& out, const std::string& text) {
@@ -147,32 +150,13 @@ class Reader {
     std::uint32_t value = 0;
     for (int i = 0; i < 4; ++i) {
       const char c = text_[pos_++];
-      value <<= 4;
-      if (c >= '0' && c <= '9') value |= static_cast<std::uint32_t>(c - '0');
-      else if (c >= 'a' && c <= 'f') value |= static_cast<std::uint32_t>(c - 'a' + 10);
-      else if (c >= 'A' && c <= 'F') value |= static_cast<std::uint32_t>(c - 'A' + 10);
-      else return std::nullopt;
+      const int digit = HexDigitValue(c);
+      if (digit < 0) return std::nullopt;
+      value = value << 4 | static_cast<std::uint32_t>(digit);
     }
     return value;
   }
 
-  static void AppendUtf8(std::string& out, std::uint32_t point) {
-    if (point < 0x80) {
-      out += static_cast<char>(point);
-    } else if (point < 0x800) {
-      out += static_cast<char>(0xC0 | (point >> 6));
-      out += static_cast<char>(0x80 | (point & 0x3F));
-    } else if (point < 0x10000) {
-      out += static_cast<char>(0xE0 | (point >> 12));
-      out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (point & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (point >> 18));
-      out += static_cast<char>(0x80 | ((point >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (point & 0x3F));
-    }
-  }
 
   const std::string& text_;
   std::size_t pos_ = 0;
