@@ -61,6 +61,11 @@ int ListMidiOutputs(const char* program) {
   return 0;
 }
 
+void StopAndLetGo(vlm::MidiFilePlayer& player) {
+  player.Stop();
+  std::this_thread::sleep_for(StopDecayTime);
+}
+
 bool WaitWhilePlaying(vlm::MidiFilePlayer& player, std::FILE* out) {
   const InterruptGuard guard;
   const bool terminal = out && isatty(fileno(out));
@@ -73,8 +78,10 @@ bool WaitWhilePlaying(vlm::MidiFilePlayer& player, std::FILE* out) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   const bool finished = !Interrupted();
-  if (!finished) player.Stop();
-  std::this_thread::sleep_for(finished ? DecayTime : StopDecayTime);
+  if (finished)
+    std::this_thread::sleep_for(DecayTime);
+  else
+    StopAndLetGo(player);
   if (terminal) std::fprintf(out, "\r%6.1f / %.1f s%s\n", player.PositionSeconds(), total, finished ? "" : " (stopped)");
   return finished;
 }

@@ -34,4 +34,9 @@ int ListMidiOutputs(const char* program);
 // a null out shows nothing.
 bool WaitWhilePlaying(vlm::MidiFilePlayer& player, std::FILE* out);
 
+// Stops the sound as Ctrl+C does: every note released, and a moment for
+// those messages to reach the output (a synthesizer behind a MIDI port)
+// before the caller closes it.
+void StopAndLetGo(vlm::MidiFilePlayer& player);
+
 }  // namespace vlmcli

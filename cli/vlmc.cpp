@@ -374,7 +374,10 @@ int WatchSource(const Arguments& arguments, const std::string& output, vlm::Midi
     if (player && status != 2) PlayAfterSave(*player, output, status, arguments.quiet);
     while (!watch.Changed(100))
       if (vlmcli::Interrupted()) {
-        if (player) player->Close();
+        if (player) {
+          vlmcli::StopAndLetGo(*player);
+          player->Close();
+        }
         return 130;
       }
     // An editor may save in several steps: the compile waits until they end.
