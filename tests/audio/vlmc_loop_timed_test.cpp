@@ -14,16 +14,11 @@
 #include "tests/audio/jack_support.h"
 #include "tests/support/background_process.h"
 #include "tests/support/compile_harness.h"
+#include "tests/support/wait_for.h"
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& cond) {
-  for (int waited = 0; waited < 10000; waited += 20) {
-    if (cond()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return cond();
-}
+using vlmtest::WaitFor;
 
 // The times of the messages received so far that are exactly hex.
 std::vector<double> TimesOf(const vlmtest::MidiRecorder& recorder, const std::string& hex) {

@@ -15,17 +15,12 @@
 #include "common/text_file.h"
 #include "tests/support/background_process.h"
 #include "tests/support/compile_harness.h"
+#include "tests/support/wait_for.h"
 #include "tests/support/run_command.h"
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& cond) {
-  for (int waited = 0; waited < 10000; waited += 20) {
-    if (cond()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return cond();
-}
+using vlmtest::WaitFor;
 
 class VlmcWatch : public ::testing::Test {
  protected:
