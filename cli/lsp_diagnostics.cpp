@@ -7,7 +7,7 @@
 
 #include "cli/gnu_diagnostics.h"
 #include "common/int_text.h"
-#include "common/json_flat.h"
+#include "common/json_string.h"
 #include "common/text_encoding.h"
 #include "common/text_file.h"
 #include "compiler/mml_compiler.h"

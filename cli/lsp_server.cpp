@@ -8,7 +8,7 @@
 
 #include "cli/lsp_diagnostics.h"
 #include "cli/lsp_framing.h"
-#include "common/json_flat.h"
+#include "common/json_string.h"
 
 namespace vlmcli {
 

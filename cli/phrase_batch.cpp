@@ -20,7 +20,7 @@
 #include "cli/windowless_platform.h"
 #include "common/atomic_file_writer.h"
 #include "common/int_text.h"
-#include "common/json_flat.h"
+#include "common/json_string.h"
 #include "common/text_file.h"
 #include "msgview/msg_view.h"
 

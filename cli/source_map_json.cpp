@@ -5,7 +5,7 @@
 #include <charconv>
 #include <vector>
 
-#include "common/json_flat.h"
+#include "common/json_string.h"
 
 namespace vlm {
 

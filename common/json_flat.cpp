@@ -1,29 +1,10 @@
 #include "common/json_flat.h"
 
-#include <cstdio>
 #include <limits>
 
-#include "common/int_text.h"
-#include "common/text_encoding.h"
+#include "common/json_string.h"
 
 namespace vlm {
-
-void AppendJsonString(std::string& out, const std::string& text) {
-  out += '"';
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  out += '"';
-}
 
 void JsonObjectWriter::Key(const std::string& key) {
   if (out_.size() > 1) out_ += ',';
@@ -83,46 +64,14 @@ class Reader {
     return true;
   }
 
+  // A literal that fails leaves the cursor where it was, so that the next
+  // reader tried cannot start inside it ("\q1" is no number).
   std::optional<std::string> String() {
-    if (!Take('"')) return std::nullopt;
+    std::size_t at = pos_;
     std::string out;
-    while (pos_ < text_.size()) {
-      const char c = text_[pos_++];
-      if (c == '"') return out;
-      if (static_cast<unsigned char>(c) < 0x20) return std::nullopt;  // raw control bytes are not JSON
-      if (c != '\\') {
-        out += c;
-        continue;
-      }
-      if (pos_ >= text_.size()) return std::nullopt;
-      switch (text_[pos_++]) {
-        case '"': out += '"'; break;
-        case '\\': out += '\\'; break;
-        case '/': out += '/'; break;
-        case 'b': out += '\b'; break;
-        case 'f': out += '\f'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
-        case 'u': {  // \uXXXX, a surrogate pair for code points above U+FFFF
-          auto unit = Hex4();
-          if (!unit) return std::nullopt;
-          std::uint32_t point = *unit;
-          if (point >= 0xD800 && point < 0xDC00) {
-            if (!TakeWord("\\u")) return std::nullopt;
-            const auto low = Hex4();
-            if (!low || *low < 0xDC00 || *low >= 0xE000) return std::nullopt;
-            point = 0x10000 + ((point - 0xD800) << 10) + (*low - 0xDC00);
-          } else if (point >= 0xDC00 && point < 0xE000) {
-            return std::nullopt;
-          }
-          AppendUtf8(out, point);
-          break;
-        }
-        default: return std::nullopt;
-      }
-    }
-    return std::nullopt;
+    if (!ReadJsonString(text_, at, out, LoneSurrogate::Refuse)) return std::nullopt;
+    pos_ = at;
+    return out;
   }
 
   std::optional<std::int64_t> Integer() {
@@ -145,19 +94,6 @@ class Reader {
   }
 
  private:
-  std::optional<std::uint32_t> Hex4() {
-    if (pos_ + 4 > text_.size()) return std::nullopt;
-    std::uint32_t value = 0;
-    for (int i = 0; i < 4; ++i) {
-      const char c = text_[pos_++];
-      const int digit = HexDigitValue(c);
-      if (digit < 0) return std::nullopt;
-      value = value << 4 | static_cast<std::uint32_t>(digit);
-    }
-    return value;
-  }
-
-
   const std::string& text_;
   std::size_t pos_ = 0;
 };

@@ -11,10 +11,6 @@
 
 namespace vlm {
 
-// A JSON string literal of text: quotes, backslashes and control bytes
-// escaped, every other byte (UTF-8) as it is.
-void AppendJsonString(std::string& out, const std::string& text);
-
 struct JsonValue {
   std::variant<std::nullptr_t, bool, std::int64_t, std::string> Value;  // what the text held
 

@@ -5,7 +5,7 @@
 #include <limits>
 #include <utility>
 
-#include "common/json_flat.h"
+#include "common/json_string.h"
 #include "common/text_encoding.h"
 
 namespace vlm {
@@ -140,57 +140,8 @@ class Reader {
     return Take(close);
   }
 
-  bool Hex4(std::uint32_t& unit) {
-    if (text_.size() - pos_ < 4) return false;
-    const char* first = text_.data() + pos_;
-    const auto [end, error] = std::from_chars(first, first + 4, unit, 16);
-    if (error != std::errc() || end != first + 4) return false;
-    pos_ += 4;
-    return true;
-  }
-
   // string -> '"' { char | '\' escape } '"'
-  bool String(std::string& out) {
-    if (!Take('"')) return false;
-    while (pos_ < text_.size()) {
-      const char c = text_[pos_++];
-      if (c == '"') return true;
-      if (static_cast<unsigned char>(c) < 0x20) return false;  // raw control bytes are not JSON
-      if (c != '\\') {
-        out += c;
-        continue;
-      }
-      if (AtEnd()) return false;
-      switch (text_[pos_++]) {
-        case '"': out += '"'; break;
-        case '\\': out += '\\'; break;
-        case '/': out += '/'; break;
-        case 'b': out += '\b'; break;
-        case 'f': out += '\f'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
-        case 'u': {
-          std::uint32_t point = 0;
-          if (!Hex4(point)) return false;
-          if (point >= 0xD800 && point < 0xDC00 && text_.substr(pos_, 2) == "\\u") {
-            const std::size_t high = pos_;
-            pos_ += 2;
-            std::uint32_t low = 0;
-            if (!Hex4(low)) return false;
-            if (low >= 0xDC00 && low < 0xE000)
-              point = 0x10000 + ((point - 0xD800) << 10) + (low - 0xDC00);
-            else
-              pos_ = high;  // the next escape stands on its own
-          }
-          AppendUtf8(out, point >= 0xD800 && point < 0xE000 ? 0xFFFD : point);
-          break;
-        }
-        default: return false;
-      }
-    }
-    return false;
-  }
+  bool String(std::string& out) { return ReadJsonString(text_, pos_, out, LoneSurrogate::Replace); }
 
   // number -> [ '-' ] ( '0' | digit1-9 { digit } ) [ '.' digit { digit } ] [ ( 'e' | 'E' ) [ '+' | '-' ] digit { digit } ]
   bool Number(JsonNode& out) {

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <vector>
 
-#include "common/json_flat.h"
+#include "common/json_string.h"
 #include "common/mml_syntax.h"
 
 namespace vlm {

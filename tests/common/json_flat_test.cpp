@@ -26,12 +26,13 @@ TEST(JsonFlat, UnicodeEscapesBecomeUtf8) {
   EXPECT_EQ(*object->at("k").String(), "A\xc3\xa9\xe3\x81\x82\xf0\x9d\x84\x9e");
   EXPECT_FALSE(vlm::ParseJsonObject("{\"k\":\"\\ud834\"}")) << "a lone high surrogate";
   EXPECT_FALSE(vlm::ParseJsonObject("{\"k\":\"\\udd1e\"}")) << "a lone low surrogate";
+  EXPECT_FALSE(vlm::ParseJsonObject("{\"k\":\"\\ud834\\u0041\"}")) << "a high surrogate before no low one";
 }
 
 TEST(JsonFlat, RefusesWhatIsNotOneFlatObject) {
   for (const char* bad : {"", "[]", "{", "{\"a\":1", "{\"a\":1,}", "{\"a\" 1}", "{a:1}", "{\"a\":01}", "{\"a\":1.5}",
                           "{\"a\":1e3}", "{\"a\":-}", "{\"a\":9223372036854775808}", "{\"a\":{}}", "{\"a\":[1]}",
-                          "{\"a\":\"x\\q\"}", "{\"a\":\"tab\there\"}", "{\"a\":tru}", "{\"a\":1} x", "{\"a\":\"open}"})
+                          "{\"a\":\"x\\q\"}", "{\"a\":\"\\q1}", "{\"a\":\"tab\there\"}", "{\"a\":tru}", "{\"a\":1} x", "{\"a\":\"open}"})
     EXPECT_FALSE(vlm::ParseJsonObject(bad).has_value()) << bad;
 }
 
