@@ -43,6 +43,7 @@ HistoryPane::HistoryPane(TForm1& form, PhraseHistory& history, Platform& platfor
   setObjectName(QStringLiteral("KeptDock"));
   list_->setObjectName(QStringLiteral("lstKept"));
   list_->setToolTip(WorkshopText(text::KeptListHint));
+  list_->setAccessibleName(windowTitle());  // what a screen reader calls the list
   auto* body = new QWidget;
   auto* layout = new QVBoxLayout(body);
   showAll_->setObjectName(QStringLiteral("chkShowAllHistory"));

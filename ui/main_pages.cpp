@@ -14,10 +14,10 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include "ui/keyboard_scroll_bar.h"
 #include "ui/main_window.h"
 #include "ui/mml_highlighter.h"
 #include "ui/numeric_edit.h"
@@ -75,8 +75,12 @@ class LinesEdit : public QPlainTextEdit {
   int LinesHeight() const { return fontMetrics().lineSpacing() * lines_ + 2 * frameWidth() + 8; }
 };
 
+// Tab leaves the box, as in every other field of the page: none of these
+// texts has a use for a tab character, and a box that keeps Tab would trap
+// whoever works by keyboard.
 QPlainTextEdit* Memo(const char* name, int lines, bool wrap, bool grows = false) {
   auto* memo = Named<QPlainTextEdit>(new LinesEdit(lines, grows), name);
+  memo->setTabChangesFocus(true);
   memo->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
   return memo;
 }
@@ -104,7 +108,7 @@ QWidget* MainWindow::ScalePage() {
   static const char* const kNames[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
   for (int k = 1; k <= 12; ++k) {
     const QString name = QStringLiteral("scl") + QString::number(k, 16).toUpper();
-    auto* bar = new QScrollBar(Qt::Vertical);
+    auto* bar = new KeyboardScrollBar(Qt::Vertical);
     bar->setObjectName(name);
     bar->setInvertedAppearance(true);
     bar->setInvertedControls(true);
@@ -112,7 +116,9 @@ QWidget* MainWindow::ScalePage() {
     binder_.Bind(bar, f.Scl(k));
     bars->addWidget(bar, 0, k, Qt::AlignHCenter);
     bars->setRowStretch(0, 1);
-    bars->addWidget(Label(kNames[k - 1]), 1, k, Qt::AlignHCenter);
+    QLabel* note = Label(kNames[k - 1]);
+    note->setBuddy(bar);  // what a screen reader names the bar
+    bars->addWidget(note, 1, k, Qt::AlignHCenter);
   }
 
   auto* buttons = new QHBoxLayout;
@@ -137,7 +143,9 @@ QWidget* MainWindow::ScalePage() {
 QWidget* MainWindow::RythmPage() {
   TForm1& f = form_;
   auto* page = new QWidget;
+  // The two boxes have no label on the page: a screen reader gets a name.
   auto* memRythm = Memo("memRythm", 2, true);
+  memRythm->setAccessibleName(tr("リズム"));
   binder_.Bind(memRythm, f.memRythm);
 
   auto* weights = new QGridLayout;
@@ -146,12 +154,14 @@ QWidget* MainWindow::RythmPage() {
                                         QT_TR_NOOP("ベンドアップ"), QT_TR_NOOP("和音")};
   static const char* const kSymbols[] = {"N", "r", "^", "m", "d", "B", "W"};
   for (int j = 1; j <= 7; ++j) {
-    auto* bar = new QScrollBar(Qt::Horizontal);
+    auto* bar = new KeyboardScrollBar(Qt::Horizontal);
     bar->setObjectName(QStringLiteral("ryt") + QString::number(j));
     bar->setMinimumWidth(200);
     binder_.Bind(bar, f.Ryt(j));
+    QLabel* caption = Label(tr(kLabels[j - 1]));
+    caption->setBuddy(bar);
     weights->addWidget(Label(kSymbols[j - 1]), j - 1, 0);
-    weights->addWidget(Label(tr(kLabels[j - 1])), j - 1, 1);
+    weights->addWidget(caption, j - 1, 1);
     weights->addWidget(bar, j - 1, 2);
   }
   weights->setColumnStretch(2, 1);
@@ -161,17 +171,22 @@ QWidget* MainWindow::RythmPage() {
 
   auto* gates = new QGroupBox(tr("ｹﾞｰﾄﾚｲﾄ"));
   auto* gateLayout = new QGridLayout(gates);
-  auto* normal = Named(new QScrollBar(Qt::Horizontal), "GateNormal");
-  auto* mute = Named(new QScrollBar(Qt::Horizontal), "GateMute");
+  auto* normal = Named(new KeyboardScrollBar(Qt::Horizontal), "GateNormal");
+  auto* mute = Named(new KeyboardScrollBar(Qt::Horizontal), "GateMute");
   binder_.Bind(normal, f.GateNormal);
   binder_.Bind(mute, f.GateMute);
-  gateLayout->addWidget(Label(tr("Normal")), 0, 0);
+  QLabel* normalCaption = Label(tr("Normal"));
+  QLabel* muteCaption = Label(tr("Mute"));
+  normalCaption->setBuddy(normal);
+  muteCaption->setBuddy(mute);
+  gateLayout->addWidget(normalCaption, 0, 0);
   gateLayout->addWidget(normal, 0, 1);
-  gateLayout->addWidget(Label(tr("Mute")), 1, 0);
+  gateLayout->addWidget(muteCaption, 1, 0);
   gateLayout->addWidget(mute, 1, 1);
   gateLayout->setColumnStretch(1, 1);
 
   auto* memPatten = Memo("memPatten", 4, true, true);
+  memPatten->setAccessibleName(tr("パターン"));
   binder_.Bind(memPatten, f.memPatten);
   new MmlHighlighter(memPatten->document());
   // A clicked error that lies in the pattern is selected there: the code
@@ -215,41 +230,60 @@ QWidget* MainWindow::BasicPage() {
     return line;
   };
 
-  grid->addWidget(Label(tr("基本音符")), 0, 0);
-  grid->addLayout(row({numeric(f.speOnpu, "speOnpu"), Label(tr("分音符を")), numeric(f.speLength, "speLength"), Label(tr("個"))}), 0, 1);
+  // Each field is named for a screen reader by its row's label (its buddy),
+  // or, where a row holds two, by a name of its own.
+  const auto caption = [](QLabel* label, QWidget* field) {
+    label->setBuddy(field);
+    return label;
+  };
+  const auto named = [](QWidget* field, const QString& name) {
+    field->setAccessibleName(name);
+    return field;
+  };
+  NumericEdit* speOnpu = numeric(f.speOnpu, "speOnpu");
+  grid->addWidget(caption(Label(tr("基本音符")), speOnpu), 0, 0);
+  grid->addLayout(row({speOnpu, Label(tr("分音符を")), named(numeric(f.speLength, "speLength"), tr("基本音符の数")),
+                       Label(tr("個"))}),
+                  0, 1);
   grid->addWidget(Label(tr("音域")), 1, 0);
-  grid->addLayout(row({numeric(f.speOlow, "speOlow"), Label(tr("～")), numeric(f.speOhigh, "speOhigh")}), 1, 1);
-  grid->addWidget(Label(tr("テンポ")), 2, 0);
-  grid->addLayout(row({numeric(f.seTempo, "seTempo")}), 2, 1);
+  grid->addLayout(row({named(numeric(f.speOlow, "speOlow"), tr("音域の下限")), Label(tr("～")),
+                       named(numeric(f.speOhigh, "speOhigh"), tr("音域の上限"))}),
+                  1, 1);
+  NumericEdit* seTempo = numeric(f.seTempo, "seTempo");
+  grid->addWidget(caption(Label(tr("テンポ")), seTempo), 2, 0);
+  grid->addLayout(row({seTempo}), 2, 1);
 
   auto* lblVoiceRnd = new ClickableLabel(tr("音色"), [this, &f] { binder_.Run([&f] { f.lblVoiceRndClick(); }); });
   lblVoiceRnd->setObjectName(QStringLiteral("lblVoiceRnd"));
   auto* cmbVoiceList = Named(new QComboBox, "cmbVoiceList");
   cmbVoiceList->setMaxVisibleItems(24);
   binder_.Bind(cmbVoiceList, f.cmbVoiceList, [&f] { f.cmbVoiceListClick(); });
-  grid->addWidget(lblVoiceRnd, 3, 0);
-  grid->addLayout(row({numeric(f.seVoice, "seVoice"), cmbVoiceList}), 3, 1);
-  grid->addWidget(Label(tr("Velocity")), 4, 0);
-  grid->addLayout(row({numeric(f.seVel, "seVel")}), 4, 1);
+  NumericEdit* seVoice = numeric(f.seVoice, "seVoice");
+  grid->addWidget(caption(lblVoiceRnd, seVoice), 3, 0);
+  grid->addLayout(row({seVoice, cmbVoiceList}), 3, 1);
+  NumericEdit* seVel = numeric(f.seVel, "seVel");
+  grid->addWidget(caption(Label(tr("Velocity")), seVel), 4, 0);
+  grid->addLayout(row({seVel}), 4, 1);
 
   auto* memOption = Memo("memOption", 2, false);
   binder_.Bind(memOption, f.memOption);
-  grid->addWidget(Label(tr("オプション")), 5, 0, Qt::AlignTop);
+  grid->addWidget(caption(Label(tr("オプション")), memOption), 5, 0, Qt::AlignTop);
   grid->addWidget(memOption, 5, 1);
 
   const auto randomRow = [&](bool& on, NumericSetting& amount, const char* caption, const char* switchName,
                              const char* amountName) {
     auto* box = Named(new QCheckBox(QString::fromLatin1(caption)), switchName);
     binder_.Bind(box, on);
-    return row({box, numeric(amount, amountName)});
+    return row({box, named(numeric(amount, amountName), QString::fromLatin1(caption))});
   };
   auto* randoms = new QVBoxLayout;
   randoms->addLayout(randomRow(f.chkRndVel, f.seRndVal, "RNDV", "chkRndVel", "seRndVal"));
   randoms->addLayout(randomRow(f.chkRNDN, f.seRNDN, "RNDN", "chkRNDN", "seRNDN"));
   randoms->addLayout(randomRow(f.chkRNDB, f.seRNDB, "RNDB", "chkRNDB", "seRNDB"));
   grid->addLayout(randoms, 6, 1);
-  grid->addWidget(Label(tr("ベンドレンジ")), 7, 0);
-  grid->addLayout(row({numeric(f.edtBendRange, "edtBendRange")}), 7, 1);
+  NumericEdit* bendRange = numeric(f.edtBendRange, "edtBendRange");
+  grid->addWidget(caption(Label(tr("ベンドレンジ")), bendRange), 7, 0);
+  grid->addLayout(row({bendRange}), 7, 1);
   grid->setColumnStretch(1, 1);
 
   auto* layout = new QVBoxLayout(page);
@@ -267,7 +301,9 @@ QWidget* MainWindow::SongPage() {
   binder_.Bind(seCopyTo, f.seCopyTo);
   auto* copy = NamedButton(tr("コピーする"), "Button1");
   binder_.OnClick(copy, [&f] { f.Button1Click(); });
-  copyRow->addWidget(Label(tr("今編集中のパターンを")));
+  QLabel* copyCaption = Label(tr("今編集中のパターンを"));
+  copyCaption->setBuddy(seCopyTo);
+  copyRow->addWidget(copyCaption);
   copyRow->addWidget(seCopyTo);
   copyRow->addWidget(Label(tr("番に")));
   copyRow->addWidget(copy);
@@ -298,7 +334,9 @@ QWidget* MainWindow::SongPage() {
   side->addWidget(add);
   side->addStretch();
   side->addWidget(repeat);
-  songLayout->addWidget(Label(tr("パターン演奏リスト")), 0, 0);
+  QLabel* songCaption = Label(tr("パターン演奏リスト"));
+  lstSong->setAccessibleName(songCaption->text());  // a list's name does not come from a buddy
+  songLayout->addWidget(songCaption, 0, 0);
   songLayout->addWidget(lstSong, 1, 0);
   songLayout->addLayout(side, 1, 1);
   songLayout->setColumnStretch(0, 1);

@@ -58,6 +58,8 @@ MmlRollWindow::MmlRollWindow(MediaPlayer* player, QWidget* parent)
   source_->setFont(QFont(QStringLiteral("monospace")));
   new MmlHighlighter(source_->document());
   errors_->setObjectName(QStringLiteral("MmlErrors"));
+  source_->setAccessibleName(RollText(roll_texts::SourceName));
+  errors_->setAccessibleName(RollText(roll_texts::ErrorsName));
 
   auto* buttons = new QHBoxLayout;
   const auto button = [this, buttons](const char* text, const char* name, const QKeySequence& key, auto action) {

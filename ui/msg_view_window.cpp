@@ -30,6 +30,9 @@ MsgViewWindowQt::MsgViewWindowQt(TfrmMsg& model, QWidget* parent)
   pages_->setObjectName(QStringLiteral("PageControl1"));
   pages_->addTab(richEdit1_, tr("&Message"));
   pages_->addTab(reDebug_, tr("&Debug"));
+  // Each pane is named by its tab, for a screen reader.
+  for (int page = 0; page < pages_->count(); ++page)
+    pages_->widget(page)->setAccessibleName(pages_->tabText(page).remove(QLatin1Char('&')));
   pages_->setCurrentIndex(model_.ActivePage == MsgPage::Message ? 0 : 1);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);

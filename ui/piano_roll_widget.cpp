@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "ui/roll_painter.h"
+#include "ui/roll_texts.h"
 
 namespace vlm::ui {
 
@@ -23,6 +24,7 @@ constexpr int PlayheadIntervalMs = 30;  // about 33 repaints a second, two narro
 
 PianoRollWidget::PianoRollWidget(QWidget* parent) : QAbstractScrollArea(parent) {
   setObjectName(QStringLiteral("PianoRoll"));
+  setAccessibleName(RollText(roll_texts::RollName));
   setMinimumSize(240, 120);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);

@@ -35,6 +35,10 @@ inline constexpr const char* FindPrompt = QT_TRANSLATE_NOOP("Roll", "検索す�
 inline constexpr const char* NotFound = QT_TRANSLATE_NOOP("Roll", "「%1」は見つかりません。");
 inline constexpr const char* GoToLineTitle = QT_TRANSLATE_NOOP("Roll", "指定行へ移動");
 inline constexpr const char* GoToLinePrompt = QT_TRANSLATE_NOOP("Roll", "行番号 (1～%1):");
+// Names a screen reader gives the roll, the MML text and the error list.
+inline constexpr const char* RollName = QT_TRANSLATE_NOOP("Roll", "ピアノロール");
+inline constexpr const char* SourceName = QT_TRANSLATE_NOOP("Roll", "MML テキスト");
+inline constexpr const char* ErrorsName = QT_TRANSLATE_NOOP("Roll", "エラー");
 }  // namespace roll_texts
 
 inline QString RollText(const char* text) { return QCoreApplication::translate("Roll", text); }

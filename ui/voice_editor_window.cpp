@@ -13,6 +13,8 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "ui/keyboard_scroll_bar.h"
+
 namespace vlm::ui {
 
 namespace {
@@ -47,7 +49,7 @@ VoiceEditorWindow::VoiceEditorWindow(TfrmVEdit& model, std::function<void()> cha
   for (int row = 1; row <= TfrmVEdit::RowCount; ++row) {
     auto* chk = new QCheckBox(tr(kSwitchCaptions[row - 1]));
     auto* box = new QLineEdit;
-    auto* bar = new QScrollBar(Qt::Horizontal);
+    auto* bar = new KeyboardScrollBar(Qt::Horizontal);
     auto* rnd = new QPushButton(tr("Rnd"));
     chk->setObjectName(Number("chk", row));
     box->setObjectName(Number("e", row));
@@ -57,6 +59,11 @@ VoiceEditorWindow::VoiceEditorWindow(TfrmVEdit& model, std::function<void()> cha
     box->setMaximumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
     bar->setMinimumWidth(160);
     rnd->setAutoDefault(false);
+    // The row's switch names its value box, bar and Rnd button for a screen reader.
+    const QString caption = chk->text().remove(QLatin1Char('&'));
+    box->setAccessibleName(caption);
+    bar->setAccessibleName(caption);
+    rnd->setAccessibleName(rnd->text() + QStringLiteral(": ") + caption);
     rows->addWidget(chk, row - 1, 0);
     rows->addWidget(box, row - 1, 1);
     rows->addWidget(bar, row - 1, 2);

@@ -209,6 +209,18 @@
         <source>%1 がほかのプログラムで変更されました。読み込み直しますか？ここでの変更は失われます。</source>
         <translation>%1 was changed by another program. Load it again? The changes made here will be lost.</translation>
     </message>
+    <message>
+        <source>ピアノロール</source>
+        <translation>Piano roll</translation>
+    </message>
+    <message>
+        <source>MML テキスト</source>
+        <translation>MML text</translation>
+    </message>
+    <message>
+        <source>エラー</source>
+        <translation>Errors</translation>
+    </message>
 </context>
 <context>
     <name>Recent</name>
@@ -672,6 +684,26 @@
     <message>
         <source>Version Info.</source>
         <translation>About Vorlumi3</translation>
+    </message>
+    <message>
+        <source>リズム</source>
+        <translation>Rhythm</translation>
+    </message>
+    <message>
+        <source>パターン</source>
+        <translation>Pattern</translation>
+    </message>
+    <message>
+        <source>基本音符の数</source>
+        <translation>Number of steps</translation>
+    </message>
+    <message>
+        <source>音域の下限</source>
+        <translation>Lowest octave</translation>
+    </message>
+    <message>
+        <source>音域の上限</source>
+        <translation>Highest octave</translation>
     </message>
 </context>
 <context>

@@ -2,7 +2,16 @@
 // user does over fake platform services and a fake media player.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTabBar>
+#include <QToolBar>
+#include <QScrollBar>
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
@@ -15,11 +24,13 @@
 #include <QTextBlock>
 
 #include <filesystem>
+#include <set>
 
 #include "common/app_path.h"
 #include "tests/support/scripted_platform.h"
 #include "ui/desktop.h"
 #include "ui/main_window.h"
+#include "ui/mml_roll_window.h"
 #include "ui/msg_view_window.h"
 #include "ui/play_status.h"
 #include "ui/text_pane_widget.h"
@@ -246,6 +257,77 @@ TEST_F(DesktopDefectsTest, WindowsOpenWhollyOnTheScreenThenStayWhereTheUserPutTh
   QTest::keyClick(&Main(), Qt::Key_F10);
   ASSERT_TRUE(View().isVisible());
   EXPECT_EQ(View().pos(), left);
+}
+
+
+// What a screen reader says of a control is its accessible name, as Qt's
+// accessibility bridge gives it to AT-SPI (a label's buddy counts); Tab must
+// reach every control. Scroll bars of scrolled views, and the parts a combo
+// box, spin box or tab bar is made of, speak for their owner; the buttons of
+// the tool bars and the status bar repeat menu entries, so they need a name
+// only.
+void CheckControls(QWidget& window, std::set<std::string>& missing) {
+  for (QWidget* w : window.findChildren<QWidget*>()) {
+    const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QAbstractSlider*>(w) ||
+                         qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QComboBox*>(w) ||
+                         qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractScrollArea*>(w);
+    if (!control || !w->isVisibleTo(&window)) continue;
+    QWidget* owner = w->parentWidget();
+    if (qobject_cast<QAbstractSlider*>(w) && owner && qobject_cast<QAbstractScrollArea*>(owner->parentWidget())) continue;
+    if (owner && (qobject_cast<QComboBox*>(owner) || qobject_cast<QAbstractSpinBox*>(owner) ||
+                  qobject_cast<QTabBar*>(owner)))
+      continue;
+    const std::string where = (w->metaObject()->className() + QStringLiteral(" ") + w->objectName()).toStdString();
+    QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(w);
+    if (!spoken || spoken->text(QAccessible::Name).trimmed().isEmpty()) missing.insert("no name: " + where);
+    if (!qobject_cast<QToolBar*>(owner) && !qobject_cast<QStatusBar*>(owner) && !(w->focusPolicy() & Qt::TabFocus))
+      missing.insert("no Tab: " + where);
+  }
+}
+
+TEST_F(DesktopDefectsTest, EveryControlIsNamedForAScreenReaderAndReachedByTab) {
+  QTest::keyClick(&Main(), Qt::Key_F5);
+  if (!Action("ShowKept")->isChecked()) Action("ShowKept")->trigger();
+  ASSERT_TRUE(Main().findChild<QWidget*>(QStringLiteral("lstKept"))->isVisibleTo(&Main()));
+  desktop->VoiceEditor().show();
+  View().show();
+  vlm::ui::MmlRollWindow mml(&player);
+  mml.show();
+  std::set<std::string> missing;
+  auto* pages = Main().findChild<QTabWidget*>();
+  ASSERT_NE(pages, nullptr);
+  for (int page = 0; page < pages->count(); ++page) {
+    pages->setCurrentIndex(page);
+    CheckControls(Main(), missing);
+  }
+  for (QWidget* window : std::initializer_list<QWidget*>{&desktop->VoiceEditor(), &View(), &mml}) {
+    CheckControls(*window, missing);
+    EXPECT_FALSE(window->findChildren<QWidget*>().empty());
+  }
+  EXPECT_TRUE(missing.empty()) << ::testing::PrintToString(missing);
+
+  // Tab leaves the rhythm box for the first weight bar, which moves with
+  // the arrow keys, and its label names it.
+  pages->setCurrentIndex(1);
+  QPlainTextEdit* rhythm = Box("memRythm");
+  const QString rhythmText = rhythm->toPlainText();
+  rhythm->setFocus();
+  QTest::keyClick(rhythm, Qt::Key_Tab);
+  EXPECT_EQ(rhythm->toPlainText(), rhythmText);
+  auto* bar = Main().findChild<QScrollBar*>(QStringLiteral("ryt1"));
+  EXPECT_EQ(QApplication::focusWidget(), bar);
+  bar->setValue(bar->minimum() + 10);
+  const int before = bar->value();
+  QTest::keyClick(bar, Qt::Key_Right);  // the thumb goes right: the value rises
+  EXPECT_EQ(bar->value(), before + bar->singleStep());
+  QTest::keyClick(bar, Qt::Key_PageDown);
+  EXPECT_EQ(bar->value(), before + bar->singleStep() - bar->pageStep());
+  // A scale bar holds 100 at its top: Up raises it.
+  auto* scale = Main().findChild<QScrollBar*>(QStringLiteral("scl1"));
+  scale->setValue(50);
+  QTest::keyClick(scale, Qt::Key_Up);
+  EXPECT_EQ(scale->value(), 50 + scale->singleStep());
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(bar)->text(QAccessible::Name), QStringLiteral("普通に発音"));
 }
 
 }  // namespace
