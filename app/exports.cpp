@@ -11,6 +11,8 @@ namespace {
 const FileFilter SmfFilter{"mid", "smf|*.mid|all|*.*"};
 const FileFilter MmlFilter{"vlm", "(*.vlm)|*.vlm|(*.*)|*.*"};
 const FileFilter WavFilter{"wav", "wav|*.wav|flac|*.flac|ogg|*.ogg;*.oga|all|*.*"};
+constexpr const char* RenderingStatus = QT_TRANSLATE_NOOP("Messages", "書き出しています: ");
+constexpr const char* RenderedStatus = QT_TRANSLATE_NOOP("Messages", "書き出しました: ");
 
 // The foreign dialect's header: its version line, the gate maximum and its
 // definition of the bend-up word ACB that patterns use.
@@ -30,7 +32,9 @@ void TForm1::SaveSMF1Click() {
 }
 
 // The file of the last compile as it sounds when played, for an audio editor
-// or a sampler; nothing is compiled.
+// or a sampler; nothing is compiled. A long song takes a moment to render:
+// the status bar says so first (shown before the work starts), then names
+// the file written, since a save dialog that just closes tells nothing.
 void TForm1::SaveAsWav1Click() {
   if (!RenderWav) return;
   std::error_code ec;
@@ -40,7 +44,14 @@ void TForm1::SaveAsWav1Click() {
   }
   const auto fileName = platform_.SaveFileName(WavFilter);
   if (!fileName) return;
-  if (const auto failure = RenderWav(PhraseFileName, *fileName)) platform_.ShowError(*failure);
+  platform_.ShowStatus(platform_.Translate(RenderingStatus) + *fileName);
+  platform_.ProcessEvents();
+  if (const auto failure = RenderWav(PhraseFileName, *fileName)) {
+    platform_.ShowStatus("");
+    platform_.ShowError(*failure);
+    return;
+  }
+  platform_.ShowStatus(platform_.Translate(RenderedStatus) + *fileName);
 }
 
 // The assembly writes the file before it compiles, so the file holds exactly

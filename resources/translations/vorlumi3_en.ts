@@ -59,6 +59,14 @@
         <source>変更にエラーがあります。ループは前のまま鳴ります。</source>
         <translation>The change has errors; the loop plays on as it was.</translation>
     </message>
+    <message>
+        <source>書き出しています: </source>
+        <translation>Rendering: </translation>
+    </message>
+    <message>
+        <source>書き出しました: </source>
+        <translation>Written: </translation>
+    </message>
 </context>
 <context>
     <name>Output</name>

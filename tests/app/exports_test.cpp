@@ -48,6 +48,7 @@ TEST_F(FormTest, SaveAsWavRendersTheLastPhraseFile) {
   ASSERT_EQ(renders.size(), 1u);
   EXPECT_EQ(renders[0], std::pair(dir + "/vorlumi3.mid", Path("phrase.wav")));
   EXPECT_TRUE(platform.errors.empty());
+  EXPECT_EQ(platform.statuses.back(), "書き出しました: " + Path("phrase.wav"));  // the dialog closing tells nothing
 
   platform.saveName.reset();  // the dialog cancelled
   f.SaveAsWav1Click();
@@ -57,6 +58,7 @@ TEST_F(FormTest, SaveAsWavRendersTheLastPhraseFile) {
   failure = "No SoundFont was found";
   f.SaveAsWav1Click();
   EXPECT_EQ(platform.errors, std::vector<std::string>{"No SoundFont was found"});
+  EXPECT_EQ(platform.statuses.back(), "") << "no word of a file written";
 }
 
 TEST_F(FormTest, SaveAsMmlWritesTheCompiledSource) {
