@@ -1,0 +1,82 @@
+#include "cli/lsp_symbols.h"
+
+#include <algorithm>
+#include <set>
+#include <string_view>
+#include <utility>
+
+#include "common/json_flat.h"
+#include "common/mml_syntax.h"
+
+namespace vlmcli {
+
+namespace {
+
+// LSP's SymbolKind and CompletionItemKind numbers.
+constexpr int kSymbolFile = 1;
+constexpr int kSymbolNamespace = 3;  // a track: the music after it belongs to it
+constexpr int kSymbolFunction = 12;
+constexpr int kCompletionFunction = 3;
+constexpr int kCompletionKeyword = 14;
+
+struct Symbol {
+  TextSpan Whole;
+  std::string Json;
+};
+
+std::string SymbolJson(const std::vector<std::string>& lines, const std::string& name, int kind, const TextSpan& whole,
+                       const TextSpan& selection) {
+  std::string out = "{\"name\":";
+  vlm::AppendJsonString(out, name);
+  return out + ",\"kind\":" + std::to_string(kind) + ",\"range\":" + RangeJson(lines, whole) +
+         ",\"selectionRange\":" + RangeJson(lines, selection) + "}";
+}
+
+// "track 1" for one track, "tracks 1,2" or "tracks 1-3" for a list.
+std::string TrackName(const std::string& tracks) {
+  return (tracks.find_first_of(",-") == std::string::npos ? "track " : "tracks ") + tracks;
+}
+
+std::string CompletionItem(std::string_view label, int kind, const std::string& detail) {
+  std::string out = "{\"label\":";
+  vlm::AppendJsonString(out, std::string(label));
+  out += ",\"kind\":" + std::to_string(kind) + ",\"detail\":";
+  vlm::AppendJsonString(out, detail);
+  return out + "}";
+}
+
+}  // namespace
+
+std::string DocumentSymbolsJson(const std::vector<std::string>& lines, const DocumentOutline& outline) {
+  std::vector<Symbol> symbols;
+  for (const MacroDefinition& macro : outline.Macros)
+    symbols.push_back({macro.Whole, SymbolJson(lines, macro.Name, kSymbolFunction, macro.Whole, macro.NameSpan)});
+  for (const TrackSelection& track : outline.Tracks)
+    symbols.push_back({track.Whole, SymbolJson(lines, TrackName(track.Tracks), kSymbolNamespace, track.Whole, track.Whole)});
+  for (const IncludeDirective& include : outline.Includes)
+    symbols.push_back({include.Whole, SymbolJson(lines, include.File.empty() ? "\"\"" : include.File, kSymbolFile,
+                                                 include.Whole, include.FileSpan)});
+  std::stable_sort(symbols.begin(), symbols.end(), [](const Symbol& a, const Symbol& b) {
+    return std::pair{a.Whole.Line, a.Whole.Begin} < std::pair{b.Whole.Line, b.Whole.Begin};
+  });
+  std::string out = "[";
+  for (std::size_t i = 0; i < symbols.size(); ++i) out += (i ? "," : "") + symbols[i].Json;
+  return out + "]";
+}
+
+// A name defined more than once is proposed once, with its first definition.
+std::string CompletionJson(const std::vector<MacroSite>& sites) {
+  std::set<std::string> listed;
+  std::string out = "[";
+  for (const MacroSite& site : sites) {
+    if (!listed.insert(site.Name).second) continue;
+    out += (listed.size() > 1 ? "," : "") + CompletionItem(site.Name, kCompletionFunction, site.Text.substr(0, site.Text.find('\n')));
+  }
+  for (const std::string_view word : vlm::MmlBuiltinWords()) {
+    if (!listed.insert(std::string(word)).second) continue;
+    out += (listed.size() > 1 ? "," : "") + CompletionItem(word, kCompletionKeyword, "built-in word");
+  }
+  return out + "]";
+}
+
+}  // namespace vlmcli
