@@ -34,10 +34,16 @@ struct Collector {
       for (; next < outline.Includes.size() && outline.Includes[next].Whole.Line < line; ++next)
         Include(outline.Includes[next], anchor.value_or(std::pair{outline.Includes[next].Whole.Line, std::string::npos}));
     };
+    Utf16Positions positions(lines);
     for (const MacroDefinition& macro : outline.Macros) {
       includeBefore(macro.Whole.Line);
       const auto at = anchor.value_or(std::pair{macro.NameSpan.Line, macro.NameSpan.Begin});
-      sites.push_back({macro.Name, uri, RangeJson(lines, macro.Whole), RangeJson(lines, macro.NameSpan),
+      // Asked in the order of the text: the definition's start, its name, its end.
+      const std::string start = positions.Position(macro.Whole.Line, macro.Whole.Begin);
+      const std::string nameStart = positions.Position(macro.NameSpan.Line, macro.NameSpan.Begin);
+      const std::string nameEnd = positions.Position(macro.NameSpan.EndLine, macro.NameSpan.End);
+      const std::string end = positions.Position(macro.Whole.EndLine, macro.Whole.End);
+      sites.push_back({macro.Name, uri, RangeJson(start, end), RangeJson(nameStart, nameEnd),
                        SpanText(lines, macro.Whole, kMaxDefinitionText), at.first, at.second});
     }
     includeBefore(static_cast<int>(lines.size()));

@@ -162,8 +162,10 @@ void LspSession::Compile(const std::string& uri, std::vector<std::string>& out) 
   std::erase_if(document.Diagnostics, [](const auto& entry) { return entry.second.empty(); });
 }
 
+// After a shutdown request nothing more is compiled or published.
 std::optional<LspSession::Clock::time_point> LspSession::NextCompile() const {
   std::optional<Clock::time_point> next;
+  if (shutdown_) return next;
   for (const auto& [unused, document] : documents_)
     if (document.Changed && (!next || document.ChangedAt + kLspCompileDelay < *next))
       next = document.ChangedAt + kLspCompileDelay;
@@ -172,6 +174,7 @@ std::optional<LspSession::Clock::time_point> LspSession::NextCompile() const {
 
 void LspSession::CompileDue(Clock::time_point now, std::vector<std::string>& out) {
   std::vector<std::string> due;
+  if (shutdown_) return;
   for (const auto& [uri, document] : documents_)
     if (document.Changed && document.ChangedAt + kLspCompileDelay <= now) due.push_back(uri);
   for (const std::string& uri : due) Compile(uri, out);

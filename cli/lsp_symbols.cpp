@@ -20,16 +20,23 @@ constexpr int kCompletionFunction = 3;
 constexpr int kCompletionKeyword = 14;
 
 struct Symbol {
-  TextSpan Whole;
-  std::string Json;
+  std::string Name;
+  int Kind = 0;
+  TextSpan Whole;      // the range
+  TextSpan Selection;  // the selectionRange, inside Whole
 };
 
-std::string SymbolJson(const std::vector<std::string>& lines, const std::string& name, int kind, const TextSpan& whole,
-                       const TextSpan& selection) {
+// Positions are asked in the order of the text: the symbol's start, its
+// selection's start and end, its end.
+std::string SymbolJson(Utf16Positions& positions, const Symbol& symbol) {
+  const std::string start = positions.Position(symbol.Whole.Line, symbol.Whole.Begin);
+  const std::string selectionStart = positions.Position(symbol.Selection.Line, symbol.Selection.Begin);
+  const std::string selectionEnd = positions.Position(symbol.Selection.EndLine, symbol.Selection.End);
+  const std::string end = positions.Position(symbol.Whole.EndLine, symbol.Whole.End);
   std::string out = "{\"name\":";
-  vlm::AppendJsonString(out, name);
-  return out + ",\"kind\":" + std::to_string(kind) + ",\"range\":" + RangeJson(lines, whole) +
-         ",\"selectionRange\":" + RangeJson(lines, selection) + "}";
+  vlm::AppendJsonString(out, symbol.Name);
+  return out + ",\"kind\":" + std::to_string(symbol.Kind) + ",\"range\":" + RangeJson(start, end) +
+         ",\"selectionRange\":" + RangeJson(selectionStart, selectionEnd) + "}";
 }
 
 // "track 1" for one track, "tracks 1,2" or "tracks 1-3" for a list.
@@ -50,17 +57,17 @@ std::string CompletionItem(std::string_view label, int kind, const std::string& 
 std::string DocumentSymbolsJson(const std::vector<std::string>& lines, const DocumentOutline& outline) {
   std::vector<Symbol> symbols;
   for (const MacroDefinition& macro : outline.Macros)
-    symbols.push_back({macro.Whole, SymbolJson(lines, macro.Name, kSymbolFunction, macro.Whole, macro.NameSpan)});
+    symbols.push_back({macro.Name, kSymbolFunction, macro.Whole, macro.NameSpan});
   for (const TrackSelection& track : outline.Tracks)
-    symbols.push_back({track.Whole, SymbolJson(lines, TrackName(track.Tracks), kSymbolNamespace, track.Whole, track.Whole)});
+    symbols.push_back({TrackName(track.Tracks), kSymbolNamespace, track.Whole, track.Whole});
   for (const IncludeDirective& include : outline.Includes)
-    symbols.push_back({include.Whole, SymbolJson(lines, include.File.empty() ? "\"\"" : include.File, kSymbolFile,
-                                                 include.Whole, include.FileSpan)});
+    symbols.push_back({include.File.empty() ? "\"\"" : include.File, kSymbolFile, include.Whole, include.FileSpan});
   std::stable_sort(symbols.begin(), symbols.end(), [](const Symbol& a, const Symbol& b) {
     return std::pair{a.Whole.Line, a.Whole.Begin} < std::pair{b.Whole.Line, b.Whole.Begin};
   });
+  Utf16Positions positions(lines);
   std::string out = "[";
-  for (std::size_t i = 0; i < symbols.size(); ++i) out += (i ? "," : "") + symbols[i].Json;
+  for (std::size_t i = 0; i < symbols.size(); ++i) out += (i ? "," : "") + SymbolJson(positions, symbols[i]);
   return out + "]";
 }
 

@@ -36,8 +36,6 @@ int ColumnOfByte(std::string_view line, std::size_t byte) {
   return column;
 }
 
-int Utf16OfByte(std::string_view line, std::size_t byte) { return Utf16PlaceOf(line, ColumnOfByte(line, byte)).Start; }
-
 std::optional<std::size_t> ByteOfUtf16(std::string_view line, int units) {
   if (units < 0) return std::nullopt;
   int start = 0;
@@ -50,22 +48,31 @@ std::optional<std::size_t> ByteOfUtf16(std::string_view line, int units) {
   return std::nullopt;
 }
 
-namespace {
-
-// A position's JSON text; a line past the end (never made by the scanners)
-// stands at the end of the last one.
-std::string PositionJson(const std::vector<std::string>& lines, int line, std::size_t byte) {
-  const std::string_view text = line >= 0 && static_cast<std::size_t>(line) < lines.size()
-                                    ? std::string_view(lines[static_cast<std::size_t>(line)])
+std::string Utf16Positions::Position(int line, std::size_t byte) {
+  const std::string_view text = line >= 0 && static_cast<std::size_t>(line) < lines_.size()
+                                    ? std::string_view(lines_[static_cast<std::size_t>(line)])
                                     : std::string_view();
-  return "{\"line\":" + std::to_string(line) + ",\"character\":" + std::to_string(Utf16OfByte(text, byte)) + "}";
+  if (line != line_ || byte < byte_) {
+    line_ = line;
+    byte_ = 0;
+    units_ = 0;
+  }
+  while (byte_ < byte && byte_ < text.size()) {
+    const std::size_t bytes = CharacterBytes(static_cast<unsigned char>(text[byte_]));
+    units_ += bytes == 4 ? 2 : 1;
+    byte_ += bytes;
+  }
+  return "{\"line\":" + std::to_string(line) + ",\"character\":" + std::to_string(units_) + "}";
 }
 
-}  // namespace
+std::string RangeJson(const std::string& start, const std::string& end) {
+  return "{\"start\":" + start + ",\"end\":" + end + "}";
+}
 
 std::string RangeJson(const std::vector<std::string>& lines, const TextSpan& span) {
-  return "{\"start\":" + PositionJson(lines, span.Line, span.Begin) +
-         ",\"end\":" + PositionJson(lines, span.EndLine, span.End) + "}";
+  Utf16Positions positions(lines);
+  const std::string start = positions.Position(span.Line, span.Begin);
+  return RangeJson(start, positions.Position(span.EndLine, span.End));
 }
 
 std::string SpanText(const std::vector<std::string>& lines, const TextSpan& span, std::size_t maxBytes) {

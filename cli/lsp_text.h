@@ -22,8 +22,6 @@ Utf16Place Utf16PlaceOf(std::string_view line, int column);
 
 // The code point column (from 1) of the character that starts at byte.
 int ColumnOfByte(std::string_view line, std::size_t byte);
-// The UTF-16 units before byte, which starts a character or ends the line.
-int Utf16OfByte(std::string_view line, std::size_t byte);
 // The byte where the character holding UTF-16 unit `units` starts (the
 // second unit of a pair finds its character too); nothing at or past the
 // end of the line.
@@ -42,6 +40,24 @@ struct TextSpan {
   }
 };
 
+// LSP Position JSON texts of byte places of the lines. Asked in the order of
+// the text, each costs only the bytes since the one before: a song written
+// on one long line is not read again for every name in it.
+class Utf16Positions {
+ public:
+  explicit Utf16Positions(const std::vector<std::string>& lines) : lines_(lines) {}
+  // A line past the end (the scanners make none) counts as empty.
+  std::string Position(int line, std::size_t byte);
+
+ private:
+  const std::vector<std::string>& lines_;
+  int line_ = -1;          // the line of the last place asked
+  std::size_t byte_ = 0;   // its byte, and the UTF-16 units before it
+  int units_ = 0;
+};
+
+// An LSP Range's JSON text from its positions' texts.
+std::string RangeJson(const std::string& start, const std::string& end);
 // The span as an LSP Range's JSON text, in UTF-16 units of the lines.
 std::string RangeJson(const std::vector<std::string>& lines, const TextSpan& span);
 // The text the span covers, its lines joined by "\n", cut at maxBytes.
