@@ -24,7 +24,8 @@ std::string DefinitionJson(const std::string& uri, const DocumentOutline& outlin
     const std::optional<std::string> path = IncludedPath(uri, include.File);
     std::error_code ec;
     if (!path || !std::filesystem::is_regular_file(*path, ec)) return "null";
-    return Location(FileUriOfPath(*path), "{\"start\":{\"line\":0,\"character\":0},\"end\":{\"line\":0,\"character\":0}}");
+    const std::string start = "{\"line\":0,\"character\":0}";
+    return Location(FileUriOfPath(*path), RangeJson(start, start));
   }
   // Just after a definition's name, the compile has met that definition:
   // on the name, the definition is itself.

@@ -103,7 +103,8 @@ std::string HoverJson(const std::vector<std::string>& lines, const DocumentOutli
     if (macro.NameSpan.Holds(line, byte)) defined = &macro;
   if (word || defined) {
     const TextSpan& span = word ? word->Span : defined->NameSpan;
-    const std::vector<NoteGroup> groups = map ? NotesAt(*map, line + 1, ColumnOfByte(text, span.Begin)) : std::vector<NoteGroup>{};
+    const std::vector<NoteGroup> groups =
+        map ? NotesAt(*map, line + 1, ColumnOfByte(text, span.Begin)) : std::vector<NoteGroup>{};
     if (!groups.empty()) return Hover(NotesText(groups), lines, span);
     // Just after a definition's name, the compile has met that definition.
     const MacroSite* site =

@@ -31,8 +31,10 @@ struct Collector {
     std::size_t next = 0;  // the first include not yet read
     // An included file's lines come right after the line of its directive.
     const auto includeBefore = [&](int line) {
-      for (; next < outline.Includes.size() && outline.Includes[next].Whole.Line < line; ++next)
-        Include(outline.Includes[next], anchor.value_or(std::pair{outline.Includes[next].Whole.Line, std::string::npos}));
+      for (; next < outline.Includes.size() && outline.Includes[next].Whole.Line < line; ++next) {
+        const IncludeDirective& directive = outline.Includes[next];
+        Include(directive, anchor.value_or(std::pair{directive.Whole.Line, std::string::npos}));
+      }
     };
     Utf16Positions positions(lines);
     for (const MacroDefinition& macro : outline.Macros) {
@@ -85,7 +87,8 @@ std::vector<MacroSite> MacrosInCompileOrder(const std::string& uri, const std::v
 // a use means the latest definition met before it. A use before every
 // definition (unknown to the compile there) is shown the first one: the
 // likeliest meant.
-const MacroSite* DefinitionFor(const std::vector<MacroSite>& sites, const std::string& name, int line, std::size_t byte) {
+const MacroSite* DefinitionFor(const std::vector<MacroSite>& sites, const std::string& name, int line,
+                               std::size_t byte) {
   const MacroSite* first = nullptr;
   const MacroSite* latest = nullptr;
   for (const MacroSite& site : sites) {

@@ -40,6 +40,7 @@ std::vector<MacroSite> MacrosInCompileOrder(const std::string& uri, const std::v
 
 // The definition that the word name at (line, byte) of the document means;
 // nothing when no site defines it.
-const MacroSite* DefinitionFor(const std::vector<MacroSite>& sites, const std::string& name, int line, std::size_t byte);
+const MacroSite* DefinitionFor(const std::vector<MacroSite>& sites, const std::string& name, int line,
+                               std::size_t byte);
 
 }  // namespace vlmcli

@@ -31,7 +31,8 @@ std::size_t WordEnd(std::string_view line, std::size_t at) {
 // one joins the next line; otherwise the value stops at the end of its line.
 void EndDefinition(const std::vector<std::string>& lines, TextSpan& whole, std::size_t from) {
   bool quoted = false;
-  const int last = static_cast<int>(std::min<std::size_t>(lines.size(), static_cast<std::size_t>(whole.Line) + kMaxDefinitionLines));
+  const int last =
+      static_cast<int>(std::min<std::size_t>(lines.size(), static_cast<std::size_t>(whole.Line) + kMaxDefinitionLines));
   for (int l = whole.Line; l < last; ++l) {
     const std::string& line = lines[static_cast<std::size_t>(l)];
     bool joined = false;  // a "+" outside quotes is the last thing on the line so far
@@ -104,7 +105,8 @@ class LineReader {
   // #include "file": the name on the directive's line.
   std::size_t ReadInclude(std::string_view line, std::size_t at) {
     const std::size_t open = SkipBlanks(line, at + 8);
-    const std::size_t close = open < line.size() && line[open] == '"' ? line.find('"', open + 1) : std::string_view::npos;
+    const std::size_t close =
+        open < line.size() && line[open] == '"' ? line.find('"', open + 1) : std::string_view::npos;
     if (close == std::string_view::npos) return at + 8;
     outline_.Includes.push_back({std::string(line.substr(open + 1, close - open - 1)),
                                  {line_, at, line_, close + 1},
@@ -118,7 +120,8 @@ class LineReader {
     const std::size_t name = SkipBlanks(line, at + 3);
     if (name >= line.size() || !(IsUpper(line[name]) || IsLower(line[name]))) return at + 3;
     const std::size_t end = WordEnd(line, name + 1);
-    MacroDefinition definition{std::string(line.substr(name, end - name)), {line_, at, line_, end}, {line_, name, line_, end}};
+    MacroDefinition definition{
+        std::string(line.substr(name, end - name)), {line_, at, line_, end}, {line_, name, line_, end}};
     EndDefinition(lines_, definition.Whole, end);
     outline_.Macros.push_back(std::move(definition));
     return end;

@@ -77,7 +77,8 @@ std::string CompletionJson(const std::vector<MacroSite>& sites) {
   std::string out = "[";
   for (const MacroSite& site : sites) {
     if (!listed.insert(site.Name).second) continue;
-    out += (listed.size() > 1 ? "," : "") + CompletionItem(site.Name, kCompletionFunction, site.Text.substr(0, site.Text.find('\n')));
+    const std::string firstLine = site.Text.substr(0, site.Text.find('\n'));
+    out += (listed.size() > 1 ? "," : "") + CompletionItem(site.Name, kCompletionFunction, firstLine);
   }
   for (const std::string_view word : vlm::MmlBuiltinWords()) {
     if (!listed.insert(std::string(word)).second) continue;

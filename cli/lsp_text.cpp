@@ -32,7 +32,8 @@ Utf16Place Utf16PlaceOf(std::string_view line, int column) {
 
 int ColumnOfByte(std::string_view line, std::size_t byte) {
   int column = 1;
-  for (std::size_t i = 0; i < byte && i < line.size(); ++column) i += CharacterBytes(static_cast<unsigned char>(line[i]));
+  for (std::size_t i = 0; i < byte && i < line.size(); ++column)
+    i += CharacterBytes(static_cast<unsigned char>(line[i]));
   return column;
 }
 

@@ -21,7 +21,8 @@ using namespace vlmtest::lsp;
 using namespace std::chrono_literals;
 
 std::string Request(int id, const std::string& method, const std::string& params) {
-  return "{\"jsonrpc\":\"2.0\",\"id\":" + std::to_string(id) + ",\"method\":\"" + method + "\",\"params\":" + params + "}";
+  return "{\"jsonrpc\":\"2.0\",\"id\":" + std::to_string(id) + ",\"method\":\"" + method +
+         "\",\"params\":" + params + "}";
 }
 std::string At(const std::string& uri, int line, int character) {
   return "{\"textDocument\":{\"uri\":\"" + uri + "\"},\"position\":{\"line\":" + std::to_string(line) +
