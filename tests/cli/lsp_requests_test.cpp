@@ -89,8 +89,8 @@ TEST(VlmcLspRequests, ABurstOfChangesPublishesOnceForTheLastText) {
   Session session("c\n");
   LspClient& client = session.client;
   for (int i = 0; i < 20; ++i) client.Send(Change(session.uri, std::string(static_cast<std::size_t>(i), ' ') + "x\n"));
+  const auto sent = Clock::now();  // before the server can have read the last change
   client.Send(Change(session.uri, "c\n  x\n"));
-  const auto sent = Clock::now();
   const auto shown = client.Diagnostics(session.uri);
   ASSERT_TRUE(shown) << "the last change is compiled without any further message";
   EXPECT_GE(Clock::now() - sent, 250ms) << "not compiled before the editor was quiet";
@@ -157,7 +157,8 @@ TEST(VlmcLspRequests, DocumentSymbolsListMacrosTracksAndIncludes) {
       "{\xf0\x9d\x84\x9e _tr(9)} \xe3\x81\x82_m(RIFF, \"c e g\")\n"
       "_m(SONG, \"RIFF\" +\n"
       "  \"RIFF\")\n"
-      "_tr(1,2) SONG _tr(3)\n");
+      "_tr(1,2) SONG _tr(3) { a comment\n"
+      "over lines _m(HIDDEN, c) _tr(4) }\n");
   const JsonNode symbols = Ask(session.client, "textDocument/documentSymbol", Of(session.uri));
   std::vector<std::string> listed;
   for (const JsonNode& symbol : symbols.Items)
