@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 
 #include "cli/lsp_diagnostics.h"
 #include "cli/lsp_framing.h"
@@ -152,12 +153,11 @@ void LspSession::Compile(const std::string& uri, std::vector<std::string>& out) 
     if (const auto path = PathOfFileUri(open)) openUris.emplace(NormalPath(*path), open);
   Document& document = documents_[uri];
   DocumentCompile compiled = CompileDocument(uri, document.Text, openUris);
-  auto& diagnostics = compiled.Diagnostics;
-  std::swap(document.Diagnostics, diagnostics);
+  std::swap(document.Diagnostics, compiled.Diagnostics);  // compiled keeps the earlier ones
   document.Map = std::move(compiled.Map);
   document.Changed = false;
   // Files that had errors and have none now are published too, with none.
-  for (const auto& [where, unused] : diagnostics) document.Diagnostics.try_emplace(where);
+  for (const auto& [where, unused] : compiled.Diagnostics) document.Diagnostics.try_emplace(where);
   for (const auto& [where, unused] : document.Diagnostics) Publish(where, out);
   std::erase_if(document.Diagnostics, [](const auto& entry) { return entry.second.empty(); });
 }
