@@ -18,6 +18,9 @@ constexpr int kSymbolNamespace = 3;  // a track: the music after it belongs to i
 constexpr int kSymbolFunction = 12;
 constexpr int kCompletionFunction = 3;
 constexpr int kCompletionKeyword = 14;
+// An outline longer than this helps no one, and a text of many short
+// selections would otherwise get an answer many times its own size.
+constexpr std::size_t kMaxSymbols = 10000;
 
 struct Symbol {
   std::string Name;
@@ -67,7 +70,8 @@ std::string DocumentSymbolsJson(const std::vector<std::string>& lines, const Doc
   });
   Utf16Positions positions(lines);
   std::string out = "[";
-  for (std::size_t i = 0; i < symbols.size(); ++i) out += (i ? "," : "") + SymbolJson(positions, symbols[i]);
+  for (std::size_t i = 0; i < symbols.size() && i < kMaxSymbols; ++i)
+    out += (i ? "," : "") + SymbolJson(positions, symbols[i]);
   return out + "]";
 }
 

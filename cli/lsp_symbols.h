@@ -10,7 +10,8 @@
 
 namespace vlmcli {
 
-// The DocumentSymbol[] JSON text of the document, in the order of the text.
+// The DocumentSymbol[] JSON text of the document, in the order of the
+// text: the first ten thousand.
 std::string DocumentSymbolsJson(const std::vector<std::string>& lines, const DocumentOutline& outline);
 
 // The CompletionItem[] JSON text: every macro the document can use (its own

@@ -230,6 +230,13 @@ TEST(VlmcLspRequests, RequestsOutsideTheTextAreAnsweredWithNull) {
   const JsonNode none = Ask(client, "textDocument/documentSymbol", Of(session.uri));
   EXPECT_EQ(none.Type, JsonNode::Kind::Array);
   EXPECT_TRUE(none.Items.empty());
+  // An outline stops at ten thousand entries.
+  std::string many;
+  for (int i = 0; i < 10'001; ++i) many += "_tr(1) c ";
+  client.Send(Change(session.uri, many));
+  const JsonNode outline = Ask(client, "textDocument/documentSymbol", Of(session.uri));
+  ASSERT_EQ(outline.Items.size(), 10'000u);
+  EXPECT_EQ(Span(outline.Items.back().Find("range")), "0:89991-0:89997");
 }
 
 }  // namespace
