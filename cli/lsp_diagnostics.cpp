@@ -101,41 +101,27 @@ std::string FileUriOfPath(std::string_view path) {
   return uri;
 }
 
-Utf16Place Utf16PlaceOf(std::string_view line, int column) {
-  Utf16Place place;
-  std::size_t i = 0;
-  for (int point = 1; i < line.size(); ++point) {
-    const auto lead = static_cast<unsigned char>(line[i]);
-    // A stray byte counts as one character, as a decoder's U+FFFD would.
-    const std::size_t bytes = lead >= 0xF0 && lead < 0xF8 ? 4 : lead >= 0xE0 && lead < 0xF0 ? 3
-                              : lead >= 0xC0 && lead < 0xE0                                  ? 2
-                                                                                            : 1;
-    const int units = bytes == 4 ? 2 : 1;
-    if (point == column) {
-      place.Width = units;
-      return place;
-    }
-    place.Start += units;
-    i += bytes;
-  }
-  return place;
-}
-
 std::string NormalPath(const std::string& path) {
   std::error_code ec;
   const std::filesystem::path normal = std::filesystem::weakly_canonical(std::filesystem::absolute(path, ec), ec);
   return ec ? std::filesystem::path(path).lexically_normal().string() : normal.string();
 }
 
-std::map<std::string, std::vector<std::string>> CompileDiagnostics(
-    const std::string& uri, const std::string& text, const std::map<std::string, std::string>& openUris) {
-  std::map<std::string, std::vector<std::string>> byUri;
+std::string IncludeDirectoryOf(const std::string& uri) {
+  const std::optional<std::string> path = PathOfFileUri(uri);
+  return path ? std::filesystem::path(*path).parent_path().string() : std::string();
+}
+
+DocumentCompile CompileDocument(const std::string& uri, const std::string& text,
+                                const std::map<std::string, std::string>& openUris) {
+  DocumentCompile compiled;
+  auto& byUri = compiled.Diagnostics;
   byUri[uri];  // published even when empty: that clears what an earlier compile showed
   const std::optional<std::string> path = PathOfFileUri(uri);
   vlm::CompileOptions options;
-  options.Seed = 0;  // the same text always gives the same errors
+  options.Seed = 0;  // the same text always gives the same errors and notes
   options.SourceMap = true;
-  if (path) options.IncludeDirectory = std::filesystem::path(*path).parent_path().string();
+  options.IncludeDirectory = IncludeDirectoryOf(uri);
   vlm::CompileResult result;
   try {
     result = vlm::CompileMmlText(text, options);
@@ -180,7 +166,8 @@ std::map<std::string, std::vector<std::string>> CompileDiagnostics(
     byUri[target].push_back(Diagnostic(at.Line - 1, place.Start, place.Start + place.Width, wording));
   }
   if (result.Failed()) byUri[uri].push_back(Diagnostic(0, 0, 0, *result.Failure));
-  return byUri;
+  compiled.Map = std::move(result.Map);
+  return compiled;
 }
 
 }  // namespace vlmcli

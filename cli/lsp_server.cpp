@@ -1,10 +1,12 @@
 #include "cli/lsp_server.h"
 
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 
 #include "cli/lsp_diagnostics.h"
 #include "cli/lsp_framing.h"
@@ -87,13 +89,16 @@ void LspSession::Handle(std::string_view body, std::vector<std::string>& out) {
     out.push_back(Error(idText, kInvalidRequest, "the server is shut down"));
   } else if (*method == "initialize") {
     initialized_ = true;
-    out.push_back(Result(idText, "{\"capabilities\":{\"textDocumentSync\":1},"
+    out.push_back(Result(idText, "{\"capabilities\":{\"textDocumentSync\":1,\"documentSymbolProvider\":true,"
+                                 "\"definitionProvider\":true,\"hoverProvider\":true,\"completionProvider\":{}},"
                                  "\"serverInfo\":{\"name\":\"vlmc\",\"version\":\"" VLM_VERSION "\"}}"));
   } else if (!initialized_) {
     out.push_back(Error(idText, kServerNotInitialized, "initialize comes first"));
   } else if (*method == "shutdown") {
     shutdown_ = true;
     out.push_back(Result(idText, "null"));
+  } else if (const auto result = DocumentRequest(*method, Member(*message, "params"), out)) {
+    out.push_back(Result(idText, *result));
   } else {
     out.push_back(Error(idText, kMethodNotFound, "Method not found: " + *method));
   }
@@ -120,8 +125,11 @@ void LspSession::Notification(const std::string& method, const JsonNode& params,
     if (found == documents_.end() || changes.Items.empty()) return;
     const std::string* text = changes.Items.back().FindString("text");
     if (!text) return;
+    // Compiled when the editor has been quiet for a while (CompileDue), or
+    // first thing for a request that reads the compile.
     found->second.Text = *text;
-    Compile(*uri, out);
+    found->second.Changed = true;
+    found->second.ChangedAt = Clock::now();
   } else if (method == "textDocument/didSave") {
     // A saved file may be included by any open document: all compile again.
     std::vector<std::string> uris;
@@ -144,12 +152,32 @@ void LspSession::Compile(const std::string& uri, std::vector<std::string>& out) 
   for (const auto& [open, unused] : documents_)
     if (const auto path = PathOfFileUri(open)) openUris.emplace(NormalPath(*path), open);
   Document& document = documents_[uri];
-  auto diagnostics = CompileDiagnostics(uri, document.Text, openUris);
-  std::swap(document.Diagnostics, diagnostics);
+  DocumentCompile compiled = CompileDocument(uri, document.Text, openUris);
+  std::swap(document.Diagnostics, compiled.Diagnostics);  // compiled keeps the earlier ones
+  document.Map = std::move(compiled.Map);
+  document.Changed = false;
   // Files that had errors and have none now are published too, with none.
-  for (const auto& [where, unused] : diagnostics) document.Diagnostics.try_emplace(where);
+  for (const auto& [where, unused] : compiled.Diagnostics) document.Diagnostics.try_emplace(where);
   for (const auto& [where, unused] : document.Diagnostics) Publish(where, out);
   std::erase_if(document.Diagnostics, [](const auto& entry) { return entry.second.empty(); });
+}
+
+// After a shutdown request nothing more is compiled or published.
+std::optional<LspSession::Clock::time_point> LspSession::NextCompile() const {
+  std::optional<Clock::time_point> next;
+  if (shutdown_) return next;
+  for (const auto& [unused, document] : documents_)
+    if (document.Changed && (!next || document.ChangedAt + kLspCompileDelay < *next))
+      next = document.ChangedAt + kLspCompileDelay;
+  return next;
+}
+
+void LspSession::CompileDue(Clock::time_point now, std::vector<std::string>& out) {
+  std::vector<std::string> due;
+  if (shutdown_) return;
+  for (const auto& [uri, document] : documents_)
+    if (document.Changed && document.ChangedAt + kLspCompileDelay <= now) due.push_back(uri);
+  for (const std::string& uri : due) Compile(uri, out);
 }
 
 void LspSession::Publish(const std::string& uri, std::vector<std::string>& out) const {
@@ -173,8 +201,23 @@ int RunLspServer(int in, int out) {
   LspReader reader(in);
   LspSession session;
   for (;;) {
-    LspFrame frame = reader.Next();
     std::vector<std::string> answers;
+    // With a change waiting to compile, the input is watched only until it
+    // is due: a quiet editor still gets its diagnostics.
+    const auto due = session.NextCompile();
+    if (due && !reader.HasBufferedBytes()) {
+      const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - LspSession::Clock::now());
+      pollfd input{in, POLLIN, 0};
+      const int ready = ::poll(&input, 1, static_cast<int>(std::max<std::int64_t>(0, wait.count())));
+      if (ready < 0 && errno == EINTR) continue;
+      if (ready == 0) {
+        session.CompileDue(LspSession::Clock::now(), answers);
+        for (const std::string& answer : answers)
+          if (!WriteAll(out, FrameLspMessage(answer))) return 1;
+        continue;
+      }
+    }
+    LspFrame frame = reader.Next();
     switch (frame.Type) {
       case LspFrame::Kind::EndOfInput:
         return 1;

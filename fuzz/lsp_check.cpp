@@ -57,6 +57,8 @@ std::string CheckLspStream(const std::string& bytes) {
     session.Handle(frame.Body, out);
   }
   ::close(fd);
+  // Changes still waiting for a quiet moment are compiled, as the timer would.
+  session.CompileDue(vlmcli::LspSession::Clock::time_point::max(), out);
   for (const std::string& message : out) {
     if (!broken.empty()) break;
     const auto node = vlm::ParseJson(message);

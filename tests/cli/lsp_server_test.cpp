@@ -1,14 +1,7 @@
 // vlmc --lsp as an editor runs it: a child process spoken to through pipes
-// in the protocol's framing.
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
+// in the protocol's framing. Errors, framing and the session's life.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -17,141 +10,14 @@
 #include <thread>
 
 #include "common/json_node.h"
+#include "tests/cli/lsp_client.h"
 #include "tests/support/compile_harness.h"
 #include "tests/support/run_command.h"
 
 namespace {
 
-using vlm::JsonNode;
-using Clock = std::chrono::steady_clock;
+using namespace vlmtest::lsp;
 
-// A language client: writes framed messages to vlmc --lsp and reads the
-// framed answers, each within a timeout, so that a server that hangs fails
-// the test instead of stopping it.
-class LspClient {
- public:
-  LspClient() {
-    ::signal(SIGPIPE, SIG_IGN);  // a server that ended shows as a failed write
-    int toServer[2], fromServer[2];
-    if (::pipe2(toServer, O_CLOEXEC) != 0 || ::pipe2(fromServer, O_CLOEXEC) != 0) return;
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::dup2(toServer[0], STDIN_FILENO);
-      ::dup2(fromServer[1], STDOUT_FILENO);
-      ::execl(VLM_BIN_DIR "/vlmc", "vlmc", "--lsp", static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
-    ::close(toServer[0]);
-    ::close(fromServer[1]);
-    in_ = toServer[1];
-    out_ = fromServer[0];
-  }
-  ~LspClient() {
-    CloseInput();
-    if (out_ >= 0) ::close(out_);
-    if (pid_ > 0 && !status_) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
-    }
-  }
-
-  bool SendRaw(std::string_view bytes) {
-    while (!bytes.empty()) {
-      const ssize_t written = ::write(in_, bytes.data(), bytes.size());
-      if (written <= 0) return false;
-      bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-  }
-  bool Send(const std::string& body) {
-    return SendRaw("Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
-  }
-  void CloseInput() {
-    if (in_ >= 0) ::close(in_);
-    in_ = -1;
-  }
-
-  // The next message, read by our own JSON reader; nothing after ten
-  // seconds, at the end of output, or for a message that is not JSON.
-  std::optional<JsonNode> Receive() {
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
-    std::size_t headerEnd;
-    while ((headerEnd = buffer_.find("\r\n\r\n")) == std::string::npos)
-      if (!Fill(deadline)) return std::nullopt;
-    const std::string header = buffer_.substr(0, headerEnd);
-    const std::size_t at = header.find("Content-Length: ");
-    if (at == std::string::npos) return std::nullopt;
-    const std::size_t length = std::stoul(header.substr(at + 16));
-    buffer_.erase(0, headerEnd + 4);
-    while (buffer_.size() < length)
-      if (!Fill(deadline)) return std::nullopt;
-    const auto message = vlm::ParseJson(std::string_view(buffer_).substr(0, length));
-    buffer_.erase(0, length);
-    return message;
-  }
-  // The next publishDiagnostics for uri, skipping any other message.
-  std::optional<JsonNode> Diagnostics(const std::string& uri) {
-    while (auto message = Receive()) {
-      const JsonNode* params = message->Find("params");
-      if (params && *message->FindString("method") == "textDocument/publishDiagnostics" &&
-          *params->FindString("uri") == uri)
-        return *params->Find("diagnostics");
-    }
-    return std::nullopt;
-  }
-
-  // The server's exit status once it ends (within ten seconds), else -1.
-  int Wait() {
-    for (auto deadline = Clock::now() + std::chrono::seconds(10); Clock::now() < deadline;) {
-      int status = 0;
-      if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return *status_;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return -1;
-  }
-
- private:
-  bool Fill(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    pollfd ready{out_, POLLIN, 0};
-    if (left <= 0 || ::poll(&ready, 1, static_cast<int>(left)) <= 0) return false;
-    char chunk[65536];
-    const ssize_t got = ::read(out_, chunk, sizeof chunk);
-    if (got <= 0) return false;
-    buffer_.append(chunk, static_cast<std::size_t>(got));
-    return true;
-  }
-
-  pid_t pid_ = -1;
-  int in_ = -1, out_ = -1;
-  std::string buffer_;
-  std::optional<int> status_;
-};
-
-std::string Text(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) out += c == '\n' ? std::string("\\n") : c == '"' ? std::string("\\\"") : std::string(1, c);
-  return out + "\"";
-}
-std::string Initialize(int id = 1) {
-  return "{\"jsonrpc\":\"2.0\",\"id\":" + std::to_string(id) + ",\"method\":\"initialize\",\"params\":{}}";
-}
-std::string DidOpen(const std::string& uri, const std::string& text) {
-  return "{\"jsonrpc\":\"2.0\",\"method\":\"textDocument/didOpen\",\"params\":{\"textDocument\":{\"uri\":\"" + uri +
-         "\",\"languageId\":\"vlm\",\"version\":1,\"text\":" + Text(text) + "}}}";
-}
-std::string Notify(const std::string& method, const std::string& params) {
-  return "{\"jsonrpc\":\"2.0\",\"method\":\"" + method + "\",\"params\":" + params + "}";
-}
-
-double Number(const JsonNode& node, std::initializer_list<const char*> path) {
-  const JsonNode* at = &node;
-  for (const char* key : path) at = at ? at->Find(key) : nullptr;
-  return at ? at->Number : -1;
-}
 // A diagnostic as "LINE:START-END MESSAGE", its range in UTF-16 units.
 std::string Placed(const JsonNode& d) {
   return std::to_string(static_cast<int>(Number(d, {"range", "start", "line"}))) + ":" +
@@ -172,6 +38,11 @@ TEST(VlmcLsp, AnswersRequestsInOrderAndEndsCleanlyAfterShutdown) {
   ASSERT_TRUE(init);
   EXPECT_EQ(Number(*init, {"id"}), 1);
   EXPECT_EQ(Number(*init, {"result", "capabilities", "textDocumentSync"}), 1);
+  const JsonNode* capabilities = init->Find("result")->Find("capabilities");
+  for (const char* provider : {"documentSymbolProvider", "definitionProvider", "hoverProvider"})
+    EXPECT_TRUE(capabilities->Find(provider) && capabilities->Find(provider)->Boolean) << provider;
+  EXPECT_TRUE(capabilities->Find("completionProvider")) << "completion is served";
+  EXPECT_EQ(capabilities->Members.size(), 5u) << "nothing more is announced than is served";
   const JsonNode* server = init->Find("result")->Find("serverInfo");
   ASSERT_TRUE(server);
   EXPECT_EQ(*server->FindString("name"), "vlmc");
@@ -180,7 +51,7 @@ TEST(VlmcLsp, AnswersRequestsInOrderAndEndsCleanlyAfterShutdown) {
 
   client.Send(Notify("initialized", "{}"));
   client.Send(Notify("$/cancelRequest", "{\"id\":1}"));  // notifications are never answered
-  client.Send("{\"jsonrpc\":\"2.0\",\"id\":\"x\",\"method\":\"textDocument/hover\",\"params\":{}}");
+  client.Send("{\"jsonrpc\":\"2.0\",\"id\":\"x\",\"method\":\"textDocument/formatting\",\"params\":{}}");
   client.Send("{\"jsonrpc\":\"2.0\",\"id\":2,\"method\":\"shutdown\"}");
   client.Send("{\"jsonrpc\":\"2.0\",\"id\":3,\"method\":\"shutdown\"}");
   client.Send(Notify("exit", "null"));
