@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "cli/lsp_diagnostics.h"
-#include "common/json_flat.h"
+#include "common/json_string.h"
 
 namespace vlmcli {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <utility>
 
-#include "common/json_flat.h"
+#include "common/json_string.h"
 #include "roll/roll_model.h"
 
 namespace vlmcli {

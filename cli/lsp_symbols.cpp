@@ -5,7 +5,7 @@
 #include <string_view>
 #include <utility>
 
-#include "common/json_flat.h"
+#include "common/json_string.h"
 #include "common/mml_syntax.h"
 
 namespace vlmcli {
