@@ -134,7 +134,8 @@ std::vector<std::size_t> IndicesAtCaret(const std::vector<SourceOrigin>& origins
 // One colour a track, distinct for neighbouring tracks.
 Rgb TrackColour(std::int32_t track);
 
-// Name of a MIDI note: "C4" for 60, sharps as "#".
+// Name of a MIDI note, its octave numbered as the o command numbers it: "C5"
+// for 60 (o5c, middle C), sharps as "#".
 const char* PitchClassName(std::int32_t pitch);
 std::int32_t OctaveOf(std::int32_t pitch);
 
