@@ -4,6 +4,7 @@
 #include <sched.h>
 
 #include <algorithm>
+#include <limits>
 
 namespace vlm {
 
@@ -25,6 +26,11 @@ void AskForRealTimePriority() {
 bool IsNoteMessage(std::span<const std::uint8_t> bytes) {
   const int kind = bytes[0] & 0xF0;
   return kind == 0x80 || kind == 0x90 || kind == 0xA0;
+}
+
+void SendByte(SoundEngine& engine, std::uint8_t status) {
+  const std::uint8_t message[] = {status};
+  engine.Send(message);
 }
 
 }  // namespace
@@ -95,6 +101,7 @@ void MidiFilePlayer::Play() {
     for (std::size_t i = 0; i < next_; ++i)
       if (!IsNoteMessage(messages[i].bytes)) engine_->Send(messages[i].bytes);
   }
+  StartClockLocked();
   playing_ = true;
   stopRequested_ = false;
   startPosition_ = position_;
@@ -121,6 +128,7 @@ void MidiFilePlayer::Stop() {
     position_ = std::min(ElapsedLocked(), sequence_->lengthSeconds);
     playing_ = false;
     stopRequested_ = false;
+    StopClockLocked();
   }
   engine_->ReleaseAll();
 }
@@ -140,6 +148,11 @@ void MidiFilePlayer::SetPosition(double seconds) {
 void MidiFilePlayer::SetLooping(bool on) {
   std::lock_guard<std::mutex> lock(mutex_);
   looping_ = on;
+}
+
+void MidiFilePlayer::SetMidiClock(bool on) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  midiClock_ = on;
 }
 
 bool MidiFilePlayer::Looping() const {
@@ -177,6 +190,61 @@ double MidiFilePlayer::ElapsedLocked() const {
   return startPosition_ + std::chrono::duration<double>(Clock::now() - startClock_).count();
 }
 
+// From the start of the file the gear starts with it; from a later position
+// it is placed at a sixteenth (ResumeClockAt) and continues from there. A
+// position beyond what the pointer can name sends nothing: the gear stays
+// stopped until a pass of a loop starts it.
+void MidiFilePlayer::StartClockLocked() {
+  clock_.reset();
+  if (!midiClock_) return;
+  clock_.emplace(*sequence_);
+  nextClock_ = 0;
+  if (position_ <= 0) {
+    SendByte(*engine_, MidiStart);
+    return;
+  }
+  const std::optional<ClockResume> resume = ResumeClockAt(*clock_, position_);
+  if (!resume) {
+    nextClock_ = clock_->Count();
+    return;
+  }
+  const std::uint8_t pointer[] = {MidiSongPosition, static_cast<std::uint8_t>(resume->sixteenths & 0x7F),
+                                  static_cast<std::uint8_t>(resume->sixteenths >> 7)};
+  engine_->Send(pointer);
+  SendByte(*engine_, MidiContinue);
+  nextClock_ = resume->clock;
+}
+
+void MidiFilePlayer::StopClockLocked() {
+  if (!clock_) return;
+  SendByte(*engine_, MidiStop);
+  clock_.reset();
+}
+
+// Seconds of the next clock of the pass; infinity when none is left.
+double MidiFilePlayer::NextClockLocked() const {
+  if (!clock_ || nextClock_ >= clock_->Count()) return std::numeric_limits<double>::infinity();
+  return clock_->Seconds(nextClock_);
+}
+
+// Clocks and messages due by `now`, in time order; a clock goes before the
+// messages of its moment, so that gear counting the beat has it first.
+void MidiFilePlayer::SendDueLocked(double now) {
+  const MessageList& messages = sequence_->messages;
+  while (true) {
+    const double clock = NextClockLocked();
+    const bool messageDue = next_ < messages.size() && messages[next_].seconds <= now;
+    if (clock <= now && (!messageDue || clock <= messages[next_].seconds)) {
+      SendByte(*engine_, MidiTimingClock);
+      ++nextClock_;
+    } else if (messageDue) {
+      engine_->Send(messages[next_++].bytes);
+    } else {
+      return;
+    }
+  }
+}
+
 void MidiFilePlayer::JoinThread() {
   if (thread_.joinable()) thread_.join();
 }
@@ -186,14 +254,17 @@ void MidiFilePlayer::JoinThread() {
 // player stopped at its end. Looping, it starts again instead, as a new Play
 // would (a clean synthesizer, the file's first message), with its clock
 // running on from the moment the file ended, so that the passes keep time.
-// A queued file takes the open file's place there.
+// A queued file takes the open file's place there. With beat clock each pass
+// starts with Start; the pass's last clock lies before its end and the next
+// pass's first on it, so the clock keeps its spacing across the seam.
 void MidiFilePlayer::Run() {
   AskForRealTimePriority();
   std::unique_lock<std::mutex> lock(mutex_);
   const MessageList& messages = sequence_->messages;  // the same object when a queued file moves in
   double length = sequence_->lengthSeconds;
   while (true) {
-    const double due = next_ < messages.size() ? messages[next_].seconds : length;
+    const double clockDue = NextClockLocked();
+    const double due = std::min(next_ < messages.size() ? messages[next_].seconds : length, clockDue);
     // Waits of more than a day are cut short (and resumed), so that no file's
     // times can overflow the clock's integer nanoseconds.
     const double toDue = due - startPosition_;
@@ -202,7 +273,7 @@ void MidiFilePlayer::Run() {
         startClock_ + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(wait));
     if (wake_.wait_until(lock, deadline, [this] { return stopRequested_; })) return;
     if (wait < toDue) continue;
-    if (next_ >= messages.size()) {
+    if (next_ >= messages.size() && clockDue == std::numeric_limits<double>::infinity()) {
       if (!looping_ || length < MinLoopSeconds) break;
       startClock_ += std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(length - startPosition_));
       startPosition_ = 0;
@@ -214,13 +285,18 @@ void MidiFilePlayer::Run() {
         length = sequence_->lengthSeconds;
       }
       engine_->Reset();
+      if (clock_) {
+        clock_.emplace(*sequence_);
+        nextClock_ = 0;
+        SendByte(*engine_, MidiStart);
+      }
       continue;
     }
-    const double now = ElapsedLocked();
-    while (next_ < messages.size() && messages[next_].seconds <= now) engine_->Send(messages[next_++].bytes);
+    SendDueLocked(ElapsedLocked());
   }
   playing_ = false;
   position_ = length;
+  StopClockLocked();
 }
 
 }  // namespace vlm

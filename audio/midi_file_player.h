@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "audio/midi_clock.h"
 #include "audio/midi_sequence.h"
 #include "audio/sound_engine.h"
 #include "common/media_player.h"
@@ -64,11 +65,21 @@ class MidiFilePlayer final : public MediaPlayer {
   void SetPosition(double seconds) override;
   static constexpr double MinLoopSeconds = 0.05;
 
+  // MIDI beat clock with the sound, from the next Play on: Start (or Song
+  // Position Pointer and Continue from a later position), Timing Clock 24
+  // times a quarter note, Start again at each pass of a loop, Stop when
+  // playing stops. Only for an engine that is a MIDI destination.
+  void SetMidiClock(bool on);
+
  private:
   using Clock = std::chrono::steady_clock;
   void Run();
   void JoinThread();
   double ElapsedLocked() const;
+  void StartClockLocked();
+  void StopClockLocked();
+  double NextClockLocked() const;
+  void SendDueLocked(double now);
 
   EngineFactory makeEngine_;
   std::unique_ptr<SoundEngine> engine_;  // made by the first successful Open
@@ -85,6 +96,9 @@ class MidiFilePlayer final : public MediaPlayer {
   bool playing_ = false;                 // the thread is sending; cleared at the end of the file
   bool stopRequested_ = false;           // asks the thread to return at once
   bool looping_ = false;                 // SetLooping
+  bool midiClock_ = false;               // SetMidiClock
+  std::optional<ClockSchedule> clock_;   // the clocks of the pass playing; unset without beat clock
+  std::size_t nextClock_ = 0;            // index of the next clock to send
   std::size_t next_ = 0;                 // index of the next message to send
   double position_ = 0;                  // seconds; the position while not playing
   double startPosition_ = 0;             // seconds; the position at which the last Play started

@@ -94,6 +94,8 @@ struct MidiSequence {
   int trackCount = 0;       // track chunks read
   MessageList messages;     // ordered by time; equal times keep track order, then file order
   double lengthSeconds = 0; // time of the latest event of any track, end-of-track included
+  std::int64_t lengthTicks = 0;  // the same time in the file's ticks
+  std::uint16_t division = 96;   // the header's division field (see TempoMap)
 };
 
 // Reads a whole file (format 0 or 1) strictly: running status is accepted, but

@@ -329,6 +329,8 @@ MidiSequence ParseMidiFile(const std::vector<std::uint8_t>& bytes) {
   SequenceBuilder::Build(bytes, division, tracks, messages, exclusives, exclusiveBytes, tempoChanges,
                          sequence.messages);
   sequence.lengthSeconds = sequence.messages.Seconds(lastTick);
+  sequence.lengthTicks = lastTick;
+  sequence.division = division;
   return sequence;
 }
 

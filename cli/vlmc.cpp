@@ -33,7 +33,8 @@ namespace {
 constexpr const char* kHelp =
     "usage: vlmc [OPTION]... SOURCE\n"
     "       vlmc SOURCE [-o OUT.mid] [--dump-source FILE] [--wav OUT.wav] [--seed N] [-q]\n"
-    "            [--source-map FILE] [--diagnostics=gnu] [--png OUT.png] [--play [--loop] [--midi-out PORT]] [--watch]\n"
+    "            [--source-map FILE] [--diagnostics=gnu] [--png OUT.png] [--play [--loop] [--midi-out PORT [--midi-clock]]]\n"
+    "            [--watch]\n"
     "       vlmc --list-midi-outputs\n"
     "       vlmc --lsp\n"
     "\n"
@@ -58,6 +59,10 @@ constexpr const char* kHelp =
     "  --midi-out=PORT        with --play: send to the MIDI destination PORT (its name\n"
     "                         or a part of it) instead of the synthesizer; \"virtual\"\n"
     "                         opens a port named Vorlumi3 that other programs record from\n"
+    "  --midi-clock           with --play --midi-out: also send MIDI beat clock (Start,\n"
+    "                         24 clocks a quarter note in the file's tempo, Stop), so\n"
+    "                         that gear set to external sync follows; with --loop\n"
+    "                         each pass starts it again\n"
     "  --watch                compile again each time SOURCE (or a file it includes)\n"
     "                         is saved, and with --play play the new file at once\n"
     "                         (with --loop from the next pass, if it compiles\n"
@@ -102,7 +107,7 @@ int UsageError(const std::string& text) {
 // ORDER VLMC_OPTIONS: the table and the enum name the options alike.
 enum VlmcOption {
   kOutput, kDumpSource, kWav, kPng, kSourceMap, kSeed, kDiagnostics, kQuiet, kHelpOption, kVersion,
-  kPlay, kMidiOut, kListMidiOutputs, kWatch, kLoop, kLsp
+  kPlay, kMidiOut, kListMidiOutputs, kWatch, kLoop, kLsp, kMidiClock
 };
 constexpr vlm::CommandOption kOptions[] = {
     {"output", 'o', vlm::CommandOption::Value::Required},
@@ -121,6 +126,7 @@ constexpr vlm::CommandOption kOptions[] = {
     {"watch", 0, vlm::CommandOption::Value::None},
     {"loop", 0, vlm::CommandOption::Value::None},
     {"lsp", 0, vlm::CommandOption::Value::None},
+    {"midi-clock", 0, vlm::CommandOption::Value::None},
 };
 
 struct Arguments {
@@ -133,6 +139,7 @@ struct Arguments {
   bool listMidiOutputs = false;           // list the MIDI destinations and end
   bool watch = false;                     // compile again at every save until Ctrl+C
   bool loop = false;                      // --play plays over and over until Ctrl+C
+  bool midiClock = false;                 // --midi-out also carries MIDI beat clock
   bool lsp = false;                       // serve the language server protocol
   int optionCount = 0;                    // options given, --lsp included
 };
@@ -179,6 +186,9 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& arguments) {
             break;
           case kLsp:
             arguments.lsp = true;
+            break;
+          case kMidiClock:
+            arguments.midiClock = true;
             break;
           case kMidiOut:
             if (item.value->empty()) return UsageError("--midi-out needs a MIDI destination");
@@ -405,6 +415,8 @@ int Run(int argc, char** argv) {
   if (source.empty()) return UsageError("no SOURCE given");
   if (!arguments.midiOut.empty() && !arguments.play) return UsageError("--midi-out goes with --play");
   if (arguments.loop && !arguments.play) return UsageError("--loop goes with --play");
+  if (arguments.midiClock && (!arguments.play || arguments.midiOut.empty()))
+    return UsageError("--midi-clock goes with --play --midi-out PORT");
   if (source == "-" && output.empty()) return UsageError("standard input as SOURCE needs -o");
   const bool outputGiven = !output.empty();
   const bool toStandardOutput = output == "-";
@@ -433,6 +445,7 @@ int Run(int argc, char** argv) {
     player = vlmcli::OpenTerminalPlayer("vlmc", arguments.midiOut, arguments.quiet, status);
     if (!player) return status;
     player->SetLooping(arguments.loop);
+    player->SetMidiClock(arguments.midiClock);
   }
 
   if (arguments.watch) return WatchSource(arguments, output, player.get());

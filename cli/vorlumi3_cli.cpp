@@ -40,6 +40,7 @@ struct Options {
   bool song = false;                  // compile the play list instead of a new phrase
   bool play = false;                  // play the phrase and wait for its end
   bool loop = false;                  // --play plays it over and over until Ctrl+C
+  bool midiClock = false;             // --midi-out also carries MIDI beat clock
   std::string midiOut;                // --play sends to this MIDI destination; empty: the synthesizer
   bool listMidiOutputs = false;       // list the MIDI destinations and end
   std::string wavFile;                // render the phrase to this WAV file
@@ -60,7 +61,8 @@ void Usage(std::FILE* to) {
   std::fprintf(to,
                "usage: vorlumi3-cli [--seed N] [--rhythm TEXT] [--settings FILE.vr3] [--scale-dat FILE] [--out FILE.mid]\n"
                "                    [--mml FILE.vlm] [--steps N] [--print rhythm,pattern,source] [--song]\n"
-               "                    [--play [--loop] [--midi-out PORT]] [--wav FILE.wav] [--png FILE.png] [--list-midi-outputs]\n"
+               "                    [--play [--loop] [--midi-out PORT [--midi-clock]]] [--wav FILE.wav] [--png FILE.png]\n"
+               "                    [--list-midi-outputs]\n"
                "       vorlumi3-cli --count N [--first-seed S] [--jobs J] [--shard K/M] [--wav]\n"
                "                    --out-dir DIR [--settings FILE.vr3] [--scale-dat FILE] [--steps N]\n"
                "Draws a random phrase with the start values (or those of a settings file),\n"
@@ -83,6 +85,10 @@ void Usage(std::FILE* to) {
                "  --midi-out PORT   with --play: send to the MIDI destination PORT (its name or\n"
                "                    a part of it) instead of the synthesizer; \"virtual\" opens\n"
                "                    a port named Vorlumi3 that other programs can record from\n"
+               "  --midi-clock      with --play --midi-out: also send MIDI beat clock (Start,\n"
+               "                    24 clocks a quarter note in the phrase's tempo, Stop), so\n"
+               "                    that gear set to external sync follows; with --loop each\n"
+               "                    pass starts it again\n"
                "  --list-midi-outputs  list the MIDI destinations, one a line, and end\n"
                "  --wav FILE        render the phrase to a WAV file (needs no audio device);\n"
                "                    FILE.flac, FILE.ogg or FILE.oga gives FLAC or Ogg Vorbis\n"
@@ -120,7 +126,7 @@ bool ParsePrintList(const std::string& list, Options& options) {
 // ORDER CLI_OPTIONS: the table and the enum name the options alike.
 enum CliOption {
   kSeed, kRhythm, kSettings, kScaleDat, kOut, kMml, kSteps, kPrint, kSong, kPlay, kWav, kPng, kQuiet, kHelp, kVersion,
-  kMidiOut, kListMidiOutputs, kCount, kFirstSeed, kJobs, kOutDir, kShard, kLoop
+  kMidiOut, kListMidiOutputs, kCount, kFirstSeed, kJobs, kOutDir, kShard, kLoop, kMidiClock
 };
 constexpr vlm::CommandOption kOptions[] = {
     {"seed", 0, vlm::CommandOption::Value::Required},
@@ -148,6 +154,7 @@ constexpr vlm::CommandOption kOptions[] = {
     {"out-dir", 0, vlm::CommandOption::Value::Required},
     {"shard", 0, vlm::CommandOption::Value::Required},
     {"loop", 0, vlm::CommandOption::Value::None},
+    {"midi-clock", 0, vlm::CommandOption::Value::None},
 };
 
 constexpr const char* kMidiOutWants = "--midi-out wants a MIDI destination (see --list-midi-outputs)";
@@ -283,6 +290,9 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
           case kLoop:
             options.loop = true;
             break;
+          case kMidiClock:
+            options.midiClock = true;
+            break;
           case kQuiet:
             options.quiet = true;
             break;
@@ -356,6 +366,8 @@ int Run(int argc, char** argv) {
   if (options.listMidiOutputs) return vlmcli::ListMidiOutputs("vorlumi3-cli");
   if (!options.midiOut.empty() && !options.play) return BadArgument("--midi-out goes with --play");
   if (options.loop && !options.play) return BadArgument("--loop goes with --play");
+  if (options.midiClock && (!options.play || options.midiOut.empty()))
+    return BadArgument("--midi-clock goes with --play --midi-out PORT");
   if (options.song && options.rhythm) return BadArgument("--rhythm draws a phrase; it does not go with --song");
   // Checked before anything is written: an output must not replace an input
   // or another output.
@@ -392,6 +404,7 @@ int Run(int argc, char** argv) {
     player = vlmcli::OpenTerminalPlayer("vorlumi3-cli", options.midiOut, options.quiet, status);
     if (!player) return status;
     player->SetLooping(options.loop);
+    player->SetMidiClock(options.midiClock);
     form.SetMediaPlayer(player.get());
   }
 

@@ -123,10 +123,12 @@ int main(int argc, char** argv) {
   // What the output menu chose; the menu applies its saved choice at start.
   std::string destination;
   vlm::SynthOptions synth;
+  bool midiClock = false;  // the menu's choice; sent only to a MIDI destination
   vlm::ui::SetSoundOutputs({[](std::string* system) { return vlm::MidiDestinations(system); },
-                            [sound = sound.get(), &destination, &synth](const std::string& chosen) {
+                            [sound = sound.get(), &destination, &synth, &midiClock](const std::string& chosen) {
                               destination = chosen;
                               sound->SetEngineFactory(vlm::OutputFactory(destination, synth));
+                              sound->SetMidiClock(midiClock && !destination.empty());
                               std::string system;
                               if (!destination.empty()) vlm::ChooseMidiSystem(&system);
                               return system;
@@ -134,6 +136,10 @@ int main(int argc, char** argv) {
                             [sound = sound.get(), &destination, &synth](const std::string& soundFont) {
                               synth.soundFont = soundFont;
                               if (destination.empty()) sound->SetEngineFactory(vlm::OutputFactory("", synth));
+                            },
+                            [sound = sound.get(), &destination, &midiClock](bool on) {
+                              midiClock = on;
+                              sound->SetMidiClock(on && !destination.empty());
                             }});
   player = std::move(sound);
 #endif

@@ -30,6 +30,7 @@ constexpr const char* UsualSoundFont = QT_TRANSLATE_NOOP("Output", "標準");
 constexpr const char* UsualSoundFontEntry = QT_TRANSLATE_NOOP("Output", "標準の SoundFont に戻す");
 constexpr const char* SoundFontFilter = QT_TRANSLATE_NOOP("Output", "SoundFont|*.sf2;*.sf3|すべてのファイル|*.*");
 constexpr const char* SoundFontChosen = QT_TRANSLATE_NOOP("Output", "SoundFont: %1 (次の演奏から)");
+constexpr const char* MidiClockEntry = QT_TRANSLATE_NOOP("Output", "MIDI クロックを送る(&C)");
 }  // namespace text
 
 QString OutputText(const char* source) { return QCoreApplication::translate("Output", source); }
@@ -48,7 +49,9 @@ OutputMenu::OutputMenu(QMenuBar* bar, Platform& platform)
   menu_->setObjectName(QStringLiteral("OutputMenu"));
   chosen_ = Configuration().value(QString::fromLatin1(OutputSettingKey)).toString().toStdString();
   soundFont_ = Configuration().value(QString::fromLatin1(SoundFontSettingKey)).toString().toStdString();
+  midiClock_ = Configuration().value(QString::fromLatin1(MidiClockSettingKey), false).toBool();
   if (Outputs().UseSoundFont) Outputs().UseSoundFont(soundFont_);
+  if (Outputs().SendMidiClock) Outputs().SendMidiClock(midiClock_);
   if (Outputs().Choose) Outputs().Choose(chosen_);
   connect(menu_, &QMenu::aboutToShow, this, &OutputMenu::Rebuild);
   Rebuild();
@@ -105,6 +108,24 @@ void OutputMenu::Rebuild() {
   if (!listed) entry(OutputText(text::NotFound).arg(QString::fromStdString(chosen_)), chosen_);
   menu_->addSeparator();
   entry(OutputText(text::VirtualPort), VirtualOutput);
+  // Beat clock means nothing to the synthesizer: offered with a MIDI
+  // destination only, and remembered while the synthesizer plays.
+  if (!outputs.SendMidiClock) return;
+  menu_->addSeparator();
+  QAction* clock = menu_->addAction(OutputText(text::MidiClockEntry));
+  clock->setObjectName(QStringLiteral("OutputMidiClock"));
+  clock->setCheckable(true);
+  clock->setChecked(midiClock_);
+  clock->setEnabled(!chosen_.empty());
+  connect(clock, &QAction::toggled, this, &OutputMenu::SetMidiClock);
+}
+
+void OutputMenu::SetMidiClock(bool on) {
+  midiClock_ = on;
+  QSettings configuration = Configuration();
+  configuration.setValue(QString::fromLatin1(MidiClockSettingKey), on);
+  configuration.sync();
+  if (Outputs().SendMidiClock) Outputs().SendMidiClock(on);
 }
 
 void OutputMenu::AskSoundFont() {

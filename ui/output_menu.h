@@ -31,6 +31,9 @@ struct SoundOutputs {
   // Loads soundFont (a .sf2 or .sf3 file; "" the usual search) into the
   // synthesizer from the next play on, and into the WAV renderer.
   std::function<void(const std::string& soundFont)> UseSoundFont;
+  // Sends MIDI beat clock with the notes from the next play on, while a MIDI
+  // destination is chosen; the synthesizer never gets it.
+  std::function<void(bool on)> SendMidiClock;
 };
 
 // Process-wide, set before the main window is made. Without it the menu
@@ -42,6 +45,7 @@ void SetSoundOutputs(SoundOutputs outputs);
 inline constexpr const char* VirtualOutput = "virtual";
 inline constexpr const char* OutputSettingKey = "Output/MidiDestination";
 inline constexpr const char* SoundFontSettingKey = "Output/SoundFont";  // empty or absent: the usual search
+inline constexpr const char* MidiClockSettingKey = "Output/MidiClock";  // absent: no beat clock
 
 class OutputMenu : public QObject {
   Q_OBJECT
@@ -56,6 +60,8 @@ class OutputMenu : public QObject {
   // the configuration like the destination.
   const std::string& SoundFont() const { return soundFont_; }
   void UseSoundFont(const std::string& file);
+  bool MidiClock() const { return midiClock_; }
+  void SetMidiClock(bool on);
 
  private:
   // Lists the destinations afresh: ports come and go while the program runs.
@@ -68,6 +74,7 @@ class OutputMenu : public QObject {
   QActionGroup* group_;  // makes the entries exclusive; rebuilt with them
   std::string chosen_;   // "" the synthesizer, else a destination or VirtualOutput
   std::string soundFont_;
+  bool midiClock_ = false;  // beat clock with a MIDI destination; kept while the synthesizer plays
 };
 
 }  // namespace vlm::ui

@@ -118,6 +118,10 @@
         <source>出力: MIDI %1</source>
         <translation>Output: MIDI %1</translation>
     </message>
+    <message>
+        <source>MIDI クロックを送る(&amp;C)</source>
+        <translation>Send MIDI &amp;Clock</translation>
+    </message>
 </context>
 <context>
     <name>Roll</name>

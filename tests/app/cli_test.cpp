@@ -31,7 +31,8 @@ TEST_F(CliTest, HelpAndBadArguments) {
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--seed N"), std::string::npos);
   for (const char* bad : {"--seed", "--seed -1", "--seed 4294967296", "--seed 12x", "--steps 0", "--frobnicate",
-                          "--print rhythm,melody", "--rhythm", "--song --rhythm N", "--out", "--settings none.vr3", "--scale-dat none.dat"}) {
+                          "--print rhythm,melody", "--rhythm", "--song --rhythm N", "--out", "--settings none.vr3", "--scale-dat none.dat",
+                          "--midi-clock", "--play --midi-clock", "--midi-out x --midi-clock"}) {
     const CliRun run = Cli(bad);
     EXPECT_EQ(run.status, 2) << bad;
     EXPECT_FALSE(run.err.empty()) << bad;

@@ -297,6 +297,92 @@ TEST_F(Player, AQueuedFileTakesOverTheLoopAtTheNextPass) {
   EXPECT_GE(at, 0.25 - 0.001);
 }
 
+// ---- MIDI beat clock ----
+
+// The file of File(): 960 ticks a quarter at 120 beats a minute, so a clock
+// every 40 ticks (1/48 s), and a pass of 0.25 s holds clocks 0 to 11. Clock k
+// is due k/48 s after Play and never sent before; one on the tick of a
+// message goes first.
+TEST_F(Player, BeatClockStartsWithThePhraseFollowsItsTicksAndStopsAtItsEnd) {
+  player.SetMidiClock(true);
+  player.SetFileName(File("a.mid", 5, 3));
+  player.Open();
+  const auto started = Clock::now();
+  player.Play();
+  ASSERT_TRUE(WaitForStop(5));
+  const auto calls = log.Calls();
+  EXPECT_EQ(calls, (std::vector<std::string>{"reset", "FA", "F8", "C0 05", "90 3C 64", "F8", "F8", "80 3C 00", "F8",
+                                             "F8", "90 3D 64", "F8", "F8", "F8", "80 3D 00", "F8", "F8", "90 3E 64",
+                                             "F8", "F8", "80 3E 00", "FC"}));
+  int clock = 0;
+  for (std::size_t i = 0; i < calls.size(); ++i) {
+    if (calls[i] != "F8") continue;
+    const double at = std::chrono::duration<double>(log.times[i] - started).count();
+    EXPECT_GE(at, clock / 48.0 - 0.001) << "clock " << clock;
+    ++clock;
+  }
+}
+
+// From 0.1 s the first clock is clock 5, inside the first sixteenth (6
+// clocks, 0.125 s): the gear is placed on sixteenth 1 and clocked from there.
+// A Stop stops the gear before the notes are released.
+TEST_F(Player, BeatClockResumesOnTheNextSixteenthAndStopsWithTheSound) {
+  player.SetMidiClock(true);
+  player.SetFileName(File("a.mid", 6, 3));
+  player.Open();
+  player.SetPosition(0.1);
+  player.Play();
+  ASSERT_TRUE(WaitForStop(5));
+  EXPECT_EQ(log.Calls(), (std::vector<std::string>{"reset", "C0 06", "F2 01 00", "FB", "90 3D 64", "F8", "F8",
+                                                   "80 3D 00", "F8", "F8", "90 3E 64", "F8", "F8", "80 3E 00",
+                                                   "FC"}));
+
+  log.Clear();
+  OpenAndPlay(File("long.mid", 7, 40));
+  std::this_thread::sleep_for(std::chrono::milliseconds(230));
+  player.Stop();
+  const auto calls = log.Calls();
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_EQ(std::vector<std::string>(calls.end() - 2, calls.end()), (std::vector<std::string>{"FC", "release"}));
+}
+
+// Looping, each pass starts the gear again and holds its own clocks only:
+// 12 in a pass of 0.25 s, 8 in the queued file's pass of 0.15 s (its last
+// at 7/48 s), none doubled at a seam.
+TEST_F(Player, BeatClockStartsEachPassOfALoop) {
+  player.SetMidiClock(true);
+  player.SetLooping(true);
+  player.SetFileName(File("a.mid", 4, 3));
+  player.Open();
+  const auto started = Clock::now();
+  player.Play();
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));
+  ASSERT_TRUE(player.QueueNextPass(File("b.mid", 7, 2)));
+  std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  player.SetLooping(false);
+  ASSERT_TRUE(WaitForStop(5));
+  const auto calls = log.Calls();
+  std::vector<int> clocks;       // of each pass
+  std::vector<double> passStart; // time of each pass's Start
+  for (std::size_t i = 0; i < calls.size(); ++i) {
+    if (calls[i] == "FA") {
+      clocks.push_back(0);
+      passStart.push_back(std::chrono::duration<double>(log.times[i] - started).count());
+      EXPECT_EQ(calls[i - 1], "reset");
+      EXPECT_EQ(calls[i + 1], "F8") << "the first clock follows the Start at once";
+    }
+    if (calls[i] == "F8") ++clocks.back();
+  }
+  ASSERT_GE(clocks.size(), 4u);
+  EXPECT_EQ(clocks.back(), 8);
+  for (std::size_t p = 0; p + 1 < clocks.size(); ++p) {
+    EXPECT_EQ(clocks[p], 12) << "pass " << p;
+    EXPECT_GE(passStart[p], 0.25 * p - 0.001) << "pass " << p;
+  }
+  EXPECT_EQ(calls.back(), "FC");
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "FC"), 1);
+}
+
 TEST_F(Player, EveryNoteOf128TracksReachesTheEngine) {
   std::vector<TrackBytes> tracks(128);
   for (int k = 0; k < 128; ++k)

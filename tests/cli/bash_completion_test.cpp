@@ -55,6 +55,7 @@ TEST_F(BashCompletion, OptionsAreThoseTheProgramsHelpNames) {
   EXPECT_NE(std::find(vlmc.begin(), vlmc.end(), "--diagnostics"), vlmc.end());
   EXPECT_NE(std::find(vlmc.begin(), vlmc.end(), "-q"), vlmc.end());
   EXPECT_EQ(Complete("vlmc --ls"), Words{"--lsp"});
+  EXPECT_EQ(Complete("vorlumi3-cli --midi-"), (Words{"--midi-clock", "--midi-out"}));
   EXPECT_EQ(Complete("vlmc --lsp -"), Words{}) << "--lsp goes with no other option";
   EXPECT_EQ(Complete("vlmc --lsp \"\""), Words{}) << "nor with a SOURCE";
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -115,6 +117,92 @@ TEST_F(MidiOutCli, LoopPlaysPassAfterPassUntilCtrlC) {
   const std::vector<std::string> notes = ReceivedNotes();
   ASSERT_GE(notes.size(), 2 * pass.size()) << "at least two passes";
   for (std::size_t k = 0; k < notes.size(); ++k) EXPECT_EQ(notes[k], pass[k % pass.size()]) << k;
+}
+
+// --midi-clock as a drum machine on external sync meets it. The phrase has
+// 96 ticks a quarter, so a clock every 4 ticks: 20.83 ms at 120 beats a
+// minute, 10.42 ms once t240 takes over at tick 189 (the compiler places it
+// there, as midicsv shows). The file ends on tick 371, the last note off:
+// clocks 0 to 92. Every clock and note is checked against its time worked
+// out here, within 10 ms of the median offset, as the notes are without clock.
+TEST_F(MidiOutCli, MidiClockStartsFollowsTheTempoChangeAndStops) {
+  Write("beat.vlm", "t120 @1 o5 l4 c d t240 e f\n");
+  const CommandRun run = Shell("'" + Bin + "/vlmc' beat.vlm -q --play --midi-out vlm-cli-recorder --midi-clock");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const CommandRun csv = RunCommand(dir_, "midicsv beat.mid | grep -E 'Header|Tempo|End_track'");
+  ASSERT_EQ(csv.out, "0, 0, Header, 1, 1, 96\n1, 0, Tempo, 500000\n1, 189, Tempo, 250000\n1, 371, End_track\n");
+
+  const double fast = 0.5 / 96, slow = 0.25 / 96;  // seconds a tick
+  const auto seconds = [&](int tick) { return tick <= 189 ? tick * fast : 189 * fast + (tick - 189) * slow; };
+  std::vector<std::pair<std::string, double>> expected;  // in the order they are due
+  const std::vector<std::pair<int, std::string>> notes = {
+      {0, "90 3c 64"},  {83, "80 3c 64"},  {96, "90 3e 64"},  {179, "80 3e 64"},
+      {192, "90 40 64"}, {275, "80 40 64"}, {288, "90 41 64"}, {371, "80 41 64"}};
+  std::size_t note = 0;
+  for (int clock = 0; clock <= 92; ++clock) {
+    for (; note < notes.size() && notes[note].first < 4 * clock; ++note)
+      expected.emplace_back(notes[note].second, seconds(notes[note].first));
+    expected.emplace_back("f8", seconds(4 * clock));
+  }
+  for (; note < notes.size(); ++note) expected.emplace_back(notes[note].second, seconds(notes[note].first));
+
+  std::vector<TimedMessage> received;
+  for (const TimedMessage& m : recorder_.Received())
+    if (m.hex != "c0 01") received.push_back(m);
+  ASSERT_GE(received.size(), 2u);
+  EXPECT_EQ(received.front().hex, "fa") << "Start comes first";
+  EXPECT_EQ(received.back().hex, "fc") << "Stop comes last";
+  received = std::vector<TimedMessage>(received.begin() + 1, received.end() - 1);
+  ASSERT_EQ(received.size(), expected.size());
+  std::vector<double> offsets;
+  for (std::size_t i = 0; i < received.size(); ++i) {
+    EXPECT_EQ(received[i].hex, expected[i].first) << "message " << i;
+    offsets.push_back(received[i].seconds - expected[i].second);
+  }
+  std::vector<double> sorted = offsets;
+  std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
+  double worst = 0;
+  for (double offset : offsets) worst = std::max(worst, std::abs(offset - sorted[sorted.size() / 2]));
+  EXPECT_LE(worst, 0.010);
+  RecordProperty("worst_deviation_us", static_cast<int>(worst * 1e6));
+}
+
+// Looping with clock, each pass starts the gear again and carries its own
+// clocks: 89 ticks at 240 beats a minute (the last note off of "l8 c d"),
+// 0.2318 s a pass, 23 clocks on ticks 0 to 88, 10.42 ms apart; the next
+// pass's first comes one tick after the last, so the clock never pauses.
+TEST_F(MidiOutCli, MidiClockStartsEveryPassOfALoopInTime) {
+  Write("loop.vlm", "t240 @1 v100 o5 l8 c d\n");
+  const CommandRun run = Shell("'" + Bin + "/vlmc' loop.vlm -q --play --loop --midi-out vlm-cli-recorder --midi-clock & "
+                               "pid=$!; sleep 1.5; kill -INT $pid; wait $pid; echo \"status=$?\"");
+  EXPECT_NE(run.out.find("status=130"), std::string::npos) << run.out << run.err;
+  ASSERT_NE(RunCommand(dir_, "midicsv loop.mid").out.find("1, 89, End_track"), std::string::npos);
+
+  const std::vector<TimedMessage> received = recorder_.Received();
+  std::vector<double> starts;
+  std::vector<int> clocks;  // after each Start
+  double lastClock = -1, widest = 0;
+  for (std::size_t i = 0; i < received.size(); ++i) {
+    if (received[i].hex == "fa") {
+      starts.push_back(received[i].seconds);
+      clocks.push_back(0);
+      ASSERT_LT(i + 1, received.size());
+      EXPECT_EQ(received[i + 1].hex, "f8") << "the pass's first clock follows its Start";
+    } else if (received[i].hex == "f8") {
+      ASSERT_FALSE(clocks.empty()) << "a clock before Start";
+      ++clocks.back();
+      if (lastClock >= 0) widest = std::max(widest, received[i].seconds - lastClock);
+      lastClock = received[i].seconds;
+    }
+  }
+  ASSERT_GE(starts.size(), 4u);
+  for (std::size_t p = 0; p + 1 < starts.size(); ++p) {
+    EXPECT_EQ(clocks[p], 23) << "pass " << p;
+    EXPECT_NEAR(starts[p + 1] - starts[p], 89 * 0.25 / 96, 0.010) << "pass " << p;
+  }
+  EXPECT_LE(widest, 0.25 / 24 + 0.010) << "the clock paused";
+  ASSERT_GE(received.size(), 3u);
+  EXPECT_EQ(received[received.size() - 3].hex, "fc") << "Ctrl+C stops the gear, then the notes";
 }
 
 // "virtual" makes a port other programs connect to; what it plays then

@@ -78,7 +78,8 @@ TEST_F(Vlmc, ShiftJisSourceIsDecodedBeforeCompiling) {
 
 TEST_F(Vlmc, UsageAndFileFailuresGiveStatusTwo) {
   Write("ok.vlm", "c");
-  for (const char* args : {"", "--frobnicate ok.vlm", "ok.vlm -o", "ok.vlm --seed x", "a.vlm b.vlm", "ok.vlm --loop"}) {
+  for (const char* args : {"", "--frobnicate ok.vlm", "ok.vlm -o", "ok.vlm --seed x", "a.vlm b.vlm", "ok.vlm --loop",
+                           "ok.vlm --midi-clock", "ok.vlm --play --midi-clock", "ok.vlm --midi-out x --midi-clock"}) {
     const ToolRun run = Compile(args);
     EXPECT_EQ(run.status, 2) << args;
     EXPECT_TRUE(run.out.empty()) << args;

@@ -37,6 +37,7 @@ class OutputMenuTest : public ::testing::Test {
                                 chosen.push_back(destination);
                                 return std::string("MIDI out through JACK");
                               },
+                              {},
                               {}});
   }
   void TearDown() override { vlm::ui::SetSoundOutputs({}); }
@@ -115,7 +116,7 @@ TEST_F(OutputMenuTest, ListsAfreshKeepsAnAbsentDestinationChosenAndSaysWhyNoneAr
 TEST_F(OutputMenuTest, ASoundFontChosenIsLoadedAndKept) {
   std::vector<std::string> loaded;
   vlm::ui::SetSoundOutputs({{}, [](const std::string&) { return std::string(); },
-                            [&loaded](const std::string& file) { loaded.push_back(file); }});
+                            [&loaded](const std::string& file) { loaded.push_back(file); }, {}});
   {
     QMenuBar bar;
     vlm::ui::OutputMenu menu(&bar, platform);
@@ -136,6 +137,39 @@ TEST_F(OutputMenuTest, ASoundFontChosenIsLoadedAndKept) {
   Entry(menu, "標準の SoundFont に戻す")->trigger();
   EXPECT_EQ(loaded.back(), "");
   EXPECT_EQ(menu.SoundFont(), "");
+}
+
+// Beat clock is offered with a MIDI destination only, applied at once and
+// at the next start, and remembered while the synthesizer plays.
+TEST_F(OutputMenuTest, MidiClockIsOfferedWithADestinationAndKept) {
+  std::vector<bool> clock;  // what the menu told the sound side
+  vlm::ui::SetSoundOutputs({[this](std::string*) { return ports; },
+                            [this](const std::string& destination) {
+                              chosen.push_back(destination);
+                              return std::string();
+                            },
+                            {},
+                            [&clock](bool on) { clock.push_back(on); }});
+  const std::string entry = "MIDI クロックを送る(&C)";
+  {
+    QMenuBar bar;
+    vlm::ui::OutputMenu menu(&bar, platform);
+    EXPECT_EQ(clock, std::vector<bool>{false});
+    EXPECT_EQ(Shown(menu).back(), entry + " [disabled]") << "the synthesizer is chosen";
+    Entry(menu, "synth:in")->trigger();
+    EXPECT_EQ(Shown(menu).back(), entry);
+    Entry(menu, entry)->trigger();
+    EXPECT_EQ(clock.back(), true);
+    Entry(menu, "ソフトウェア シンセサイザー(&S)")->trigger();
+    EXPECT_EQ(Shown(menu).back(), "*" + entry + " [disabled]") << "kept for the next destination";
+  }
+  QFile file(QString::fromStdString(ConfigFile()));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << ConfigFile();
+  EXPECT_TRUE(file.readAll().contains("MidiClock=true"));
+  clock.clear();
+  QMenuBar bar;
+  vlm::ui::OutputMenu menu(&bar, platform);
+  EXPECT_EQ(clock, std::vector<bool>{true}) << "applied at start";
 }
 
 // The main window carries the menu, and the choice never enters the
