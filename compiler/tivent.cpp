@@ -115,14 +115,16 @@ void Tivent::GetEvent(std::int32_t Index, std::int32_t& Time, std::uint8_t* Buff
 // wrapped differences order plainly, is already in the order the sort would
 // leave, and then the sort costs nothing. A store sorted before and not added
 // to since is left as it is, so that writing a file twice gives the same
-// bytes (the steps would swap equal times once more).
+// bytes (the steps would swap equal times once more). A sort cut short by its
+// budget is warned of: the order of equal times is then not the usual one.
 void Tivent::Sort(std::uint32_t* Tags) {
   if (Total < 2 || Total == SortedCount) return;
   SortedCount = Total;
   const ChunkedWords words{Chunks.data()};
   if (Rising && static_cast<std::int64_t>(SortWordTime(words[Total - 1])) - SortWordTime(words[0]) <= INT32_MAX)
     return;
-  QuicksortByTime(words, Total, Tags);
+  if (!QuicksortByTime(words, Total, Tags) && Warn)
+    Warn("イベントの並べ替えの処理が多すぎるので、時刻の順に並べて仕上げました。");
   Rising = false;
 }
 

@@ -1,6 +1,7 @@
 #include "compiler/tivent_sort.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -36,13 +37,16 @@ struct WithinChunk {
 class TimeQuicksort {
  public:
   TimeQuicksort(ChunkedWords Words, std::int32_t Count, std::uint32_t* Tags);
-  void Run();
+  // False when the steps ran past their budget and a stable sort by time
+  // finished the work instead.
+  bool Run();
 
  private:
   static constexpr std::uint64_t LowHalf = 0xFFFFFFFFu;
   static constexpr int BlockShift = 6;
   static constexpr std::int32_t BlockSize = 1 << BlockShift;
   static constexpr std::int32_t LargeRange = 4 * BlockSize;  // ranges scanned by blocks from this size on
+  static constexpr std::int64_t WorkPerEvent = 16;            // times log2 of the count: the sort's budget
 
   // Times as stored in the words (offset by 2^31): unsigned order and
   // differences are those of the times themselves.
@@ -62,6 +66,7 @@ class TimeQuicksort {
   std::int32_t ScanDown(const Words& W, std::int32_t J, std::int32_t L, std::uint32_t P, bool ByBlocks) const;
   template <class Words>
   void Swap(const Words& W, std::int32_t I, std::int32_t J, bool ByBlocks);
+  void FinishByTime();
 
   ChunkedWords Chunked;               // the events
   std::int32_t N;                     // how many
@@ -73,6 +78,13 @@ class TimeQuicksort {
   std::vector<std::uint64_t> BlockMax;  // per block: no word in it is greater; empty when not used
   std::vector<std::uint64_t> BlockMin;  // per block: no word in it is smaller
   std::vector<std::pair<std::int32_t, std::int32_t>> Pending;  // ranges still to sort, first and last
+  // Events passed by partitions so far, and the most they may pass. A
+  // quicksort takes quadratic time on an input built against its pivot, or
+  // on times that wrap around (whose wrapped order is no order at all), and
+  // the compile's work bound does not see the sort. Real pieces pass each
+  // event a few dozen times at most.
+  std::int64_t Work = 0;
+  std::int64_t WorkLimit = 0;
 };
 
 TimeQuicksort::TimeQuicksort(ChunkedWords Words, std::int32_t Count, std::uint32_t* EventTags)
@@ -95,6 +107,7 @@ TimeQuicksort::TimeQuicksort(ChunkedWords Words, std::int32_t Count, std::uint32
   const std::uint64_t lowest = *std::min_element(BlockMin.begin(), BlockMin.end());
   const std::uint64_t highest = *std::max_element(BlockMax.begin(), BlockMax.end());
   Plain = (highest >> 32) - (lowest >> 32) <= static_cast<std::uint64_t>(INT32_MAX);
+  WorkLimit = WorkPerEvent * N * std::bit_width(static_cast<std::uint32_t>(N)) + (std::int64_t{1} << 20);
   if (!Plain || N < LargeRange) {
     BlockMax.clear();
     BlockMin.clear();
@@ -192,6 +205,11 @@ void TimeQuicksort::SortRange(const Words& W, std::int32_t L, std::int32_t R, bo
       break;
     }
     if (Ascending(W, L, R)) break;
+    Work += R - L + 1;
+    if (Work > WorkLimit) {
+      Pending.emplace_back(L, R);
+      break;
+    }
     const bool byBlocks = !BlockMax.empty() && R - L >= LargeRange;
     const std::uint32_t P = Time(W, (L + R) / 2);
     std::int32_t I = L, J = R;
@@ -214,9 +232,13 @@ void TimeQuicksort::SortRange(const Words& W, std::int32_t L, std::int32_t R, bo
   }
 }
 
-void TimeQuicksort::Run() {
+bool TimeQuicksort::Run() {
   Pending.emplace_back(0, N - 1);
   while (!Pending.empty()) {
+    if (Work > WorkLimit) {
+      FinishByTime();
+      return false;
+    }
     const auto [L, R] = Pending.back();
     Pending.pop_back();
     if (L >> ChunkedWords::ChunkShift == R >> ChunkedWords::ChunkShift) {
@@ -226,12 +248,30 @@ void TimeQuicksort::Run() {
       SortRange(AcrossChunks{Chunked}, L, R, false);
     }
   }
+  return true;
+}
+
+// Events of equal time keep the order the steps had left them in; times are
+// ordered plainly, as signed ticks, wrapped or not.
+void TimeQuicksort::FinishByTime() {
+  std::vector<std::int32_t> order(static_cast<std::size_t>(N));
+  for (std::int32_t k = 0; k < N; ++k) order[static_cast<std::size_t>(k)] = k;
+  std::stable_sort(order.begin(), order.end(),
+                   [this](std::int32_t a, std::int32_t b) { return (Chunked[a] >> 32) < (Chunked[b] >> 32); });
+  std::vector<std::uint64_t> words(static_cast<std::size_t>(N));
+  std::vector<std::uint32_t> tags(Tags != nullptr ? static_cast<std::size_t>(N) : 0);
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    words[k] = Chunked[order[k]];
+    if (Tags != nullptr) tags[k] = Tags[order[k]];
+  }
+  for (std::int32_t k = 0; k < N; ++k) Chunked[k] = words[static_cast<std::size_t>(k)];
+  std::copy(tags.begin(), tags.end(), Tags);
 }
 
 }  // namespace
 
-void QuicksortByTime(ChunkedWords Words, std::int32_t Count, std::uint32_t* Tags) {
-  if (Count > 0) TimeQuicksort(Words, Count, Tags).Run();
+bool QuicksortByTime(ChunkedWords Words, std::int32_t Count, std::uint32_t* Tags) {
+  return Count <= 0 || TimeQuicksort(Words, Count, Tags).Run();
 }
 
 }  // namespace vlm
