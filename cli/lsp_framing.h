@@ -30,7 +30,7 @@ class LspReader {
   // The next frame. After a BadHeader the reader skips ahead to the next
   // "Content-Length:" it finds, so that one bad message costs only itself.
   LspFrame Next();
-  // Bytes were read and not yet taken: Next may not wait for input. (A
+  // Bytes were read and are still to be taken: Next may not wait for input. (A
   // message cut short by the pipe still waits there for the rest.)
   bool HasBufferedBytes() const { return !buffer_.empty(); }
 

@@ -28,7 +28,7 @@ struct Collector {
   // file (for an included one); the document's own sites are met where they stand.
   void Collect(const std::string& uri, const std::vector<std::string>& lines, const DocumentOutline& outline,
                std::optional<std::pair<int, std::size_t>> anchor) {
-    std::size_t next = 0;  // the first include not yet read
+    std::size_t next = 0;  // the first include still to be read
     // An included file's lines come right after the line of its directive.
     const auto includeBefore = [&](int line) {
       for (; next < outline.Includes.size() && outline.Includes[next].Whole.Line < line; ++next) {

@@ -8,7 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -123,6 +125,16 @@ std::vector<TimedMessage> FileNotes(const std::string& file) {
     notes.push_back({std::stod(line.substr(0, space)), line.substr(space + 1)});
   }
   return notes;
+}
+
+double WorstDeviationFromMedian(std::vector<double> offsets) {
+  if (offsets.empty()) return 0;
+  std::vector<double> sorted = offsets;
+  std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2), sorted.end());
+  const double median = sorted[sorted.size() / 2];
+  double worst = 0;
+  for (double offset : offsets) worst = std::max(worst, std::abs(offset - median));
+  return worst;
 }
 
 }  // namespace vlmtest

@@ -51,4 +51,9 @@ class MidiRecorder {
 // through that tempo.
 std::vector<TimedMessage> FileNotes(const std::string& file);
 
+// How far the furthest of a phrase's arrival offsets lies from their median:
+// the lateness that matters, with the whole phrase's offset (the server's
+// start, the pipe) aside.
+double WorstDeviationFromMedian(std::vector<double> offsets);
+
 }  // namespace vlmtest

@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -111,10 +109,7 @@ TEST_F(MidiOutJack, EveryNoteArrivesInOrderWithin10Milliseconds) {
     EXPECT_EQ(notes[i].hex, expected[i].hex) << "message " << i;
     offsets.push_back(notes[i].seconds - expected[i].seconds);
   }
-  std::vector<double> sorted = offsets;
-  std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
-  double worst = 0;
-  for (double offset : offsets) worst = std::max(worst, std::abs(offset - sorted[sorted.size() / 2]));
+  const double worst = vlmtest::WorstDeviationFromMedian(offsets);
   EXPECT_LE(worst, 0.010);
   RecordProperty("worst_deviation_us", static_cast<int>(worst * 1e6));
 }

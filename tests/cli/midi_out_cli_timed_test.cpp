@@ -159,10 +159,7 @@ TEST_F(MidiOutCli, MidiClockStartsFollowsTheTempoChangeAndStops) {
     EXPECT_EQ(received[i].hex, expected[i].first) << "message " << i;
     offsets.push_back(received[i].seconds - expected[i].second);
   }
-  std::vector<double> sorted = offsets;
-  std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
-  double worst = 0;
-  for (double offset : offsets) worst = std::max(worst, std::abs(offset - sorted[sorted.size() / 2]));
+  const double worst = vlmtest::WorstDeviationFromMedian(offsets);
   EXPECT_LE(worst, 0.010);
   RecordProperty("worst_deviation_us", static_cast<int>(worst * 1e6));
 }
