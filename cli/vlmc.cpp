@@ -377,6 +377,10 @@ int WatchSource(const Arguments& arguments, const std::string& output, vlm::Midi
     return 2;
   }
   const vlmcli::InterruptGuard guard;
+  // The source is watched before the first compile: a save made while that
+  // compile runs would otherwise come before any watch and be lost. The
+  // files it includes join once the compile has named them.
+  if (const auto failure = watch.Watch({arguments.source})) std::cerr << "vlmc: cannot watch " << *failure << "\n";
   for (;;) {
     std::vector<std::string> read;
     const int status = CompileAndWrite(arguments, output, false, &read);
