@@ -46,7 +46,7 @@ class TimeQuicksort {
   static constexpr int BlockShift = 6;
   static constexpr std::int32_t BlockSize = 1 << BlockShift;
   static constexpr std::int32_t LargeRange = 4 * BlockSize;  // ranges scanned by blocks from this size on
-  static constexpr std::int64_t WorkPerEvent = 16;            // times log2 of the count: the sort's budget
+  static constexpr std::int64_t WorkPerEvent = 4;             // times log2 of the count: the sort's budget
 
   // Times as stored in the words (offset by 2^31): unsigned order and
   // differences are those of the times themselves.

@@ -37,7 +37,7 @@ struct ChunkedWords {
 // Tags[K] is the tag of the event that ended at K. The words move the same
 // with or without it.
 //
-// The steps have a budget of some 16 n log2 n events passed: an input built
+// The steps have a budget of some 4 n log2 n events passed: an input built
 // against the middle pivot, or times wrapped past 2^31 ticks, would take
 // quadratic time, minutes for a few hundred thousand events. Past it a
 // stable sort by time finishes the work, and the result is false.
